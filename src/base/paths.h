@@ -1,0 +1,27 @@
+// Paths as the pages build them: a folder "with its trailing separator", and the
+// program folder that holds Velorin.ini, Velorin.mdb and Support.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace velorin {
+
+inline constexpr char kSeparator = '/';
+
+// The folder with one separator at its end ("\" of the original is our separator).
+std::string WithTrailingSeparator(std::string_view folder);
+// folder + separator (unless it ends in one) + name.
+std::string JoinPath(std::string_view folder, std::string_view name);
+// The last component of a path ("a/b/c.cor" -> "c.cor").
+std::string FileName(std::string_view path);
+// The folder of a path with its trailing separator ("a/b/c.cor" -> "a/b/").
+std::string FolderOf(std::string_view path);
+bool PathExists(const std::string& path);
+bool IsFolder(const std::string& path);
+// Creates the folder (and its parents) when missing.
+bool MakeFolder(const std::string& path);
+// The folder of the running executable with a trailing separator.
+std::string ExecutableDir();
+
+}  // namespace velorin

@@ -1,0 +1,146 @@
+// The working store: four tables (Line, Cross, Point, Ctl) in Velorin.mdb, reached through
+// record sets with the navigation, append, edit and find-first the commands rely on.
+// SQLite underneath; statements are written in the users' original dialect and
+// translated one for one ("Delete * from X" -> "DELETE FROM X").
+//
+// Lifetime: one WorkingStore per process, opened at start-up. Record sets behave like
+// dynasets: their membership and order are fixed when opened, appended rows join at the
+// end, and field values reflect later statements run through the same store.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/status.h"
+
+struct sqlite3;
+
+namespace velorin {
+
+class WorkingStore;
+
+// One field's value: null, a number or a text.
+struct FieldValue {
+    enum class Kind { Null, Number, Text } kind = Kind::Null;
+    double number = 0;
+    std::string text;
+
+    bool IsNull() const { return kind == Kind::Null; }
+    double AsDouble() const;      // text read from its start, null as 0
+    long AsLong() const;          // rounded half to even, as a 32-bit field reads
+    std::string AsText() const;   // numbers in their shortest exact form, null as ""
+};
+
+class RecordSet {
+public:
+    ~RecordSet();
+    RecordSet(const RecordSet&) = delete;
+    RecordSet& operator=(const RecordSet&) = delete;
+
+    // Navigation in statement order.
+    void MoveFirst();
+    void MoveNext();
+    void MoveLast();
+    bool EndOfFile() const;  // past the last row; at once for an empty set
+    long RecordCount() const;
+
+    // Positions on the first row, in statement order, satisfying the criterion (a
+    // condition in the statement language, e.g. "CrossNo='断1' And Slen=0").
+    // Returns false and sets NoMatch() when none does; the position is then undefined
+    // as in the original engine, and we leave it past the end.
+    bool FindFirst(std::string_view criterion);
+    bool NoMatch() const { return no_match_; }
+
+    // Field of the current row by name, without regard to case ("ctlNo" is "CtlNo").
+    FieldValue Field(std::string_view name) const;
+    double Number(std::string_view name) const { return Field(name).AsDouble(); }
+    std::string Text(std::string_view name) const { return Field(name).AsText(); }
+
+    // Adding a row: AddNew, SetField..., Update. Changing the current row: Edit,
+    // SetField..., Update.
+    void AddNew();
+    void Edit();
+    void SetField(std::string_view name, double value);
+    void SetField(std::string_view name, int value) { SetField(name, static_cast<double>(value)); }
+    void SetField(std::string_view name, long value) { SetField(name, static_cast<double>(value)); }
+    void SetField(std::string_view name, std::string_view text);
+    void SetField(std::string_view name, const char* text) { SetField(name, std::string_view(text)); }
+    Status Update();
+
+    const std::string& statement() const { return statement_; }
+    const std::string& table() const { return table_; }
+
+private:
+    friend class WorkingStore;
+    RecordSet(WorkingStore* store, std::string statement, std::string table);
+    int Column(std::string_view name) const;
+    void Refresh() const;
+
+    WorkingStore* store_;
+    std::string statement_;
+    std::string table_;
+    std::vector<std::string> columns_;  // upper case
+    struct Row {
+        long long rowid;
+        std::vector<FieldValue> values;
+    };
+    mutable std::vector<Row> rows_;
+    mutable bool stale_ = false;
+    size_t position_ = 0;
+    bool no_match_ = false;
+    enum class Editing { None, Adding, Changing } editing_ = Editing::None;
+    std::vector<FieldValue> pending_;
+    std::vector<bool> pending_set_;
+};
+
+class WorkingStore {
+public:
+    // Opens an existing store for reading and writing; never creates one. A file that is
+    // not a store with the four tables gives a message naming it.
+    static std::unique_ptr<WorkingStore> Open(const std::string& path, Status* status);
+    ~WorkingStore();
+
+    // "Delete ..." and "Update ..." statements.
+    Status Execute(std::string_view statement);
+    // Runs a "Select" and positions on its first row. A faulty statement gives an empty
+    // set and the status.
+    std::unique_ptr<RecordSet> OpenRecordSet(std::string_view statement, Status* status = nullptr);
+
+    // The four standing record sets, open from start-up on; commands replace them with
+    // the statement they need and leave them so.
+    enum class Table { Line, Cross, Point, Ctl };
+    RecordSet& Standing(Table table);
+    RecordSet& Reopen(Table table, std::string_view statement);
+    void OpenStandingRecordSets();
+
+    // Makes what was written durable. Called at the end of every command; writes are
+    // batched into one transaction until then, which is what makes a million appends fast.
+    void Commit();
+
+    const std::string& path() const { return path_; }
+
+private:
+    friend class RecordSet;
+    WorkingStore(sqlite3* db, std::string path);
+    void BeginWrite();
+    void MarkStale(const std::string& table);
+    Status Run(const std::string& sql);
+
+    sqlite3* db_;
+    std::string path_;
+    bool in_transaction_ = false;
+    long pending_writes_ = 0;
+    std::vector<RecordSet*> open_sets_;
+    std::unique_ptr<RecordSet> standing_[4];
+    struct Cache;
+    std::unique_ptr<Cache> cache_;
+};
+
+// A text value as a literal of the statement language: quoted, apostrophes doubled, so
+// a section number like K1'20 cannot break a statement.
+std::string SqlText(std::string_view text);
+
+}  // namespace velorin

@@ -1,0 +1,56 @@
+#include "support/testing.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "base/text_file.h"
+
+namespace velorin::testing {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "velorin-test-XXXXXX").string();
+    char* made = mkdtemp(pattern.data());
+    if (!made) throw std::runtime_error("cannot make a temporary folder");
+    path_ = std::string(made) + "/";
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream buf;
+    buf << in.rdbuf();
+    return buf.str();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+std::string GbkCrlf(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& l : lines) out += Utf8ToGbk(l) + "\r\n";
+    return out;
+}
+
+std::string SamplesDir() { return std::string(VELORIN_SAMPLES_DIR) + "/"; }
+std::string AppDir() { return std::string(VELORIN_APP_DIR) + "/"; }
+std::string SourceDir() { return std::string(VELORIN_SOURCE_DIR) + "/"; }
+
+std::string CopyStoreInto(const std::string& folder) {
+    std::string target = folder + "Velorin.mdb";
+    fs::copy_file(AppDir() + "Velorin.mdb", target, fs::copy_options::overwrite_existing);
+    return target;
+}
+
+}  // namespace velorin::testing

@@ -1,0 +1,37 @@
+// Helpers shared by the test programs: a scratch folder per test, file bytes, and the
+// places of the real instrument samples and the built program folder.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace velorin::testing {
+
+// A fresh folder under the system's temporary folder, removed when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    // The folder with a trailing separator.
+    const std::string& path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + name; }
+
+private:
+    std::string path_;
+};
+
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
+// Lines joined with CR LF after each, converted to GBK: what the users' files hold.
+std::string GbkCrlf(const std::vector<std::string>& lines);
+
+std::string SamplesDir();  // ../shared/samples with a trailing separator
+std::string AppDir();      // build/app with a trailing separator
+std::string SourceDir();   // the checkout with a trailing separator
+
+// A copy of the built empty store in `folder`, as the program folder holds it.
+std::string CopyStoreInto(const std::string& folder);
+
+}  // namespace velorin::testing
