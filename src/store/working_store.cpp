@@ -210,13 +210,11 @@ std::unique_ptr<RecordSet> WorkingStore::OpenRecordSet(std::string_view statemen
     // rowid rides along so edits and refreshes can find the row again.
     std::string sql = Translate(statement);
     std::string upper = Upper(sql);
-    size_t select = upper.find("SELECT");
-    size_t star = upper.find('*', select);
-    if (select == std::string::npos || star == std::string::npos) {
+    if (!upper.starts_with("SELECT ") || set->table_.empty()) {
         if (status) *status = Status::Error("工作数据库语句无法识别：" + std::string(statement));
         return set;
     }
-    sql.replace(star, 1, set->table_ + ".rowid AS __rowid, *");
+    sql.insert(7, set->table_ + ".rowid AS __rowid, ");
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
         if (status) *status = Status::Error("工作数据库语句执行失败：" + std::string(statement) + "：" + sqlite3_errmsg(db_));

@@ -1,0 +1,264 @@
+#include "store/working_store.h"
+
+#include <gtest/gtest.h>
+
+#include "base/paths.h"
+#include "store/statements.h"
+#include "support/testing.h"
+
+namespace velorin {
+namespace {
+
+namespace st = statements;
+using Table = WorkingStore::Table;
+
+class StoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path_ = testing::CopyStoreInto(dir_.path());
+        Status s;
+        store_ = WorkingStore::Open(path_, &s);
+        ASSERT_TRUE(store_) << s.message();
+        store_->OpenStandingRecordSets();
+    }
+
+    void AddPoint(const std::string& section, double slen, double high, const std::string& layer = "地_点位") {
+        RecordSet& p = store_->Standing(Table::Point);
+        p.AddNew();
+        p.SetField("CrossNo", section);
+        p.SetField("Slen", slen);
+        p.SetField("High", high);
+        p.SetField("Pian", 0.0);
+        p.SetField("Layer", layer);
+        ASSERT_TRUE(p.Update().ok());
+    }
+
+    std::vector<double> Chainages(const std::string& statement) {
+        std::vector<double> out;
+        auto set = store_->OpenRecordSet(statement);
+        for (set->MoveFirst(); !set->EndOfFile(); set->MoveNext()) out.push_back(set->Number("Slen"));
+        return out;
+    }
+
+    testing::TempDir dir_;
+    std::string path_;
+    std::unique_ptr<WorkingStore> store_;
+};
+
+TEST_F(StoreTest, StandingSetsOfAnEmptyStoreEndAtOnce) {
+    for (Table t : {Table::Line, Table::Cross, Table::Point, Table::Ctl}) {
+        EXPECT_TRUE(store_->Standing(t).EndOfFile());
+        EXPECT_EQ(store_->Standing(t).RecordCount(), 0);
+    }
+}
+
+TEST_F(StoreTest, PointsComeBackBySectionAndChainage) {
+    AddPoint("断2", 1, 10);
+    AddPoint("断1", 5, 11);
+    AddPoint("断1", -2, 12);
+    RecordSet& p = store_->Reopen(Table::Point, st::kPointByCrossNoSlen);
+    std::vector<std::pair<std::string, double>> rows;
+    for (p.MoveFirst(); !p.EndOfFile(); p.MoveNext()) rows.emplace_back(p.Text("CrossNo"), p.Number("Slen"));
+    EXPECT_EQ(rows, (std::vector<std::pair<std::string, double>>{{"断1", -2}, {"断1", 5}, {"断2", 1}}));
+}
+
+TEST_F(StoreTest, DeleteStatementsOfTheOriginalDialectEmptyTables) {
+    AddPoint("A", 1, 2);
+    ASSERT_TRUE(store_->Execute(st::kDeletePoint).ok());
+    EXPECT_EQ(store_->Reopen(Table::Point, st::kPointByCrossNoSlen).RecordCount(), 0);
+}
+
+TEST_F(StoreTest, LeftSideListsFromTheCentreOutwards) {
+    for (double s : {-1.5, -4.0, -0.5, 2.0}) AddPoint("K0+100", s, 100);
+    EXPECT_EQ(Chainages(st::LeftPointsOfSection("K0+100")), (std::vector<double>{-0.5, -1.5, -4.0}));
+    EXPECT_EQ(Chainages(st::RightPointsOfSection("K0+100")), (std::vector<double>{2.0}));
+}
+
+TEST_F(StoreTest, PerSectionQueriesBothSpellings) {
+    AddPoint("A", 3, 1);
+    AddPoint("B", 1, 1);
+    AddPoint("A", 2, 1);
+    EXPECT_EQ(Chainages(st::PointsOfSection("A")), (std::vector<double>{2, 3}));
+    EXPECT_EQ(Chainages(st::PointsOfSectionBracketed("A")), (std::vector<double>{2, 3}));
+    EXPECT_EQ(Chainages(st::PointsOfSectionUnordered("B")).size(), 1u);
+}
+
+TEST_F(StoreTest, FindFirstFollowsStatementOrder) {
+    AddPoint("A", 4, 1, "断_中心点");
+    AddPoint("A", -3, 1, "地_点位");
+    AddPoint("A", 1, 1, "断_中心点");
+    RecordSet& p = store_->Reopen(Table::Point, st::kPointByCrossNoSlen);
+    ASSERT_TRUE(p.FindFirst(st::LayerIs("断_中心点")));
+    EXPECT_FALSE(p.NoMatch());
+    EXPECT_EQ(p.Number("Slen"), 1);  // the first in chainage order, not in insertion order
+    ASSERT_TRUE(p.FindFirst(st::kNegativeChainage));
+    EXPECT_EQ(p.Number("Slen"), -3);
+    EXPECT_TRUE(p.FindFirst(st::SectionCentre("A")) == false && p.NoMatch());
+}
+
+TEST_F(StoreTest, FindFirstReportsNoMatchWhenAllStartAtZero) {
+    AddPoint("A", 0, 1);
+    AddPoint("A", 5, 1);
+    RecordSet& p = store_->Reopen(Table::Point, st::kPointByCrossNoSlen);
+    EXPECT_FALSE(p.FindFirst(st::kNegativeChainage));
+    EXPECT_TRUE(p.NoMatch());
+    EXPECT_TRUE(p.FindFirst(st::SectionCentre("A")));
+}
+
+TEST_F(StoreTest, TextComparesWithoutRegardToCase) {
+    AddPoint("k1+020", 1, 1, "Layer1");
+    RecordSet& p = store_->Reopen(Table::Point, st::kPointByCrossNoSlen);
+    EXPECT_TRUE(p.FindFirst(st::SectionAndLayer("K1+020", "LAYER1")));
+}
+
+TEST_F(StoreTest, ApostrophesInNamesWorkEverywhere) {
+    const std::string odd = "K1'20";
+    AddPoint(odd, 5, 1, "it's");
+    AddPoint(odd, 7, 1, "it's");
+    AddPoint("other", 9, 1);
+    EXPECT_EQ(Chainages(st::PointsOfSection(odd)), (std::vector<double>{5, 7}));
+    ASSERT_TRUE(store_->Execute(st::ShiftSectionChainages(5, odd)).ok());
+    EXPECT_EQ(Chainages(st::PointsOfSection(odd)), (std::vector<double>{0, 2}));
+    EXPECT_EQ(Chainages(st::PointsOfSection("other")), (std::vector<double>{9}));
+    RecordSet& p = store_->Reopen(Table::Point, st::kPointByCrossNoSlen);
+    EXPECT_TRUE(p.FindFirst(st::SectionAndLayer(odd, "it's")));
+    EXPECT_TRUE(p.FindFirst(st::SectionCentre(odd)));
+}
+
+struct ShiftCase {
+    const char* name;
+    std::string statement;
+    double expected;  // chainage 10 after the statement
+    friend void PrintTo(const ShiftCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class ShiftTest : public StoreTest, public ::testing::WithParamInterface<ShiftCase> {};
+
+TEST_P(ShiftTest, ShiftsChainagesToTheMillimetre) {
+    AddPoint("A", 10, 1);
+    ASSERT_TRUE(store_->Execute(GetParam().statement).ok()) << GetParam().statement;
+    EXPECT_NEAR(Chainages(st::PointsOfSection("A")).at(0), GetParam().expected, 1e-9);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shifts, ShiftTest,
+    ::testing::Values(ShiftCase{"Centre", st::ShiftAllChainages(4.25), 5.75},
+                      // "Slen--3.000": minus a negative centre must not turn into a comment.
+                      ShiftCase{"NegativeCentre", st::ShiftAllChainages(-3), 13},
+                      ShiftCase{"RoundedToMillimetre", st::ShiftAllChainages(1.00049), 8.9995 + 0.0005},
+                      ShiftCase{"StartChainage", st::AddStartChainage(1020.5), 1030.5},
+                      ShiftCase{"NegativeStart", st::AddStartChainage(-2), 8},
+                      ShiftCase{"OneSection", st::ShiftSectionChainages(-1, "A"), 11}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(StoreTest, OpenSetsSeeLaterStatementsAndKeepTheirRows) {
+    AddPoint("A", 10, 1);
+    AddPoint("A", 20, 1);
+    RecordSet& p = store_->Reopen(Table::Point, st::kPointByCrossNoSlen);
+    store_->Execute(st::ShiftAllChainages(10));
+    p.MoveFirst();
+    EXPECT_EQ(p.Number("Slen"), 0);
+    EXPECT_EQ(p.RecordCount(), 2);
+    store_->Execute(st::kDeletePoint);
+    EXPECT_TRUE(p.EndOfFile());
+}
+
+TEST_F(StoreTest, AppendedRowsJoinTheOpenSetAtTheEnd) {
+    AddPoint("B", 1, 1);
+    RecordSet& p = store_->Reopen(Table::Point, st::kPointByCrossNoSlen);
+    AddPoint("A", 0, 1);
+    p.MoveLast();
+    EXPECT_EQ(p.Text("CrossNo"), "A");
+    EXPECT_EQ(p.RecordCount(), 2);
+}
+
+TEST_F(StoreTest, EditRenamesTheCurrentRow) {
+    RecordSet& c = store_->Reopen(Table::Cross, st::kCrossBySIndex);
+    for (double i : {2.0, 1.0}) {
+        c.AddNew();
+        c.SetField("CrossNo", "tmp" + std::to_string(static_cast<int>(i)));
+        c.SetField("SIndex", i);
+        c.Update();
+    }
+    RecordSet& again = store_->Reopen(Table::Cross, st::kCrossBySIndex);
+    int n = 1;
+    for (again.MoveFirst(); !again.EndOfFile(); again.MoveNext()) {
+        again.Edit();
+        again.SetField("CrossNo", "断" + std::to_string(n++));
+        ASSERT_TRUE(again.Update().ok());
+    }
+    RecordSet& check = store_->Reopen(Table::Cross, st::kCrossByCrossNo);
+    check.MoveFirst();
+    EXPECT_EQ(check.Text("CrossNo"), "断1");
+    EXPECT_EQ(check.Number("SIndex"), 1);
+}
+
+TEST_F(StoreTest, LineVerticesOrderByNumber) {
+    RecordSet& l = store_->Standing(Table::Line);
+    for (int no : {4, 0, 2}) {
+        l.AddNew();
+        l.SetField("No", no);
+        l.SetField("X1", no * 1.5);
+        l.SetField("Y1", 0.0);
+        l.Update();
+    }
+    RecordSet& again = store_->Reopen(Table::Line, st::kLineByNo);
+    std::vector<long> numbers;
+    for (again.MoveFirst(); !again.EndOfFile(); again.MoveNext()) numbers.push_back(again.Field("No").AsLong());
+    EXPECT_EQ(numbers, (std::vector<long>{0, 2, 4}));
+}
+
+TEST_F(StoreTest, PointNameFieldAnswersToBothSpellings) {
+    RecordSet& c = store_->Standing(Table::Ctl);
+    c.AddNew();
+    c.SetField("ctlNo", "K1");
+    c.SetField("Name", "a.cor");
+    c.SetField("X1", 1.0);
+    c.Update();
+    RecordSet& again = store_->Reopen(Table::Ctl, st::kCtlByNameCtlNo);
+    EXPECT_EQ(again.Text("CtlNo"), "K1");
+    EXPECT_EQ(again.Text("ctlNo"), "K1");
+    EXPECT_TRUE(again.Field("H1").IsNull());  // fields missing from the file line stay empty
+}
+
+TEST_F(StoreTest, CommittedRowsOutliveTheProcess) {
+    AddPoint("A", 1, 2);
+    store_->Commit();
+    store_.reset();
+    Status s;
+    auto reopened = WorkingStore::Open(path_, &s);
+    ASSERT_TRUE(reopened);
+    EXPECT_EQ(reopened->OpenRecordSet(st::kPointByCrossNoSlen)->RecordCount(), 1);
+}
+
+TEST(StoreOpenTest, AMissingStoreIsNotCreated) {
+    testing::TempDir dir;
+    Status s;
+    EXPECT_FALSE(WorkingStore::Open(dir.File("Velorin.mdb"), &s));
+    EXPECT_NE(s.message().find("Velorin.mdb"), std::string::npos);
+    EXPECT_FALSE(PathExists(dir.File("Velorin.mdb")));
+}
+
+TEST(StoreOpenTest, AFileThatIsNoStoreIsRefusedByName) {
+    testing::TempDir dir;
+    testing::WriteBytes(dir.File("Velorin.mdb"), std::string(4096, 'x'));
+    Status s;
+    EXPECT_FALSE(WorkingStore::Open(dir.File("Velorin.mdb"), &s));
+    EXPECT_NE(s.message().find("Velorin.mdb"), std::string::npos);
+}
+
+TEST(StoreFileTest, TheBuiltStoreHoldsTheFourTables) {
+    Status s;
+    testing::TempDir dir;
+    auto store = WorkingStore::Open(testing::CopyStoreInto(dir.path()), &s);
+    ASSERT_TRUE(store) << s.message();
+    auto cross = store->OpenRecordSet("Select * from Cross Order By SIndex", &s);
+    ASSERT_TRUE(s.ok()) << s.message();
+    auto point = store->OpenRecordSet("Select CrossNo, Slen, High, Pian, Layer from Point", &s);
+    EXPECT_TRUE(s.ok()) << s.message();
+    auto ctl = store->OpenRecordSet("Select CtlNo, Name, X1, Y1, H1 from Ctl", &s);
+    EXPECT_TRUE(s.ok()) << s.message();
+}
+
+}  // namespace
+}  // namespace velorin
