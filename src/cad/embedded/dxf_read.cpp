@@ -1,0 +1,589 @@
+// Reads text DXF (R12 to R2018) into a Drawing: the header variables the host needs, the
+// LAYER, STYLE and BLOCK_RECORD tables, block definitions and entities; every record is
+// also remembered as the span of bytes it came from, so the writer can copy it back.
+#include <cstring>
+
+#include "base/paths.h"
+#include "base/strings.h"
+#include "base/text_file.h"
+#include "cad/embedded/drawing.h"
+#include "cad/embedded/dxf_tags.h"
+
+namespace velorin::cad::embedded {
+
+using dxf::Tag;
+
+// One record: the tags from a code-0 tag up to the next one.
+struct Record {
+    std::string_view type;
+    uint64_t begin = 0, end = 0;
+    std::vector<Tag> tags;  // without the code-0 tag
+};
+
+class DxfReader {
+public:
+    DxfReader(Drawing& d) : d_(d), src_(d.source_), scanner_(src_) {}
+
+    bool Run(std::string* error) {
+        if (src_.size() >= 22 && std::memcmp(src_.data(), "AutoCAD Binary DXF", 18) == 0) {
+            *error = "二进制 DXF 不能读取";
+            return false;
+        }
+        // The line end of the file, for the groups the writer adds.
+        size_t nl = src_.find('\n');
+        d_.eol_ = (nl != std::string_view::npos && nl > 0 && src_[nl - 1] == '\r') ? "\r\n" : "\n";
+        if (!Advance()) return Fail(error, "文件为空或不是 DXF");
+        while (has_next_) {
+            if (next_.code != 0) return Fail(error, "第 " + Line(next_.offset) + " 行：段外出现组码");
+            if (next_.value == "EOF") break;
+            if (next_.value != "SECTION") return Fail(error, "第 " + Line(next_.offset) + " 行：应为 SECTION");
+            uint64_t begin = next_.offset;
+            if (!Advance() || next_.code != 2) return Fail(error, "第 " + Line(begin) + " 行：段缺少名称");
+            std::string name(next_.value);
+            Advance();
+            if (name == "HEADER") {
+                ReadHeader();
+            } else {
+                EnsureCodec();
+                if (name == "TABLES") ReadTables();
+                else if (name == "BLOCKS") ReadBlocks();
+                else if (name == "ENTITIES") ReadEntities();
+                else SkipSection();
+            }
+            if (!scanner_.error().empty()) return Fail(error, scanner_.error());
+            if (!has_next_) return Fail(error, "段“" + name + "”没有结束（缺少 ENDSEC）");
+            // next_ is "0 ENDSEC"
+            Advance();
+            d_.sections_.push_back({name, {begin, Offset()}});
+        }
+        if (!scanner_.error().empty()) return Fail(error, scanner_.error());
+        EnsureCodec();
+        Finish();
+        return true;
+    }
+
+private:
+    bool Fail(std::string* error, std::string message) {
+        *error = std::move(message);
+        return false;
+    }
+    std::string Line(uint64_t offset) { return std::to_string(scanner_.LineAt(offset)); }
+
+    bool Advance() {
+        has_next_ = scanner_.Next(next_);
+        if (has_next_ && (next_.code == 5 || next_.code == 105)) {
+            uint64_t h = dxf::ToHandle(next_.value);
+            if (h > max_handle_) max_handle_ = h;
+        }
+        return has_next_;
+    }
+    // Start of the current look-ahead tag (end of data when none).
+    uint64_t Offset() const { return has_next_ ? next_.offset : src_.size(); }
+
+    // Reads the record starting at the look-ahead code-0 tag.
+    bool ReadRecord(Record& r) {
+        if (!has_next_ || next_.code != 0) return false;
+        r.type = next_.value;
+        r.begin = next_.offset;
+        r.tags.clear();
+        while (Advance() && next_.code != 0) r.tags.push_back(next_);
+        r.end = Offset();
+        return true;
+    }
+
+    void EnsureCodec() {
+        if (!d_.codec_) d_.codec_ = std::make_unique<dxf::Codec>(d_.version_, d_.codepage_);
+    }
+    std::string Decode(std::string_view s) { return d_.codec_->Decode(s); }
+
+    void ReadHeader() {
+        while (has_next_ && next_.code != 0) {
+            if (next_.code != 9) {
+                Advance();
+                continue;
+            }
+            HeaderVariable v;
+            v.name = std::string(next_.value);
+            v.raw.begin = next_.offset;
+            std::string_view first;
+            bool have_first = false;
+            while (Advance() && next_.code != 9 && next_.code != 0)
+                if (!have_first) first = next_.value, have_first = true;
+            v.raw.end = Offset();
+            if (v.name == "$ACADVER") d_.version_ = dxf::VersionNumber(Trim(first));
+            else if (v.name == "$DWGCODEPAGE") d_.codepage_ = Trim(first);
+            else if (v.name == "$HANDSEED") d_.handle_seed_ = dxf::ToHandle(first);
+            d_.header_.push_back(std::move(v));
+        }
+        EnsureCodec();
+    }
+
+    void SkipSection() {
+        while (has_next_ && !(next_.code == 0 && next_.value == "ENDSEC")) Advance();
+    }
+
+    // --- Tables ---
+    void ReadTables() {
+        Record r;
+        while (has_next_ && next_.code == 0 && next_.value == "TABLE") {
+            TableChunk t;
+            ReadRecord(r);
+            t.head.begin = r.begin;
+            for (const Tag& tag : r.tags) {
+                if (tag.code == 2 && t.name.empty()) t.name = std::string(tag.value);
+                if (tag.code == 5) t.handle = dxf::ToHandle(tag.value);
+            }
+            t.head.end = r.end;
+            while (has_next_ && next_.code == 0 && next_.value != "ENDTAB" && next_.value != "ENDSEC") {
+                ReadRecord(r);
+                if (t.name == "LAYER" && r.type == "LAYER") ReadLayer(r);
+                else if (t.name == "STYLE" && r.type == "STYLE") ReadStyle(r);
+                else {
+                    if (t.name == "BLOCK_RECORD") ReadBlockRecord(r);
+                    t.records.push_back({r.begin, r.end});
+                }
+            }
+            if (has_next_ && next_.value == "ENDTAB") {
+                ReadRecord(r);
+                t.tail = {r.begin, r.end};
+            }
+            d_.tables_.push_back(std::move(t));
+        }
+        SkipSection();
+    }
+
+    void ReadLayer(const Record& r) {
+        auto layer = std::make_unique<Layer>();
+        layer->raw = {r.begin, r.end};
+        for (const Tag& t : r.tags) {
+            if (t.code == 2) layer->name = Decode(t.value);
+            else if (t.code == 62) layer->color = static_cast<int>(dxf::ToInt(t.value));
+            else if (t.code == 5) layer->handle = dxf::ToHandle(t.value);
+        }
+        RegisterLayer(std::move(layer));
+    }
+
+    int RegisterLayer(std::unique_ptr<Layer> layer) {
+        std::string key = UpperCase(layer->name);
+        auto it = d_.layer_index_.find(key);
+        if (it != d_.layer_index_.end()) {
+            // A second record of the same name: keep it verbatim, the first one counts.
+            d_.layers_.push_back(std::move(layer));
+            return it->second;
+        }
+        int index = static_cast<int>(d_.layers_.size());
+        d_.layer_index_[key] = index;
+        d_.layers_.push_back(std::move(layer));
+        return index;
+    }
+
+    void ReadStyle(const Record& r) {
+        auto style = std::make_unique<TextStyle>();
+        style->raw = {r.begin, r.end};
+        for (const Tag& t : r.tags) {
+            if (t.code == 2) style->name = Decode(t.value);
+            else if (t.code == 3) style->font = Decode(t.value);
+            else if (t.code == 4) style->big_font = Decode(t.value);
+            else if (t.code == 41) style->width = dxf::ToDouble(t.value);
+            else if (t.code == 5) style->handle = dxf::ToHandle(t.value);
+        }
+        d_.styles_.push_back(std::move(style));
+    }
+
+    void ReadBlockRecord(const Record& r) {
+        std::string name;
+        uint64_t handle = 0;
+        for (const Tag& t : r.tags) {
+            if (t.code == 2) name = Decode(t.value);
+            else if (t.code == 5) handle = dxf::ToHandle(t.value);
+        }
+        record_handles_[UpperCase(name)] = handle;
+        if (EqualsIgnoreCase(name, "*Model_Space")) d_.model_space_record_ = handle;
+    }
+
+    // --- Blocks ---
+    void ReadBlocks() {
+        Record r;
+        while (has_next_ && next_.code == 0 && next_.value == "BLOCK") {
+            auto block = std::make_unique<Block>();
+            ReadRecord(r);
+            block->raw.begin = r.begin;
+            for (const Tag& t : r.tags) {
+                switch (t.code) {
+                    case 2: block->name = Decode(t.value); break;
+                    case 10: block->base.x = dxf::ToDouble(t.value); break;
+                    case 20: block->base.y = dxf::ToDouble(t.value); break;
+                    case 30: block->base.z = dxf::ToDouble(t.value); break;
+                    case 70: block->flags = static_cast<int>(dxf::ToInt(t.value)); break;
+                    case 5: block->handle = dxf::ToHandle(t.value); break;
+                }
+            }
+            bool model_space = EqualsIgnoreCase(block->name, "*Model_Space");
+            while (has_next_ && next_.code == 0 && next_.value != "ENDBLK" && next_.value != "ENDSEC") {
+                EntityPtr e = ReadEntity(r);
+                // Some writers put model-space entities into *Model_Space: they are the
+                // drawing's entities all the same, written back where they were.
+                if (e && !model_space) block->entities.push_back(std::move(e));
+            }
+            if (has_next_ && next_.value == "ENDBLK") {
+                ReadRecord(r);
+                for (const Tag& t : r.tags)
+                    if (t.code == 5) block->end_handle = dxf::ToHandle(t.value);
+            }
+            block->raw.end = Offset();
+            auto rec = record_handles_.find(UpperCase(block->name));
+            if (rec != record_handles_.end()) block->record_handle = rec->second;
+            std::string key = UpperCase(block->name);
+            if (!d_.block_index_.count(key)) d_.block_index_[key] = static_cast<int>(d_.blocks_.size());
+            d_.blocks_.push_back(std::move(block));
+        }
+        SkipSection();
+    }
+
+    // --- Entities ---
+    void ReadEntities() {
+        Record r;
+        while (has_next_ && next_.code == 0 && next_.value != "ENDSEC") {
+            EntityPtr e = ReadEntity(r);
+            if (e) d_.entities_.push_back(std::move(e));
+        }
+    }
+
+    int LayerOf(std::string_view raw_name) {
+        if (raw_name == last_layer_name_) return last_layer_;
+        auto it = raw_layers_.find(std::string(raw_name));
+        int index;
+        if (it != raw_layers_.end()) {
+            index = it->second;
+        } else {
+            std::string name = Decode(raw_name);
+            index = d_.LayerIndex(name);
+            if (index < 0) {
+                // An entity on a layer the table lacks: the layer is added, as CAD
+                // programs do when they open such a drawing.
+                auto layer = std::make_unique<Layer>();
+                layer->name = name;
+                index = RegisterLayer(std::move(layer));
+            }
+            raw_layers_.emplace(std::string(raw_name), index);
+        }
+        last_layer_name_ = raw_name;
+        last_layer_ = index;
+        return index;
+    }
+
+    int StyleOf(std::string_view raw_name) {
+        std::string name = Decode(raw_name);
+        for (size_t i = 0; i < d_.styles_.size(); ++i)
+            if (EqualsIgnoreCase(d_.styles_[i]->name, name)) return static_cast<int>(i);
+        return 0;
+    }
+
+    // Common groups of every entity; false when the tag is not one of them.
+    bool Common(EntityBase& e, const Tag& t) {
+        switch (t.code) {
+            case 5: e.handle = dxf::ToHandle(t.value); return true;
+            case 8: e.layer = LayerOf(t.value); return true;
+            case 62: e.color = static_cast<int16_t>(dxf::ToInt(t.value)); return true;
+            case 67: e.paper = dxf::ToInt(t.value) == 1; return true;
+            case 330: if (!e.owner) e.owner = dxf::ToHandle(t.value); return true;
+        }
+        return false;
+    }
+
+    EntityPtr ReadEntity(Record& r) {
+        ReadRecord(r);
+        std::string_view type = r.type;
+        EntityPtr out;
+        if (type == "LINE") {
+            auto e = std::make_unique<LineEntity>(&d_);
+            for (const Tag& t : r.tags) {
+                if (Common(*e, t)) continue;
+                switch (t.code) {
+                    case 10: e->a.x = dxf::ToDouble(t.value); break;
+                    case 20: e->a.y = dxf::ToDouble(t.value); break;
+                    case 30: e->a.z = dxf::ToDouble(t.value); break;
+                    case 11: e->b.x = dxf::ToDouble(t.value); break;
+                    case 21: e->b.y = dxf::ToDouble(t.value); break;
+                    case 31: e->b.z = dxf::ToDouble(t.value); break;
+                }
+            }
+            out = std::move(e);
+        } else if (type == "CIRCLE" || type == "ARC") {
+            auto e = std::make_unique<CircleEntity>(type == "ARC" ? Kind::Arc : Kind::Circle, &d_);
+            for (const Tag& t : r.tags) {
+                if (Common(*e, t)) continue;
+                switch (t.code) {
+                    case 10: e->centre.x = dxf::ToDouble(t.value); break;
+                    case 20: e->centre.y = dxf::ToDouble(t.value); break;
+                    case 30: e->centre.z = dxf::ToDouble(t.value); break;
+                    case 40: e->radius = dxf::ToDouble(t.value); break;
+                    case 50: e->start_angle = dxf::ToDouble(t.value); break;
+                    case 51: e->end_angle = dxf::ToDouble(t.value); break;
+                }
+            }
+            out = std::move(e);
+        } else if (type == "LWPOLYLINE") {
+            auto e = std::make_unique<PolylineEntity>(Kind::LwPolyline, &d_);
+            for (const Tag& t : r.tags) {
+                if (Common(*e, t)) continue;
+                switch (t.code) {
+                    case 90: e->vertices.reserve(dxf::ToInt(t.value)); break;
+                    case 70: e->flags = static_cast<int>(dxf::ToInt(t.value)); break;
+                    case 38: e->elevation = dxf::ToDouble(t.value); break;
+                    case 43: e->constant_width = dxf::ToDouble(t.value); break;
+                    case 10: e->vertices.push_back({dxf::ToDouble(t.value), 0, 0, 0, 0}); break;
+                    case 20: if (!e->vertices.empty()) e->vertices.back().y = dxf::ToDouble(t.value); break;
+                    case 40: if (!e->vertices.empty()) e->vertices.back().start_width = dxf::ToDouble(t.value); break;
+                    case 41: if (!e->vertices.empty()) e->vertices.back().end_width = dxf::ToDouble(t.value); break;
+                    case 42: if (!e->vertices.empty()) e->vertices.back().bulge = dxf::ToDouble(t.value); break;
+                }
+            }
+            e->closed = e->flags & 1;
+            out = std::move(e);
+        } else if (type == "TEXT" || type == "MTEXT") {
+            out = ReadText(r, type == "MTEXT" ? Kind::MText : Kind::Text);
+        } else if (type == "POINT") {
+            auto e = std::make_unique<PointEntity>(&d_);
+            for (const Tag& t : r.tags) {
+                if (Common(*e, t)) continue;
+                if (t.code == 10) e->position.x = dxf::ToDouble(t.value);
+                else if (t.code == 20) e->position.y = dxf::ToDouble(t.value);
+                else if (t.code == 30) e->position.z = dxf::ToDouble(t.value);
+            }
+            out = std::move(e);
+        } else if (type == "SOLID" || type == "TRACE" || type == "3DFACE") {
+            auto e = std::make_unique<SolidEntity>(&d_);
+            for (const Tag& t : r.tags) {
+                if (Common(*e, t)) continue;
+                int k = t.code % 10, axis = t.code / 10;
+                if ((axis == 1 || axis == 2) && k <= 3) {
+                    (axis == 1 ? e->corners[k].x : e->corners[k].y) = dxf::ToDouble(t.value);
+                }
+            }
+            if (type != "3DFACE") std::swap(e->corners[2], e->corners[3]);  // stored Z order
+            out = std::move(e);
+        } else if (type == "INSERT") {
+            out = ReadInsert(r);
+        } else if (type == "POLYLINE") {
+            out = ReadPolyline(r);
+        } else {
+            auto e = std::make_unique<OtherEntity>(&d_);
+            e->type = std::string(type);
+            for (const Tag& t : r.tags) {
+                if (t.code >= 1000) break;
+                if (t.code == 5 || t.code == 8 || t.code == 62 || t.code == 67) Common(*e, t);
+            }
+            // Records that carry sub-records of their own until SEQEND.
+            bool follows = false;
+            for (const Tag& t : r.tags)
+                if (t.code == 66 && dxf::ToInt(t.value) == 1) follows = true;
+            if (follows) SkipToSeqend(r);
+            out = std::move(e);
+        }
+        out->raw = {r.begin, Offset()};
+        return out;
+    }
+
+    void SkipToSeqend(Record& r) {
+        while (has_next_ && next_.code == 0 && next_.value != "ENDSEC" && next_.value != "ENDBLK") {
+            bool end = next_.value == "SEQEND";
+            ReadRecord(r);
+            if (end) break;
+        }
+    }
+
+    EntityPtr ReadText(const Record& r, Kind kind) {
+        auto e = std::make_unique<TextEntity>(kind, &d_);
+        std::string chunks;
+        std::string_view last;
+        bool have_align = false;
+        double dir_x = 0, dir_y = 0;
+        for (const Tag& t : r.tags) {
+            if (Common(*e, t)) continue;
+            switch (t.code) {
+                case 1: last = t.value; break;
+                case 3: chunks.append(t.value); break;
+                case 7: e->style = StyleOf(t.value); break;
+                case 10: e->position.x = dxf::ToDouble(t.value); break;
+                case 20: e->position.y = dxf::ToDouble(t.value); break;
+                case 30: e->position.z = dxf::ToDouble(t.value); break;
+                case 11:
+                    (kind == Kind::Text ? e->alignment_point.x : dir_x) = dxf::ToDouble(t.value);
+                    have_align = true;
+                    break;
+                case 21: (kind == Kind::Text ? e->alignment_point.y : dir_y) = dxf::ToDouble(t.value); break;
+                case 31: e->alignment_point.z = dxf::ToDouble(t.value); break;
+                case 40: e->height = dxf::ToDouble(t.value); break;
+                case 41: (kind == Kind::Text ? e->width_factor : e->box_width) = dxf::ToDouble(t.value); break;
+                case 50: e->rotation = dxf::ToDouble(t.value); break;
+                case 51: e->oblique = dxf::ToDouble(t.value); break;
+                case 71: if (kind == Kind::MText) e->horizontal = static_cast<int>(dxf::ToInt(t.value)); break;
+                case 72: if (kind == Kind::Text) e->horizontal = static_cast<int>(dxf::ToInt(t.value)); break;
+                case 73: if (kind == Kind::Text) e->vertical = static_cast<int>(dxf::ToInt(t.value)); break;
+            }
+        }
+        chunks.append(last);
+        e->text = Decode(chunks);
+        if (kind == Kind::MText) {
+            // MTEXT keeps its rotation in radians, or as a direction vector.
+            e->rotation = have_align ? std::atan2(dir_y, dir_x) * 180 / M_PI : e->rotation * 180 / M_PI;
+        } else if (!have_align) {
+            e->alignment_point = e->position;
+        }
+        return e;
+    }
+
+    EntityPtr ReadInsert(Record& r) {
+        auto e = std::make_unique<InsertEntity>(&d_);
+        bool attributes = false;
+        std::string_view name;
+        for (const Tag& t : r.tags) {
+            if (Common(*e, t)) continue;
+            switch (t.code) {
+                case 2: name = t.value; break;
+                case 10: e->position.x = dxf::ToDouble(t.value); break;
+                case 20: e->position.y = dxf::ToDouble(t.value); break;
+                case 30: e->position.z = dxf::ToDouble(t.value); break;
+                case 41: e->x_scale = dxf::ToDouble(t.value); break;
+                case 42: e->y_scale = dxf::ToDouble(t.value); break;
+                case 43: e->z_scale = dxf::ToDouble(t.value); break;
+                case 50: e->rotation = dxf::ToDouble(t.value); break;
+                case 66: attributes = dxf::ToInt(t.value) == 1; break;
+            }
+        }
+        pending_blocks_.push_back({e.get(), std::string(name)});
+        if (attributes) {
+            while (has_next_ && next_.code == 0 && next_.value == "ATTRIB") {
+                ReadRecord(r);
+                Attribute a;
+                for (const Tag& t : r.tags) {
+                    switch (t.code) {
+                        case 1: a.text = Decode(t.value); break;
+                        case 2: a.tag = Decode(t.value); break;
+                        case 8: a.layer = LayerOf(t.value); break;
+                        case 10: a.position.x = dxf::ToDouble(t.value); break;
+                        case 20: a.position.y = dxf::ToDouble(t.value); break;
+                        case 30: a.position.z = dxf::ToDouble(t.value); break;
+                        case 40: a.height = dxf::ToDouble(t.value); break;
+                        case 50: a.rotation = dxf::ToDouble(t.value); break;
+                    }
+                }
+                e->attributes.push_back(std::move(a));
+            }
+            if (has_next_ && next_.code == 0 && next_.value == "SEQEND") ReadRecord(r);
+        }
+        return e;
+    }
+
+    EntityPtr ReadPolyline(Record& r) {
+        auto e = std::make_unique<PolylineEntity>(Kind::Polyline, &d_);
+        double start_width = 0, end_width = 0;
+        for (const Tag& t : r.tags) {
+            if (Common(*e, t)) continue;
+            switch (t.code) {
+                case 70: e->flags = static_cast<int>(dxf::ToInt(t.value)); break;
+                case 30: e->elevation = dxf::ToDouble(t.value); break;
+                case 40: start_width = dxf::ToDouble(t.value); break;
+                case 41: end_width = dxf::ToDouble(t.value); break;
+            }
+        }
+        e->closed = e->flags & 1;
+        bool mesh = e->flags & (16 | 64);
+        while (has_next_ && next_.code == 0 && next_.value == "VERTEX") {
+            ReadRecord(r);
+            Vertex v{0, 0, start_width, end_width, 0};
+            int flags = 0;
+            for (const Tag& t : r.tags) {
+                switch (t.code) {
+                    case 10: v.x = dxf::ToDouble(t.value); break;
+                    case 20: v.y = dxf::ToDouble(t.value); break;
+                    case 40: v.start_width = dxf::ToDouble(t.value); break;
+                    case 41: v.end_width = dxf::ToDouble(t.value); break;
+                    case 42: v.bulge = dxf::ToDouble(t.value); break;
+                    case 70: flags = static_cast<int>(dxf::ToInt(t.value)); break;
+                }
+            }
+            // Spline frame points are not on the curve; meshes are not outlines.
+            if (!(flags & 16) && !mesh) e->vertices.push_back(v);
+        }
+        if (has_next_ && next_.code == 0 && next_.value == "SEQEND") ReadRecord(r);
+        return e;
+    }
+
+    void Finish() {
+        for (auto& [insert, raw_name] : pending_blocks_) {
+            std::string name = Decode(raw_name);
+            int index = d_.BlockIndex(name);
+            if (index < 0) {
+                // A reference to a block the drawing lacks: remembered by name only.
+                auto block = std::make_unique<Block>();
+                block->name = name;
+                block->defined = false;
+                index = static_cast<int>(d_.blocks_.size());
+                d_.block_index_[UpperCase(name)] = index;
+                d_.blocks_.push_back(std::move(block));
+            }
+            insert->block = index;
+        }
+        if (d_.styles_.empty()) {
+            auto style = std::make_unique<TextStyle>();
+            style->name = "Standard";
+            style->font = "txt";
+            d_.styles_.push_back(std::move(style));
+        }
+        if (d_.layers_.empty()) d_.AddLayer("0");
+        // Handles: above every handle in the file and the file's own seed.
+        if (d_.handle_seed_ <= max_handle_) d_.handle_seed_ = max_handle_ + 1;
+        for (auto& e : d_.entities_)
+            if (!e->handle && d_.version_ >= dxf::kR13) e->handle = d_.NextHandle();
+        d_.current_layer = d_.LayerIndex("0") >= 0 ? d_.LayerIndex("0") : 0;
+        for (const auto& v : d_.header_) {
+            if (v.name != "$CLAYER") continue;
+            dxf::TagScanner s(src_.substr(v.raw.begin, v.raw.end - v.raw.begin));
+            Tag t;
+            s.Next(t);
+            if (s.Next(t)) {
+                int index = d_.LayerIndex(Decode(t.value));
+                if (index >= 0) d_.current_layer = index;
+            }
+        }
+    }
+
+    Drawing& d_;
+    std::string_view src_;
+    dxf::TagScanner scanner_;
+    Tag next_;
+    bool has_next_ = false;
+    uint64_t max_handle_ = 0;
+    std::unordered_map<std::string, int> raw_layers_;
+    std::string_view last_layer_name_ = "\x01";
+    int last_layer_ = 0;
+    std::unordered_map<std::string, uint64_t> record_handles_;
+    std::vector<std::pair<InsertEntity*, std::string>> pending_blocks_;
+};
+
+std::unique_ptr<Drawing> Drawing::Parse(std::string bytes, const std::string& name, Status* status) {
+    auto d = std::make_unique<Drawing>();
+    d->source_ = std::move(bytes);
+    d->path_ = name;
+    DxfReader reader(*d);
+    std::string error;
+    if (!reader.Run(&error)) {
+        if (status) *status = Status::Error("图形文件“" + name + "”无法读取：" + error);
+        return nullptr;
+    }
+    if (status) *status = Status::Ok();
+    return d;
+}
+
+std::unique_ptr<Drawing> Drawing::Load(const std::string& path, Status* status) {
+    auto bytes = ReadFileBytes(path);
+    if (!bytes) {
+        if (status) *status = Status::Error("图形文件“" + path + "”无法打开");
+        return nullptr;
+    }
+    return Parse(std::move(*bytes), path, status);
+}
+
+}  // namespace velorin::cad::embedded

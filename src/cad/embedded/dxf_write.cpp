@@ -1,0 +1,664 @@
+// Writes a Drawing back to DXF in its own version and encoding. Records read from the
+// file and left alone are copied byte for byte; records the host changed are patched in
+// place (a layer name, a colour, a font) or rewritten from the model together with the
+// groups the model does not know; records the host made are written from the model.
+#include <unistd.h>
+
+#include <cstdio>
+#include <set>
+
+#include "base/paths.h"
+#include "base/strings.h"
+#include "base/text_file.h"
+#include "cad/embedded/drawing.h"
+#include "cad/embedded/dxf_tags.h"
+
+namespace velorin::cad::embedded {
+
+using dxf::Tag;
+
+class DxfWriter {
+public:
+    explicit DxfWriter(const Drawing& d) : d_(d), src_(d.source_), w_(out_, d.eol_) {
+        markers_ = d.version_ >= dxf::kR13;
+        for (const auto& layer : d.layers_) layer_names_.push_back(d.codec_->Encode(layer->name));
+        // The handle seed is final only after every new object took its handle, so the
+        // writer takes handles from a copy and writes the seed last.
+        seed_ = d.handle_seed_;
+    }
+
+    std::string Run() {
+        out_.reserve(src_.size() + d_.entities_.size() * 64 + 4096);
+        bool tables = false, blocks = false, entities = false;
+        for (const Section& s : d_.sections_) {
+            if (s.name == "HEADER") {
+                WriteHeader(s);
+                continue;
+            }
+            if ((s.name == "BLOCKS" || s.name == "ENTITIES" || s.name == "OBJECTS") && !tables) {
+                tables = true;
+                if (NeedsTables()) WriteNewTables();
+            }
+            if ((s.name == "ENTITIES" || s.name == "OBJECTS") && !blocks) {
+                blocks = true;
+                if (NeedsBlocks()) WriteNewBlocks();
+            }
+            if (s.name == "OBJECTS" && !entities) {
+                entities = true;
+                WriteNewEntities();
+            }
+            if (s.name == "TABLES") tables = true, WriteTables(s);
+            else if (s.name == "BLOCKS") blocks = true, WriteBlocks(s);
+            else if (s.name == "ENTITIES") entities = true, WriteEntities(s);
+            else w_.Raw(Bytes(s.raw));
+        }
+        if (!tables && NeedsTables()) WriteNewTables();
+        if (!blocks && NeedsBlocks()) WriteNewBlocks();
+        if (!entities) WriteNewEntities();
+        w_.Text(0, "EOF");
+        PatchSeed();
+        return std::move(out_);
+    }
+
+private:
+    std::string_view Bytes(Span s) const { return std::string_view(src_).substr(s.begin, s.end - s.begin); }
+    std::string Enc(std::string_view utf8) const { return d_.codec_->Encode(utf8); }
+
+    // --- Header ---
+    // The header variables the host changed, as (name, group code, encoded value).
+    struct Replacement {
+        std::string name;
+        int code;
+        std::string value;
+    };
+    std::vector<Replacement> HeaderChanges() const {
+        std::vector<Replacement> out;
+        auto number = [](const Variable& v) -> long long {
+            if (auto* i = std::get_if<int16_t>(&v)) return *i;
+            if (auto* f = std::get_if<double>(&v)) return static_cast<long long>(*f);
+            return 0;
+        };
+        static const std::pair<const char*, int> kNumeric[] = {
+            {"LUNITS", 70}, {"AUNITS", 70}, {"MEASUREMENT", 70}, {"MIRRTEXT", 70}, {"OSMODE", 70}};
+        for (auto [name, code] : kNumeric) {
+            auto it = d_.variables_.find(name);
+            if (it != d_.variables_.end()) out.push_back({std::string("$") + name, code, std::to_string(number(it->second))});
+        }
+        if (auto it = d_.variables_.find("CECOLOR"); it != d_.variables_.end()) {
+            std::string v = std::holds_alternative<std::string>(it->second) ? UpperCase(std::get<std::string>(it->second)) : "";
+            long long c = v == "BYLAYER" ? 256 : v == "BYBLOCK" ? 0 : v.empty() ? number(it->second) : std::atoll(v.c_str());
+            out.push_back({"$CECOLOR", 62, std::to_string(c)});
+        }
+        if (auto it = d_.variables_.find("CELTYPE"); it != d_.variables_.end() && std::holds_alternative<std::string>(it->second)) {
+            std::string v = std::get<std::string>(it->second);
+            std::string u = UpperCase(v);
+            out.push_back({"$CELTYPE", 6, u == "BYLAYER" ? "ByLayer" : u == "BYBLOCK" ? "ByBlock" : Enc(v)});
+        }
+        if (d_.variables_.count("CLAYER") && d_.current_layer < static_cast<int>(d_.layers_.size()))
+            out.push_back({"$CLAYER", 8, layer_names_[d_.current_layer]});
+        if (d_.variables_.count("TEXTSTYLE") && d_.current_style < static_cast<int>(d_.styles_.size()))
+            out.push_back({"$TEXTSTYLE", 7, Enc(d_.styles_[d_.current_style]->name)});
+        return out;
+    }
+
+    void WriteHeader(const Section& s) {
+        auto changes = HeaderChanges();
+        std::vector<bool> done(changes.size());
+        bool seed_written = false;
+        uint64_t body = s.raw.end;
+        // "0 SECTION 2 HEADER" up to the first variable.
+        uint64_t first = d_.header_.empty() ? body : d_.header_.front().raw.begin;
+        w_.Raw(Bytes({s.raw.begin, first}));
+        for (const HeaderVariable& v : d_.header_) {
+            if (v.name == "$HANDSEED") {
+                WriteSeedPlaceholder();
+                seed_written = true;
+                continue;
+            }
+            bool replaced = false;
+            for (size_t i = 0; i < changes.size(); ++i) {
+                if (changes[i].name != v.name) continue;
+                w_.Text(9, v.name);
+                w_.Text(changes[i].code, changes[i].value);
+                done[i] = replaced = true;
+            }
+            if (!replaced) w_.Raw(Bytes(v.raw));
+        }
+        for (size_t i = 0; i < changes.size(); ++i) {
+            if (done[i]) continue;
+            w_.Text(9, changes[i].name);
+            w_.Text(changes[i].code, changes[i].value);
+        }
+        if (!seed_written && markers_) WriteSeedPlaceholder();
+        w_.Text(0, "ENDSEC");
+    }
+
+    void WriteSeedPlaceholder() {
+        w_.Text(9, "$HANDSEED");
+        w_.Raw("  5");
+        w_.Raw(w_.eol());
+        seed_at_ = out_.size();
+        w_.Raw(std::string(16, ' '));  // filled in by PatchSeed
+        w_.Raw(w_.eol());
+    }
+
+    void PatchSeed() {
+        if (seed_at_ == std::string::npos) return;
+        std::string text = dxf::HandleText(seed_);
+        // The placeholder is 16 wide; shorten it to the handle's width.
+        out_.replace(seed_at_, 16, text);
+    }
+
+    uint64_t Take() { return seed_++; }
+
+    // --- Tables ---
+    bool NeedsTables() const {
+        for (const auto& l : d_.layers_)
+            if (l->raw.empty()) return true;
+        for (const auto& s : d_.styles_)
+            if (s->raw.empty() && !s->name.empty() && s->handle) return true;
+        return false;
+    }
+
+    void WriteTables(const Section& s) {
+        uint64_t first = d_.tables_.empty() ? s.raw.end : d_.tables_.front().head.begin;
+        // "0 SECTION 2 TABLES" (the section's end is "0 ENDSEC", written below).
+        if (d_.tables_.empty()) {
+            w_.Text(0, "SECTION");
+            w_.Text(2, "TABLES");
+        } else {
+            w_.Raw(Bytes({s.raw.begin, first}));
+        }
+        bool layer = false, style = false;
+        for (const TableChunk& t : d_.tables_) {
+            w_.Raw(Bytes(t.head));
+            if (t.name == "LAYER") layer = true, WriteLayers(t.handle);
+            else if (t.name == "STYLE") style = true, WriteStyles(t.handle);
+            else
+                for (const Span& r : t.records) w_.Raw(Bytes(r));
+            if (t.name == "BLOCK_RECORD") WriteNewBlockRecords(t.handle);
+            if (t.tail.empty()) w_.Text(0, "ENDTAB");
+            else w_.Raw(Bytes(t.tail));
+        }
+        if (!layer) WriteTable("LAYER", [&](uint64_t h) { WriteLayers(h); });
+        if (!style) WriteTable("STYLE", [&](uint64_t h) { WriteStyles(h); });
+        w_.Text(0, "ENDSEC");
+    }
+
+    void WriteNewTables() {
+        w_.Text(0, "SECTION");
+        w_.Text(2, "TABLES");
+        WriteTable("LAYER", [&](uint64_t h) { WriteLayers(h); });
+        WriteTable("STYLE", [&](uint64_t h) { WriteStyles(h); });
+        w_.Text(0, "ENDSEC");
+    }
+
+    template <class Body>
+    void WriteTable(const char* name, Body body) {
+        uint64_t h = markers_ ? Take() : 0;
+        w_.Text(0, "TABLE");
+        w_.Text(2, name);
+        if (markers_) {
+            w_.Handle(5, h);
+            w_.Text(330, "0");
+            w_.Text(100, "AcDbSymbolTable");
+        }
+        w_.Int(70, 0);
+        body(h);
+        w_.Text(0, "ENDTAB");
+    }
+
+    void RecordHead(const char* type, uint64_t handle, uint64_t table, const char* subclass) {
+        w_.Text(0, type);
+        if (!markers_) return;
+        w_.Handle(5, handle);
+        w_.Handle(330, table);
+        w_.Text(100, "AcDbSymbolTableRecord");
+        w_.Text(100, subclass);
+    }
+
+    void WriteLayers(uint64_t table) {
+        for (const auto& l : d_.layers_) {
+            if (!l->raw.empty()) {
+                if (l->changed) Patch(l->raw, {{62, std::to_string(l->color)}});
+                else w_.Raw(Bytes(l->raw));
+                continue;
+            }
+            RecordHead("LAYER", l->handle, table, "AcDbLayerTableRecord");
+            w_.Text(2, Enc(l->name));
+            w_.Int(70, 0);
+            w_.Int(62, l->color);
+            w_.Text(6, "Continuous");
+            if (d_.version_ >= dxf::kR2000) w_.Int(370, -3);
+        }
+    }
+
+    void WriteStyles(uint64_t table) {
+        for (const auto& s : d_.styles_) {
+            if (!s->raw.empty()) {
+                if (s->changed) {
+                    std::string width;
+                    dxf::AppendDouble(width, s->width);
+                    Patch(s->raw, {{3, Enc(s->font)}, {4, Enc(s->big_font)}, {41, width}});
+                } else {
+                    w_.Raw(Bytes(s->raw));
+                }
+                continue;
+            }
+            if (!s->handle && markers_) continue;  // the fallback style of a drawing without any
+            RecordHead("STYLE", s->handle, table, "AcDbTextStyleTableRecord");
+            w_.Text(2, Enc(s->name));
+            w_.Int(70, 0);
+            w_.Number(40, 0);
+            w_.Number(41, s->width);
+            w_.Number(50, 0);
+            w_.Int(71, 0);
+            w_.Number(42, 2.5);
+            w_.Text(3, Enc(s->font));
+            w_.Text(4, Enc(s->big_font));
+        }
+    }
+
+    void WriteNewBlockRecords(uint64_t table) {
+        for (const auto& b : d_.blocks_) {
+            if (!b->raw.empty() || !b->defined) continue;
+            RecordHead("BLOCK_RECORD", b->record_handle, table, "AcDbBlockTableRecord");
+            w_.Text(2, Enc(b->name));
+            w_.Text(340, "0");
+        }
+    }
+
+    // Copies a table record with some groups' values replaced; groups it lacks are added
+    // at the end of the record.
+    void Patch(Span span, std::vector<std::pair<int, std::string>> values) {
+        std::string_view bytes = Bytes(span);
+        dxf::TagScanner s(bytes);
+        Tag t;
+        std::vector<bool> used(values.size());
+        size_t copied = 0;
+        bool first = true;
+        while (s.Next(t)) {
+            if (t.code == 0 && !first) break;
+            first = false;
+            for (size_t i = 0; i < values.size(); ++i) {
+                if (values[i].first != t.code || used[i]) continue;
+                // Copy up to this tag's value, write the new value, skip the old one.
+                size_t value_at = t.value.data() - bytes.data();
+                w_.Raw(bytes.substr(copied, value_at - copied));
+                w_.Raw(values[i].second);
+                copied = value_at + t.value.size();
+                used[i] = true;
+            }
+        }
+        size_t record_end = t.code == 0 && !first ? t.offset : bytes.size();
+        w_.Raw(bytes.substr(copied, record_end - copied));
+        for (size_t i = 0; i < values.size(); ++i)
+            if (!used[i]) w_.Text(values[i].first, values[i].second);
+        w_.Raw(bytes.substr(record_end));
+    }
+
+    // --- Blocks ---
+    bool NeedsBlocks() const {
+        for (const auto& b : d_.blocks_)
+            if (b->raw.empty() && b->defined) return true;
+        return false;
+    }
+
+    void WriteBlocks(const Section& s) {
+        uint64_t first = s.raw.end;
+        for (const auto& b : d_.blocks_)
+            if (!b->raw.empty()) {
+                first = b->raw.begin;
+                break;
+            }
+        bool any_raw = first != s.raw.end;
+        if (any_raw) {
+            w_.Raw(Bytes({s.raw.begin, first}));
+        } else {
+            w_.Text(0, "SECTION");
+            w_.Text(2, "BLOCKS");
+        }
+        for (const auto& b : d_.blocks_) {
+            if (!b->raw.empty()) w_.Raw(Bytes(b->raw));
+        }
+        for (const auto& b : d_.blocks_)
+            if (b->raw.empty() && b->defined) WriteBlock(*b);
+        w_.Text(0, "ENDSEC");
+    }
+
+    void WriteNewBlocks() {
+        w_.Text(0, "SECTION");
+        w_.Text(2, "BLOCKS");
+        for (const auto& b : d_.blocks_)
+            if (b->raw.empty() && b->defined) WriteBlock(*b);
+        w_.Text(0, "ENDSEC");
+    }
+
+    void WriteBlock(const Block& b) {
+        std::string name = Enc(b.name);
+        w_.Text(0, "BLOCK");
+        if (markers_) {
+            w_.Handle(5, b.handle);
+            w_.Handle(330, b.record_handle);
+            w_.Text(100, "AcDbEntity");
+        }
+        w_.Text(8, "0");
+        if (markers_) w_.Text(100, "AcDbBlockBegin");
+        w_.Text(2, name);
+        w_.Int(70, b.flags);
+        w_.Number(10, b.base.x);
+        w_.Number(20, b.base.y);
+        w_.Number(30, b.base.z);
+        w_.Text(3, name);
+        w_.Text(1, "");
+        for (const auto& e : b.entities) WriteEntity(*e, b.record_handle);
+        w_.Text(0, "ENDBLK");
+        if (markers_) {
+            w_.Handle(5, b.end_handle);
+            w_.Handle(330, b.record_handle);
+            w_.Text(100, "AcDbEntity");
+        }
+        w_.Text(8, "0");
+        if (markers_) w_.Text(100, "AcDbBlockEnd");
+    }
+
+    // --- Entities ---
+    void WriteEntities(const Section& s) {
+        uint64_t first = s.raw.end - 0;
+        for (const auto& e : d_.entities_)
+            if (!e->raw.empty()) {
+                first = e->raw.begin;
+                break;
+            }
+        if (first == s.raw.end) {
+            w_.Text(0, "SECTION");
+            w_.Text(2, "ENTITIES");
+        } else {
+            w_.Raw(Bytes({s.raw.begin, first}));
+        }
+        for (const auto& e : d_.entities_) WriteEntity(*e, d_.model_space_record_);
+        w_.Text(0, "ENDSEC");
+    }
+
+    void WriteNewEntities() {
+        w_.Text(0, "SECTION");
+        w_.Text(2, "ENTITIES");
+        for (const auto& e : d_.entities_) WriteEntity(*e, d_.model_space_record_);
+        w_.Text(0, "ENDSEC");
+    }
+
+    void WriteEntity(const EntityBase& e, uint64_t owner) {
+        if (e.erased) return;
+        if (!e.Generated()) {
+            if (e.layer_changed) Patch(e.raw, {{8, layer_names_[e.layer]}});
+            else w_.Raw(Bytes(e.raw));
+            return;
+        }
+        Extras extras;
+        if (!e.raw.empty()) extras = CollectExtras(e);
+        if (e.kind == Kind::LwPolyline && !markers_) return WriteR12Polyline(static_cast<const PolylineEntity&>(e));
+        const char* type = TypeName(e);
+        if (!type) return;
+        w_.Text(0, type);
+        if (markers_) {
+            w_.Handle(5, e.handle);
+            w_.Raw(extras.head);
+            w_.Handle(330, e.owner ? e.owner : owner);
+            w_.Text(100, "AcDbEntity");
+        } else if (e.handle) {
+            w_.Handle(5, e.handle);
+        }
+        w_.Text(8, layer_names_[e.layer]);
+        if (e.color != 256) w_.Int(62, e.color);
+        w_.Raw(extras.common);
+        WriteGeometry(e);
+        w_.Raw(extras.specific);
+        if (e.kind == Kind::Text) {
+            const auto& t = static_cast<const TextEntity&>(e);
+            if (markers_) w_.Text(100, "AcDbText");
+            if (t.vertical) w_.Int(73, t.vertical);
+        }
+        w_.Raw(extras.xdata);
+    }
+
+    const char* TypeName(const EntityBase& e) const {
+        switch (e.kind) {
+            case Kind::Line: return "LINE";
+            case Kind::Arc: return "ARC";
+            case Kind::Circle: return "CIRCLE";
+            case Kind::LwPolyline: return "LWPOLYLINE";
+            case Kind::Text: return "TEXT";
+            case Kind::MText: return "MTEXT";
+            case Kind::Point: return "POINT";
+            case Kind::Insert: return "INSERT";
+            default: return nullptr;  // kept only as read
+        }
+    }
+
+    void P3(int code, Point3 p) {
+        w_.Number(code, p.x);
+        w_.Number(code + 10, p.y);
+        w_.Number(code + 20, p.z);
+    }
+
+    void WriteGeometry(const EntityBase& e) {
+        switch (e.kind) {
+            case Kind::Line: {
+                const auto& l = static_cast<const LineEntity&>(e);
+                if (markers_) w_.Text(100, "AcDbLine");
+                P3(10, l.a);
+                P3(11, l.b);
+                break;
+            }
+            case Kind::Circle:
+            case Kind::Arc: {
+                const auto& c = static_cast<const CircleEntity&>(e);
+                if (markers_) w_.Text(100, "AcDbCircle");
+                P3(10, c.centre);
+                w_.Number(40, c.radius);
+                if (e.kind == Kind::Arc) {
+                    if (markers_) w_.Text(100, "AcDbArc");
+                    w_.Number(50, c.start_angle);
+                    w_.Number(51, c.end_angle);
+                }
+                break;
+            }
+            case Kind::LwPolyline: {
+                const auto& p = static_cast<const PolylineEntity&>(e);
+                w_.Text(100, "AcDbPolyline");
+                w_.Int(90, static_cast<long long>(p.vertices.size()));
+                w_.Int(70, (p.flags & ~1) | (p.closed ? 1 : 0));
+                bool widths = false;
+                for (const Vertex& v : p.vertices) widths |= v.start_width != 0 || v.end_width != 0;
+                if (!widths) w_.Number(43, p.constant_width);
+                if (p.elevation != 0) w_.Number(38, p.elevation);
+                for (const Vertex& v : p.vertices) {
+                    w_.Number(10, v.x);
+                    w_.Number(20, v.y);
+                    if (widths) {
+                        w_.Number(40, v.start_width);
+                        w_.Number(41, v.end_width);
+                    }
+                    if (v.bulge != 0) w_.Number(42, v.bulge);
+                }
+                break;
+            }
+            case Kind::Text: {
+                const auto& t = static_cast<const TextEntity&>(e);
+                if (markers_) w_.Text(100, "AcDbText");
+                P3(10, t.position);
+                w_.Number(40, t.height);
+                w_.Text(1, Enc(t.text));
+                if (t.rotation != 0) w_.Number(50, t.rotation);
+                if (t.width_factor != 1) w_.Number(41, t.width_factor);
+                if (t.oblique != 0) w_.Number(51, t.oblique);
+                w_.Text(7, Enc(StyleName(t.style)));
+                if (t.horizontal) w_.Int(72, t.horizontal);
+                if (t.horizontal || t.vertical) P3(11, t.alignment_point);
+                break;
+            }
+            case Kind::MText: {
+                const auto& t = static_cast<const TextEntity&>(e);
+                if (markers_) w_.Text(100, "AcDbMText");
+                P3(10, t.position);
+                w_.Number(40, t.height);
+                w_.Number(41, t.box_width);
+                w_.Int(71, t.horizontal ? t.horizontal : 1);
+                std::string text = Enc(t.text);
+                while (text.size() > 250) {
+                    size_t cut = 250;
+                    // Never split a multibyte character.
+                    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80 && d_.codec_->utf8()) --cut;
+                    if (!d_.codec_->utf8()) {
+                        size_t i = 0;
+                        while (i < 250) i += static_cast<unsigned char>(text[i]) >= 0x81 ? 2 : 1;
+                        cut = i > 250 ? i - 2 : i;
+                    }
+                    w_.Text(3, text.substr(0, cut));
+                    text.erase(0, cut);
+                }
+                w_.Text(1, text);
+                w_.Text(7, Enc(StyleName(t.style)));
+                if (t.rotation != 0) w_.Number(50, t.rotation * M_PI / 180);
+                break;
+            }
+            case Kind::Point: {
+                if (markers_) w_.Text(100, "AcDbPoint");
+                P3(10, static_cast<const PointEntity&>(e).position);
+                break;
+            }
+            case Kind::Insert: {
+                const auto& i = static_cast<const InsertEntity&>(e);
+                if (markers_) w_.Text(100, "AcDbBlockReference");
+                w_.Text(2, Enc(d_.blocks_[i.block]->name));
+                P3(10, i.position);
+                if (i.x_scale != 1) w_.Number(41, i.x_scale);
+                if (i.y_scale != 1) w_.Number(42, i.y_scale);
+                if (i.z_scale != 1) w_.Number(43, i.z_scale);
+                if (i.rotation != 0) w_.Number(50, i.rotation);
+                break;
+            }
+            default: break;
+        }
+    }
+
+    std::string StyleName(int index) const {
+        return index >= 0 && index < static_cast<int>(d_.styles_.size()) ? d_.styles_[index]->name : "Standard";
+    }
+
+    void WriteR12Polyline(const PolylineEntity& p) {
+        const std::string& layer = layer_names_[p.layer];
+        w_.Text(0, "POLYLINE");
+        w_.Text(8, layer);
+        if (p.color != 256) w_.Int(62, p.color);
+        w_.Int(66, 1);
+        P3(10, {0, 0, p.elevation});
+        w_.Int(70, p.closed ? 1 : 0);
+        if (p.constant_width != 0) {
+            w_.Number(40, p.constant_width);
+            w_.Number(41, p.constant_width);
+        }
+        for (const Vertex& v : p.vertices) {
+            w_.Text(0, "VERTEX");
+            w_.Text(8, layer);
+            P3(10, {v.x, v.y, p.elevation});
+            if (v.start_width != 0 || v.end_width != 0) {
+                w_.Number(40, v.start_width);
+                w_.Number(41, v.end_width);
+            }
+            if (v.bulge != 0) w_.Number(42, v.bulge);
+        }
+        w_.Text(0, "SEQEND");
+        w_.Text(8, layer);
+    }
+
+    // Groups of a read record that the model does not write itself, by where they stand.
+    struct Extras {
+        std::string head, common, specific, xdata;
+    };
+    Extras CollectExtras(const EntityBase& e) const {
+        static const std::set<int> kLine{10, 20, 30, 11, 21, 31};
+        static const std::set<int> kCircle{10, 20, 30, 40, 50, 51};
+        static const std::set<int> kPolyline{10, 20, 38, 40, 41, 42, 43, 70, 90, 91};
+        static const std::set<int> kText{1, 7, 10, 20, 30, 11, 21, 31, 40, 41, 50, 51, 72, 73};
+        static const std::set<int> kMText{1, 3, 7, 10, 20, 30, 11, 21, 31, 40, 41, 50, 71};
+        static const std::set<int> kOther{2, 10, 20, 30, 41, 42, 43, 50};
+        static const std::set<int> kCommon{6, 48, 60, 67, 92, 160, 284, 310, 347, 348, 370, 380, 390, 420, 430, 440};
+        const std::set<int>& modelled = e.kind == Kind::Line ? kLine
+                                        : (e.kind == Kind::Circle || e.kind == Kind::Arc) ? kCircle
+                                        : e.kind == Kind::LwPolyline ? kPolyline
+                                        : e.kind == Kind::Text ? kText
+                                        : e.kind == Kind::MText ? kMText
+                                                                : kOther;
+        Extras x;
+        std::string_view bytes = Bytes(e.raw);
+        dxf::TagScanner s(bytes);
+        Tag t;
+        bool first = true, in_group = false, owner_seen = false;
+        std::string line;
+        while (s.Next(t)) {
+            if (t.code == 0) {
+                if (!first) break;
+                first = false;
+                continue;
+            }
+            std::string* into = nullptr;
+            if (t.code == 102) {
+                into = &x.head;
+                in_group = !in_group;
+            } else if (in_group) {
+                into = &x.head;
+            } else if (t.code >= 1000) {
+                into = &x.xdata;
+            } else if (t.code == 5 || t.code == 8 || t.code == 62 || t.code == 100) {
+                continue;
+            } else if (t.code == 330 && !owner_seen) {
+                owner_seen = true;
+                continue;
+            } else if (kCommon.count(t.code)) {
+                into = &x.common;
+            } else if (!modelled.count(t.code)) {
+                into = &x.specific;
+            }
+            if (!into) continue;
+            TagWriter(*into, d_.eol_).Text(t.code, t.value);
+        }
+        return x;
+    }
+    using TagWriter = dxf::TagWriter;
+
+    const Drawing& d_;
+    const std::string& src_;
+    std::string out_;
+    dxf::TagWriter w_;
+    bool markers_;
+    std::vector<std::string> layer_names_;
+    uint64_t seed_;
+    size_t seed_at_ = std::string::npos;
+};
+
+std::string Drawing::Serialize() const { return DxfWriter(*this).Run(); }
+
+Status Drawing::Save(const std::string& path) const {
+    std::string bytes = Serialize();
+    if (PathExists(path)) {
+        // The previous drawing stays as NAME.bak, as CAD programs keep it.
+        std::string bak = path;
+        size_t dot = bak.find_last_of('.');
+        size_t slash = bak.find_last_of('/');
+        if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) bak.erase(dot);
+        bak += ".bak";
+        ::unlink(bak.c_str());
+        if (::link(path.c_str(), bak.c_str()) != 0) {
+            auto old = ReadFileBytes(path);
+            if (!old) return Status::Error("图形文件“" + path + "”无法备份");
+            Status s = WriteFileAtomically(bak, *old);
+            if (!s.ok()) return s;
+        }
+    }
+    Status s = WriteFileAtomically(path, bytes);
+    if (!s.ok()) return Status::Error("图形文件“" + path + "”无法保存：" + s.message());
+    return Status::Ok();
+}
+
+}  // namespace velorin::cad::embedded
