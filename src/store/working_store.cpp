@@ -60,24 +60,6 @@ std::string TableOf(std::string_view statement) {
     return name;
 }
 
-FieldValue ReadColumn(sqlite3_stmt* st, int col) {
-    FieldValue v;
-    switch (sqlite3_column_type(st, col)) {
-        case SQLITE_NULL:
-            break;
-        case SQLITE_INTEGER:
-        case SQLITE_FLOAT:
-            v.kind = FieldValue::Kind::Number;
-            v.number = sqlite3_column_double(st, col);
-            break;
-        default:
-            v.kind = FieldValue::Kind::Text;
-            v.text.assign(reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
-                          sqlite3_column_bytes(st, col));
-    }
-    return v;
-}
-
 void Bind(sqlite3_stmt* st, int index, const FieldValue& v) {
     switch (v.kind) {
         case FieldValue::Kind::Null:
@@ -87,12 +69,81 @@ void Bind(sqlite3_stmt* st, int index, const FieldValue& v) {
             sqlite3_bind_double(st, index, v.number);
             break;
         case FieldValue::Kind::Text:
-            sqlite3_bind_text(st, index, v.text.data(), static_cast<int>(v.text.size()), SQLITE_TRANSIENT);
+            // The value outlives the step that uses it.
+            sqlite3_bind_text(st, index, v.text.data(), static_cast<int>(v.text.size()), SQLITE_STATIC);
             break;
     }
 }
 
 }  // namespace
+
+struct RecordSet::Rows {
+    struct Column {
+        std::vector<uint8_t> kind;  // FieldValue::Kind
+        std::vector<double> number;
+        std::vector<uint32_t> offset, length;
+    };
+    std::vector<long long> rowid;
+    std::vector<Column> columns;
+    std::string arena;
+
+    explicit Rows(size_t n) : columns(n) {}
+    size_t size() const { return rowid.size(); }
+
+    void Set(size_t c, size_t row, const FieldValue& v) {
+        Column& col = columns[c];
+        col.kind[row] = static_cast<uint8_t>(v.kind);
+        col.number[row] = v.number;
+        if (v.kind == FieldValue::Kind::Text) {
+            col.offset[row] = static_cast<uint32_t>(arena.size());
+            col.length[row] = static_cast<uint32_t>(v.text.size());
+            arena += v.text;
+        }
+    }
+    size_t Append(long long id) {
+        rowid.push_back(id);
+        for (Column& col : columns) {
+            col.kind.push_back(0);
+            col.number.push_back(0);
+            col.offset.push_back(0);
+            col.length.push_back(0);
+        }
+        return rowid.size() - 1;
+    }
+    // Appends a row straight from a statement; columns start at `first`.
+    void AppendFrom(sqlite3_stmt* st, long long id, int first) {
+        size_t row = Append(id);
+        for (size_t c = 0; c < columns.size(); ++c) {
+            Column& col = columns[c];
+            int sc = static_cast<int>(c) + first;
+            switch (sqlite3_column_type(st, sc)) {
+                case SQLITE_NULL:
+                    break;
+                case SQLITE_INTEGER:
+                case SQLITE_FLOAT:
+                    col.kind[row] = static_cast<uint8_t>(FieldValue::Kind::Number);
+                    col.number[row] = sqlite3_column_double(st, sc);
+                    break;
+                default: {
+                    const char* text = reinterpret_cast<const char*>(sqlite3_column_text(st, sc));
+                    int n = sqlite3_column_bytes(st, sc);
+                    col.kind[row] = static_cast<uint8_t>(FieldValue::Kind::Text);
+                    col.offset[row] = static_cast<uint32_t>(arena.size());
+                    col.length[row] = static_cast<uint32_t>(n);
+                    arena.append(text, n);
+                }
+            }
+        }
+    }
+    FieldValue Get(size_t c, size_t row) const {
+        const Column& col = columns[c];
+        FieldValue v;
+        v.kind = static_cast<FieldValue::Kind>(col.kind[row]);
+        v.number = col.number[row];
+        if (v.kind == FieldValue::Kind::Text) v.text.assign(arena, col.offset[row], col.length[row]);
+        return v;
+    }
+};
 
 // Prepared statements reused across appends: an insert per table and column set.
 struct WorkingStore::Cache {
@@ -124,7 +175,7 @@ std::string SqlText(std::string_view text) { return "'" + ReplaceAll(std::string
 
 std::unique_ptr<WorkingStore> WorkingStore::Open(const std::string& path, Status* status) {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     auto fail = [&](const std::string& why) {
         if (db) sqlite3_close(db);
         if (status) *status = Status::Error("工作数据库“" + path + "”无法打开：" + why);
@@ -134,7 +185,7 @@ std::unique_ptr<WorkingStore> WorkingStore::Open(const std::string& path, Status
     sqlite3_busy_timeout(db, 2000);
     // WAL with NORMAL sync: a crash loses at most the last commit, never the file.
     char* err = nullptr;
-    if (sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, &err) != SQLITE_OK) {
+    if (sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-262144; PRAGMA temp_store=MEMORY; PRAGMA threads=2;", nullptr, nullptr, &err) != SQLITE_OK) {
         std::string why = err ? err : "";
         sqlite3_free(err);
         return fail(why);
@@ -200,9 +251,29 @@ void WorkingStore::MarkStale(const std::string& table) {
 
 Status WorkingStore::Execute(std::string_view statement) {
     BeginWrite();
+    std::string table = TableOf(statement);
+    std::string upper = Upper(statement);
+    bool empties_points = table == "POINT" && upper.starts_with("DELETE") && upper.find(" WHERE ") == std::string::npos;
+    if (empties_points) {
+        Run("DROP INDEX IF EXISTS PointBySection");
+        section_index_ = false;
+    }
+    NeedSectionIndex(table, statement);
     Status s = Run(Translate(statement));
-    MarkStale(TableOf(statement));
+    MarkStale(table);
     return s;
+}
+
+void WorkingStore::NeedSectionIndex(const std::string& table, std::string_view condition) {
+    if (section_index_ || table != "POINT") return;
+    std::string upper = Upper(condition);
+    if (upper.find("CROSSNO") == std::string::npos) return;
+    // Ordering by section alone needs no index: a sort of the rows is faster than keeping one.
+    if (upper.find("WHERE") == std::string::npos && !upper.starts_with("CROSSNO") &&
+        upper.find("(CROSSNO") == std::string::npos)
+        return;
+    Run("CREATE INDEX IF NOT EXISTS PointBySection ON Point (CrossNo, Slen)");
+    section_index_ = true;
 }
 
 std::unique_ptr<RecordSet> WorkingStore::OpenRecordSet(std::string_view statement, Status* status) {
@@ -215,6 +286,7 @@ std::unique_ptr<RecordSet> WorkingStore::OpenRecordSet(std::string_view statemen
         return set;
     }
     sql.insert(7, set->table_ + ".rowid AS __rowid, ");
+    NeedSectionIndex(set->table_, statement);
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
         if (status) *status = Status::Error("工作数据库语句执行失败：" + std::string(statement) + "：" + sqlite3_errmsg(db_));
@@ -222,13 +294,8 @@ std::unique_ptr<RecordSet> WorkingStore::OpenRecordSet(std::string_view statemen
     }
     int n = sqlite3_column_count(st);
     for (int c = 1; c < n; ++c) set->columns_.push_back(Upper(sqlite3_column_name(st, c)));
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        RecordSet::Row row;
-        row.rowid = sqlite3_column_int64(st, 0);
-        row.values.reserve(n - 1);
-        for (int c = 1; c < n; ++c) row.values.push_back(ReadColumn(st, c));
-        set->rows_.push_back(std::move(row));
-    }
+    set->rows_ = std::make_unique<RecordSet::Rows>(set->columns_.size());
+    while (sqlite3_step(st) == SQLITE_ROW) set->rows_->AppendFrom(st, sqlite3_column_int64(st, 0), 1);
     sqlite3_finalize(st);
     if (status) *status = Status::Ok();
     return set;
@@ -257,103 +324,115 @@ void WorkingStore::OpenStandingRecordSets() {
 // ---------------------------------------------------------------- RecordSet
 
 RecordSet::RecordSet(WorkingStore* store, std::string statement, std::string table)
-    : store_(store), statement_(std::move(statement)), table_(std::move(table)) {
+    : store_(store), statement_(std::move(statement)), table_(std::move(table)), rows_(std::make_unique<Rows>(0)) {
     store_->open_sets_.push_back(this);
 }
 
 RecordSet::~RecordSet() { std::erase(store_->open_sets_, this); }
 
+size_t RecordSet::size() const {
+    Refresh();
+    return rows_->size();
+}
+
 void RecordSet::Refresh() const {
     if (!stale_) return;
     stale_ = false;
-    std::unordered_map<long long, std::vector<FieldValue>> current;
+    std::unordered_map<long long, size_t> wanted;
+    for (size_t i = 0; i < rows_->size(); ++i) wanted.emplace(rows_->rowid[i], i);
+    // Rows deleted since opening drop out; the rest keep their place with fresh values.
+    std::vector<std::pair<size_t, long long>> order;  // old position, rowid
+    auto fresh = std::make_unique<Rows>(columns_.size());
     std::string sql = "SELECT rowid, * FROM " + table_;
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(store_->db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) return;
-    int n = sqlite3_column_count(st);
+    std::vector<std::pair<size_t, size_t>> placed;  // old position, row in `fresh`
     while (sqlite3_step(st) == SQLITE_ROW) {
-        std::vector<FieldValue> values;
-        for (int c = 1; c < n; ++c) values.push_back(ReadColumn(st, c));
-        current.emplace(sqlite3_column_int64(st, 0), std::move(values));
+        long long id = sqlite3_column_int64(st, 0);
+        auto it = wanted.find(id);
+        if (it == wanted.end()) continue;
+        fresh->AppendFrom(st, id, 1);
+        placed.emplace_back(it->second, fresh->size() - 1);
     }
     sqlite3_finalize(st);
-    // Rows deleted since opening drop out; the rest keep their place.
-    std::vector<Row> kept;
-    for (auto& row : rows_) {
-        auto it = current.find(row.rowid);
-        if (it != current.end()) kept.push_back({row.rowid, std::move(it->second)});
+    std::sort(placed.begin(), placed.end());
+    auto ordered = std::make_unique<Rows>(columns_.size());
+    for (auto [old_pos, at] : placed) {
+        size_t row = ordered->Append(fresh->rowid[at]);
+        for (size_t c = 0; c < columns_.size(); ++c) ordered->Set(c, row, fresh->Get(c, at));
     }
-    rows_ = std::move(kept);
+    const_cast<RecordSet*>(this)->rows_ = std::move(ordered);
 }
 
 void RecordSet::MoveFirst() { position_ = 0; }
 void RecordSet::MoveNext() {
-    Refresh();
-    if (position_ < rows_.size()) ++position_;
+    if (position_ < size()) ++position_;
 }
 void RecordSet::MoveLast() {
-    Refresh();
-    position_ = rows_.empty() ? 0 : rows_.size() - 1;
+    size_t n = size();
+    position_ = n == 0 ? 0 : n - 1;
 }
-bool RecordSet::EndOfFile() const {
-    Refresh();
-    return position_ >= rows_.size();
-}
-long RecordSet::RecordCount() const {
-    Refresh();
-    return static_cast<long>(rows_.size());
-}
+bool RecordSet::EndOfFile() const { return position_ >= size(); }
+long RecordSet::RecordCount() const { return static_cast<long>(size()); }
 
 int RecordSet::Column(std::string_view name) const {
-    std::string upper = Upper(name);
-    for (size_t i = 0; i < columns_.size(); ++i)
-        if (columns_[i] == upper) return static_cast<int>(i);
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        const std::string& col = columns_[i];
+        if (col.size() != name.size()) continue;
+        bool same = true;
+        for (size_t k = 0; k < name.size() && same; ++k) {
+            char ch = name[k];
+            if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+            same = ch == col[k];
+        }
+        if (same) return static_cast<int>(i);
+    }
     return -1;
 }
 
 FieldValue RecordSet::Field(std::string_view name) const {
-    Refresh();
     int c = Column(name);
-    if (c < 0 || position_ >= rows_.size()) return {};
-    return rows_[position_].values[c];
+    if (c < 0 || position_ >= size()) return {};
+    return rows_->Get(c, position_);
 }
 
 bool RecordSet::FindFirst(std::string_view criterion) {
     Refresh();
     no_match_ = true;
+    store_->NeedSectionIndex(table_, criterion);
     std::string sql = Translate("SELECT rowid FROM " + table_ + " WHERE " + std::string(criterion));
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(store_->db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
-        position_ = rows_.size();
+        position_ = rows_->size();
         return false;
     }
     std::vector<long long> matching;
     while (sqlite3_step(st) == SQLITE_ROW) matching.push_back(sqlite3_column_int64(st, 0));
     sqlite3_finalize(st);
     std::sort(matching.begin(), matching.end());
-    for (size_t i = 0; i < rows_.size(); ++i) {
-        if (std::binary_search(matching.begin(), matching.end(), rows_[i].rowid)) {
+    for (size_t i = 0; i < rows_->size(); ++i) {
+        if (std::binary_search(matching.begin(), matching.end(), rows_->rowid[i])) {
             position_ = i;
             no_match_ = false;
             return true;
         }
     }
-    position_ = rows_.size();
+    position_ = rows_->size();
     return false;
 }
 
 void RecordSet::AddNew() {
     editing_ = Editing::Adding;
     pending_.assign(columns_.size(), FieldValue{});
-    pending_set_.assign(columns_.size(), false);
+    pending_set_ = 0;
 }
 
 void RecordSet::Edit() {
-    Refresh();
-    if (position_ >= rows_.size()) return;
+    if (position_ >= size()) return;
     editing_ = Editing::Changing;
-    pending_ = rows_[position_].values;
-    pending_set_.assign(columns_.size(), false);
+    pending_.resize(columns_.size());
+    for (size_t c = 0; c < columns_.size(); ++c) pending_[c] = rows_->Get(c, position_);
+    pending_set_ = 0;
 }
 
 void RecordSet::SetField(std::string_view name, double value) {
@@ -362,7 +441,7 @@ void RecordSet::SetField(std::string_view name, double value) {
     pending_[c].kind = FieldValue::Kind::Number;
     pending_[c].number = value;
     pending_[c].text.clear();
-    pending_set_[c] = true;
+    pending_set_ |= uint64_t{1} << c;
 }
 
 void RecordSet::SetField(std::string_view name, std::string_view text) {
@@ -370,25 +449,29 @@ void RecordSet::SetField(std::string_view name, std::string_view text) {
     if (c < 0 || editing_ == Editing::None) return;
     pending_[c].kind = FieldValue::Kind::Text;
     pending_[c].text.assign(text);
-    pending_set_[c] = true;
+    pending_set_ |= uint64_t{1} << c;
 }
 
 Status RecordSet::Update() {
     if (editing_ == Editing::None) return Status::Error("工作数据库：没有正在编辑的记录");
     Editing mode = editing_;
     editing_ = Editing::None;
-    // The statement names the columns that were set, so one prepared statement serves
-    // every append of the same shape.
-    std::string key = (mode == Editing::Adding ? "I:" : "U:") + table_ + ":";
-    for (size_t c = 0; c < columns_.size(); ++c)
-        if (pending_set_[c]) key += columns_[c] + ",";
-    sqlite3_stmt*& st = store_->cache_->statements[key];
+    auto is_set = [&](size_t c) { return (pending_set_ >> c) & 1; };
+    // One prepared statement per table, kind and set of columns serves every append of
+    // the same shape.
+    uint64_t shape = pending_set_ * 2 + (mode == Editing::Adding ? 1 : 0);
+    if (shape != last_shape_ || !last_statement_) {
+        std::string key = table_ + ":" + std::to_string(shape);
+        last_statement_ = &store_->cache_->statements[key];
+        last_shape_ = shape;
+    }
+    sqlite3_stmt*& st = *last_statement_;
     if (!st) {
         std::string sql;
         if (mode == Editing::Adding) {
             std::string names, marks;
             for (size_t c = 0; c < columns_.size(); ++c) {
-                if (!pending_set_[c]) continue;
+                if (!is_set(c)) continue;
                 if (!names.empty()) names += ",", marks += ",";
                 names += "[" + columns_[c] + "]";
                 marks += "?";
@@ -398,7 +481,7 @@ Status RecordSet::Update() {
         } else {
             std::string sets;
             for (size_t c = 0; c < columns_.size(); ++c) {
-                if (!pending_set_[c]) continue;
+                if (!is_set(c)) continue;
                 if (!sets.empty()) sets += ",";
                 sets += "[" + columns_[c] + "]=?";
             }
@@ -414,21 +497,19 @@ Status RecordSet::Update() {
     store_->BeginWrite();
     int index = 1;
     for (size_t c = 0; c < columns_.size(); ++c)
-        if (pending_set_[c]) Bind(st, index++, pending_[c]);
-    if (mode == Editing::Changing) sqlite3_bind_int64(st, index, rows_[position_].rowid);
+        if (is_set(c)) Bind(st, index++, pending_[c]);
+    if (mode == Editing::Changing) sqlite3_bind_int64(st, index, rows_->rowid[position_]);
     int rc = sqlite3_step(st);
     sqlite3_reset(st);
     sqlite3_clear_bindings(st);
     if (rc != SQLITE_DONE) return Status::Error(std::string("工作数据库写入失败：") + sqlite3_errmsg(store_->db_));
-    // Stored values read back as the engine keeps them: integer columns whole.
-    if (mode == Editing::Adding) {
-        rows_.push_back({sqlite3_last_insert_rowid(store_->db_), std::move(pending_)});
-    } else {
-        rows_[position_].values = std::move(pending_);
-    }
-    store_->MarkStale(table_);
-    stale_ = false;
+    size_t row = mode == Editing::Adding ? rows_->Append(sqlite3_last_insert_rowid(store_->db_)) : position_;
+    for (size_t c = 0; c < columns_.size(); ++c)
+        if (mode == Editing::Adding || is_set(c)) rows_->Set(c, row, pending_[c]);
     // Other sets over the table see the change on their next access; this one is current.
+    bool was_stale = stale_;
+    store_->MarkStale(table_);
+    stale_ = was_stale;
     return Status::Ok();
 }
 
