@@ -58,6 +58,8 @@ public:
         : observations_(observations), control_(control), results_(results), option_(mode), out_(out) {
         control_index_.reserve(control_.rows.size() * 2);
         for (size_t i = 0; i < control_.rows.size(); ++i) control_index_.emplace(UpperCase(control_.rows[i].name), i);
+        result_index_.reserve(observations_.lines.size());
+        results_.rows.reserve(observations_.lines.size());
     }
 
     void Go();
