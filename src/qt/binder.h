@@ -1,0 +1,59 @@
+// Ties control models to Qt widgets: each widget shows its model after every Sync, and a
+// user action on a widget becomes the model's user action followed by a refresh. No
+// decision is taken here; the pages' handlers take them.
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "app/window/controls.h"
+#include "qt/picture_widget.h"
+
+namespace velorin::qt {
+
+class Binder {
+public:
+    // `refresh` runs after every forwarded user action (it calls Sync and more).
+    explicit Binder(std::function<void()> refresh) : refresh_(std::move(refresh)) {}
+
+    QLabel* Bind(velorin::Label& model);
+    QPushButton* Bind(velorin::Button& model);
+    QLineEdit* Bind(TextBox& model);
+    QListWidget* Bind(ListBox& model);
+    QComboBox* Bind(ComboBox& model);
+    QCheckBox* Bind(CheckBox& model);
+    QRadioButton* Bind(OptionButton& model);
+    QTableWidget* Bind(Grid& model);
+    PictureWidget* Bind(PictureBox& model);
+    QComboBox* Bind(DriveList& model);
+    QListWidget* Bind(DirList& model);
+    QListWidget* Bind(FileList& model);
+
+    // Shows every model in its widget.
+    void Sync();
+    // The editor of a text box model, for moving the cursor there.
+    QLineEdit* EditorOf(const TextBox* model) const;
+
+    // Runs a user action on a model, then refreshes the window. Ignored while the
+    // widgets are being synchronised (Qt signals raised by Sync itself).
+    void Event(const std::function<void()>& action);
+
+private:
+    void Common(QWidget* widget, const Control& model);
+
+    std::function<void()> refresh_;
+    std::vector<std::function<void()>> syncs_;
+    std::map<const TextBox*, QLineEdit*> editors_;
+    bool syncing_ = false;
+};
+
+}  // namespace velorin::qt

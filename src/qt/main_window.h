@@ -1,0 +1,56 @@
+// The Qt face of Form1: a top-most window with the tab strip and the seven pages laid
+// out from the window model. It forwards user actions to the model and shows the model
+// again after each of them.
+#pragma once
+
+#include <QTabWidget>
+#include <QWidget>
+#include <memory>
+
+#include "app/window/form1.h"
+#include "qt/binder.h"
+
+namespace velorin::qt {
+
+class MainWindow : public QWidget {
+public:
+    explicit MainWindow(Form1& form);
+
+    // Shows the models again, the chosen tab and the field that asks for the cursor.
+    void Refresh();
+    // Size and place of the window on its screen, from the window's twips.
+    void PlaceHome();
+    void StepAside(bool aside);
+    // Lets the window close without running the close-box exit again.
+    void EndProgram();
+
+    QTabWidget* tabs() const { return tabs_; }
+    Binder& binder() { return binder_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* BuildPage1();
+    QWidget* BuildPage2();
+    QWidget* BuildPage3();
+    QWidget* BuildPage4();
+    QWidget* BuildPage5();
+    QWidget* BuildPage6();
+    QWidget* BuildPage7();
+
+    Form1& form_;
+    Binder binder_;
+    QTabWidget* tabs_ = nullptr;
+    bool ending_ = false;
+};
+
+// The application font: a CJK font that shows the Chinese captions, at a size that
+// fits the pages.
+void UseChineseFont();
+
+// Twips to pixels at the screen's resolution, and back.
+int TwipsToPixels(int twips, double dots_per_inch);
+int PixelsToTwips(int pixels, double dots_per_inch);
+
+}  // namespace velorin::qt

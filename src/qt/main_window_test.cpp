@@ -1,0 +1,133 @@
+// The real window on Qt's offscreen platform: the tabs switch the pages, typing in a
+// field reaches the setting, and the close box writes the settings file.
+#include "qt/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTest>
+
+#include "app/settings.h"
+#include "app/window/window_fixture.h"
+#include "base/paths.h"
+
+namespace velorin {
+namespace {
+
+using testing::WindowFixture;
+
+struct QtWindow {
+    QtWindow() {
+        form = std::make_unique<Form1>(w.context);
+        window = std::make_unique<qt::MainWindow>(*form);
+        form->Form_Load();
+        window->Refresh();
+        window->PlaceHome();
+        window->show();
+        QApplication::processEvents();
+    }
+    QLineEdit* Editor(const TextBox& field) { return window->binder().EditorOf(&field); }
+
+    WindowFixture w;
+    std::unique_ptr<Form1> form;
+    std::unique_ptr<qt::MainWindow> window;
+};
+
+TEST(QtWindow, TabsShowTheSevenPagesWithTheirCaptions) {
+    QtWindow q;
+    EXPECT_EQ(q.window->windowTitle().toStdString(), "Velorin——用于道路、堤坝、水利等断面测量工程");
+    EXPECT_TRUE(q.window->windowFlags() & Qt::WindowStaysOnTopHint);
+    QTabWidget* tabs = q.window->tabs();
+    ASSERT_EQ(tabs->count(), 7);
+    const char* captions[] = {"系统与设置", "测量文件格式", "坐标计算程序", "地形展点程序",
+                              "单断面生成", "批量生成断面", "数据生成断面"};
+    for (int i = 0; i < 7; ++i) {
+        SCOPED_TRACE(captions[i]);
+        EXPECT_EQ(tabs->tabText(i).toStdString(), captions[i]);
+        EXPECT_FALSE(tabs->tabIcon(i).isNull());
+    }
+    // The user clicks through the tabs; each click sets up its page in the model.
+    q.form->page3.List1.Clear();
+    for (int i : {2, 3, 4, 5, 6, 1, 0}) {
+        tabs->setCurrentIndex(i);
+        QApplication::processEvents();
+        EXPECT_EQ(q.form->Strip1.selected, i + 1);
+        for (int n = 1; n <= 7; ++n) EXPECT_EQ(q.form->PageAt(n).visible, n == i + 1);
+        if (i == 2) EXPECT_EQ(q.form->page3.List1.items.size(), 3u);
+    }
+    // A page chosen in the model shows in the view.
+    q.form->Strip1_Click(6);
+    q.window->Refresh();
+    EXPECT_EQ(tabs->currentIndex(), 5);
+}
+
+TEST(QtWindow, TypingInAFieldSetsTheSetting) {
+    QtWindow q;
+    q.window->tabs()->setCurrentIndex(4);
+    QLineEdit* offset = q.Editor(q.form->page5.Text7);
+    ASSERT_NE(offset, nullptr);
+    EXPECT_EQ(offset->text().toStdString(), "2.00");
+    offset->setFocus();
+    QApplication::processEvents();
+    offset->selectAll();
+    QTest::keyClicks(offset, "3.");
+    EXPECT_EQ(q.w.settings().ValidOffset, 3);
+    QTest::keyClicks(offset, "25");
+    EXPECT_EQ(q.w.settings().ValidOffset, 3.25);
+
+    q.window->tabs()->setCurrentIndex(5);
+    QLineEdit* start = q.Editor(q.form->page6.Text20);
+    start->setFocus();
+    start->selectAll();
+    QTest::keyClicks(start, "4x2.");
+    EXPECT_EQ(start->text().toStdString(), "42");
+    EXPECT_EQ(q.w.settings().StartSectionNo, 42);
+}
+
+TEST(QtWindow, TickingABoxEnablesItsFieldsAndMovesTheCursor) {
+    QtWindow q;
+    q.window->tabs()->setCurrentIndex(6);
+    QLineEdit* low = q.Editor(q.form->page7.Text23);
+    EXPECT_FALSE(low->isEnabled());
+    q.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(q.window.get()));
+    q.window->binder().Event([&] { q.form->page7.Check10.Click(); });  // as the view forwards a click
+    QApplication::processEvents();
+    EXPECT_TRUE(low->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), low);
+}
+
+TEST(QtWindow, TheCloseBoxWritesTheSettings) {
+    QtWindow q;
+    q.window->tabs()->setCurrentIndex(5);
+    QLineEdit* prefix = q.Editor(q.form->page6.Text19);
+    prefix->selectAll();
+    // Chinese comes from an input method as text, not as key codes.
+    QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("桩号"));
+    QApplication::sendEvent(prefix, &typed);
+    q.window->close();
+    EXPECT_TRUE(q.w.ui.ended);
+    Settings read = Settings::Defaults(q.w.dir.path());
+    ASSERT_TRUE(PathExists(q.w.dir.path() + "Velorin.ini"));
+    ReadSettingsFile(q.w.dir.path() + "Velorin.ini", read);
+    EXPECT_EQ(read.SectionPrefix, "桩号");
+}
+
+TEST(QtWindow, TwipsFollowTheScreensResolution) {
+    EXPECT_EQ(qt::TwipsToPixels(8610, 96), 574);
+    EXPECT_EQ(qt::TwipsToPixels(6090, 96), 406);
+    EXPECT_EQ(qt::TwipsToPixels(8610, 144), 861);
+    EXPECT_EQ(qt::PixelsToTwips(1920, 96), 28800);
+}
+
+}  // namespace
+}  // namespace velorin
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    velorin::qt::UseChineseFont();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

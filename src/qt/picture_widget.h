@@ -1,0 +1,26 @@
+// Paints what a picture box model holds, in its user coordinates, and tells the model
+// its size on screen so that printed lines advance by a real text height.
+#pragma once
+
+#include <QWidget>
+
+#include "app/window/controls.h"
+
+namespace velorin::qt {
+
+class PictureWidget : public QWidget {
+public:
+    PictureWidget(PictureBox& model, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    PictureBox& model_;
+};
+
+// 0xBBGGRR, the colour numbers the commands use, as a Qt colour.
+QColor ColorOf(uint32_t bgr);
+
+}  // namespace velorin::qt
