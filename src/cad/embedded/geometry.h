@@ -44,7 +44,11 @@ struct Affine {
     }
     // Lengths scale by this when the transform keeps circles circles.
     double Scale() const { return std::sqrt(std::fabs(a * e - b * d)); }
-    bool Conformal() const { return std::fabs(a - e) < 1e-12 * (std::fabs(a) + 1) && std::fabs(b + d) < 1e-12 * (std::fabs(b) + 1); }
+    // Circles stay circles: the columns are orthogonal and of equal length (mirrors too).
+    bool Conformal() const {
+        double c1 = a * a + d * d, c2 = b * b + e * e;
+        return std::fabs(c1 - c2) <= 1e-9 * (c1 + c2) && std::fabs(a * b + d * e) <= 1e-9 * (c1 + c2);
+    }
     Box Map(const Box& box) const {
         Box out;
         out.Add((*this)({box.min_x, box.min_y})), out.Add((*this)({box.max_x, box.min_y}));

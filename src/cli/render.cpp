@@ -1,0 +1,39 @@
+// velorin-batch render DRAWING --out FILE.png|FILE.pdf: a picture of any drawing.
+#include <cstdio>
+
+#include "base/paths.h"
+#include "base/strings.h"
+#include "cad/embedded/drawing.h"
+#include "cli/batch.h"
+#include "qt/paint/picture.h"
+
+namespace velorin::batch {
+namespace {
+
+int Render(Run& run) {
+    const auto& args = run.options.Arguments();
+    if (args.size() != 1) return UsageError("render", "需要一个图形文件");
+    auto out = run.options.Get("out");
+    if (!out || out->empty()) return UsageError("render", "缺少 --out FILE.png 或 FILE.pdf");
+    std::string upper = UpperCase(*out);
+    if (!EndsWith(upper, ".PNG") && !EndsWith(upper, ".PDF"))
+        return UsageError("render", "--out 应为 .png 或 .pdf 文件");
+    Status status;
+    auto drawing = cad::embedded::Drawing::Load(args[0], &status);
+    if (!drawing) {
+        run.ui.MessageBox(MessageIcon::Exclamation, "图形", status.message());
+        return 1;
+    }
+    status = qt::RenderPicture(*drawing, *out);
+    if (!status.ok()) {
+        run.ui.MessageBox(MessageIcon::Exclamation, "图形", status.message());
+        return 1;
+    }
+    std::printf("%s\n", out->c_str());
+    return 0;
+}
+
+const bool registered = Register({"render", "DRAWING --out FILE.png|FILE.pdf", {}, Render});
+
+}  // namespace
+}  // namespace velorin::batch

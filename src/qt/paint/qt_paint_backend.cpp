@@ -1,0 +1,76 @@
+#include "qt/paint/qt_paint_backend.h"
+
+#include <QFontMetricsF>
+#include <QPainterPath>
+#include <QPolygonF>
+
+namespace velorin::qt {
+
+using cad::embedded::Rgb;
+using cad::embedded::Vec2;
+
+QtPaintBackend::QtPaintBackend(QPainter& painter, double pixel) : painter_(painter), pixel_(pixel), font_(SubstituteFont()) {
+    painter_.setRenderHint(QPainter::Antialiasing, true);
+}
+
+QFont QtPaintBackend::SubstituteFont() {
+    QFont font("WenQuanYi Micro Hei");
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+void QtPaintBackend::Pen(Rgb colour, double width) {
+    QPen pen(QColor(colour.r, colour.g, colour.b));
+    pen.setWidthF(std::max(width, pixel_));
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    painter_.setPen(pen);
+    painter_.setBrush(Qt::NoBrush);
+}
+
+void QtPaintBackend::Polyline(const std::vector<Vec2>& points, bool closed, Rgb colour, double width) {
+    Pen(colour, width);
+    QPolygonF polygon;
+    polygon.reserve(static_cast<int>(points.size()));
+    for (const Vec2& p : points) polygon << QPointF(p.x, p.y);
+    if (closed) painter_.drawPolygon(polygon);
+    else painter_.drawPolyline(polygon);
+}
+
+void QtPaintBackend::Polygon(const std::vector<Vec2>& points, Rgb colour) {
+    QColor c(colour.r, colour.g, colour.b);
+    painter_.setPen(QPen(c, pixel_));
+    painter_.setBrush(c);
+    QPolygonF polygon;
+    for (const Vec2& p : points) polygon << QPointF(p.x, p.y);
+    painter_.drawPolygon(polygon);
+}
+
+void QtPaintBackend::Circle(Vec2 centre, double radius, Rgb colour) {
+    Pen(colour, 0);
+    painter_.drawEllipse(QPointF(centre.x, centre.y), radius, radius);
+}
+
+void QtPaintBackend::Text(const std::string& text, Vec2 origin, double height, double rotation, double width, Rgb colour) {
+    QString s = QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+    if (s.isEmpty()) return;
+    // Scale the substitute font so that its capitals are as high as the drawing's text,
+    // and stretch it to the width the text takes in the drawing.
+    QFont font = font_;
+    font.setPixelSize(100);
+    QFontMetricsF metrics(font);
+    double cap = metrics.capHeight() > 0 ? metrics.capHeight() : metrics.ascent() * 0.7;
+    double factor = height / cap;
+    double natural = metrics.horizontalAdvance(s) * factor;
+    double stretch = width > 0 && natural > 0 ? width / natural : 1.0;
+    painter_.save();
+    painter_.translate(origin.x, origin.y);
+    painter_.rotate(-rotation * 180 / M_PI);
+    painter_.scale(factor * stretch, factor);
+    painter_.setFont(font);
+    painter_.setPen(QColor(colour.r, colour.g, colour.b));
+    painter_.drawText(QPointF(0, 0), s);
+    painter_.restore();
+}
+
+}  // namespace velorin::qt

@@ -1,0 +1,33 @@
+// The QPainter backend of the drawing painter, used by the drawing window and for PNG and
+// PDF pictures. Texts are painted with a CJK font in place of the drawing's SHX fonts.
+#pragma once
+
+#include <QFont>
+#include <QPainter>
+
+#include "cad/embedded/paint.h"
+
+namespace velorin::qt {
+
+class QtPaintBackend : public cad::embedded::PaintBackend {
+public:
+    // `pixel` is the size of one device pixel in painter units (for hairlines).
+    explicit QtPaintBackend(QPainter& painter, double pixel = 1.0);
+    void Polyline(const std::vector<cad::embedded::Vec2>& points, bool closed, cad::embedded::Rgb colour,
+                  double width) override;
+    void Polygon(const std::vector<cad::embedded::Vec2>& points, cad::embedded::Rgb colour) override;
+    void Circle(cad::embedded::Vec2 centre, double radius, cad::embedded::Rgb colour) override;
+    void Text(const std::string& text, cad::embedded::Vec2 origin, double height, double rotation, double width,
+              cad::embedded::Rgb colour) override;
+
+    // The font that stands in for the drawing's SHX fonts.
+    static QFont SubstituteFont();
+
+private:
+    void Pen(cad::embedded::Rgb colour, double width);
+    QPainter& painter_;
+    double pixel_;
+    QFont font_;
+};
+
+}  // namespace velorin::qt
