@@ -216,6 +216,7 @@ struct HeaderVariable {
 struct Section {
     std::string name;
     Span raw;
+    uint64_t close = 0;  // where its "0 ENDSEC" starts
 };
 
 class Drawing {
@@ -302,6 +303,7 @@ private:
     uint64_t model_space_record_ = 0;  // owner of model-space entities
 
     std::vector<Section> sections_;
+    Span eof_;  // "0 EOF" and whatever follows it, as read
     std::vector<HeaderVariable> header_;
     std::vector<TableChunk> tables_;
     std::vector<EntityPtr> entities_;

@@ -35,7 +35,10 @@ public:
         if (!Advance()) return Fail(error, "文件为空或不是 DXF");
         while (has_next_) {
             if (next_.code != 0) return Fail(error, "第 " + Line(next_.offset) + " 行：段外出现组码");
-            if (next_.value == "EOF") break;
+            if (next_.value == "EOF") {
+                d_.eof_ = {next_.offset, src_.size()};
+                break;
+            }
             if (next_.value != "SECTION") return Fail(error, "第 " + Line(next_.offset) + " 行：应为 SECTION");
             uint64_t begin = next_.offset;
             if (!Advance() || next_.code != 2) return Fail(error, "第 " + Line(begin) + " 行：段缺少名称");
@@ -53,8 +56,9 @@ public:
             if (!scanner_.error().empty()) return Fail(error, scanner_.error());
             if (!has_next_) return Fail(error, "段“" + name + "”没有结束（缺少 ENDSEC）");
             // next_ is "0 ENDSEC"
+            uint64_t close = next_.offset;
             Advance();
-            d_.sections_.push_back({name, {begin, Offset()}});
+            d_.sections_.push_back({name, {begin, Offset()}, close});
         }
         if (!scanner_.error().empty()) return Fail(error, scanner_.error());
         EnsureCodec();
@@ -71,7 +75,8 @@ private:
 
     bool Advance() {
         has_next_ = scanner_.Next(next_);
-        if (has_next_ && (next_.code == 5 || next_.code == 105)) {
+        // Handles of every record count; the header's seed is not one of them.
+        if (has_next_ && (next_.code == 5 || next_.code == 105) && !in_header_) {
             uint64_t h = dxf::ToHandle(next_.value);
             if (h > max_handle_) max_handle_ = h;
         }
@@ -97,6 +102,7 @@ private:
     std::string Decode(std::string_view s) { return d_.codec_->Decode(s); }
 
     void ReadHeader() {
+        in_header_ = true;
         while (has_next_ && next_.code != 0) {
             if (next_.code != 9) {
                 Advance();
@@ -115,6 +121,7 @@ private:
             else if (v.name == "$HANDSEED") d_.handle_seed_ = dxf::ToHandle(first);
             d_.header_.push_back(std::move(v));
         }
+        in_header_ = false;
         EnsureCodec();
     }
 
@@ -294,6 +301,7 @@ private:
     EntityPtr ReadEntity(Record& r) {
         ReadRecord(r);
         std::string_view type = r.type;
+        uint64_t begin = r.begin;  // sub-records (VERTEX, ATTRIB, SEQEND) reuse `r`
         EntityPtr out;
         if (type == "LINE") {
             auto e = std::make_unique<LineEntity>(&d_);
@@ -381,7 +389,7 @@ private:
             if (follows) SkipToSeqend(r);
             out = std::move(e);
         }
-        out->raw = {r.begin, Offset()};
+        out->raw = {begin, Offset()};
         return out;
     }
 
@@ -556,6 +564,7 @@ private:
     Tag next_;
     bool has_next_ = false;
     uint64_t max_handle_ = 0;
+    bool in_header_ = false;
     std::unordered_map<std::string, int> raw_layers_;
     std::string_view last_layer_name_ = "\x01";
     int last_layer_ = 0;

@@ -55,7 +55,8 @@ public:
         if (!tables && NeedsTables()) WriteNewTables();
         if (!blocks && NeedsBlocks()) WriteNewBlocks();
         if (!entities) WriteNewEntities();
-        w_.Text(0, "EOF");
+        if (d_.eof_.empty()) w_.Text(0, "EOF");
+        else w_.Raw(Bytes(d_.eof_));
         PatchSeed();
         return std::move(out_);
     }
@@ -130,7 +131,7 @@ private:
             w_.Text(changes[i].code, changes[i].value);
         }
         if (!seed_written && markers_) WriteSeedPlaceholder();
-        w_.Text(0, "ENDSEC");
+        Close(s);
     }
 
     void WriteSeedPlaceholder() {
@@ -150,6 +151,12 @@ private:
     }
 
     uint64_t Take() { return seed_++; }
+
+    // The section's own "0 ENDSEC", as the file spelled it.
+    void Close(const Section& s) {
+        if (s.close > s.raw.begin) w_.Raw(Bytes({s.close, s.raw.end}));
+        else w_.Text(0, "ENDSEC");
+    }
 
     // --- Tables ---
     bool NeedsTables() const {
@@ -182,7 +189,7 @@ private:
         }
         if (!layer) WriteTable("LAYER", [&](uint64_t h) { WriteLayers(h); });
         if (!style) WriteTable("STYLE", [&](uint64_t h) { WriteStyles(h); });
-        w_.Text(0, "ENDSEC");
+        Close(s);
     }
 
     void WriteNewTables() {
@@ -323,7 +330,7 @@ private:
         }
         for (const auto& b : d_.blocks_)
             if (b->raw.empty() && b->defined) WriteBlock(*b);
-        w_.Text(0, "ENDSEC");
+        Close(s);
     }
 
     void WriteNewBlocks() {
@@ -377,7 +384,7 @@ private:
             w_.Raw(Bytes({s.raw.begin, first}));
         }
         for (const auto& e : d_.entities_) WriteEntity(*e, d_.model_space_record_);
-        w_.Text(0, "ENDSEC");
+        Close(s);
     }
 
     void WriteNewEntities() {

@@ -97,9 +97,11 @@ public:
         : d_(d), device_(device), out_(backend) {}
 
     void Entity(const EntityBase& e, const Affine& t, Rgb by_block, int depth) {
-        int layer_colour = d_.layers()[e.layer]->color;
-        if (layer_colour < 0 && depth == 0) return;  // layer off
-        Rgb colour = e.color == 256 ? AciColour(layer_colour) : e.color == 0 ? by_block : AciColour(e.color);
+        const auto& layer = *d_.layers()[e.layer];
+        if (layer.color < 0 && depth == 0) return;  // layer off
+        // Inside a block, layer "0" stands for the layer of the reference.
+        bool inherits = e.color == 0 || (e.color == 256 && depth > 0 && layer.name == "0");
+        Rgb colour = inherits ? by_block : e.color == 256 ? AciColour(layer.color) : AciColour(e.color);
         Affine full = device_ * t;
         double s = full.Scale();
         switch (e.kind) {
