@@ -1,0 +1,321 @@
+#include "plots/section_plots.h"
+
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "app/progress.h"
+#include "base/numbers.h"
+#include "cad/preparation.h"
+#include "store/statements.h"
+
+namespace velorin {
+
+namespace st = statements;
+using cad::HorizontalAlignment;
+using cad::VerticalAlignment;
+
+namespace {
+
+struct PlotPoint {
+    double chainage;   // Slen
+    double elevation;  // High
+};
+
+// Stands in for a host connector when the program has none: attaching fails, so the
+// user gets the same message as with no host running.
+struct NoHost : cad::HostConnector {
+    cad::Application* Attach() override { return nullptr; }
+};
+
+// The points of one section by chainage; the section number goes into the statement as
+// an escaped literal, so an apostrophe in it is harmless.
+std::vector<PlotPoint> PointsOf(WorkingStore& store, const std::string& section) {
+    std::vector<PlotPoint> points;
+    RecordSet& rows = store.Reopen(WorkingStore::Table::Point, st::PointsOfSection(section));
+    for (rows.MoveFirst(); !rows.EndOfFile(); rows.MoveNext())
+        points.push_back({rows.Number("Slen"), rows.Number("High")});
+    return points;
+}
+
+// Section numbers in SIndex order, or nothing when Cross or Point holds no row.
+std::vector<std::string> SectionsToDraw(WorkingStore& store) {
+    RecordSet& cross = store.Reopen(WorkingStore::Table::Cross, st::kCrossBySIndex);
+    RecordSet& point = store.Reopen(WorkingStore::Table::Point, st::kPointByCrossNoSlen);
+    std::vector<std::string> sections;
+    if (cross.EndOfFile() || point.EndOfFile()) return sections;
+    for (cross.MoveFirst(); !cross.EndOfFile(); cross.MoveNext()) sections.push_back(cross.Text("CrossNo"));
+    return sections;
+}
+
+// Attaches and prepares a new drawing with the text style "断面"; empty handles when
+// no host answered.
+cad::HostHandles NewPlotDrawing(Context& context, std::string_view title) {
+    NoHost none;
+    cad::HostConnector& connector = context.host ? *context.host : none;
+    cad::Application* app = cad::AttachHost(connector, context.ui, title);
+    if (!app) return {};
+    cad::HostHandles h = cad::PrepareDrawing(connector, *app, cad::DocumentChoice::New, cad::VariableSet::All);
+    if (h.doc) cad::SetupTextStyle(*app, *h.doc, context.program.settings, "断面");
+    return h;
+}
+
+cad::Entity* Polyline(cad::ModelSpace& space, double x1, double y1, double x2, double y2) {
+    return space.AddLightWeightPolyline({x1, y1, x2, y2});
+}
+
+constexpr double kStyleWidth = 0;  // keep the text style's width factor
+
+// A text set with its alignment and, unless `scale` is 0, its width factor (otherwise the
+// style's stays); the alignment point is the insertion point, where every aligned plot
+// text belongs.
+cad::Entity* AlignedText(cad::ModelSpace& space, const std::string& text, double x, double y, double height,
+                         double scale, HorizontalAlignment horizontal, VerticalAlignment vertical) {
+    cad::Entity* t = space.AddText(text, {x, y, 0}, height);
+    if (!t) return nullptr;
+    if (scale != 0) t->SetScaleFactor(scale);
+    t->SetVerticalAlignment(vertical);
+    t->SetHorizontalAlignment(horizontal);
+    t->SetTextAlignmentPoint({x, y, 0});
+    return t;
+}
+
+cad::Entity* PlainText(cad::ModelSpace& space, const std::string& text, double x, double y, double height) {
+    cad::Entity* t = space.AddText(text, {x, y, 0}, height);
+    if (t) t->SetScaleFactor(1.0);
+    return t;
+}
+
+// The ground line grown vertex by vertex, each new segment given its width: made at the
+// second point, one vertex added per further point. A single point makes no line.
+template <typename Position>
+void GroundLine(cad::ModelSpace& space, const std::vector<PlotPoint>& points, double width, Position at) {
+    cad::Entity* line = nullptr;
+    for (size_t k = 1; k < points.size(); ++k) {
+        auto [x, y] = at(points[k]);
+        if (k == 1) {
+            auto [x0, y0] = at(points[0]);
+            line = Polyline(space, x0, y0, x, y);
+            if (!line) return;
+            line->SetWidth(0, width, width);
+        } else {
+            line->AddVertex(static_cast<int>(k), x, y);
+            line->SetWidth(static_cast<int>(k) - 1, width, width);
+        }
+        line->Update();
+    }
+}
+
+// Whole numbers from `from` to `to`, each taken to its nearest whole number first.
+template <typename Each>
+void WholeSteps(double from, double to, double step, Each each) {
+    double last = RoundHalfEven(to);
+    for (double v = RoundHalfEven(from); v <= last; v += step) each(v);
+}
+
+// Elevation limits shared by both plots: a metre or two of room below and above.
+double LowLimit(double low) {
+    double v = std::floor(low) - 1;
+    return v > 0 ? v - 1 : v;
+}
+double HighLimit(double high) {
+    double v = std::floor(high) + 2;
+    return v < 0 ? v + 1 : v;
+}
+
+}  // namespace
+
+cad::Document* DrawCrossSections(Context& context, const double& axis_a, const double& axis_b,
+                                 const std::string& title) {
+    WorkingStore& store = *context.program.store;
+    const Settings& settings = context.program.settings;
+    std::vector<std::string> sections = SectionsToDraw(store);
+    if (sections.empty()) return nullptr;
+    cad::HostHandles h = NewPlotDrawing(context, "横断面图");
+    if (!h.space) return nullptr;
+    cad::Application& app = *h.app;
+    cad::Document& doc = *h.doc;
+    cad::ModelSpace& space = *h.space;
+
+    const double H = settings.HScale, V = settings.VScale, E = H / V;
+    const bool unified = !(axis_a == 0 && axis_b == 0);
+    double base = 0;
+
+    if (!title.empty()) {
+        cad::UseLayer(doc, cad::kCrossTitleLayer.name, cad::kCrossTitleLayer.colour);
+        std::string line = title + "  水平比例 1：" + Format(H * 1000, "#0") + "，垂直比例 1：" + Format(V * 1000, "#0");
+        PlainText(space, line, 0, 12 * H - 5 * E, 10 * H);
+    }
+
+    ProgressReport progress(context.progress, "横断面图", static_cast<long>(sections.size()));
+    long done = 0;
+    for (const std::string& section : sections) {
+        std::vector<PlotPoint> points = PointsOf(store, section);
+        progress.Step(++done);
+        if (points.empty()) continue;
+
+        double left = points[0].chainage, right = left, low = points[0].elevation, high = low;
+        for (const auto& p : points) {
+            left = std::min(left, p.chainage), right = std::max(right, p.chainage);
+            low = std::min(low, p.elevation), high = std::max(high, p.elevation);
+        }
+        // The grid starts at the centre line or a whole 5 m left of it and ends 5 m past
+        // the last whole 5 m.
+        left = std::trunc(RoundHalfEven(left) / 5) * 5;
+        if (left < 0) left -= 5;
+        if (left > 0) left = 0;
+        right = std::trunc(RoundHalfEven(right) / 5) * 5 + 5;
+        low = LowLimit(low);
+        high = HighLimit(high);
+        if (unified) low = std::min(axis_a, axis_b), high = std::max(axis_a, axis_b);
+
+        base -= (high - low + 5) * E;
+        const double top = base + (high - low) * E;
+        auto y = [&](double elevation) { return base + (elevation - low) * E; };
+
+        cad::UseLayer(doc, cad::kCrossGridLayer.name, cad::kCrossGridLayer.colour);
+        WholeSteps(left, right, 5, [&](double i) {
+            Polyline(space, i, top, i, base);
+            if (std::fmod(i, 10) == 0)
+                AlignedText(space, Format(i, "#0"), i, top + 2 * H, 3 * H, 0.8, HorizontalAlignment::Center,
+                            VerticalAlignment::Bottom);
+        });
+        WholeSteps(low, high, 1, [&](double j) {
+            Polyline(space, left, y(j), right, y(j));
+            std::string label = Format(j, "#0.0");
+            AlignedText(space, label, left - 2 * H, y(j), 3 * H, 0.8, HorizontalAlignment::Right,
+                        VerticalAlignment::Middle);
+            AlignedText(space, label, right + 2 * H, y(j), 3 * H, 0.8, HorizontalAlignment::Left,
+                        VerticalAlignment::Middle);
+        });
+
+        cad::UseLayer(doc, cad::kCrossNumberLayer.name, cad::kCrossNumberLayer.colour);
+        PlainText(space, section + "～" + section + "'", left, base - 6.25 * H * E, settings.PointTextHeight * H);
+
+        cad::UseLayer(doc, cad::kCrossLineLayer.name, cad::kCrossLineLayer.colour);
+        GroundLine(space, points, 0.3 * H, [&](const PlotPoint& p) { return std::pair{p.chainage, y(p.elevation)}; });
+
+        cad::UseLayer(doc, cad::kCrossPointLayer.name, cad::kCrossPointLayer.colour);
+        for (const auto& p : points) space.AddCircle({p.chainage, y(p.elevation), 0}, 0.5 * H);
+
+        cad::UseLayer(doc, cad::kCrossElevationLayer.name, cad::kCrossElevationLayer.colour);
+        for (const auto& p : points)
+            AlignedText(space, Format(p.elevation, "#0.000"), p.chainage, y(p.elevation) + 0.8 * H * E,
+                        settings.ElevTextHeight * H, 0.8, HorizontalAlignment::Center, VerticalAlignment::Middle);
+
+        app.ZoomExtents();
+    }
+    return &doc;
+}
+
+std::string ChainageText(double chainage) {
+    double kilometres = std::trunc(chainage / 1000);
+    return Format(kilometres, "#0") + "+" + Format(chainage - 1000 * kilometres, "#0.0");
+}
+
+cad::Document* DrawProfile(Context& context, const double& start_chainage) {
+    WorkingStore& store = *context.program.store;
+    const Settings& settings = context.program.settings;
+    std::vector<std::string> sections = SectionsToDraw(store);
+    if (sections.empty()) return nullptr;
+    // The shift as a store statement would apply it, to the millimetre.
+    const double shift = ParseNumber(Format(start_chainage, "#0.000")).value_or(0);
+    cad::HostHandles h = NewPlotDrawing(context, "纵断面图");
+    if (!h.space) return nullptr;
+    cad::Application& app = *h.app;
+    cad::Document& doc = *h.doc;
+    cad::ModelSpace& space = *h.space;
+
+    const double H = settings.HScale, V = settings.VScale, E = H / V;
+    const double quarter_turn = 3.1415926535 / 2;
+    double offset = 0;
+
+    ProgressReport progress(context.progress, "纵断面图", static_cast<long>(sections.size()));
+    long done = 0;
+    for (const std::string& section : sections) {
+        std::vector<PlotPoint> points = PointsOf(store, section);
+        progress.Step(++done);
+        if (points.empty()) {
+            app.ZoomExtents();
+            continue;
+        }
+        for (auto& p : points) p.chainage += shift;
+
+        double start_x = points[0].chainage, end_x = start_x, low = points[0].elevation, high = low;
+        for (const auto& p : points) {
+            start_x = std::min(start_x, p.chainage), end_x = std::max(end_x, p.chainage);
+            low = std::min(low, p.elevation), high = std::max(high, p.elevation);
+        }
+        if (start_x != 0) start_x = std::floor(start_x / 5) * 5 - 5;
+        // A profile starting within 100 paper millimetres of chainage 0 frames from 0.
+        if (100 * H > start_x) start_x = 0;
+        end_x = std::floor(end_x / 5) * 5 + 5;
+        low = LowLimit(low);
+        high = HighLimit(high);
+
+        offset -= (high - low + 2) * E + 200 * H;
+        auto y = [&](double elevation) { return elevation * E + offset; };
+        const double bottom = y(low - 1), top = y(high + 1), table_bottom = bottom - 105 * H;
+        const double middle_x = (start_x + end_x) / 2;
+
+        cad::UseLayer(doc, cad::kProfileTitleLayer.name, cad::kProfileTitleLayer.colour);
+        AlignedText(space, settings.PlotTitle, middle_x, top + 30 * H, 10 * H, kStyleWidth, HorizontalAlignment::Center,
+                    VerticalAlignment::Middle);
+        AlignedText(space, "水平 1：" + Format(H * 1000, "#0") + "  垂直 1：" + Format(V * 1000, "#0"), middle_x,
+                    top + 10 * H, 4 * H, kStyleWidth, HorizontalAlignment::Center, VerticalAlignment::Middle);
+
+        cad::UseLayer(doc, cad::kProfileTableLayer.name, cad::kProfileTableLayer.colour);
+        const double ruler_x = start_x - 15 * H, border_x = start_x - 25 * H;
+        Polyline(space, start_x, table_bottom, start_x, top);
+        Polyline(space, ruler_x, bottom, ruler_x, top);
+        Polyline(space, border_x, table_bottom, border_x, top);
+        Polyline(space, end_x, table_bottom, end_x, top);
+        Polyline(space, border_x, top, end_x, top);
+        Polyline(space, border_x, bottom, end_x, bottom);
+        for (int k = 15; k <= 105; k += 15) Polyline(space, border_x, bottom - k * H, end_x, bottom - k * H);
+        AlignedText(space, "高", start_x - 19.5 * H, y(low + 0.66 * (high - low + 1)), 3 * H, kStyleWidth,
+                    HorizontalAlignment::Center, VerticalAlignment::Middle);
+        AlignedText(space, "程", start_x - 19.5 * H, y(low + 0.33 * (high - low + 1)), 3 * H, kStyleWidth,
+                    HorizontalAlignment::Center, VerticalAlignment::Middle);
+        static const char* const kRowTitles[] = {"坡度及距离", "竖曲线", "设计比实际高", "设计路面高",
+                                                 "地面高",     "桩号",   "平曲线"};
+        for (int r = 1; r <= 7; ++r)
+            AlignedText(space, kRowTitles[r - 1], start_x - 12.5 * H, bottom - 15 * r * H + 7.5 * H, 3 * H, kStyleWidth,
+                        HorizontalAlignment::Center, VerticalAlignment::Middle);
+
+        cad::UseLayer(doc, cad::kProfileScaleLayer.name, cad::kProfileScaleLayer.colour);
+        WholeSteps(low, high, 1, [&](double j) {
+            Polyline(space, start_x - 2 * H, y(j), start_x, y(j));
+            AlignedText(space, Format(j, "#0.0"), start_x - 3 * H, y(j), 3 * H, 0.8, HorizontalAlignment::Right,
+                        VerticalAlignment::Middle);
+        });
+
+        cad::UseLayer(doc, cad::kProfileDataLayer.name, cad::kProfileDataLayer.colour);
+        for (const auto& p : points) {
+            if (auto* t = AlignedText(space, Format(p.elevation, "#0.000"), p.chainage, bottom - 67.5 * H, 2.4 * H,
+                                      0.8, HorizontalAlignment::Center, VerticalAlignment::Middle))
+                t->SetRotation(quarter_turn);
+            if (auto* t = AlignedText(space, ChainageText(p.chainage), p.chainage, bottom - 82.5 * H, 2 * H, 0.8,
+                                      HorizontalAlignment::Center, VerticalAlignment::Middle))
+                t->SetRotation(quarter_turn);
+        }
+
+        cad::UseLayer(doc, cad::kProfileLineLayer.name, cad::kProfileLineLayer.colour);
+        GroundLine(space, points, 0.3 * H, [&](const PlotPoint& p) { return std::pair{p.chainage, y(p.elevation)}; });
+
+        cad::UseLayer(doc, cad::kProfileNoteLayer.name, cad::kProfileNoteLayer.colour);
+        for (const auto& p : points)
+            AlignedText(space, "注", p.chainage, y(low - 0.5), 3 * H, kStyleWidth, HorizontalAlignment::Center,
+                        VerticalAlignment::Middle);
+
+        cad::UseLayer(doc, cad::kProfilePointLayer.name, cad::kProfilePointLayer.colour);
+        for (const auto& p : points)
+            cad::InsertSymbol(app, space, context.program.ProgramDir, {p.chainage, y(p.elevation), 0}, "展点",
+                              "展点.Dwg", 2 * H);
+
+        app.ZoomExtents();
+    }
+    return &doc;
+}
+
+}  // namespace velorin
