@@ -40,7 +40,7 @@ TEST(PreviewWindow, SquareAboutThePointsWithAFiveMetreMargin) {
          {{0, 0}, {1000, 200}},
          {0, 1000, 600, -400},
          5},
-        {"tall spread widened east and west", {{100, 0}, {300, 1000}}, {-200, 600, 1000, 0}, 4},
+        {"tall spread widened east and west", {{100, 0}, {300, 1000}}, {-300, 700, 1000, 0}, 5},
         {"square spread kept", {{-50, -50}, {50, 50}}, {-50, 50, 50, -50}, 0.5},
     };
     for (const Row& row : rows) {
@@ -74,12 +74,12 @@ TEST(PreviewGrid, LinesOnMultiplesOfTheScaledStep) {
     };
     const Row rows[] = {
         {"1:500 every 250 m", {{100, 100}, {700, 400}}, 0.5, {0, 250, 500}, {-250, 0, 250, 500}},
-        {"1:100 every 50 m", {{10, 10}, {120, 60}}, 0.1, {0, 50, 100}, {-50, 0, 50, 100}},
+        {"1:100 every 50 m", {{10, 10}, {120, 60}}, 0.1, {0, 50, 100}, {-50, 0, 50}},
         {"1:1000 every 500 m, negative coordinates start at or below the edge",
          {{-1200, -800}, {-300, -100}},
          1,
          {-1500, -1000, -500},
-         {-1500, -1000, -500}},
+         {-1000, -500, 0}},
         {"a point on a multiple", {{250, 250}}, 0.5, {250}, {250}},
     };
     for (const Row& row : rows) {
