@@ -1,0 +1,17 @@
+// What the page-4 commands of velorin-batch share: choosing the named files in page 4's
+// file list with the file type of --type (or of the first file's extension).
+#pragma once
+
+#include <string>
+
+#include "app/window/page4.h"
+#include "cli/batch.h"
+
+namespace velorin::batch {
+
+// Shows the files as the user would find them and chooses each; they must share one
+// folder, as the page's list shows one. False, with `status` set (usage error or
+// refusal), when one cannot be chosen.
+bool ChoosePointFiles(Run& run, Page4& page, const std::string& command, int* status);
+
+}  // namespace velorin::batch
