@@ -1,0 +1,63 @@
+// velorin-batch batch: page 6's "横断面图" on the picked crossing line: every crossed
+// section numbered, filled and centred, plotted (--plot OUT.dxf) and written to
+// "MainDir\断面数据\first～last.dm". Prints the section numbers of the page's sketch.
+#include "app/window/page6.h"
+#include "base/strings.h"
+#include "cli/section_session.h"
+
+namespace velorin::batch {
+
+namespace {
+
+int BatchSections(Run& run) {
+    Settings& settings = run.program.settings;
+    if (!ScaleOption(run.options.Get("hscale"), settings.HScale) ||
+        !ScaleOption(run.options.Get("vscale"), settings.VScale))
+        return UsageError("batch", "比例应写成 1:N");
+    std::string low, high;
+    if (auto axis = run.options.Get("axis")) {
+        auto parts = Split(*axis, ',');
+        if (parts.size() != 2) return UsageError("batch", "--axis 应写成 LOW,HIGH");
+        low = Trim(parts[0]), high = Trim(parts[1]);
+    }
+    int status = 0;
+    auto session = SectionSession::Open(run, "batch", &status);
+    if (!session) return status;
+    Page6 page(session->context());
+    page.Setup();
+    if (auto v = run.options.Get("section-layer")) page.Text13.Edit(*v);
+    if (run.options.Has("centre")) page.Check9.Click();
+    if (auto v = run.options.Get("centre-layer")) page.Text14.Edit(*v);
+    if (auto v = run.options.Get("symbol")) page.Combo9.Edit(*v);
+    if (auto v = run.options.Get("valid-offset")) page.Text15.Edit(*v);
+    if (run.options.Has("axis")) {
+        page.Check5.Click();
+        page.Text16.Edit(low);
+        page.Text17.Edit(high);
+    }
+    if (auto v = run.options.Get("title")) page.Text18.Edit(*v);
+    if (auto v = run.options.Get("prefix")) page.Text19.Edit(*v);
+    if (auto v = run.options.Get("start")) page.Text20.Edit(*v);
+    if (auto v = run.options.Get("suffix")) page.Text21.Edit(*v);
+
+    int before = run.ui.refusals();
+    size_t docs = session->host().documents().size();
+    page.Command19.Click();
+    PrintLines(page.Pic3.Texts());
+    bool failed = run.ui.refusals() > before;
+    if (!failed)
+        if (auto out = run.options.Get("plot")) failed = !session->SaveNewDrawing(docs, *out);
+    return session->Finish(failed ? 1 : 0);
+}
+
+const bool registered = Register(
+    {"batch",
+     "--drawing FILE.dxf --pick X,Y [--section-layer LAYER] [--centre] [--centre-layer LAYER] [--symbol NAME] "
+     "[--valid-offset M] [--axis LOW,HIGH] [--title TEXT] [--prefix TEXT] [--start N] [--suffix TEXT] "
+     "[--hscale 1:N] [--vscale 1:N] [--plot OUT.dxf]",
+     {"centre"},
+     BatchSections});
+
+}  // namespace
+
+}  // namespace velorin::batch

@@ -1,0 +1,113 @@
+#include "cli/section_session.h"
+
+#include <cstdio>
+
+#include "base/numbers.h"
+#include "base/paths.h"
+#include "base/strings.h"
+
+namespace velorin::batch {
+
+namespace {
+
+std::optional<std::vector<double>> Numbers(const std::string& text, size_t count) {
+    auto parts = Split(text, ',');
+    if (parts.size() != count) return std::nullopt;
+    std::vector<double> out;
+    for (const auto& p : parts) {
+        auto n = ParseNumber(Trim(p));
+        if (!n) return std::nullopt;
+        out.push_back(*n);
+    }
+    return out;
+}
+
+}  // namespace
+
+SectionSession::SectionSession(Run& run)
+    : run_(run),
+      host_(JoinPath(run.program.ProgramDir, "Support"), &run.ui),
+      connector_(host_),
+      context_{run.program, run.ui, clock_, &connector_} {
+    host_.set_picker(&picker_);
+}
+
+std::unique_ptr<SectionSession> SectionSession::Open(Run& run, const std::string& command, int* status) {
+    auto drawing = run.options.Get("drawing");
+    if (!drawing || drawing->empty()) {
+        *status = UsageError(command, "需要 --drawing FILE.dxf");
+        return nullptr;
+    }
+    auto s = std::make_unique<SectionSession>(run);
+    for (const auto& pick : run.options.All("pick")) {
+        auto xy = Numbers(pick, 2);
+        if (!xy) {
+            *status = UsageError(command, "--pick 应写成 X,Y");
+            return nullptr;
+        }
+        cad::embedded::Pick p;
+        p.a = {(*xy)[0], (*xy)[1]};
+        s->picker_.picks.push_back(p);
+    }
+    for (const auto& pick : run.options.All("pick-window")) {
+        auto xy = Numbers(pick, 4);
+        if (!xy) {
+            *status = UsageError(command, "--pick-window 应写成 X1,Y1,X2,Y2");
+            return nullptr;
+        }
+        cad::embedded::Pick p;
+        p.kind = cad::embedded::Pick::Kind::Window;
+        p.a = {(*xy)[0], (*xy)[1]};
+        p.b = {(*xy)[2], (*xy)[3]};
+        s->picker_.picks.push_back(p);
+    }
+    Status opened;
+    s->drawing_ = s->host_.Open(*drawing, &opened);
+    if (!s->drawing_) {
+        run.ui.MessageBox(MessageIcon::Critical, command, opened.message());
+        *status = 1;
+        return nullptr;
+    }
+    s->before_ = s->drawing_->drawing().Serialize();
+    return s;
+}
+
+int SectionSession::Finish(int status) {
+    if (drawing_->drawing().Serialize() == before_) return status;
+    Status saved = drawing_->Save();
+    if (!saved.ok()) {
+        run_.ui.MessageBox(MessageIcon::Critical, "velorin-batch", saved.message());
+        return 1;
+    }
+    return status;
+}
+
+bool SectionSession::SaveNewDrawing(size_t before, const std::string& path) {
+    const auto& docs = host_.documents();
+    if (docs.size() <= before) return false;
+    Status saved = docs.back()->Save(path);
+    if (!saved.ok()) run_.ui.MessageBox(MessageIcon::Critical, "velorin-batch", saved.message());
+    return saved.ok();
+}
+
+bool ScaleOption(const std::optional<std::string>& option, double& factor) {
+    if (!option) return true;
+    if (!StartsWith(*option, "1:")) return false;
+    auto n = ParseNumber(option->substr(2));
+    if (!n || !(*n > 0)) return false;
+    factor = *n / 1000;
+    return true;
+}
+
+void PrintLines(const std::vector<std::string>& lines) {
+    for (const auto& line : lines) std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+std::string JoinCells(const std::vector<std::string>& cells) {
+    std::string out;
+    for (size_t i = 0; i < cells.size(); ++i) out += (i ? "," : "") + cells[i];
+    return out;
+}
+
+}  // namespace velorin::batch

@@ -1,0 +1,51 @@
+// What the section commands of velorin-batch share: the embedded host with the drawing
+// of --drawing open, the picks of --pick and --pick-window handed to it, the context the
+// pages run in, and saving what the command changed or made.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/clock.h"
+#include "app/context.h"
+#include "cad/embedded/host.h"
+#include "cli/batch.h"
+
+namespace velorin::batch {
+
+class SectionSession {
+public:
+    // Opens the drawing and takes the picks; nothing (a usage error was printed and
+    // `status` set) when the options are wrong or the drawing cannot be read.
+    static std::unique_ptr<SectionSession> Open(Run& run, const std::string& command, int* status);
+
+    Context& context() { return context_; }
+    cad::embedded::Host& host() { return host_; }
+    // Saves the drawing in place when the command changed it. Returns `status`, or 1 when
+    // the drawing could not be saved.
+    int Finish(int status);
+    // Saves the newest drawing a plot made since `before` documents were open.
+    bool SaveNewDrawing(size_t before, const std::string& path);
+
+    SectionSession(Run& run);
+
+private:
+    Run& run_;
+    cad::embedded::Host host_;
+    cad::embedded::ScriptedPicker picker_;
+    cad::embedded::EmbeddedConnector connector_;
+    SystemClock clock_;
+    Context context_;
+    cad::embedded::HostDocument* drawing_ = nullptr;
+    std::string before_;
+};
+
+// "1:N" into a scale factor; false when it is not a positive scale.
+bool ScaleOption(const std::optional<std::string>& option, double& factor);
+void PrintLines(const std::vector<std::string>& lines);
+// A grid row as one output line, cells separated by ",".
+std::string JoinCells(const std::vector<std::string>& cells);
+
+}  // namespace velorin::batch
