@@ -134,7 +134,11 @@ QPushButton* Binder::Bind(velorin::Button& model) {
     auto* w = new QPushButton;
     QObject::connect(w, &QPushButton::clicked, [this, &model] { Event([&model] { model.Click(); }); });
     syncs_.push_back([this, w, &model] {
-        if (w->text() != Q(model.caption)) w->setText(Q(model.caption));
+        if (w->text() != Q(model.caption)) {
+            w->setText(Q(model.caption));
+            // Short captions need no wide buttons where a row of them must fit the page.
+            w->setMinimumWidth(w->fontMetrics().horizontalAdvance(w->text()) + 18);
+        }
         Common(w, model);
     });
     return w;

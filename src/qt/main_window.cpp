@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QScreen>
+#include <QTabBar>
 #include <QVBoxLayout>
 #include <cmath>
 #include <initializer_list>
@@ -72,6 +73,39 @@ QIcon TabIcon(int number) {
     return QIcon(pixmap);
 }
 
+// Tabs drawn plainly, each as wide as its picture and caption, so that the seven tabs
+// fit the strip at the window's fixed size whatever the widget style adds around them.
+class TabBar : public QTabBar {
+protected:
+    QSize tabSizeHint(int index) const override {
+        int width = iconSize().width() + fontMetrics().horizontalAdvance(tabText(index)) + 9;
+        return QSize(width, std::max(fontMetrics().height(), iconSize().height()) + 8);
+    }
+    QSize minimumTabSizeHint(int index) const override { return tabSizeHint(index); }
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        for (int i = 0; i < count(); ++i) {
+            QRect r = tabRect(i);
+            bool chosen = i == currentIndex();
+            if (!chosen) r.adjust(0, 2, 0, 0);
+            p.setPen(palette().color(QPalette::Mid));
+            p.setBrush(palette().color(chosen ? QPalette::Window : QPalette::Button));
+            p.drawRoundedRect(r.adjusted(0, 0, -1, chosen ? 2 : 0), 3, 3);
+            QSize icon = iconSize();
+            QPoint at(r.left() + 3, r.center().y() - icon.height() / 2 + 1);
+            tabIcon(i).paint(&p, QRect(at, icon));
+            p.setPen(palette().color(QPalette::WindowText));
+            QRect text = r.adjusted(icon.width() + 6, 0, 0, 0);
+            p.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, tabText(i));
+        }
+    }
+};
+
+class TabWidget : public QTabWidget {
+public:
+    TabWidget() { setTabBar(new TabBar); }
+};
+
 double ScreenDpi(const QWidget* w) {
     QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
     return screen ? screen->logicalDotsPerInch() : 96.0;
@@ -99,8 +133,15 @@ MainWindow::MainWindow(Form1& form) : form_(form), binder_([this] { Refresh(); }
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
-    tabs_ = new QTabWidget;
-    tabs_->setIconSize(QSize(16, 16));
+    tabs_ = new TabWidget;
+    // Seven captions and their pictures must fit the strip's width: a slightly smaller
+    // font, small pictures and tabs no wider than their content.
+    tabs_->setIconSize(QSize(12, 12));
+    tabs_->setUsesScrollButtons(false);
+    tabs_->tabBar()->setElideMode(Qt::ElideNone);
+    QFont tab_font = QApplication::font();
+    tab_font.setPointSizeF(tab_font.pointSizeF() - 1.5);
+    tabs_->tabBar()->setFont(tab_font);
     layout->addWidget(tabs_);
     QWidget* pages[] = {BuildPage1(), BuildPage2(), BuildPage3(), BuildPage4(), BuildPage5(), BuildPage6(), BuildPage7()};
     for (int i = 0; i < 7; ++i) tabs_->addTab(pages[i], TabIcon(i + 1), QString());

@@ -10,7 +10,8 @@ QColor ColorOf(uint32_t bgr) {
     return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
 }
 
-PictureWidget::PictureWidget(PictureBox& model, QWidget* parent) : QWidget(parent), model_(model) {
+PictureWidget::PictureWidget(PictureBox& model, QWidget* parent) : QFrame(parent), model_(model) {
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::white);
@@ -19,13 +20,14 @@ PictureWidget::PictureWidget(PictureBox& model, QWidget* parent) : QWidget(paren
 }
 
 void PictureWidget::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
+    QFrame::resizeEvent(event);
     model_.width_px = width();
     model_.height_px = height();
     model_.line_px = fontMetrics().height();
 }
 
-void PictureWidget::paintEvent(QPaintEvent*) {
+void PictureWidget::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const double w = model_.scale_width != 0 ? model_.scale_width : 1;

@@ -2,13 +2,13 @@
 // its size on screen so that printed lines advance by a real text height.
 #pragma once
 
-#include <QWidget>
+#include <QFrame>
 
 #include "app/window/controls.h"
 
 namespace velorin::qt {
 
-class PictureWidget : public QWidget {
+class PictureWidget : public QFrame {
 public:
     PictureWidget(PictureBox& model, QWidget* parent = nullptr);
 

@@ -7,7 +7,7 @@ namespace velorin {
 Page1::Page1(Context& context) : Page(context) {
     Label1.caption = "主目录：";
     Text1.locked = true;
-    About.caption = "Velorin\n用于道路、堤坝、水利等断面测量工程";
+    About.caption = "Velorin\n\n用于道路、堤坝、水利等\n断面测量工程";
     Command1.caption = "退出系统";
     Drive1.on_change = [this] { Drive1_Change(); };
     Dir1.on_change = [this] { Dir1_Change(); };
