@@ -87,6 +87,11 @@ public:
     // Block reference.
     virtual Point3 InsertionPoint() const { return {}; }
     virtual std::string Name() const { return {}; }
+
+protected:
+    // Every failing call passes its code through here, so that a host can keep it in
+    // its error register.
+    virtual HResult Report(HResult code) { return code; }
 };
 
 class Layer {

@@ -37,8 +37,14 @@ std::unique_ptr<Drawing> Drawing::New() {
 
 // --- Tables ---
 
+namespace {
+HResult Fail(const Drawing* d, HResult code) { return d ? d->Fail(code) : code; }
+}  // namespace
+
+HResult EntityBase::Report(HResult code) { return Fail(drawing, code); }
+
 HResult Layer::SetColor(int color_index) {
-    if (color_index < 0 || color_index > 256) return kInvalidArgument;
+    if (color_index < 0 || color_index > 256) return Fail(drawing, kInvalidArgument);
     color = color_index;
     changed = true;
     return kOk;
@@ -47,7 +53,7 @@ HResult Layer::SetColor(int color_index) {
 HResult TextStyle::SetFontFile(const std::string& file) {
     // The host paints every font with its own substitute; a font is missing only when
     // no name is given.
-    if (Trim(file).empty()) return kUnexpected;
+    if (Trim(file).empty()) return Fail(drawing, kUnexpected);
     font = file;
     changed = true;
     return kOk;
@@ -60,7 +66,7 @@ HResult TextStyle::SetBigFontFile(const std::string& file) {
 }
 
 HResult TextStyle::SetWidth(double w) {
-    if (!(w > 0)) return kInvalidArgument;
+    if (!(w > 0)) return Fail(drawing, kInvalidArgument);
     width = w;
     changed = true;
     return kOk;
@@ -79,6 +85,7 @@ int Drawing::LayerIndex(std::string_view name) const {
 Layer* Drawing::AddLayer(const std::string& name) {
     if (Layer* l = FindLayer(name)) return l;
     auto layer = std::make_unique<Layer>();
+    layer->drawing = this;
     layer->name = name;
     layer->handle = NextHandle();
     layer_index_[UpperCase(name)] = static_cast<int>(layers_.size());
@@ -95,6 +102,7 @@ TextStyle* Drawing::FindStyle(std::string_view name) const {
 TextStyle* Drawing::AddStyle(const std::string& name) {
     if (TextStyle* s = FindStyle(name)) return s;
     auto style = std::make_unique<TextStyle>();
+    style->drawing = this;
     style->name = name;
     style->font = "txt";
     style->handle = NextHandle();
@@ -204,9 +212,9 @@ std::string EntityBase::Handle() const { return dxf::HandleText(handle); }
 std::string EntityBase::Layer() const { return drawing->layers()[layer]->name; }
 
 HResult EntityBase::SetLayer(const std::string& name) {
-    if (erased) return kUnexpected;
+    if (erased) return Report(kUnexpected);
     int index = drawing->LayerIndex(name);
-    if (index < 0) return kNotFound;
+    if (index < 0) return Report(kNotFound);
     if (index != layer) {
         layer = index;
         if (!raw.empty()) layer_changed = true;
@@ -215,7 +223,7 @@ HResult EntityBase::SetLayer(const std::string& name) {
 }
 
 HResult EntityBase::Erase() {
-    if (erased) return kUnexpected;
+    if (erased) return Report(kUnexpected);
     erased = true;
     return kOk;
 }
@@ -230,17 +238,17 @@ void Changed(EntityBase& e) {
 }  // namespace
 
 HResult PolylineEntity::AddVertex(int index, double x, double y) {
-    if (kind != Kind::LwPolyline || erased) return kMemberNotFound;
-    if (index < 0 || index > static_cast<int>(vertices.size())) return kInvalidArgument;
+    if (kind != Kind::LwPolyline || erased) return Report(kMemberNotFound);
+    if (index < 0 || index > static_cast<int>(vertices.size())) return Report(kInvalidArgument);
     vertices.insert(vertices.begin() + index, Vertex{x, y, 0, 0, 0});
     Changed(*this);
     return kOk;
 }
 
 HResult PolylineEntity::SetWidth(int segment, double start_width, double end_width) {
-    if (kind != Kind::LwPolyline || erased) return kMemberNotFound;
+    if (kind != Kind::LwPolyline || erased) return Report(kMemberNotFound);
     if (segment < 0 || segment >= static_cast<int>(vertices.size()) || start_width < 0 || end_width < 0)
-        return kInvalidArgument;
+        return Report(kInvalidArgument);
     vertices[segment].start_width = start_width;
     vertices[segment].end_width = end_width;
     Changed(*this);
@@ -248,7 +256,7 @@ HResult PolylineEntity::SetWidth(int segment, double start_width, double end_wid
 }
 
 HResult PolylineEntity::SetClosed(bool c) {
-    if (kind != Kind::LwPolyline || erased) return kMemberNotFound;
+    if (kind != Kind::LwPolyline || erased) return Report(kMemberNotFound);
     closed = c;
     Changed(*this);
     return kOk;
@@ -262,36 +270,36 @@ std::vector<double> PolylineEntity::Coordinates() const {
 }
 
 HResult TextEntity::SetScaleFactor(double factor) {
-    if (kind != Kind::Text) return kMemberNotFound;
-    if (!(factor > 0)) return kInvalidArgument;
+    if (kind != Kind::Text) return Report(kMemberNotFound);
+    if (!(factor > 0)) return Report(kInvalidArgument);
     width_factor = factor;
     Changed(*this);
     return kOk;
 }
 
 HResult TextEntity::SetRotation(double radians) {
-    if (kind != Kind::Text) return kMemberNotFound;
+    if (kind != Kind::Text) return Report(kMemberNotFound);
     rotation = radians * 180 / M_PI;
     Changed(*this);
     return kOk;
 }
 
 HResult TextEntity::SetHorizontalAlignment(HorizontalAlignment a) {
-    if (kind != Kind::Text) return kMemberNotFound;
+    if (kind != Kind::Text) return Report(kMemberNotFound);
     horizontal = static_cast<int>(a);
     Changed(*this);
     return kOk;
 }
 
 HResult TextEntity::SetVerticalAlignment(VerticalAlignment a) {
-    if (kind != Kind::Text) return kMemberNotFound;
+    if (kind != Kind::Text) return Report(kMemberNotFound);
     vertical = static_cast<int>(a);
     Changed(*this);
     return kOk;
 }
 
 HResult TextEntity::SetTextAlignmentPoint(Point3 p) {
-    if (kind != Kind::Text) return kMemberNotFound;
+    if (kind != Kind::Text) return Report(kMemberNotFound);
     alignment_point = p;
     Changed(*this);
     return kOk;

@@ -38,6 +38,7 @@ struct Span {
 
 class Layer : public cad::Layer {
 public:
+    Drawing* drawing = nullptr;
     std::string name;
     int color = 7;  // negative: layer off
     uint64_t handle = 0;
@@ -51,6 +52,7 @@ public:
 
 class TextStyle : public cad::TextStyle {
 public:
+    Drawing* drawing = nullptr;
     std::string name, font, big_font;
     double width = 1;
     uint64_t handle = 0;
@@ -90,6 +92,9 @@ public:
     HResult Erase() override;
     // The record must be written from the model rather than copied.
     bool Generated() const { return raw.empty() || regenerate; }
+
+protected:
+    HResult Report(HResult code) override;
 };
 
 class LineEntity : public EntityBase {
@@ -287,6 +292,10 @@ public:
     const dxf::Codec& codec() const { return *codec_; }
     uint64_t NextHandle() { return handle_seed_++; }
 
+    // Where failing calls on the drawing's objects are reported (the host's register).
+    void set_errors(ErrorRegister* errors) { errors_ = errors; }
+    HResult Fail(HResult code) const { return errors_ ? errors_->Raise(code) : code; }
+
 private:
     friend class DxfReader;
     friend class DxfWriter;
@@ -295,6 +304,7 @@ private:
 
     std::string source_;
     std::string path_;
+    ErrorRegister* errors_ = nullptr;
     std::string eol_ = "\r\n";
     int version_ = 1015;
     std::string codepage_ = "ANSI_936";

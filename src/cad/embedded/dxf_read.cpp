@@ -161,6 +161,7 @@ private:
 
     void ReadLayer(const Record& r) {
         auto layer = std::make_unique<Layer>();
+        layer->drawing = &d_;
         layer->raw = {r.begin, r.end};
         for (const Tag& t : r.tags) {
             if (t.code == 2) layer->name = Decode(t.value);
@@ -186,6 +187,7 @@ private:
 
     void ReadStyle(const Record& r) {
         auto style = std::make_unique<TextStyle>();
+        style->drawing = &d_;
         style->raw = {r.begin, r.end};
         for (const Tag& t : r.tags) {
             if (t.code == 2) style->name = Decode(t.value);
@@ -269,6 +271,7 @@ private:
                 // An entity on a layer the table lacks: the layer is added, as CAD
                 // programs do when they open such a drawing.
                 auto layer = std::make_unique<Layer>();
+                layer->drawing = &d_;
                 layer->name = name;
                 index = RegisterLayer(std::move(layer));
             }
@@ -536,6 +539,7 @@ private:
         }
         if (d_.styles_.empty()) {
             auto style = std::make_unique<TextStyle>();
+            style->drawing = &d_;
             style->name = "Standard";
             style->font = "txt";
             d_.styles_.push_back(std::move(style));

@@ -160,7 +160,12 @@ HResult HostSelectionSet::SelectOnScreen(const Filter& filter) {
     if (!picker) return Fail(kUnexpected);
     const Drawing& d = document_.drawing();
     Box view = document_.View();
-    for (const Pick& pick : picker->PickOnScreen(d, view)) {
+    for (const Pick& pick : picker->PickFiltered(d, view, filter)) {
+        if (pick.kind == Pick::Kind::Entity) {
+            EntityBase* e = pick.entity;
+            if (e && e->drawing == &d && !e->erased && !e->paper && PassesFilter(*e, filter)) Take(e);
+            continue;
+        }
         if (pick.kind == Pick::Kind::Window) {
             Box window;
             window.Add(pick.a), window.Add(pick.b);
@@ -205,6 +210,7 @@ HResult HostSelectionSet::Delete() {
 // --- Document ---
 
 HostDocument::HostDocument(Host& host, std::unique_ptr<Drawing> drawing) : host_(host), drawing_(std::move(drawing)) {
+    drawing_->set_errors(&host_.Err());
     space_.doc = layers_.doc = styles_.doc = sets_.doc = utility_.doc = this;
 }
 
@@ -422,6 +428,20 @@ HostDocument* Host::Open(const std::string& path, Status* status) {
     auto d = Drawing::Load(path, status);
     if (!d) return nullptr;
     return Adopt(std::move(d));
+}
+
+void Host::Activate(HostDocument* document) {
+    for (const auto& d : docs_)
+        if (d.get() == document) active_ = document;
+}
+
+void Host::Close(HostDocument* document) {
+    for (auto it = docs_.begin(); it != docs_.end(); ++it) {
+        if (it->get() != document) continue;
+        docs_.erase(it);
+        if (active_ == document) active_ = docs_.empty() ? nullptr : docs_.back().get();
+        return;
+    }
 }
 
 HResult Host::SetVisible(bool visible) {

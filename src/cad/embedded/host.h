@@ -17,12 +17,14 @@
 
 namespace velorin::cad::embedded {
 
-// One pick of the user: a click at a point (the nearest entity within the aperture) or a
-// window (the entities wholly inside).
+// One pick of the user: a click at a point (the nearest entity within the aperture), a
+// window (the entities wholly inside), or one entity the picker chose itself (the
+// drawing window, which shows the user what a click or a crossing takes).
 struct Pick {
-    enum class Kind { Point, Window } kind = Kind::Point;
+    enum class Kind { Point, Window, Entity } kind = Kind::Point;
     Vec2 a, b;
     double aperture = 0;  // drawing units; 0: 1/200 of the view's larger side
+    EntityBase* entity = nullptr;  // Kind::Entity
 };
 
 class Picker {
@@ -30,6 +32,12 @@ public:
     virtual ~Picker() = default;
     // The picks of one on-screen selection; none when the user cancels.
     virtual std::vector<Pick> PickOnScreen(const Drawing& drawing, const Box& view) = 0;
+    // The same, knowing the command's filter, so that a picker can offer only what may be
+    // taken. The host calls this one.
+    virtual std::vector<Pick> PickFiltered(const Drawing& drawing, const Box& view, const Filter& filter) {
+        (void)filter;
+        return PickOnScreen(drawing, view);
+    }
 };
 
 // Hands out picks given in advance: each selection takes all that are left.
@@ -154,6 +162,10 @@ public:
     HostDocument* Open(const std::string& path, Status* status);
     HostDocument* Adopt(std::unique_ptr<Drawing> drawing);
     HostDocument* active() { return active_; }
+    // The drawing window's hold on the open drawings: the drawing the user shows becomes
+    // the active one; a closed drawing is gone with its selection sets.
+    void Activate(HostDocument* document);
+    void Close(HostDocument* document);
     const std::vector<std::unique_ptr<HostDocument>>& documents() const { return docs_; }
 
     void set_picker(Picker* picker) { picker_ = picker; }
