@@ -354,6 +354,27 @@ TEST(ControlPlot, WithoutElevationOptionLabelsNamesOnlyInTheChosenClass) {
     EXPECT_TRUE(f.On("控_点名", Kind::LwPolyline).empty());
 }
 
+TEST(TerrainPlot, ProgressCountsEveryPoint) {
+    struct Recording : Progress {
+        long total = -1, last = -1;
+        int finished = 0;
+        void Start(std::string_view, long t) override { total = t; }
+        void Step(long done) override { last = done; }
+        void Finish() override { ++finished; }
+    } progress;
+    PlotFixture f;
+    std::vector<std::string> lines;
+    for (int i = 0; i < 2500; ++i) lines.push_back("P" + std::to_string(i) + "," + std::to_string(i) + ",0,1,");
+    f.Load({f.Write("t.cor", lines)}, PointFileType::Coordinates);
+    ASSERT_EQ(PlotPoints(*f.connector, f.ui, f.settings, f.store->Standing(WorkingStore::Table::Ctl),
+                         f.Options(PointFileType::Coordinates), &progress),
+              PlotOutcome::Plotted);
+    EXPECT_EQ(progress.total, 2500);
+    EXPECT_EQ(progress.last, 2500);
+    EXPECT_EQ(progress.finished, 1);
+    EXPECT_EQ(f.On("地_点位_t.cor", Kind::Insert).size(), 2500u);
+}
+
 // --- Failures ---
 
 TEST(PlotFailures, MissingSymbolDrawingLeavesThePointWithoutSymbol) {
