@@ -128,6 +128,18 @@ TEST_F(BatchEndToEnd, SingleSectionWithItsPlotAndFile) {
     EXPECT_TRUE(std::filesystem::exists(dir.File("cross.dxf")));
 }
 
+TEST_F(BatchEndToEnd, SampleRoadGivesTheFileItsScriptComputed) {
+    std::string sample = testing::SourceDir() + "examples/sections/";
+    std::filesystem::copy_file(sample + "road.dxf", drawing, std::filesystem::copy_options::overwrite_existing);
+    auto picks = ReadTextLines(sample + "centre_picks.txt");
+    ASSERT_FALSE(picks.lines.empty());
+    ASSERT_EQ(Run("centre-points --page 6 --drawing '" + drawing + "' --centre-layer 断_中心点 " + picks.lines[0]).status,
+              0);
+    Result r = Run("batch --drawing '" + drawing + "' --pick 1050,510 --centre --prefix 断 --start 1");
+    ASSERT_EQ(r.status, 0) << (r.err.empty() ? "" : r.err[0]);
+    EXPECT_EQ(testing::ReadBytes(dir.File("main/断面数据/断1～断5.dm")), testing::ReadBytes(sample + "road_expected.dm"));
+}
+
 TEST_F(BatchEndToEnd, UsageErrorsAndRefusals) {
     EXPECT_EQ(Run("batch --pick 30,50").status, 2);
     EXPECT_EQ(Run("batch --drawing '" + drawing + "' --pick 30").status, 2);
