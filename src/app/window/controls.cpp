@@ -348,6 +348,8 @@ bool MatchesPattern(const std::string& name, const std::string& pattern) {
 }
 
 void FileList::SetPath(const std::string& folder) {
+    // A file chosen in another folder is no longer chosen.
+    if (folder != path) list_index = -1;
     path = folder;
     Refresh();
 }
