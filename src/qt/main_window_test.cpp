@@ -6,11 +6,13 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QTest>
 
 #include "app/settings.h"
 #include "app/window/window_fixture.h"
 #include "base/paths.h"
+#include "qt/qt_ui.h"
 
 namespace velorin {
 namespace {
@@ -112,6 +114,20 @@ TEST(QtWindow, TheCloseBoxWritesTheSettings) {
     ASSERT_TRUE(PathExists(q.w.dir.path() + "Velorin.ini"));
     ReadSettingsFile(q.w.dir.path() + "Velorin.ini", read);
     EXPECT_EQ(read.SectionPrefix, "桩号");
+}
+
+TEST(QtWindow, StepsAsideToTheRightEdgeAndBack) {
+    QtWindow q;
+    qt::QtUi ui;
+    ui.SetWindow(q.window.get());
+    QRect screen = q.window->screen()->geometry();
+    double dpi = q.window->screen()->logicalDotsPerInch();
+    int home = q.window->pos().x();
+    EXPECT_EQ(home, screen.left() + qt::TwipsToPixels(qt::PixelsToTwips(screen.width(), dpi) - 8610 - 300, dpi));
+    ui.WindowAside(true);
+    EXPECT_EQ(q.window->pos().x(), screen.left() + qt::TwipsToPixels(qt::PixelsToTwips(screen.width(), dpi) - 300, dpi));
+    ui.WindowAside(false);
+    EXPECT_EQ(q.window->pos().x(), home);
 }
 
 TEST(QtWindow, TwipsFollowTheScreensResolution) {
