@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 
+#include "app/progress.h"
 #include "plots/plot_fixture.h"
 #include "plots/section_plots.h"
 #include "store/statements.h"
@@ -262,6 +263,27 @@ TEST(CrossSectionPlot, NothingToDrawOrNoHost) {
     EXPECT_FALSE(f.ui.aside);
 }
 
+// Counts what the plots tell the progress service.
+struct RecordingProgress : Progress {
+    std::vector<std::string> events;
+    void Start(std::string_view what, long total) override {
+        events.push_back(std::string(what) + " " + std::to_string(total));
+    }
+    void Step(long done) override { events.push_back(std::to_string(done)); }
+    void Finish() override { events.push_back("finish"); }
+};
+
+TEST(PlotProgress, OneStepPerSection) {
+    PlotFixture f;
+    RecordingProgress progress;
+    f.context.progress = &progress;
+    f.Sections({"Dmh,A", "1,12", "2,13", "Dmh,B", "Dmh,C", "1,12"});
+    DrawCrossSections(f.context, 0, 0, "");
+    DrawProfile(f.context, 0);
+    EXPECT_EQ(progress.events, (std::vector<std::string>{"横断面图 3", "1", "2", "3", "finish", "纵断面图 3", "1", "2",
+                                                         "3", "finish"}));
+}
+
 TEST(ProfileChainage, KilometresPlusMetres) {
     const std::pair<double, const char*> rows[] = {
         {1234.56, "1+234.6"}, {87.25, "0+87.3"}, {1999.7, "1+999.7"}, {0, "0+0.0"}, {12000, "12+0.0"}};
@@ -394,7 +416,7 @@ TEST(ProfilePlot, StartChainageDoesNotAccumulate) {
 TEST(ProfilePlot, StackedProfilesAndASinglePoint) {
     PlotFixture f;
     f.SymbolDrawing();
-    f.Sections({"Dmh,A", "0,10", "50,11", "Dmh,B", "25,30"});
+    f.Sections({"Dmh,A", "0,10", "50,11", "Dmh,B'1", "25,30"});  // an apostrophe is no obstacle
     const Drawing& d = f.Drawn(DrawProfile(f.context, 0));
     auto titles = TextsOn(d, "纵_标题");
     ASSERT_EQ(titles.size(), 4u);  // a title and a scale line each
