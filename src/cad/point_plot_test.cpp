@@ -1,6 +1,6 @@
 // Point plotting as the drawing shows it: the rows loaded from coordinate and control
 // point files, the layers, symbols and labels of every point, the zoom, the alerts, and
-// the saved drawing read back by another DXF reader.
+// the saved drawing read back by ezdxf.
 #include "cad/point_plot.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <map>
 #include <memory>
-#include <optional>
 
 #include "app/window/recording_ui.h"
 #include "base/paths.h"
@@ -169,29 +168,6 @@ TEST(PointLoading, UnreadableFileIsNamedAndTheFilesBeforeItStay) {
     ASSERT_FALSE(s.ok());
     EXPECT_NE(s.message().find(missing), std::string::npos) << s.message();
     EXPECT_EQ(count, 1);
-}
-
-TEST(PointLoading, ElevationCountsByFileType) {
-    struct Row {
-        const char* name;
-        std::optional<double> h1;
-        PointFileType type;
-        bool has;
-    };
-    const Row rows[] = {
-        {"given", 12.3, PointFileType::Coordinates, true},
-        {"not given", std::nullopt, PointFileType::Coordinates, false},
-        {"9999", 9999, PointFileType::Coordinates, false},
-        {"0 on a terrain point", 0, PointFileType::Coordinates, true},
-        {"0 on a control point", 0, PointFileType::Control, false},
-        {"9999 on a control point", 9999, PointFileType::Control, false},
-        {"negative control point", -1.5, PointFileType::Control, true},
-    };
-    for (const Row& row : rows) {
-        FieldValue v;
-        if (row.h1) v.kind = FieldValue::Kind::Number, v.number = *row.h1;
-        EXPECT_EQ(HasElevation(v, row.type), row.has) << row.name;
-    }
 }
 
 // --- Terrain points ---
@@ -471,18 +447,6 @@ TEST(PlotInterop, EzdxfReadsTheBlocksAtTheirElevationsAndTheLabels) {
     std::string want;
     for (const auto& line : expected) want += line + "\n";
     EXPECT_EQ(out, want);
-}
-
-TEST(PlotInterop, GdalSeesEveryPointLayer) {
-    PlotFixture f;
-    f.Load({f.Write("r1.cor", {"P1,100,200,1,"}), f.Write("r2.cor", {"Q1,150,260,2,"})},
-           PointFileType::Coordinates);
-    ASSERT_EQ(f.Plot(f.Options(PointFileType::Coordinates)), PlotOutcome::Plotted);
-    std::string path = f.dir.File("plotted.dxf");
-    ASSERT_TRUE(f.host->active()->Save(path).ok());
-    std::string out = RunCommand("ogrinfo -q -al -geom=NO " + path + " 2>&1");
-    for (const char* layer : {"地_点位_r1.cor", "地_点号_r1.cor", "地_点位_r2.cor", "地_点号_r2.cor"})
-        EXPECT_NE(out.find(std::string("Layer (String) = ") + layer), std::string::npos) << layer << "\n" << out;
 }
 
 }  // namespace
