@@ -1,0 +1,110 @@
+// velorin-batch dm-plot and dm-export as a script runs them: the standard listing on
+// standard output, the drawings saved as DXF that another reader (ezdxf) opens, the
+// export files, and the exit status for faulty files and usage errors.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "base/strings.h"
+#include "base/text_file.h"
+#include "support/testing.h"
+
+namespace velorin {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct Batch {
+    testing::TempDir dir;
+    int status = -1;
+    Lines out, err;
+
+    Batch() {
+        testing::CopyStoreInto(dir.path());
+        std::filesystem::copy(testing::AppDir() + "Support", dir.File("Support"),
+                              std::filesystem::copy_options::recursive);
+    }
+    int Run(const std::string& args) {
+        std::string command = "'" + testing::AppDir() + "velorin-batch' --program-dir '" + dir.path() + "' " + args +
+                              " >'" + dir.File("out.txt") + "' 2>'" + dir.File("err.txt") + "'";
+        int raw = std::system(command.c_str());
+        status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        out = SplitLines(testing::ReadBytes(dir.File("out.txt")));
+        err = SplitLines(testing::ReadBytes(dir.File("err.txt")));
+        return status;
+    }
+    // Entities per layer as ezdxf reads them, one "LAYER TYPE COUNT" line each.
+    Lines Ezdxf(const std::string& dxf) {
+        std::string script =
+            "import sys, ezdxf, collections\n"
+            "d = ezdxf.readfile(sys.argv[1])\n"
+            "c = collections.Counter((e.dxf.layer, e.dxftype()) for e in d.modelspace())\n"
+            "for (l, t), n in sorted(c.items()): print(l, t, n)\n";
+        testing::WriteBytes(dir.File("count.py"), script);
+        std::string command = "/usr/bin/python3 '" + dir.File("count.py") + "' '" + dxf + "' >'" +
+                              dir.File("layers.txt") + "' 2>&1";
+        EXPECT_EQ(std::system(command.c_str()), 0) << testing::ReadBytes(dir.File("layers.txt"));
+        return SplitLines(testing::ReadBytes(dir.File("layers.txt")));
+    }
+};
+
+const Lines kFile = {"; 两个断面", "Dmh,K0+000", "-12.3,12.34", "0,15.6", "17.6,13", "Dmh,K0+020", "@-10,12", "@10,@1"};
+const Lines kListing = {"", "Dmh,K0+000", "-12.300,12.340", "0.000,15.600", "17.600,13.000",
+                        "", "Dmh,K0+020", "-10.000,12.000", "0.000,13.000"};
+
+TEST(BatchDmPlot, CrossSectionsAndProfileOpenInAnotherReader) {
+    Batch b;
+    testing::WriteBytes(b.dir.File("k.dm"), testing::GbkCrlf(kFile));
+    ASSERT_EQ(b.Run("dm-plot '" + b.dir.File("k.dm") + "' --out '" + b.dir.File("cross.dxf") + "' --title 测试"), 0);
+    EXPECT_EQ(b.out, kListing);
+    EXPECT_TRUE(b.err.empty());
+    Lines cross = b.Ezdxf(b.dir.File("cross.dxf"));
+    for (const char* want : {"横_断面号 TEXT 2", "横_断面线 LWPOLYLINE 2", "横_高程点 CIRCLE 5", "横_高程 TEXT 5",
+                             "横_标题 TEXT 1"})
+        EXPECT_NE(std::find(cross.begin(), cross.end(), want), cross.end()) << want;
+
+    ASSERT_EQ(b.Run("dm-plot '" + b.dir.File("k.dm") + "' --profile --out '" + b.dir.File("profile.dxf") + "'"), 0);
+    Lines profile = b.Ezdxf(b.dir.File("profile.dxf"));
+    for (const char* want : {"纵_断面线 LWPOLYLINE 2", "纵_断面数据 TEXT 10", "纵_注字 TEXT 5", "纵_点位 INSERT 5"})
+        EXPECT_NE(std::find(profile.begin(), profile.end(), want), profile.end()) << want;
+}
+
+TEST(BatchDmPlot, RefusalsAndUsage) {
+    Batch b;
+    testing::WriteBytes(b.dir.File("k.dm"), testing::GbkCrlf(kFile));
+    testing::WriteBytes(b.dir.File("bad.dm"), testing::GbkCrlf({"Dmh,A", "1,x"}));
+    EXPECT_EQ(b.Run("dm-plot '" + b.dir.File("bad.dm") + "' --out '" + b.dir.File("x.dxf") + "'"), 1);
+    EXPECT_EQ(b.out, (Lines{"Dmh,A", "; 错误 1,x"}));
+    EXPECT_EQ(b.err, Lines{"数据断面: 断面文件格式有误，请检查后再试！"});
+    EXPECT_EQ(b.Run("dm-plot '" + b.dir.File("k.dm") + "' --axis 10,abc --out '" + b.dir.File("x.dxf") + "'"), 1);
+    EXPECT_EQ(b.err, Lines{"数据断面: 统一高程轴设置有误，请更正。"});
+    EXPECT_FALSE(std::filesystem::exists(b.dir.File("x.dxf")));
+    EXPECT_EQ(b.Run("dm-plot '" + b.dir.File("k.dm") + "'"), 2);
+    EXPECT_EQ(b.Run("dm-plot '" + b.dir.File("k.dm") + "' --out x.dxf --hscale 200"), 2);
+}
+
+TEST(BatchDmExport, WritesTheChosenFormats) {
+    Batch b;
+    testing::WriteBytes(b.dir.File("k.dm"), testing::GbkCrlf(kFile));
+    ASSERT_EQ(b.Run("dm-export '" + b.dir.File("k.dm") + "' --left-right"), 0);
+    EXPECT_FALSE(std::filesystem::exists(b.dir.File("k（标）.dm")));
+    EXPECT_EQ(testing::ReadBytes(b.dir.File("k（左右）.Txt")),
+              testing::GbkCrlf({"; 道路断面左右格式", "", "K0+000,15.600", "12.300,12.340,", "17.600,13.000,", "",
+                                "K0+020,13.000", "10.000,12.000,", "没有右侧资料"}));
+    // Without options the boxes stay as the load set them: the standard file, as the
+    // file uses increments.
+    std::filesystem::remove(b.dir.File("k（左右）.Txt"));
+    ASSERT_EQ(b.Run("dm-export '" + b.dir.File("k.dm") + "'"), 0);
+    EXPECT_EQ(testing::ReadBytes(b.dir.File("k（标）.dm")), testing::GbkCrlf(kListing));
+    EXPECT_FALSE(std::filesystem::exists(b.dir.File("k（左右）.Txt")));
+    // The normalised file has no increments: its standard box cannot be ticked.
+    EXPECT_EQ(b.Run("dm-export '" + b.dir.File("k（标）.dm") + "' --standard"), 1);
+    ASSERT_EQ(b.err.size(), 1u);
+    EXPECT_TRUE(StartsWith(b.err[0], "数据断面: “保存标准断面格式”不可选"));
+}
+
+}  // namespace
+}  // namespace velorin
