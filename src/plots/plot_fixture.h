@@ -26,6 +26,9 @@ public:
         Status status;
         program.store = WorkingStore::Open(CopyStoreInto(dir.path()), &status);
         if (!program.store) ADD_FAILURE() << status.message();
+        // The program folder's store keeps what velorin-batch last loaded there.
+        for (const char* table : {"Line", "Cross", "Point"})
+            program.store->Execute(std::string("Delete * from ") + table);
         program.store->OpenStandingRecordSets();
         context.host = &connector;
         MakeFolder(dir.path() + "Support");
