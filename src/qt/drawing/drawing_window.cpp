@@ -1,0 +1,682 @@
+#include "qt/drawing/drawing_window.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <functional>
+
+#include "base/numbers.h"
+#include "base/paths.h"
+#include "base/strings.h"
+#include "cad/embedded/paint.h"
+
+namespace velorin::qt {
+
+using cad::embedded::Drawing;
+using cad::embedded::EntityBase;
+using cad::embedded::HostDocument;
+using cad::embedded::Vec2;
+
+namespace {
+
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
+
+size_t TextHash(const Drawing& d) { return std::hash<std::string>{}(d.Serialize()); }
+
+// What a drawing never saved looks like before anything is drawn in it.
+size_t EmptyHash() {
+    static const size_t hash = TextHash(*Drawing::New());
+    return hash;
+}
+
+int64_t FileTime(const std::string& path) {
+    QFileInfo info(Q(path));
+    return info.exists() ? info.lastModified().toMSecsSinceEpoch() : -1;
+}
+
+QIcon ColourIcon(int aci) {
+    QPixmap pixmap(12, 12);
+    cad::embedded::Rgb c = cad::embedded::AciColour(aci);
+    pixmap.fill(QColor(c.r, c.g, c.b));
+    QPainter p(&pixmap);
+    p.setPen(Qt::darkGray);
+    p.drawRect(0, 0, 11, 11);
+    return QIcon(pixmap);
+}
+
+// The basic colour numbers a new layer can get.
+const struct {
+    int index;
+    const char* name;
+} kColours[] = {{1, "红"}, {2, "黄"}, {3, "绿"}, {4, "青"}, {5, "蓝"}, {6, "洋红"}, {7, "白"}, {8, "灰"}, {9, "浅灰"}};
+
+// A question with the given buttons, their texts in Chinese.
+QMessageBox::StandardButton Ask(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Velorin 绘图"), text, buttons, parent);
+    const std::pair<QMessageBox::StandardButton, const char*> names[] = {
+        {QMessageBox::Save, "保存"}, {QMessageBox::Discard, "不保存"}, {QMessageBox::Cancel, "取消"},
+        {QMessageBox::Yes, "是"},    {QMessageBox::No, "否"}};
+    for (const auto& [button, name] : names)
+        if (QAbstractButton* b = box.button(button)) b->setText(QString::fromUtf8(name));
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+}  // namespace
+
+DrawingWindow::DrawingWindow(cad::embedded::Host& host, QWidget* parent) : QMainWindow(parent), host_(host) {
+    host_.set_picker(this);
+    setWindowTitle(Q(host_.Caption()));
+    resize(1000, 700);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    tabs_ = new QTabBar(central);
+    tabs_->setTabsClosable(true);
+    tabs_->setExpanding(false);
+    tabs_->setDocumentMode(true);
+    view_ = new DrawingView(central);
+    layout->addWidget(tabs_);
+    layout->addWidget(view_, 1);
+    setCentralWidget(central);
+
+    prompt_ = new QLabel(this);
+    cursor_ = new QLabel(this);
+    work_label_ = new QLabel(this);
+    progress_bar_ = new QProgressBar(this);
+    progress_bar_->setMaximumWidth(220);
+    statusBar()->addWidget(prompt_, 1);
+    statusBar()->addPermanentWidget(work_label_);
+    statusBar()->addPermanentWidget(progress_bar_);
+    statusBar()->addPermanentWidget(cursor_);
+    work_label_->hide();
+    progress_bar_->hide();
+
+    BuildMenus();
+
+    QObject::connect(tabs_, &QTabBar::currentChanged, this, [this](int index) { ShowTab(index); });
+    QObject::connect(tabs_, &QTabBar::tabCloseRequested, this, [this](int index) {
+        auto* doc = reinterpret_cast<HostDocument*>(tabs_->tabData(index).value<quintptr>());
+        CloseDrawing(doc);
+    });
+    QObject::connect(layer_box_, &QComboBox::activated, this,
+                     [this](int index) { SetCurrentLayer(layer_box_->itemData(index).toString().toStdString()); });
+    view_->on_polyline = [this](const std::vector<Vec2>& points) { AddPolyline(points); };
+    view_->on_delete = [this] { EraseSelection(); };
+    view_->on_end = [this](bool accept) { EndSelection(accept); };
+    view_->on_cursor = [this](Vec2 p) {
+        cursor_->setText(Q(Format(p.x, "#0.000") + ", " + Format(p.y, "#0.000")));
+    };
+    Refresh();
+}
+
+DrawingWindow::~DrawingWindow() {
+    if (host_.picker() == this) host_.set_picker(nullptr);
+}
+
+void DrawingWindow::BuildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    auto doc_action = [this](QMenu* menu, const char* text, QKeySequence key, std::function<void()> run) {
+        QAction* a = menu->addAction(QString::fromUtf8(text));
+        if (!key.isEmpty()) a->setShortcut(key);
+        QObject::connect(a, &QAction::triggered, this, run);
+        document_actions_.push_back(a);
+        return a;
+    };
+    doc_action(file, "新建(&N)", QKeySequence::New, [this] { NewDrawing(); });
+    doc_action(file, "打开(&O)…", QKeySequence::Open, [this] {
+        QString path = QFileDialog::getOpenFileName(this, QStringLiteral("打开图形"), QString(),
+                                                    QStringLiteral("DXF 图形 (*.dxf *.DXF)"));
+        if (!path.isEmpty()) OpenDrawing(path.toStdString());
+    });
+    doc_action(file, "保存(&S)", QKeySequence::Save, [this] { SaveDrawing(Shown()); });
+    doc_action(file, "另存为(&A)…", QKeySequence(), [this] { SaveDrawingAs(Shown()); });
+    doc_action(file, "重新载入(&R)", QKeySequence(), [this] { ReloadDrawing(Shown()); });
+    doc_action(file, "关闭图形(&C)", QKeySequence::Close, [this] { CloseDrawing(Shown()); });
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
+    doc_action(edit, "撤销(&U)", QKeySequence::Undo, [this] { Undo(); });
+    doc_action(edit, "删除(&D)", QKeySequence(), [this] { EraseSelection(); });
+    doc_action(edit, "多段线(&P)", QKeySequence(), [this] {
+        view_->SetTool(DrawingView::Tool::Polyline);
+        prompt_->setText(QStringLiteral("多段线：单击各顶点，回车或右键结束，Esc 取消"));
+    });
+
+    QMenu* zoom = menuBar()->addMenu(QStringLiteral("视图(&V)"));
+    QObject::connect(zoom->addAction(QStringLiteral("范围缩放(&E)")), &QAction::triggered, this,
+                     [this] { view_->ZoomExtents(); });
+    QObject::connect(zoom->addAction(QStringLiteral("窗口缩放(&W)")), &QAction::triggered, this, [this] {
+        view_->SetTool(DrawingView::Tool::ZoomWindow);
+        prompt_->setText(QStringLiteral("窗口缩放：拖出要显示的范围"));
+    });
+    QObject::connect(zoom->addAction(QStringLiteral("上一个视图(&P)")), &QAction::triggered, this,
+                     [this] { view_->ZoomPrevious(); });
+
+    QToolBar* bar = addToolBar(QStringLiteral("图层"));
+    bar->setMovable(false);
+    bar->addWidget(new QLabel(QStringLiteral(" 图层："), bar));
+    layer_box_ = new QComboBox(bar);
+    layer_box_->setMinimumWidth(180);
+    bar->addWidget(layer_box_);
+    QAction* new_layer = bar->addAction(QStringLiteral("新建图层…"));
+    QObject::connect(new_layer, &QAction::triggered, this, [this] { NewLayerDialog(); });
+    document_actions_.push_back(new_layer);
+    bar->addSeparator();
+    for (QMenu* menu : {edit, zoom})
+        for (QAction* a : menu->actions()) bar->addAction(a);
+}
+
+// --- Keeping up with the host ---
+
+HostDocument* DrawingWindow::Shown() const { return view_->document(); }
+
+HostDocument* DrawingWindow::DocumentOf(const Drawing& drawing) const {
+    for (const auto& d : host_.documents())
+        if (&d->drawing() == &drawing) return d.get();
+    return nullptr;
+}
+
+void DrawingWindow::ScheduleRefresh() {
+    if (refresh_pending_) return;
+    refresh_pending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        refresh_pending_ = false;
+        Refresh();
+    });
+}
+
+void DrawingWindow::Refresh() {
+    const auto& docs = host_.documents();
+    auto open = [&](HostDocument* d) {
+        for (const auto& o : docs)
+            if (o.get() == d) return true;
+        return false;
+    };
+    const QSignalBlocker block(tabs_);
+    // Tabs of drawings the host no longer has go; new drawings get a tab at the end.
+    for (int i = tabs_->count() - 1; i >= 0; --i) {
+        auto* d = reinterpret_cast<HostDocument*>(tabs_->tabData(i).value<quintptr>());
+        if (!open(d)) {
+            tabs_->removeTab(i);
+            Forget(d);
+        }
+    }
+    for (const auto& d : docs) {
+        bool shown = false;
+        for (int i = 0; i < tabs_->count() && !shown; ++i)
+            shown = tabs_->tabData(i).value<quintptr>() == reinterpret_cast<quintptr>(d.get());
+        if (shown) continue;
+        if (!saved_.count(d.get())) Remember(d.get());
+        int i = tabs_->addTab(QString());
+        tabs_->setTabData(i, QVariant::fromValue(reinterpret_cast<quintptr>(d.get())));
+    }
+    HostDocument* active = host_.active();
+    for (int i = 0; i < tabs_->count(); ++i) {
+        auto* d = reinterpret_cast<HostDocument*>(tabs_->tabData(i).value<quintptr>());
+        tabs_->setTabText(i, Q(DisplayName(d) + (Modified(d) ? " *" : "")));
+        tabs_->setTabToolTip(i, Q(d->drawing().path()));
+        if (d == active) tabs_->setCurrentIndex(i);
+    }
+    if (view_->document() != active) view_->SetDocument(active);
+    else view_->Invalidate();
+    FillLayers();
+    setWindowTitle(Q(host_.Caption()));
+    // What the host printed on its command line shows in the status line.
+    if (active && !picking()) {
+        size_t& seen = prompts_seen_[active];
+        const auto& line = active->command_line();
+        if (line.size() > seen) prompt_->setText(Q(line.back()));
+        seen = line.size();
+    }
+}
+
+void DrawingWindow::ShowTab(int index) {
+    if (index < 0) return;
+    auto* d = reinterpret_cast<HostDocument*>(tabs_->tabData(index).value<quintptr>());
+    host_.Activate(d);
+    Refresh();
+}
+
+void DrawingWindow::FillLayers() {
+    layer_box_->clear();
+    HostDocument* d = Shown();
+    layer_box_->setEnabled(d != nullptr);
+    if (!d) return;
+    const auto& layers = d->drawing().layers();
+    for (size_t i = 0; i < layers.size(); ++i) {
+        layer_box_->addItem(ColourIcon(layers[i]->color), Q(layers[i]->name), Q(layers[i]->name));
+        if (static_cast<int>(i) == d->drawing().current_layer) layer_box_->setCurrentIndex(static_cast<int>(i));
+    }
+}
+
+void DrawingWindow::Present() {
+    Refresh();
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+std::string DrawingWindow::DisplayName(HostDocument* d) {
+    if (!d->drawing().path().empty()) return FileName(d->drawing().path());
+    auto it = unnamed_.find(d);
+    if (it == unnamed_.end()) it = unnamed_.emplace(d, "Drawing" + std::to_string(next_unnamed_++)).first;
+    return it->second;
+}
+
+void DrawingWindow::Remember(HostDocument* d) {
+    const std::string& path = d->drawing().path();
+    int64_t time = path.empty() ? -1 : FileTime(path);
+    saved_[d] = time < 0 ? EmptyHash() : TextHash(d->drawing());
+    stamp_[d] = time;
+}
+
+void DrawingWindow::Forget(HostDocument* d) {
+    saved_.erase(d), stamp_.erase(d), unnamed_.erase(d), prompts_seen_.erase(d), undo_.erase(d);
+}
+
+bool DrawingWindow::Modified(HostDocument* d) {
+    if (!d) return false;
+    auto it = saved_.find(d);
+    return it == saved_.end() || it->second != TextHash(d->drawing());
+}
+
+bool DrawingWindow::ChangedOnDisk(HostDocument* d) const {
+    if (!d || d->drawing().path().empty()) return false;
+    auto it = stamp_.find(d);
+    if (it == stamp_.end() || it->second < 0) return false;
+    return FileTime(d->drawing().path()) != it->second;
+}
+
+// --- Files ---
+
+void DrawingWindow::Message(MessageIcon icon, const std::string& text) { ShowMessage(this, icon, "Velorin 绘图", text); }
+
+HostDocument* DrawingWindow::NewDrawing() {
+    auto* d = static_cast<HostDocument*>(host_.Documents().Add());
+    Refresh();
+    return d;
+}
+
+HostDocument* DrawingWindow::OpenDrawing(const std::string& path) {
+    for (const auto& d : host_.documents()) {
+        if (d->drawing().path() == path) {  // already open: show it
+            host_.Activate(d.get());
+            Refresh();
+            return d.get();
+        }
+    }
+    if (!PathExists(path)) {
+        Message(MessageIcon::Exclamation, "图形文件“" + path + "”不存在");
+        return nullptr;
+    }
+    Status status;
+    HostDocument* d = host_.Open(path, &status);
+    if (!d) {
+        Message(MessageIcon::Exclamation, status.message());
+        return nullptr;
+    }
+    Remember(d);
+    Refresh();
+    view_->ZoomExtents();
+    return d;
+}
+
+bool DrawingWindow::SaveDrawing(HostDocument* d) {
+    if (!d) return false;
+    if (d->drawing().path().empty()) return SaveDrawingAs(d);
+    Status s = d->Save();
+    if (!s.ok()) {
+        Message(MessageIcon::Exclamation, s.message());
+        return false;
+    }
+    Remember(d);
+    Refresh();
+    return true;
+}
+
+bool DrawingWindow::SaveDrawingAs(HostDocument* d, std::string path) {
+    if (!d) return false;
+    if (path.empty()) {
+        QString chosen = QFileDialog::getSaveFileName(this, QStringLiteral("图形另存为"), Q(DisplayName(d) + ".dxf"),
+                                                      QStringLiteral("DXF 图形 (*.dxf)"));
+        if (chosen.isEmpty()) return false;
+        path = chosen.toStdString();
+    }
+    if (!EndsWith(UpperCase(path), ".DXF")) path += ".dxf";
+    Status s = d->Save(path);
+    if (!s.ok()) {
+        Message(MessageIcon::Exclamation, s.message());
+        return false;
+    }
+    unnamed_.erase(d);
+    Remember(d);
+    Refresh();
+    return true;
+}
+
+bool DrawingWindow::CloseDrawing(HostDocument* d) {
+    if (!d || picking()) return false;
+    if (Modified(d)) {
+        host_.Activate(d);
+        Refresh();
+        auto answer = Ask(this, Q("图形“" + DisplayName(d) + "”已修改，是否保存？"),
+                          QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+        if (answer == QMessageBox::Cancel) return false;
+        if (answer == QMessageBox::Save && !SaveDrawing(d)) return false;
+    }
+    view_->SetDocument(nullptr);
+    Forget(d);
+    host_.Close(d);
+    Refresh();
+    return true;
+}
+
+HostDocument* DrawingWindow::ReloadDrawing(HostDocument* d, bool ask) {
+    if (!d || picking()) return nullptr;
+    std::string path = d->drawing().path();
+    if (path.empty() || !PathExists(path)) {
+        Message(MessageIcon::Exclamation, "图形“" + DisplayName(d) + "”没有可重新载入的文件");
+        return nullptr;
+    }
+    if (ask && Modified(d) &&
+        Ask(this, Q("图形“" + DisplayName(d) + "”有未保存的修改，重新载入将放弃这些修改。继续吗？"),
+            QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return nullptr;
+    Status status;
+    auto drawing = Drawing::Load(path, &status);
+    if (!drawing) {  // the open drawing stays as it was
+        Message(MessageIcon::Exclamation, status.message());
+        return nullptr;
+    }
+    // The reloaded drawing takes the old one's tab.
+    int tab = -1;
+    for (int i = 0; i < tabs_->count(); ++i)
+        if (tabs_->tabData(i).value<quintptr>() == reinterpret_cast<quintptr>(d)) tab = i;
+    std::vector<cad::embedded::Box> views = d->views();
+    HostDocument* fresh = host_.Adopt(std::move(drawing));
+    fresh->views() = views;
+    view_->SetDocument(nullptr);
+    Forget(d);
+    host_.Close(d);
+    host_.Activate(fresh);
+    Remember(fresh);
+    if (tab >= 0) {
+        const QSignalBlocker block(tabs_);
+        tabs_->setTabData(tab, QVariant::fromValue(reinterpret_cast<quintptr>(fresh)));
+    }
+    Refresh();
+    return fresh;
+}
+
+void DrawingWindow::CheckDisk() {
+    HostDocument* d = Shown();
+    if (checking_disk_ || picking() || !ChangedOnDisk(d)) return;
+    checking_disk_ = true;
+    stamp_[d] = FileTime(d->drawing().path());  // ask once per change
+    std::string text = "图形文件“" + d->drawing().path() + "”已被其他程序修改。重新载入吗？";
+    if (Modified(d)) text += "\n本窗口中未保存的修改将丢失。";
+    if (Ask(this, Q(text), QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) ReloadDrawing(d, false);
+    checking_disk_ = false;
+}
+
+void DrawingWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        QTimer::singleShot(0, this, [this] { CheckDisk(); });
+}
+
+void DrawingWindow::closeEvent(QCloseEvent* event) {
+    if (picking()) {  // closing ends the pick with nothing taken; the window stays
+        EndSelection(false);
+        event->ignore();
+        return;
+    }
+    // Closing the window closes its drawings, asking for each one with changes.
+    while (!host_.documents().empty()) {
+        if (!CloseDrawing(host_.documents().front().get())) {
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+}
+
+// --- Edits ---
+
+void DrawingWindow::SetCurrentLayer(const std::string& name) {
+    HostDocument* d = Shown();
+    if (!d) return;
+    cad::embedded::Layer* layer = d->drawing().FindLayer(name);
+    if (layer) d->SetActiveLayer(layer);
+    FillLayers();
+}
+
+void DrawingWindow::AddLayer(const std::string& name, int colour) {
+    HostDocument* d = Shown();
+    std::string trimmed = Trim(name);
+    if (!d || trimmed.empty()) return;
+    bool existed = d->drawing().FindLayer(trimmed) != nullptr;
+    cad::Layer* layer = d->Layers().Add(trimmed);
+    if (!layer) return;
+    // An existing layer keeps its colour, as everywhere in the system.
+    if (!existed) layer->SetColor(colour);
+    d->SetActiveLayer(layer);
+    Refresh();
+}
+
+void DrawingWindow::NewLayerDialog() {
+    if (!Shown()) return;
+    QDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("新建图层"));
+    auto* form = new QFormLayout(&dialog);
+    auto* name = new QLineEdit(&dialog);
+    auto* colour = new QComboBox(&dialog);
+    for (const auto& c : kColours) colour->addItem(ColourIcon(c.index), QString::number(c.index) + " " + Q(c.name), c.index);
+    form->addRow(QStringLiteral("图层名："), name);
+    form->addRow(QStringLiteral("颜色："), colour);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    form->addRow(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (Trim(name->text().toStdString()).empty()) {
+        Message(MessageIcon::Exclamation, "图层名不能为空");
+        return;
+    }
+    AddLayer(name->text().toStdString(), colour->currentData().toInt());
+}
+
+void DrawingWindow::AddPolyline(const std::vector<Vec2>& points) {
+    HostDocument* d = Shown();
+    if (!d) return;
+    std::vector<double> flat;
+    for (const Vec2& p : points) flat.push_back(p.x), flat.push_back(p.y);
+    auto* e = static_cast<EntityBase*>(d->ModelSpace().AddLightWeightPolyline(flat));
+    if (!e) return;
+    undo_[d].push_back({true, {e}});
+    prompt_->clear();
+    Refresh();
+}
+
+void DrawingWindow::EraseSelection() {
+    HostDocument* d = Shown();
+    if (!d || picking() || view_->selection().empty()) return;
+    std::vector<EntityBase*> erased;
+    for (EntityBase* e : view_->selection())
+        if (e->Erase() == cad::kOk) erased.push_back(e);
+    view_->ClearSelection();
+    if (!erased.empty()) undo_[d].push_back({false, erased});
+    Refresh();
+}
+
+bool DrawingWindow::Undo() {
+    HostDocument* d = Shown();
+    if (!d || picking()) return false;
+    auto& edits = undo_[d];
+    if (edits.empty()) return false;
+    Edit last = std::move(edits.back());
+    edits.pop_back();
+    for (EntityBase* e : last.entities) {
+        if (last.added) {
+            e->Erase();
+        } else {
+            e->erased = false;
+            d->drawing().Touched(e);  // back into the spatial index
+        }
+    }
+    view_->ClearSelection();
+    Refresh();
+    return true;
+}
+
+// --- Picking for commands ---
+
+void DrawingWindow::EndSelection(bool accept) {
+    if (pick_loop_) {
+        pick_accepted_ = accept;
+        pick_loop_->quit();
+        return;
+    }
+    if (!accept) view_->ClearSelection();  // Esc lets go of what the user took
+}
+
+std::vector<cad::embedded::Pick> DrawingWindow::PickOnScreen(const Drawing& drawing, const cad::embedded::Box& view) {
+    return PickFiltered(drawing, view, cad::Filter{});
+}
+
+std::vector<cad::embedded::Pick> DrawingWindow::PickFiltered(const Drawing& drawing, const cad::embedded::Box&,
+                                                              const cad::Filter& filter) {
+    HostDocument* d = DocumentOf(drawing);
+    if (!d || picking()) return {};
+    host_.Activate(d);
+    Present();
+    // The command's prompt, printed just before it asked, stays in the status line.
+    const auto& line = d->command_line();
+    prompts_seen_[d] = line.size();
+    prompt_->setText(line.empty() ? QStringLiteral("选择对象：") : Q(line.back()));
+    view_->SetTool(DrawingView::Tool::Select);
+    view_->ClearSelection();
+    view_->SetFilter(filter);
+    view_->setFocus();
+    tabs_->setEnabled(false);
+    for (QAction* a : document_actions_) a->setEnabled(false);
+
+    QEventLoop loop;
+    pick_loop_ = &loop;
+    pick_accepted_ = false;
+    loop.exec();
+    pick_loop_ = nullptr;
+
+    std::vector<cad::embedded::Pick> picks;
+    if (pick_accepted_) {
+        for (EntityBase* e : view_->selection()) {
+            cad::embedded::Pick pick;
+            pick.kind = cad::embedded::Pick::Kind::Entity;
+            pick.entity = e;
+            picks.push_back(pick);
+        }
+    }
+    view_->SetFilter(cad::Filter{});
+    view_->ClearSelection();
+    tabs_->setEnabled(true);
+    for (QAction* a : document_actions_) a->setEnabled(true);
+    prompt_->clear();
+    return picks;
+}
+
+// --- Messages from the host ---
+
+void ShowMessage(QWidget* parent, MessageIcon icon, std::string_view title, std::string_view text) {
+    QMessageBox::Icon qicon = QMessageBox::Warning;
+    switch (icon) {
+        case MessageIcon::Critical: qicon = QMessageBox::Critical; break;
+        case MessageIcon::Question: qicon = QMessageBox::Question; break;
+        case MessageIcon::Exclamation: qicon = QMessageBox::Warning; break;
+        case MessageIcon::Information: qicon = QMessageBox::Information; break;
+    }
+    QMessageBox box(qicon, Q(title), Q(text), QMessageBox::Ok, parent);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    box.exec();
+}
+
+void DrawingAlerts::MessageBox(MessageIcon icon, std::string_view title, std::string_view text) {
+    // The user sees what the command drew while reading its message.
+    if (window) window->Present();
+    ShowMessage(window, icon, title, text);
+}
+
+// --- Progress ---
+
+void DrawingWindow::ShowWork() {
+    if (work_.empty()) {
+        work_label_->hide();
+        progress_bar_->hide();
+        return;
+    }
+    const Work& w = work_.back();
+    work_label_->setText(Q(w.what));
+    work_label_->show();
+    progress_bar_->setRange(0, static_cast<int>(std::max(0L, w.total)));  // 0..0: busy
+    progress_bar_->setValue(0);
+    progress_bar_->show();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void DrawingWindow::Start(std::string_view what, long total) {
+    work_.push_back({std::string(what), total});
+    last_progress_paint_ = 0;
+    ShowWork();
+}
+
+void DrawingWindow::Step(long done) {
+    if (work_.empty()) return;
+    progress_bar_->setValue(static_cast<int>(std::min(done, work_.back().total)));
+    // The command holds the event loop; let the bar paint a few times a second.
+    int64_t now = QDateTime::currentMSecsSinceEpoch();
+    if (now - last_progress_paint_ >= 100) {
+        last_progress_paint_ = now;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+void DrawingWindow::Finish() {
+    if (!work_.empty()) work_.pop_back();
+    ShowWork();
+}
+
+// --- Connector ---
+
+cad::Application* DrawingConnector::Attach() {
+    // Every drawing command attaches first: once it is done, show what it changed.
+    window_.ScheduleRefresh();
+    return &window_.host();
+}
+
+void DrawingConnector::ActivateWindow(const std::string&) { window_.Present(); }
+
+}  // namespace velorin::qt

@@ -1,0 +1,157 @@
+// The drawing window: the embedded host's application window. It shows the open
+// drawings as tabs, lets the user open, save, reload and close them, zoom and pan, set
+// the current layer, draw polylines, erase and undo; it is the host's picker (a
+// command's on-screen selection runs in a nested event loop here), shows the host's
+// alerts as its message boxes and prompts in its status line, and displays the progress
+// of long commands.
+#pragma once
+
+#include <QMainWindow>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "app/progress.h"
+#include "app/ui.h"
+#include "cad/embedded/host.h"
+#include "qt/drawing/drawing_view.h"
+
+class QAction;
+class QComboBox;
+class QEventLoop;
+class QLabel;
+class QProgressBar;
+class QTabBar;
+
+namespace velorin::qt {
+
+class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public Progress {
+public:
+    // The window shows `host`'s drawings; it installs itself as the host's picker.
+    explicit DrawingWindow(cad::embedded::Host& host, QWidget* parent = nullptr);
+    ~DrawingWindow() override;
+
+    // Brings the window forward showing the host's active drawing.
+    void Present();
+    // Shows the host's drawings again (tabs, layers, view, prompt) once the current
+    // command has returned to the event loop.
+    void ScheduleRefresh();
+    void Refresh();
+
+    // Files. Failures are told to the user; false when nothing was done.
+    cad::embedded::HostDocument* NewDrawing();
+    cad::embedded::HostDocument* OpenDrawing(const std::string& path);
+    bool SaveDrawing(cad::embedded::HostDocument* document);
+    bool SaveDrawingAs(cad::embedded::HostDocument* document, std::string path = "");
+    // Asks first when the drawing has unsaved changes; false when the user keeps it.
+    bool CloseDrawing(cad::embedded::HostDocument* document);
+    // Reads the drawing's file again (asking first when it has unsaved changes).
+    cad::embedded::HostDocument* ReloadDrawing(cad::embedded::HostDocument* document, bool ask = true);
+    // The file changed on disk since it was opened or saved here.
+    bool ChangedOnDisk(cad::embedded::HostDocument* document) const;
+    bool Modified(cad::embedded::HostDocument* document);
+    // The name the tab shows: the file's name, or "Drawing1" for a drawing never saved.
+    std::string DisplayName(cad::embedded::HostDocument* document);
+
+    // Edits on the shown drawing.
+    void SetCurrentLayer(const std::string& name);
+    void AddLayer(const std::string& name, int colour);
+    void EraseSelection();
+    bool Undo();
+
+    // Picker.
+    std::vector<cad::embedded::Pick> PickOnScreen(const cad::embedded::Drawing& drawing,
+                                                  const cad::embedded::Box& view) override;
+    std::vector<cad::embedded::Pick> PickFiltered(const cad::embedded::Drawing& drawing,
+                                                  const cad::embedded::Box& view, const cad::Filter& filter) override;
+    bool picking() const { return pick_loop_ != nullptr; }
+
+    // Progress.
+    void Start(std::string_view what, long total) override;
+    void Step(long done) override;
+    void Finish() override;
+
+    DrawingView* view() const { return view_; }
+    QTabBar* tabs() const { return tabs_; }
+    QComboBox* layer_box() const { return layer_box_; }
+    QLabel* prompt() const { return prompt_; }
+    QProgressBar* progress_bar() const { return progress_bar_; }
+    cad::embedded::Host& host() { return host_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    struct Edit {
+        bool added;  // true: entities drawn; false: entities erased
+        std::vector<cad::embedded::EntityBase*> entities;
+    };
+    struct Work {
+        std::string what;
+        long total;
+    };
+
+    void BuildMenus();
+    void FillLayers();
+    void ShowTab(int index);
+    void Remember(cad::embedded::HostDocument* document);  // the state just saved or read
+    void Forget(cad::embedded::HostDocument* document);
+    void AddPolyline(const std::vector<cad::embedded::Vec2>& points);
+    void EndSelection(bool accept);
+    void NewLayerDialog();
+    void Message(MessageIcon icon, const std::string& text);
+    void CheckDisk();
+    void ShowWork();
+    cad::embedded::HostDocument* Shown() const;
+    cad::embedded::HostDocument* DocumentOf(const cad::embedded::Drawing& drawing) const;
+
+    cad::embedded::Host& host_;
+    DrawingView* view_ = nullptr;
+    QTabBar* tabs_ = nullptr;
+    QComboBox* layer_box_ = nullptr;
+    QLabel* prompt_ = nullptr;
+    QLabel* cursor_ = nullptr;
+    QLabel* work_label_ = nullptr;
+    QProgressBar* progress_bar_ = nullptr;
+    std::vector<QAction*> document_actions_;  // off while a command picks
+
+    std::map<cad::embedded::HostDocument*, std::string> unnamed_;
+    int next_unnamed_ = 1;
+    std::map<cad::embedded::HostDocument*, size_t> saved_;       // hash of the text saved or read
+    std::map<cad::embedded::HostDocument*, int64_t> stamp_;      // file time when saved or read
+    std::map<cad::embedded::HostDocument*, size_t> prompts_seen_;
+    std::map<cad::embedded::HostDocument*, std::vector<Edit>> undo_;
+    bool refresh_pending_ = false;
+    bool checking_disk_ = false;
+
+    QEventLoop* pick_loop_ = nullptr;
+    bool pick_accepted_ = false;
+    std::vector<Work> work_;
+    int64_t last_progress_paint_ = 0;
+};
+
+// The host's alerts (the Alert expression of SendCommand) as message boxes of the drawing
+// window. The host is made before its window, so the window is set afterwards.
+class DrawingAlerts : public Ui {
+public:
+    DrawingWindow* window = nullptr;
+    void MessageBox(MessageIcon icon, std::string_view title, std::string_view text) override;
+};
+
+// A message box over `parent` with its button in Chinese.
+void ShowMessage(QWidget* parent, MessageIcon icon, std::string_view title, std::string_view text);
+
+// Hands the program's embedded host to the drawing commands and brings the drawing
+// window forward when a command asks for the host's window.
+class DrawingConnector : public cad::HostConnector {
+public:
+    explicit DrawingConnector(DrawingWindow& window) : window_(window) {}
+    cad::Application* Attach() override;
+    void ActivateWindow(const std::string& caption) override;
+
+private:
+    DrawingWindow& window_;
+};
+
+}  // namespace velorin::qt

@@ -1,0 +1,533 @@
+// The drawing window on Qt's offscreen platform, driven as a user drives it: scripted
+// clicks, drags and keys during a command's pick, polylines drawn by clicks, the
+// question before unsaved changes are lost, the host's alerts and prompts, zooms and
+// the progress bar.
+#include "qt/drawing/drawing_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "base/paths.h"
+#include "cad/preparation.h"
+#include "support/testing.h"
+
+namespace velorin {
+namespace {
+
+using cad::embedded::Box;
+using cad::embedded::EntityBase;
+using cad::embedded::HostDocument;
+using cad::embedded::Vec2;
+
+// A known drawing: two section lines and a circle on "断_断面线", a line on layer 0.
+//   S1 (0,0)-(10,10)   S2 (20,0)-(30,0)   C circle (25,15) r 2   L0 (0,20)-(10,20)
+struct Known {
+    EntityBase *s1, *s2, *circle, *l0;
+};
+
+Known Draw(HostDocument& doc) {
+    auto& d = doc.drawing();
+    d.AddLayer("断_断面线")->SetColor(1);
+    d.current_layer = d.LayerIndex("断_断面线");
+    Known k;
+    k.s1 = d.AddPolyline({{0, 0}, {10, 10}});
+    k.s2 = d.AddPolyline({{20, 0}, {30, 0}});
+    k.circle = d.AddCircle({25, 15, 0}, 2);
+    d.current_layer = d.LayerIndex("0");
+    k.l0 = d.AddPolyline({{0, 20}, {10, 20}});
+    doc.views().push_back(Box{-5, -5, 45, 35});
+    return k;
+}
+
+struct Window {
+    Window() : host(testing::SourceDir() + "support", &alerts), window(host) {
+        alerts.window = &window;
+        window.resize(1000, 700);
+        window.show();
+        QApplication::processEvents();
+    }
+    HostDocument* Fresh() {
+        auto* doc = window.NewDrawing();
+        known = Draw(*doc);
+        window.Refresh();
+        QApplication::processEvents();
+        return doc;
+    }
+    QPoint At(Vec2 p) const { return window.view()->DeviceOf(p).toPoint(); }
+    QAction* Action(const QString& text) {
+        for (QAction* menu : window.menuBar()->actions())
+            for (QAction* a : menu->menu()->actions())
+                if (a->text() == text) return a;
+        return nullptr;
+    }
+
+    qt::DrawingAlerts alerts;
+    cad::embedded::Host host;
+    qt::DrawingWindow window;
+    Known known{};
+};
+
+// Runs `script` once the event loop (a nested one too) is running; a script that does
+// not end the pick is ended by Esc after a while, so a fault cannot hang the tests.
+void Later(std::function<void()> script) { QTimer::singleShot(0, std::move(script)); }
+
+// Answers the next modal message box by the button with `button` as its text, keeping
+// its text and title. Polls, since the box appears inside a call that does not return.
+struct Answer {
+    QString text, title;
+    QWidget* parent = nullptr;
+    bool seen = false;
+};
+void AnswerNextBox(const QString& button, Answer* answer) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, button, answer] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        answer->seen = true;
+        answer->text = box->text();
+        answer->title = box->windowTitle();
+        answer->parent = box->parentWidget();
+        for (QAbstractButton* b : box->buttons())
+            if (b->text() == button) b->click();
+        timer->stop();
+        timer->deleteLater();
+    });
+    timer->start(10);
+}
+
+// --- Picking for a command ---
+
+struct Gesture {
+    enum { Click, Drag } kind;
+    Vec2 a, b;
+};
+Gesture Click(Vec2 p) { return {Gesture::Click, p, p}; }
+Gesture Drag(Vec2 from, Vec2 to) { return {Gesture::Drag, from, to}; }
+enum class End { Enter, RightClick, Escape };
+
+struct PickCase {
+    const char* name;
+    std::vector<Gesture> gestures;
+    End end;
+    cad::Filter filter;
+    std::vector<EntityBase* Known::*> expected;
+};
+
+cad::Filter SectionLines() { return {{0, 8}, {"LWPOLYLINE", "断_断面线"}}; }
+cad::Filter OnSectionLayer() { return {{8}, {"断_断面线"}}; }
+
+TEST(DrawingWindowPick, ClicksAndDragsTakeWhatTheFilterAllows) {
+    const PickCase cases[] = {
+        {"a click takes the line under the cursor", {Click({5, 5})}, End::Enter, SectionLines(), {&Known::s1}},
+        {"a click near the line within the aperture", {Click({5.1, 4.9})}, End::Enter, SectionLines(), {&Known::s1}},
+        {"a second click lets the line go", {Click({5, 5}), Click({5, 5})}, End::Enter, SectionLines(), {}},
+        {"a click on a line the filter refuses takes nothing", {Click({5, 20})}, End::Enter, SectionLines(), {}},
+        {"a click on empty paper takes nothing", {Click({15, 30})}, End::Enter, SectionLines(), {}},
+        {"a window left to right takes what lies wholly inside",
+         {Drag({-1, -1}, {26, 12})}, End::Enter, SectionLines(), {&Known::s1}},
+        {"a crossing right to left takes what it touches",
+         {Drag({26, 12}, {-1, -1})}, End::Enter, SectionLines(), {&Known::s1, &Known::s2}},
+        {"a crossing takes circles when the filter allows them",
+         {Drag({26, 16}, {24, -1})}, End::Enter, OnSectionLayer(), {&Known::s2, &Known::circle}},
+        {"a crossing skips circles when the filter asks for polylines",
+         {Drag({26, 16}, {24, -1})}, End::Enter, SectionLines(), {&Known::s2}},
+        {"a window over everything with no filter", {Drag({-2, -2}, {40, 30})}, End::Enter, cad::Filter{},
+         {&Known::s1, &Known::s2, &Known::circle, &Known::l0}},
+        {"a right click ends like Enter", {Click({25, 0})}, End::RightClick, SectionLines(), {&Known::s2}},
+        {"Esc ends with nothing picked", {Click({5, 5}), Drag({26, 12}, {-1, -1})}, End::Escape,
+         SectionLines(), {}},
+    };
+    Window w;
+    for (const PickCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        HostDocument* doc = w.Fresh();
+        cad::SelectionSet* set = doc->SelectionSets().Add("Velorin1");
+        ASSERT_NE(set, nullptr);
+        doc->Utility().Prompt("请选择断面线……");
+        QString prompt;
+        std::vector<EntityBase*> highlighted;
+        bool tabs_enabled = true;
+        Later([&] {
+            auto* view = w.window.view();
+            for (const Gesture& g : c.gestures) {
+                if (g.kind == Gesture::Click) {
+                    QTest::mouseClick(view, Qt::LeftButton, {}, w.At(g.a));
+                } else {
+                    QTest::mousePress(view, Qt::LeftButton, {}, w.At(g.a));
+                    QTest::mouseMove(view, w.At(g.b));
+                    QTest::mouseRelease(view, Qt::LeftButton, {}, w.At(g.b));
+                }
+            }
+            prompt = w.window.prompt()->text();
+            highlighted = view->selection();
+            tabs_enabled = w.window.tabs()->isEnabled();
+            if (c.end == End::Enter) QTest::keyClick(view, Qt::Key_Return);
+            else if (c.end == End::Escape) QTest::keyClick(view, Qt::Key_Escape);
+            else QTest::mouseClick(view, Qt::RightButton, {}, w.At({40, 30}));
+        });
+        QTimer::singleShot(5000, [&] { w.window.close(); });  // a fault must not hang
+        EXPECT_EQ(set->SelectOnScreen(c.filter), cad::kOk);
+
+        std::vector<std::string> taken, wanted;
+        for (int i = 0; i < set->Count(); ++i) taken.push_back(set->Item(i)->Handle());
+        for (auto member : c.expected) wanted.push_back((w.known.*member)->Handle());
+        std::sort(taken.begin(), taken.end());
+        std::sort(wanted.begin(), wanted.end());
+        EXPECT_EQ(taken, wanted);
+        // While picking, the user saw the command's prompt and what was taken.
+        EXPECT_EQ(prompt.toStdString(), "请选择断面线……");
+        EXPECT_FALSE(tabs_enabled);
+        if (c.end != End::Escape) {
+            EXPECT_EQ(highlighted.size(), wanted.size());
+        }
+        EXPECT_FALSE(w.window.picking());
+        EXPECT_TRUE(w.window.tabs()->isEnabled());
+        EXPECT_TRUE(w.window.view()->selection().empty());
+        set->Delete();
+    }
+}
+
+// The commands' own path: attach through the connector, pick, and see the window come
+// forward with the drawing the command works on.
+TEST(DrawingWindowPick, ACommandThroughTheConnectorPicksInTheActiveDrawing) {
+    Window w;
+    HostDocument* first = w.Fresh();
+    Known first_known = w.known;
+    w.Fresh();  // a second drawing is shown now
+    w.host.Activate(first);
+    qt::DrawingConnector connector(w.window);
+    w.window.hide();
+    cad::Application* app = connector.Attach();
+    ASSERT_EQ(app, &w.host);
+    connector.ActivateWindow(app->Caption());
+    EXPECT_TRUE(w.window.isVisible());
+    EXPECT_EQ(w.window.view()->document(), first);
+    cad::SelectionSet* set = cad::NewSelectionSet(*app->ActiveDocument());
+    Later([&] {
+        QTest::mouseClick(w.window.view(), Qt::LeftButton, {}, w.At({25, 0}));
+        QTest::keyClick(w.window.view(), Qt::Key_Return);
+    });
+    set->SelectOnScreen(SectionLines());
+    ASSERT_EQ(set->Count(), 1);
+    EXPECT_EQ(set->Item(0), first_known.s2);
+}
+
+// --- Editing ---
+
+struct PolylineCase {
+    const char* name;
+    std::vector<Vec2> clicks;
+    End end;
+    bool drawn;
+};
+
+TEST(DrawingWindowEdit, APolylineDrawnByClicksLandsOnTheCurrentLayer) {
+    const PolylineCase cases[] = {
+        {"three vertices ended by Enter", {{0, 30}, {15, 25}, {40, 30}}, End::Enter, true},
+        {"two vertices ended by a right click", {{2, -3}, {38, -3}}, End::RightClick, true},
+        {"Esc cancels the polyline", {{0, 30}, {15, 25}}, End::Escape, false},
+        {"one vertex is no polyline", {{0, 30}}, End::Enter, false},
+    };
+    Window w;
+    for (const PolylineCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        HostDocument* doc = w.Fresh();
+        // The user picks the section-line layer in the layer box.
+        QComboBox* box = w.window.layer_box();
+        int item = box->findText("断_断面线");
+        ASSERT_GE(item, 0);
+        box->setCurrentIndex(item);
+        emit box->activated(item);
+        EXPECT_EQ(doc->ActiveLayer()->Name(), "断_断面线");
+
+        size_t before = doc->drawing().entities().size();
+        w.Action("多段线(&P)")->trigger();
+        auto* view = w.window.view();
+        std::vector<Vec2> expected;
+        for (Vec2 p : c.clicks) {
+            QTest::mouseClick(view, Qt::LeftButton, {}, w.At(p));
+            expected.push_back(view->DrawingAt(w.At(p)));
+        }
+        if (c.end == End::Enter) QTest::keyClick(view, Qt::Key_Return);
+        else if (c.end == End::Escape) QTest::keyClick(view, Qt::Key_Escape);
+        else QTest::mouseClick(view, Qt::RightButton, {}, w.At({1, 1}));
+
+        const auto& entities = doc->drawing().entities();
+        ASSERT_EQ(entities.size(), before + (c.drawn ? 1 : 0));
+        if (!c.drawn) continue;
+        const EntityBase& e = *entities.back();
+        EXPECT_EQ(e.EntityName(), "LWPOLYLINE");
+        EXPECT_EQ(e.Layer(), "断_断面线");
+        std::vector<double> xy = e.Coordinates();
+        ASSERT_EQ(xy.size(), 2 * expected.size());
+        double pixel = 1 / (view->DeviceOf({1, 0}).x() - view->DeviceOf({0, 0}).x());  // drawing units
+        for (size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_DOUBLE_EQ(xy[2 * i], expected[i].x);
+            EXPECT_DOUBLE_EQ(xy[2 * i + 1], expected[i].y);
+            // The vertex is where the user clicked, to the pixel.
+            EXPECT_NEAR(xy[2 * i], c.clicks[i].x, pixel);
+            EXPECT_NEAR(xy[2 * i + 1], c.clicks[i].y, pixel);
+        }
+        EXPECT_TRUE(w.window.Modified(doc));
+    }
+}
+
+TEST(DrawingWindowEdit, EraseAndUndoAndNewLayers) {
+    Window w;
+    HostDocument* doc = w.Fresh();
+    auto* view = w.window.view();
+    // Picked entities are erased with the Delete key; undo brings them back.
+    QTest::mouseClick(view, Qt::LeftButton, {}, w.At({5, 5}));
+    QTest::mouseClick(view, Qt::LeftButton, {}, w.At({5, 20}));
+    ASSERT_EQ(view->selection().size(), 2u);
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_TRUE(w.known.s1->erased);
+    EXPECT_TRUE(w.known.l0->erased);
+    EXPECT_FALSE(w.known.s2->erased);
+    // An erased line can no longer be picked.
+    QTest::mouseClick(view, Qt::LeftButton, {}, w.At({5, 5}));
+    EXPECT_TRUE(view->selection().empty());
+    EXPECT_TRUE(w.window.Undo());
+    EXPECT_FALSE(w.known.s1->erased);
+    EXPECT_FALSE(w.known.l0->erased);
+    // Back in the spatial index: a click takes it again.
+    QTest::mouseClick(view, Qt::LeftButton, {}, w.At({5, 5}));
+    EXPECT_EQ(view->selection().size(), 1u);
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_TRUE(view->selection().empty());
+    EXPECT_FALSE(w.window.Undo());  // nothing left to undo
+
+    // A new layer gets its colour and becomes current; an existing one keeps its colour.
+    w.window.AddLayer("断_新线", 3);
+    EXPECT_EQ(doc->ActiveLayer()->Name(), "断_新线");
+    EXPECT_EQ(doc->ActiveLayer()->Color(), 3);
+    EXPECT_EQ(w.window.layer_box()->currentText().toStdString(), "断_新线");
+    w.window.AddLayer("断_断面线", 5);
+    EXPECT_EQ(doc->ActiveLayer()->Name(), "断_断面线");
+    EXPECT_EQ(doc->ActiveLayer()->Color(), 1);
+
+    // Undo of a drawn polyline takes it away again.
+    w.Action("多段线(&P)")->trigger();
+    QTest::mouseClick(view, Qt::LeftButton, {}, w.At({0, 30}));
+    QTest::mouseClick(view, Qt::LeftButton, {}, w.At({10, 30}));
+    QTest::keyClick(view, Qt::Key_Return);
+    EntityBase* drawn = doc->drawing().entities().back().get();
+    EXPECT_FALSE(drawn->erased);
+    w.Action("撤销(&U)")->trigger();
+    EXPECT_TRUE(drawn->erased);
+}
+
+// --- Files ---
+
+struct CloseCase {
+    const char* name;
+    bool change;
+    const char* answer;  // button the user presses; nullptr: no question expected
+    bool closed, file_has_line, bak;
+};
+
+TEST(DrawingWindowFiles, ClosingAskFirstWhenChangesAreUnsaved) {
+    const CloseCase cases[] = {
+        {"unchanged closes without a question", false, nullptr, true, false, false},
+        {"保存 saves, keeping the old file as .bak", true, "保存", true, true, true},
+        {"不保存 closes and leaves the file as it was", true, "不保存", true, false, false},
+        {"取消 keeps the drawing open", true, "取消", false, false, false},
+    };
+    for (const CloseCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::TempDir dir;
+        std::string path = dir.File("图.dxf");
+        {
+            auto d = cad::embedded::Drawing::New();
+            d->AddPolyline({{0, 0}, {1, 1}});
+            ASSERT_TRUE(d->Save(path).ok());
+        }
+        std::string original = testing::ReadBytes(path);
+        Window w;
+        HostDocument* doc = w.window.OpenDrawing(path);
+        ASSERT_NE(doc, nullptr);
+        EXPECT_EQ(w.window.tabs()->tabText(w.window.tabs()->currentIndex()).toStdString(), "图.dxf");
+        EXPECT_FALSE(w.window.Modified(doc));
+        if (c.change) doc->drawing().AddLayer("断_断面线");
+        if (c.change) doc->drawing().AddPolyline({{5, 5}, {9, 9}});
+        Answer answer;
+        if (c.answer) AnswerNextBox(QString::fromUtf8(c.answer), &answer);
+        bool closed = w.window.CloseDrawing(doc);
+        EXPECT_EQ(closed, c.closed);
+        EXPECT_EQ(answer.seen, c.answer != nullptr);
+        if (c.answer) {
+            EXPECT_EQ(answer.text.toStdString(), "图形“图.dxf”已修改，是否保存？");
+        }
+        EXPECT_EQ(w.host.documents().size(), closed ? 0u : 1u);
+        EXPECT_EQ(w.window.tabs()->count(), closed ? 0 : 1);
+        auto saved = cad::embedded::Drawing::Load(path, nullptr);
+        ASSERT_TRUE(saved);
+        EXPECT_EQ(saved->entities().size(), c.file_has_line ? 2u : 1u);
+        EXPECT_EQ(PathExists(dir.File("图.bak")), c.bak);
+        if (c.bak) {
+            EXPECT_EQ(testing::ReadBytes(dir.File("图.bak")), original);
+        }
+        if (!closed) {  // the program's end asks again; this time the changes go
+            Answer again;
+            AnswerNextBox("不保存", &again);
+            EXPECT_TRUE(w.window.close());
+            EXPECT_TRUE(again.seen);
+        }
+    }
+}
+
+TEST(DrawingWindowFiles, NewDrawingsAreNamedAndSavedAsDxf) {
+    testing::TempDir dir;
+    Window w;
+    // A plot makes a new drawing and draws into it; the window shows it as Drawing1.
+    qt::DrawingConnector connector(w.window);
+    cad::Application* app = connector.Attach();
+    cad::Document* plot = app->Documents().Add();
+    plot->ModelSpace().AddCircle({1, 1, 0}, 1);
+    QApplication::processEvents();
+    ASSERT_EQ(w.window.tabs()->count(), 1);
+    EXPECT_EQ(w.window.tabs()->tabText(0).toStdString(), "Drawing1 *");
+    auto* doc = static_cast<HostDocument*>(plot);
+    EXPECT_TRUE(doc->drawing().path().empty());
+    // A new empty drawing is not "changed".
+    HostDocument* empty = w.window.NewDrawing();
+    EXPECT_EQ(w.window.tabs()->tabText(1).toStdString(), "Drawing2");
+    EXPECT_FALSE(w.window.Modified(empty));
+    EXPECT_TRUE(w.window.SaveDrawingAs(doc, dir.File("断面图")));
+    EXPECT_EQ(doc->drawing().path(), dir.File("断面图.dxf"));
+    EXPECT_EQ(w.window.tabs()->tabText(0).toStdString(), "断面图.dxf");
+    auto back = cad::embedded::Drawing::Load(dir.File("断面图.dxf"), nullptr);
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->entities().size(), 1u);
+    EXPECT_EQ(back->entities()[0]->EntityName(), "CIRCLE");
+    // Saving into a folder that does not exist tells the user and keeps the drawing.
+    Answer answer;
+    AnswerNextBox("确定", &answer);
+    EXPECT_FALSE(w.window.SaveDrawingAs(empty, dir.File("没有/图.dxf")));
+    EXPECT_TRUE(answer.seen);
+    EXPECT_NE(answer.text.toStdString().find("没有/图.dxf"), std::string::npos);
+    EXPECT_EQ(w.host.documents().size(), 2u);
+}
+
+TEST(DrawingWindowFiles, ADrawingChangedOnDiskIsReloaded) {
+    testing::TempDir dir;
+    std::string path = dir.File("a.dxf");
+    auto d = cad::embedded::Drawing::New();
+    d->AddPolyline({{0, 0}, {1, 1}});
+    ASSERT_TRUE(d->Save(path).ok());
+    Window w;
+    HostDocument* doc = w.window.OpenDrawing(path);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_FALSE(w.window.ChangedOnDisk(doc));
+    // Another CAD program adds a line and saves.
+    d->AddPolyline({{2, 2}, {3, 3}});
+    QTest::qWait(20);  // a later file time
+    ASSERT_TRUE(d->Save(path).ok());
+    EXPECT_TRUE(w.window.ChangedOnDisk(doc));
+    HostDocument* fresh = w.window.ReloadDrawing(doc);
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_EQ(fresh->drawing().entities().size(), 2u);
+    EXPECT_EQ(w.window.tabs()->count(), 1);
+    EXPECT_EQ(w.window.view()->document(), fresh);
+    EXPECT_FALSE(w.window.ChangedOnDisk(fresh));
+    EXPECT_FALSE(w.window.Modified(fresh));
+    // A file that no longer reads leaves the open drawing as it was, with a message.
+    testing::WriteBytes(path, "0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\nLINE\r\n10\r\nabc\r\n");
+    Answer answer;
+    AnswerNextBox("确定", &answer);
+    EXPECT_EQ(w.window.ReloadDrawing(fresh, false), nullptr);
+    EXPECT_TRUE(answer.seen);
+    EXPECT_EQ(w.host.documents().size(), 1u);
+    EXPECT_EQ(w.host.documents()[0].get(), fresh);
+}
+
+// --- Messages, prompts, zooms, progress ---
+
+TEST(DrawingWindowHost, AlertsPromptsAndZooms) {
+    Window w;
+    HostDocument* doc = w.Fresh();
+    Answer answer;
+    AnswerNextBox("确定", &answer);
+    doc->SendCommand(cad::AlertCommand("展点完成！"));
+    EXPECT_TRUE(answer.seen);
+    EXPECT_EQ(answer.text.toStdString(), "展点完成！");
+    EXPECT_EQ(answer.parent, &w.window);  // a message box of the drawing window
+
+    doc->Utility().Prompt("标注“有效范围”：请选择一条穿越线……");
+    w.window.Refresh();
+    EXPECT_EQ(w.window.prompt()->text().toStdString(), "标注“有效范围”：请选择一条穿越线……");
+
+    // The host's zooms move the view: the window's corners land inside the widget, and
+    // ZoomPrevious goes back.
+    auto* view = w.window.view();
+    QPointF before = view->DeviceOf({0, 0});
+    w.host.ZoomWindow({20, 0, 0}, {30, 10, 0});
+    w.window.Refresh();
+    QPointF a = view->DeviceOf({20, 0}), b = view->DeviceOf({30, 10});
+    QRectF inside(0, 0, view->width(), view->height());
+    EXPECT_TRUE(inside.contains(a) && inside.contains(b));
+    EXPECT_NEAR((a.x() + b.x()) / 2, view->width() / 2.0, 1);
+    EXPECT_NEAR((a.y() + b.y()) / 2, view->height() / 2.0, 1);
+    w.host.ZoomPrevious();
+    w.window.Refresh();
+    EXPECT_NEAR(view->DeviceOf({0, 0}).x(), before.x(), 1e-6);
+    // The wheel zooms about the cursor: the point under it stays there.
+    QPoint cursor = w.At({10, 10});
+    double ten_before = view->DeviceOf({10, 0}).x() - view->DeviceOf({0, 0}).x();
+    Vec2 under = view->DrawingAt(cursor);
+    QWheelEvent wheel(cursor, view->mapToGlobal(cursor), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &wheel);
+    Vec2 after = view->DrawingAt(cursor);
+    EXPECT_NEAR(after.x, under.x, 1e-9);
+    EXPECT_NEAR(after.y, under.y, 1e-9);
+    // One step forward magnifies by 1.25.
+    EXPECT_NEAR((view->DeviceOf({10, 0}).x() - view->DeviceOf({0, 0}).x()) / ten_before, 1.25, 1e-9);
+    w.host.ZoomExtents();
+    w.window.Refresh();
+    for (Vec2 corner : {Vec2{0, 0}, Vec2{30, 20}})  // the drawing's extents are on screen
+        EXPECT_TRUE(inside.contains(view->DeviceOf(corner)));
+}
+
+TEST(DrawingWindowHost, ProgressShowsInTheStatusLine) {
+    Window w;
+    QProgressBar* bar = w.window.progress_bar();
+    EXPECT_FALSE(bar->isVisible());
+    {
+        ProgressReport sections(&w.window, "横断面图", 12);
+        EXPECT_TRUE(bar->isVisible());
+        EXPECT_EQ(bar->maximum(), 12);
+        sections.Step(5);
+        EXPECT_EQ(bar->value(), 5);
+        {
+            ProgressReport points(&w.window, "展点", 0);  // of unknown length: busy
+            EXPECT_EQ(bar->maximum(), 0);
+        }
+        EXPECT_EQ(bar->maximum(), 12);  // the outer work shows again
+        sections.Step(40);
+        EXPECT_EQ(bar->value(), 12);
+    }
+    EXPECT_FALSE(bar->isVisible());
+}
+
+}  // namespace
+}  // namespace velorin
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
