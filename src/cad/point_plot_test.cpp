@@ -140,7 +140,9 @@ TEST(PointLoading, LinesBecomeRowsByTheFileTypesFieldOrder) {
         EXPECT_DOUBLE_EQ(ctl.Number("X1"), row.x1);
         EXPECT_DOUBLE_EQ(ctl.Number("Y1"), row.y1);
         EXPECT_EQ(!ctl.Field("H1").IsNull(), row.h_given);
-        if (row.h_given) EXPECT_DOUBLE_EQ(ctl.Number("H1"), row.h1);
+        if (row.h_given) {
+            EXPECT_DOUBLE_EQ(ctl.Number("H1"), row.h1);
+        }
         ctl.MoveNext();
         EXPECT_TRUE(ctl.EndOfFile());
     }
