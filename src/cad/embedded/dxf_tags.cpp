@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <vector>
 
 namespace velorin::cad::embedded::dxf {
 
@@ -247,9 +248,30 @@ std::string Codec::Decode(std::string_view stored) const {
 }
 
 std::string Codec::Encode(std::string_view utf8) const {
-    if (utf8_ || IsAscii(utf8)) return std::string(utf8);
     std::string out;
-    out.reserve(utf8.size() + 8);
+    EncodeInto(out, utf8);
+    return out;
+}
+
+void Codec::EncodeInto(std::string& out, std::string_view utf8) const {
+    if (utf8_ || IsAscii(utf8)) {
+        out.append(utf8);
+        return;
+    }
+    // Most texts convert whole; only a text with characters the code page lacks goes
+    // character by character.
+    size_t start = out.size();
+    out.resize(start + utf8.size() * 2 + 4);
+    char* src = const_cast<char*>(utf8.data());
+    size_t left = utf8.size();
+    char* dst = out.data() + start;
+    size_t room = out.size() - start;
+    iconv(conv_->from_utf8, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(conv_->from_utf8, &src, &left, &dst, &room) != static_cast<size_t>(-1) && left == 0) {
+        out.resize(dst - out.data());
+        return;
+    }
+    out.resize(start);
     char buf[16];
     for (size_t i = 0; i < utf8.size();) {
         uint32_t cp;
@@ -257,13 +279,13 @@ std::string Codec::Encode(std::string_view utf8) const {
         if (cp < 0x80) {
             out += static_cast<char>(cp);
         } else {
-            char* src = const_cast<char*>(utf8.data() + i);
-            size_t left = n;
-            char* dst = buf;
-            size_t room = sizeof buf;
+            char* from = const_cast<char*>(utf8.data() + i);
+            size_t from_left = n;
+            char* to = buf;
+            size_t to_room = sizeof buf;
             iconv(conv_->from_utf8, nullptr, nullptr, nullptr, nullptr);
-            if (cp != 0xFFFD && iconv(conv_->from_utf8, &src, &left, &dst, &room) != static_cast<size_t>(-1)) {
-                out.append(buf, dst - buf);
+            if (cp != 0xFFFD && iconv(conv_->from_utf8, &from, &from_left, &to, &to_room) != static_cast<size_t>(-1)) {
+                out.append(buf, to - buf);
             } else {
                 char esc[12];
                 std::snprintf(esc, sizeof esc, "\\U+%04X", cp > 0xFFFF ? 0xFFFD : cp);
@@ -272,19 +294,41 @@ std::string Codec::Encode(std::string_view utf8) const {
         }
         i += n;
     }
-    return out;
 }
 
+namespace {
+// "  0" .. "1071": group codes right-aligned to three places, made once.
+const std::vector<std::string>& CodeTexts() {
+    static const std::vector<std::string> texts = [] {
+        std::vector<std::string> t(1072);
+        char buf[16];
+        for (int c = 0; c < 1072; ++c) t[c].assign(buf, std::snprintf(buf, sizeof buf, "%3d", c));
+        return t;
+    }();
+    return texts;
+}
+}  // namespace
+
 void TagWriter::Code(int code) {
-    char buf[16];
-    int n = std::snprintf(buf, sizeof buf, "%3d", code);
-    out_.append(buf, n);
+    static const std::vector<std::string>& texts = CodeTexts();
+    if (code >= 0 && code < static_cast<int>(texts.size())) {
+        out_.append(texts[code]);
+    } else {
+        char buf[16];
+        out_.append(buf, std::snprintf(buf, sizeof buf, "%3d", code));
+    }
     out_.append(eol_);
 }
 
 void TagWriter::Text(int code, std::string_view value) {
     Code(code);
     out_.append(value);
+    out_.append(eol_);
+}
+
+void TagWriter::Text(int code, std::string_view utf8, const Codec& codec) {
+    Code(code);
+    codec.EncodeInto(out_, utf8);
     out_.append(eol_);
 }
 
@@ -302,6 +346,14 @@ void TagWriter::Int(int code, long long value) {
     out_.append(eol_);
 }
 
-void TagWriter::Handle(int code, uint64_t handle) { Text(code, HandleText(handle)); }
+void TagWriter::Handle(int code, uint64_t handle) {
+    Code(code);
+    char buf[20];
+    auto [p, ec] = std::to_chars(buf, buf + sizeof buf, handle, 16);
+    for (char* c = buf; c < p; ++c)
+        if (*c >= 'a') *c = static_cast<char>(*c - 'a' + 'A');
+    out_.append(buf, p);
+    out_.append(eol_);
+}
 
 }  // namespace velorin::cad::embedded::dxf

@@ -60,6 +60,8 @@ public:
     std::string Decode(std::string_view stored) const;
     // UTF-8 -> stored text; characters the code page lacks become "\U+XXXX".
     std::string Encode(std::string_view utf8) const;
+    // The same, appended to `out`.
+    void EncodeInto(std::string& out, std::string_view utf8) const;
     bool utf8() const { return utf8_; }
 
 private:
@@ -77,6 +79,8 @@ class TagWriter {
 public:
     explicit TagWriter(std::string& out, std::string_view eol = "\r\n") : out_(out), eol_(eol) {}
     void Text(int code, std::string_view value);
+    // A text group from UTF-8, encoded for the drawing.
+    void Text(int code, std::string_view utf8, const Codec& codec);
     void Number(int code, double value);
     void Int(int code, long long value);
     void Handle(int code, uint64_t handle);
@@ -84,8 +88,9 @@ public:
     std::string& out() { return out_; }
     std::string_view eol() const { return eol_; }
 
-private:
     void Code(int code);
+
+private:
     std::string& out_;
     std::string eol_;
 };

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <functional>
 #include <set>
 
 #include "base/paths.h"
@@ -19,16 +20,74 @@ using dxf::Tag;
 
 class DxfWriter {
 public:
-    explicit DxfWriter(const Drawing& d) : d_(d), src_(d.source_), w_(out_, d.eol_) {
+    // Without a sink the whole text collects in memory; with one it goes out in pieces.
+    using Sink = std::function<bool(std::string_view)>;
+    DxfWriter(const Drawing& d, Sink sink = nullptr) : d_(d), src_(d.source_), w_(out_, d.eol_), sink_(std::move(sink)) {
         markers_ = d.version_ >= dxf::kR13;
         for (const auto& layer : d.layers_) layer_names_.push_back(d.codec_->Encode(layer->name));
-        // The handle seed is final only after every new object took its handle, so the
-        // writer takes handles from a copy and writes the seed last.
+        for (const auto& style : d.styles_) style_names_.push_back(d.codec_->Encode(style->name));
+        for (const auto& block : d.blocks_) block_names_.push_back(d.codec_->Encode(block->name));
+        // Tables the file lacks get their handles now, so that the seed written in the
+        // header already lies above everything the writer adds.
         seed_ = d.handle_seed_;
+        auto has = [&](const char* name) {
+            for (const TableChunk& t : d.tables_)
+                if (t.name == name) return true;
+            return false;
+        };
+        if (markers_ && !has("LAYER")) layer_table_ = seed_++;
+        if (markers_ && !has("STYLE")) style_table_ = seed_++;
     }
 
-    std::string Run() {
-        out_.reserve(src_.size() + d_.entities_.size() * 64 + 4096);
+    // The whole text (without a sink), or "" after handing everything to the sink; false
+    // in `ok` when the sink refused.
+    std::string Run(bool* ok = nullptr) {
+        if (sink_) {
+            out_.reserve(kChunk + 65536);
+            RunBody();
+            Flush();
+            if (ok) *ok = sink_ok_;
+            return {};
+        }
+        if (ok) *ok = true;
+        // Room for the copied bytes and about what each new record takes, so the buffer
+        // does not grow (and copy) while writing.
+        size_t estimate = src_.size() + 4096;
+        for (const auto& e : d_.entities_) {
+            if (!e->Generated()) continue;
+            estimate += 200;
+            if (e->kind == Kind::LwPolyline) estimate += static_cast<const PolylineEntity&>(*e).vertices.size() * 40;
+            if (e->kind == Kind::Text || e->kind == Kind::MText) estimate += static_cast<const TextEntity&>(*e).text.size();
+        }
+        out_.reserve(estimate);
+        RunBody();
+        return std::move(out_);
+    }
+
+private:
+    static constexpr size_t kChunk = 1 << 20;
+
+    void Flush() {
+        if (!sink_ || out_.empty()) return;
+        if (sink_ok_) sink_ok_ = sink_(out_);
+        out_.clear();
+    }
+    // Hands full chunks to the sink as the text grows.
+    void Spill() {
+        if (sink_ && out_.size() >= kChunk) Flush();
+    }
+    // Copied bytes: large spans go to the sink without passing through the buffer.
+    void Copy(std::string_view bytes) {
+        if (sink_ && bytes.size() >= kChunk) {
+            Flush();
+            if (sink_ok_) sink_ok_ = sink_(bytes);
+            return;
+        }
+        w_.Raw(bytes);
+        Spill();
+    }
+
+    void RunBody() {
         bool tables = false, blocks = false, entities = false;
         for (const Section& s : d_.sections_) {
             if (s.name == "HEADER") {
@@ -50,18 +109,15 @@ public:
             if (s.name == "TABLES") tables = true, WriteTables(s);
             else if (s.name == "BLOCKS") blocks = true, WriteBlocks(s);
             else if (s.name == "ENTITIES") entities = true, WriteEntities(s);
-            else w_.Raw(Bytes(s.raw));
+            else Copy(Bytes(s.raw));
         }
         if (!tables && NeedsTables()) WriteNewTables();
         if (!blocks && NeedsBlocks()) WriteNewBlocks();
         if (!entities) WriteNewEntities();
         if (d_.eof_.empty()) w_.Text(0, "EOF");
         else w_.Raw(Bytes(d_.eof_));
-        PatchSeed();
-        return std::move(out_);
     }
 
-private:
     std::string_view Bytes(Span s) const { return std::string_view(src_).substr(s.begin, s.end - s.begin); }
     std::string Enc(std::string_view utf8) const { return d_.codec_->Encode(utf8); }
 
@@ -112,7 +168,7 @@ private:
         w_.Raw(Bytes({s.raw.begin, first}));
         for (const HeaderVariable& v : d_.header_) {
             if (v.name == "$HANDSEED") {
-                WriteSeedPlaceholder();
+                WriteSeed();
                 seed_written = true;
                 continue;
             }
@@ -130,27 +186,14 @@ private:
             w_.Text(9, changes[i].name);
             w_.Text(changes[i].code, changes[i].value);
         }
-        if (!seed_written && markers_) WriteSeedPlaceholder();
+        if (!seed_written && markers_) WriteSeed();
         Close(s);
     }
 
-    void WriteSeedPlaceholder() {
+    void WriteSeed() {
         w_.Text(9, "$HANDSEED");
-        w_.Raw("  5");
-        w_.Raw(w_.eol());
-        seed_at_ = out_.size();
-        w_.Raw(std::string(16, ' '));  // filled in by PatchSeed
-        w_.Raw(w_.eol());
+        w_.Handle(5, seed_);
     }
-
-    void PatchSeed() {
-        if (seed_at_ == std::string::npos) return;
-        std::string text = dxf::HandleText(seed_);
-        // The placeholder is 16 wide; shorten it to the handle's width.
-        out_.replace(seed_at_, 16, text);
-    }
-
-    uint64_t Take() { return seed_++; }
 
     // The section's own "0 ENDSEC", as the file spelled it.
     void Close(const Section& s) {
@@ -202,7 +245,7 @@ private:
 
     template <class Body>
     void WriteTable(const char* name, Body body) {
-        uint64_t h = markers_ ? Take() : 0;
+        uint64_t h = std::string_view(name) == "LAYER" ? layer_table_ : style_table_;
         w_.Text(0, "TABLE");
         w_.Text(2, name);
         if (markers_) {
@@ -326,7 +369,7 @@ private:
             w_.Text(2, "BLOCKS");
         }
         for (const auto& b : d_.blocks_) {
-            if (!b->raw.empty()) w_.Raw(Bytes(b->raw));
+            if (!b->raw.empty()) Copy(Bytes(b->raw));
         }
         for (const auto& b : d_.blocks_)
             if (b->raw.empty() && b->defined) WriteBlock(*b);
@@ -396,9 +439,10 @@ private:
 
     void WriteEntity(const EntityBase& e, uint64_t owner) {
         if (e.erased) return;
+        Spill();
         if (!e.Generated()) {
             if (e.layer_changed) Patch(e.raw, {{8, layer_names_[e.layer]}});
-            else w_.Raw(Bytes(e.raw));
+            else Copy(Bytes(e.raw));
             return;
         }
         Extras extras;
@@ -495,11 +539,11 @@ private:
                 if (markers_) w_.Text(100, "AcDbText");
                 P3(10, t.position);
                 w_.Number(40, t.height);
-                w_.Text(1, Enc(t.text));
+                w_.Text(1, t.text, *d_.codec_);
                 if (t.rotation != 0) w_.Number(50, t.rotation);
                 if (t.width_factor != 1) w_.Number(41, t.width_factor);
                 if (t.oblique != 0) w_.Number(51, t.oblique);
-                w_.Text(7, Enc(StyleName(t.style)));
+                w_.Text(7, StyleName(t.style));
                 if (t.horizontal) w_.Int(72, t.horizontal);
                 if (t.horizontal || t.vertical) P3(11, t.alignment_point);
                 break;
@@ -525,7 +569,7 @@ private:
                     text.erase(0, cut);
                 }
                 w_.Text(1, text);
-                w_.Text(7, Enc(StyleName(t.style)));
+                w_.Text(7, StyleName(t.style));
                 if (t.rotation != 0) w_.Number(50, t.rotation * M_PI / 180);
                 break;
             }
@@ -537,7 +581,7 @@ private:
             case Kind::Insert: {
                 const auto& i = static_cast<const InsertEntity&>(e);
                 if (markers_) w_.Text(100, "AcDbBlockReference");
-                w_.Text(2, Enc(d_.blocks_[i.block]->name));
+                w_.Text(2, block_names_[i.block]);
                 P3(10, i.position);
                 if (i.x_scale != 1) w_.Number(41, i.x_scale);
                 if (i.y_scale != 1) w_.Number(42, i.y_scale);
@@ -549,8 +593,9 @@ private:
         }
     }
 
-    std::string StyleName(int index) const {
-        return index >= 0 && index < static_cast<int>(d_.styles_.size()) ? d_.styles_[index]->name : "Standard";
+    std::string_view StyleName(int index) const {
+        return index >= 0 && index < static_cast<int>(style_names_.size()) ? std::string_view(style_names_[index])
+                                                                            : std::string_view("Standard");
     }
 
     void WriteR12Polyline(const PolylineEntity& p) {
@@ -639,15 +684,31 @@ private:
     std::string out_;
     dxf::TagWriter w_;
     bool markers_;
-    std::vector<std::string> layer_names_;
+    std::vector<std::string> layer_names_, style_names_, block_names_;  // encoded once
     uint64_t seed_;
-    size_t seed_at_ = std::string::npos;
+    uint64_t layer_table_ = 0, style_table_ = 0;  // handles of tables the writer adds
+    Sink sink_;
+    bool sink_ok_ = true;
 };
 
 std::string Drawing::Serialize() const { return DxfWriter(*this).Run(); }
 
 Status Drawing::Save(const std::string& path) const {
-    std::string bytes = Serialize();
+    // Written beside the drawing and renamed over it, so a failed save leaves the old
+    // file; the text goes out in pieces rather than being built whole in memory.
+    std::string temporary = path + ".velorin-saving";
+    FILE* f = std::fopen(temporary.c_str(), "wb");
+    if (!f) return Status::Error("图形文件“" + path + "”无法保存：不能写入所在文件夹");
+    bool ok = true;
+    DxfWriter(*this, [&](std::string_view bytes) { return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size(); })
+        .Run(&ok);
+    ok = std::fflush(f) == 0 && ok;
+    ok = ::fsync(fileno(f)) == 0 && ok;
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok) {
+        std::remove(temporary.c_str());
+        return Status::Error("图形文件“" + path + "”无法保存：写入失败（磁盘已满？）");
+    }
     if (PathExists(path)) {
         // The previous drawing stays as NAME.bak, as CAD programs keep it.
         std::string bak = path;
@@ -658,13 +719,16 @@ Status Drawing::Save(const std::string& path) const {
         ::unlink(bak.c_str());
         if (::link(path.c_str(), bak.c_str()) != 0) {
             auto old = ReadFileBytes(path);
-            if (!old) return Status::Error("图形文件“" + path + "”无法备份");
-            Status s = WriteFileAtomically(bak, *old);
-            if (!s.ok()) return s;
+            if (!old || !WriteFileAtomically(bak, *old).ok()) {
+                std::remove(temporary.c_str());
+                return Status::Error("图形文件“" + path + "”无法备份为“" + bak + "”");
+            }
         }
     }
-    Status s = WriteFileAtomically(path, bytes);
-    if (!s.ok()) return Status::Error("图形文件“" + path + "”无法保存：" + s.message());
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        return Status::Error("图形文件“" + path + "”无法保存：不能替换原文件");
+    }
     return Status::Ok();
 }
 
