@@ -178,6 +178,19 @@ TEST_P(EzdxfDrawings, KeepEveryEntityThroughOurSave) {
     }
     EXPECT_EQ(after.entities.size(), before.entities.size() + 1);
     EXPECT_THAT(after.texts, ::testing::Contains("新增 K0+120"));
+
+    // GDAL and LibreCAD open the saved drawing too (GDAL reads R2007 and later as UTF-8
+    // only when told).
+    std::string ogr = Shell("ogrinfo -q -al --config DXF_ENCODING " + std::string(std::string(GetParam()) == "R2018" ? "UTF-8" : "CP936") +
+                            " " + Quote(path));
+    EXPECT_THAT(ogr, HasSubstr("Text (String) = 新增 K0+120"));
+    EXPECT_THAT(ogr, HasSubstr("Layer (String) = 断_断面线"));
+    std::string out = dir.File("librecad");
+    Shell("mkdir -p " + Quote(out) + " && QT_QPA_PLATFORM=offscreen timeout 120 librecad dxf2pdf -a -t " + Quote(out) + " " +
+              Quote(path),
+          &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_THAT(velorin::testing::ReadBytes(out + "/ezdxf_" + GetParam() + ".pdf"), StartsWith("%PDF"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, EzdxfDrawings, ::testing::Values("R2000", "R2018"));
