@@ -5,6 +5,8 @@
 #include "app/module1.h"
 #include "app/window/form1.h"
 #include "base/paths.h"
+#include "cad/embedded/host.h"
+#include "qt/drawing/drawing_window.h"
 #include "qt/main_window.h"
 #include "qt/qt_ui.h"
 
@@ -15,13 +17,23 @@ int main(int argc, char** argv) {
     std::unique_ptr<velorin::Program> program = velorin::Startup(velorin::ExecutableDir(), ui);
     if (!program) return 1;
     velorin::SystemClock clock;
-    velorin::Context context{*program, ui, clock};
+    // The embedded drawing host, shown and picked in the drawing window; the drawing
+    // commands attach to it and report their progress there.
+    velorin::qt::DrawingAlerts alerts;
+    velorin::cad::embedded::Host host(velorin::JoinPath(program->ProgramDir, "Support"), &alerts);
+    velorin::qt::DrawingWindow drawing(host);
+    alerts.window = &drawing;
+    velorin::qt::DrawingConnector connector(drawing);
+    velorin::Context context{*program, ui, clock, &connector, &drawing};
     velorin::Form1 form(context);
     velorin::qt::MainWindow window(form);
     ui.SetWindow(&window);
     form.Form_Load();
     window.Refresh();
     window.PlaceHome();
+    // Drawings named on the command line open in the drawing window.
+    for (const QString& path : app.arguments().mid(1)) drawing.OpenDrawing(path.toStdString());
+    drawing.show();
     window.show();
     return app.exec();
 }
