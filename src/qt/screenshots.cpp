@@ -1,14 +1,24 @@
 // Writes a picture of each of the seven pages of the real window: page1.png to page7.png
-// in the folder given. Uses the program folder it is built into, like the program, but
-// never writes the settings file.
+// in the folder given; then the drawing window with a sample drawing (drawing.png, the
+// drawing saved as sample.dxf) and while a command picks in it (drawing-pick.png). Uses
+// the program folder it is built into, like the program, but never writes the settings
+// file.
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
+#include <cmath>
 #include <cstdio>
 
 #include "app/clock.h"
 #include "app/module1.h"
 #include "app/window/form1.h"
+#include "base/numbers.h"
 #include "base/paths.h"
+#include "cad/embedded/host.h"
+#include "cad/preparation.h"
+#include "qt/drawing/drawing_window.h"
 #include "qt/main_window.h"
 
 namespace {
@@ -21,6 +31,89 @@ public:
                      static_cast<int>(text.size()), text.data());
     }
 };
+
+// A stretch of road as a surveyor has it before taking sections: point blocks with names
+// and elevations, a centre line, centre points, and section lines on "断_断面线".
+void DrawSample(velorin::cad::embedded::HostDocument& doc, const std::string& program_dir) {
+    using velorin::cad::Point3;
+    auto& app = doc.host();
+    auto& space = doc.ModelSpace();
+    velorin::cad::UseLayer(doc, "道路中线", 4);
+    std::vector<double> centre;
+    for (int i = 0; i <= 12; ++i) centre.push_back(i * 20.0), centre.push_back(8 * std::sin(i / 4.0));
+    space.AddLightWeightPolyline(centre);
+    for (int k = 0; k <= 10; ++k) {
+        double x = 10 + k * 20.0, y = 8 * std::sin(x / 80.0);
+        velorin::cad::UseLayer(doc, "断_断面线", 1);
+        space.AddLightWeightPolyline({x - 1.5, y - 22, x + 1.5, y + 22});
+        velorin::cad::UseLayer(doc, "断_中心点", 3);
+        space.AddCircle({x, y, 0}, 0.8);
+        for (int j = -3; j <= 3; ++j) {
+            double px = x + j * 0.2 + (k % 3) * 0.4, py = y + j * 6.5 + 1.2;
+            double h = 35.2 - std::abs(j) * 0.6 + k * 0.05;
+            velorin::cad::UseLayer(doc, "地_点位_sample.cor", 1);
+            velorin::cad::InsertSymbol(app, space, program_dir, {px, py, h}, "纯坐标展点", "纯坐标展点.Dwg", 0.5);
+            velorin::cad::UseLayer(doc, "地_点号_sample.cor", 5);
+            space.AddText(std::to_string(k * 7 + j + 4), {px + 0.2, py, 0}, 1.0);
+            velorin::cad::UseLayer(doc, "它_高程注记", 7);
+            space.AddText(velorin::Format(h, "#0.00"), {px + 0.2, py - 1.3, 0}, 0.8);
+        }
+    }
+    velorin::cad::UseLayer(doc, "横_标题", 7);
+    space.AddText("样例道路 K0+000～K0+240", {60, 30, 0}, 3.0);
+}
+
+bool Save(QWidget& widget, const QString& file) {
+    QApplication::processEvents();
+    if (!widget.grab().save(file)) {
+        std::fprintf(stderr, "cannot write %s\n", file.toLocal8Bit().constData());
+        return false;
+    }
+    std::printf("%s\n", file.toLocal8Bit().constData());
+    return true;
+}
+
+void Mouse(QWidget* view, QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, at, view->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(view, &event);
+}
+
+// The drawing window with the sample drawing, then during a pick of section lines.
+bool DrawingPictures(const QString& out_dir, const std::string& program_dir) {
+    ConsoleUi alerts;
+    velorin::cad::embedded::Host host(velorin::JoinPath(program_dir, "Support"), &alerts);
+    velorin::qt::DrawingWindow window(host);
+    auto* doc = window.NewDrawing();
+    DrawSample(*doc, program_dir);
+    velorin::cad::UseLayer(*doc, "断_断面线", 1);
+    window.SaveDrawingAs(doc, (out_dir + "/sample.dxf").toStdString());
+    window.resize(1200, 760);
+    window.show();
+    window.Refresh();
+    window.view()->ZoomExtents();
+    if (!Save(window, out_dir + "/drawing.png")) return false;
+
+    bool saved = false;
+    QTimer::singleShot(0, [&] {
+        auto* view = window.view();
+        auto at = [&](double x, double y) { return view->DeviceOf({x, y}); };
+        // A crossing from right to left over two section lines, then a window being dragged.
+        Mouse(view, QEvent::MouseButtonPress, at(76, -12), Qt::LeftButton);
+        Mouse(view, QEvent::MouseMove, at(46, -16), Qt::LeftButton);
+        Mouse(view, QEvent::MouseButtonRelease, at(46, -16), Qt::NoButton);
+        Mouse(view, QEvent::MouseButtonPress, at(125, -24), Qt::LeftButton);
+        Mouse(view, QEvent::MouseMove, at(175, 22), Qt::LeftButton);
+        saved = Save(window, out_dir + "/drawing-pick.png");
+        Mouse(view, QEvent::MouseButtonRelease, at(175, 22), Qt::NoButton);
+        QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(view, &esc);
+    });
+    doc->Utility().Prompt("标注“有效范围”：请选择断面线……");
+    velorin::cad::SelectionSet* set = velorin::cad::NewSelectionSet(*doc);
+    set->SelectOnScreen({{0, 8}, {"LWPOLYLINE", "断_断面线"}});
+    set->Delete();
+    return saved;
+}
 
 }  // namespace
 
@@ -56,5 +149,5 @@ int main(int argc, char** argv) {
         }
         std::printf("%s\n", file.toLocal8Bit().constData());
     }
-    return 0;
+    return DrawingPictures(out_dir, program->ProgramDir) ? 0 : 1;
 }
