@@ -1,6 +1,7 @@
 #include "support/testing.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -48,8 +49,21 @@ std::string AppDir() { return std::string(VELORIN_APP_DIR) + "/"; }
 std::string SourceDir() { return std::string(VELORIN_SOURCE_DIR) + "/"; }
 
 std::string CopyStoreInto(const std::string& folder) {
+    // Made afresh from the schema the build uses, not copied from build/app, whose store
+    // holds whatever the last run of the program left in it.
     std::string target = folder + "Velorin.mdb";
-    fs::copy_file(AppDir() + "Velorin.mdb", target, fs::copy_options::overwrite_existing);
+    for (const char* suffix : {"", "-wal", "-shm"}) fs::remove(target + suffix);
+    std::string schema = ReadBytes(SourceDir() + "src/store/schema.sql");
+    sqlite3* db = nullptr;
+    char* error = nullptr;
+    if (schema.empty() || sqlite3_open(target.c_str(), &db) != SQLITE_OK ||
+        sqlite3_exec(db, schema.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+        std::string why = error ? error : "cannot read src/store/schema.sql";
+        sqlite3_free(error);
+        sqlite3_close(db);
+        throw std::runtime_error("cannot make a store in " + folder + ": " + why);
+    }
+    sqlite3_close(db);
     return target;
 }
 

@@ -31,7 +31,7 @@ std::string SamplesDir();  // ../shared/samples with a trailing separator
 std::string AppDir();      // build/app with a trailing separator
 std::string SourceDir();   // the checkout with a trailing separator
 
-// A copy of the built empty store in `folder`, as the program folder holds it.
+// An empty store in `folder`, as the build makes it for the program folder.
 std::string CopyStoreInto(const std::string& folder);
 
 }  // namespace velorin::testing
