@@ -179,11 +179,19 @@ public:
 };
 
 // Everything else (hatches, dimensions, splines, ...): kept as read, layer readable.
+// Dimensions remember the block that draws them and splines their curve, for pictures.
 class OtherEntity : public EntityBase {
 public:
     explicit OtherEntity(Drawing* d) : EntityBase(Kind::Other, d) {}
     std::string type;
+    int block = -1;  // DIMENSION: its picture, drawn in place
+    int degree = 3;  // SPLINE
+    std::vector<double> knots;
+    std::vector<Vec2> control, fit;
 };
+
+// Points along a spline (fit points when it has no usable control frame).
+std::vector<Vec2> SplinePoints(const OtherEntity& spline);
 
 using EntityPtr = std::unique_ptr<EntityBase>;
 

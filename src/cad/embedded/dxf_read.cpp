@@ -381,9 +381,17 @@ private:
         } else {
             auto e = std::make_unique<OtherEntity>(&d_);
             e->type = std::string(type);
+            bool dimension = type == "DIMENSION", spline = type == "SPLINE";
             for (const Tag& t : r.tags) {
                 if (t.code >= 1000) break;
                 if (t.code == 5 || t.code == 8 || t.code == 62 || t.code == 67) Common(*e, t);
+                else if (dimension && t.code == 2) pending_dimensions_.push_back({e.get(), std::string(t.value)});
+                else if (spline && t.code == 71) e->degree = static_cast<int>(dxf::ToInt(t.value));
+                else if (spline && t.code == 40) e->knots.push_back(dxf::ToDouble(t.value));
+                else if (spline && t.code == 10) e->control.push_back({dxf::ToDouble(t.value), 0});
+                else if (spline && t.code == 20 && !e->control.empty()) e->control.back().y = dxf::ToDouble(t.value);
+                else if (spline && t.code == 11) e->fit.push_back({dxf::ToDouble(t.value), 0});
+                else if (spline && t.code == 21 && !e->fit.empty()) e->fit.back().y = dxf::ToDouble(t.value);
             }
             // Records that carry sub-records of their own until SEQEND.
             bool follows = false;
@@ -523,6 +531,7 @@ private:
     }
 
     void Finish() {
+        for (auto& [dimension, raw_name] : pending_dimensions_) dimension->block = d_.BlockIndex(Decode(raw_name));
         for (auto& [insert, raw_name] : pending_blocks_) {
             std::string name = Decode(raw_name);
             int index = d_.BlockIndex(name);
@@ -574,6 +583,7 @@ private:
     int last_layer_ = 0;
     std::unordered_map<std::string, uint64_t> record_handles_;
     std::vector<std::pair<InsertEntity*, std::string>> pending_blocks_;
+    std::vector<std::pair<OtherEntity*, std::string>> pending_dimensions_;
 };
 
 std::unique_ptr<Drawing> Drawing::Parse(std::string bytes, const std::string& name, Status* status) {
