@@ -265,6 +265,22 @@ class RoadDemo(unittest.TestCase):
                 self.assertIn(path, self.listing)
 
 
+class DemoFolder(unittest.TestCase):
+    def test_a_folder_of_the_users_is_refused_and_kept(self):
+        with tempfile.TemporaryDirectory() as folder:
+            os.makedirs(os.path.join(folder, "project"))
+            kept = os.path.join(folder, "project", "survey.dat")
+            with open(kept, "wb") as f:
+                f.write(b"GTS-311\r\n")
+            run = subprocess.run(["bash", os.path.join(SOURCE, "scripts", "demo"), folder],
+                                 env=dict(os.environ, VELORIN_BUILD_DIR=BUILD), stdout=subprocess.PIPE,
+                                 stderr=subprocess.PIPE)
+            self.assertEqual(run.returncode, 1)
+            self.assertIn("not made by scripts/demo", run.stderr.decode("utf-8"))
+            with open(kept, "rb") as f:
+                self.assertEqual(f.read(), b"GTS-311\r\n")
+
+
 class SampleFiles(unittest.TestCase):
     def test_examples_are_what_the_generator_writes(self):
         with tempfile.TemporaryDirectory() as fresh:
