@@ -540,7 +540,17 @@ void Drawing::Primitives(const EntityBase& e, const Affine& t, PrimitiveSink& si
             }
             break;
         }
-        case Kind::Other: break;
+        case Kind::Other: {
+            const auto& o = static_cast<const OtherEntity&>(e);
+            if (o.block >= 0 && depth <= 16) {  // a dimension: its block, in place
+                for (const auto& be : blocks_[o.block]->entities)
+                    if (!be->erased) Primitives(*be, t, sink, depth + 1);
+            } else if (o.type == "SPLINE") {
+                std::vector<Vec2> pts = SplinePoints(o);
+                for (size_t i = 0; i + 1 < pts.size(); ++i) sink.Segment(t(pts[i]), t(pts[i + 1]));
+            }
+            break;
+        }
     }
 }
 
