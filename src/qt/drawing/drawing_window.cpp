@@ -203,6 +203,7 @@ void DrawingWindow::ScheduleRefresh() {
     refresh_pending_ = true;
     QTimer::singleShot(0, this, [this] {
         refresh_pending_ = false;
+        modified_.clear();  // the command may have changed any drawing
         Refresh();
     });
 }
@@ -291,16 +292,21 @@ void DrawingWindow::Remember(HostDocument* d) {
     int64_t time = path.empty() ? -1 : FileTime(path);
     saved_[d] = time < 0 ? EmptyHash() : TextHash(d->drawing());
     stamp_[d] = time;
+    modified_.erase(d);
 }
 
 void DrawingWindow::Forget(HostDocument* d) {
-    saved_.erase(d), stamp_.erase(d), unnamed_.erase(d), prompts_seen_.erase(d), undo_.erase(d);
+    saved_.erase(d), stamp_.erase(d), unnamed_.erase(d), prompts_seen_.erase(d), undo_.erase(d), modified_.erase(d);
 }
 
 bool DrawingWindow::Modified(HostDocument* d) {
     if (!d) return false;
+    auto known = modified_.find(d);
+    if (known != modified_.end()) return known->second;
     auto it = saved_.find(d);
-    return it == saved_.end() || it->second != TextHash(d->drawing());
+    bool modified = it == saved_.end() || it->second != TextHash(d->drawing());
+    modified_[d] = modified;
+    return modified;
 }
 
 bool DrawingWindow::ChangedOnDisk(HostDocument* d) const {
@@ -379,6 +385,7 @@ bool DrawingWindow::SaveDrawingAs(HostDocument* d, std::string path) {
 
 bool DrawingWindow::CloseDrawing(HostDocument* d) {
     if (!d || picking()) return false;
+    Touched(d);  // where changes could be lost, look afresh
     if (Modified(d)) {
         host_.Activate(d);
         Refresh();
@@ -401,6 +408,7 @@ HostDocument* DrawingWindow::ReloadDrawing(HostDocument* d, bool ask) {
         Message(MessageIcon::Exclamation, "图形“" + DisplayName(d) + "”没有可重新载入的文件");
         return nullptr;
     }
+    Touched(d);
     if (ask && Modified(d) &&
         Ask(this, Q("图形“" + DisplayName(d) + "”有未保存的修改，重新载入将放弃这些修改。继续吗？"),
             QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
@@ -471,6 +479,7 @@ void DrawingWindow::SetCurrentLayer(const std::string& name) {
     if (!d) return;
     cad::embedded::Layer* layer = d->drawing().FindLayer(name);
     if (layer) d->SetActiveLayer(layer);
+    Touched(d);
     FillLayers();
 }
 
@@ -484,6 +493,7 @@ void DrawingWindow::AddLayer(const std::string& name, int colour) {
     // An existing layer keeps its colour, as everywhere in the system.
     if (!existed) layer->SetColor(colour);
     d->SetActiveLayer(layer);
+    Touched(d);
     Refresh();
 }
 
@@ -519,6 +529,7 @@ void DrawingWindow::AddPolyline(const std::vector<Vec2>& points) {
     auto* e = static_cast<EntityBase*>(d->ModelSpace().AddLightWeightPolyline(flat));
     if (!e) return;
     undo_[d].push_back({true, {e}});
+    Touched(d);
     prompt_->clear();
     Refresh();
 }
@@ -531,6 +542,7 @@ void DrawingWindow::EraseSelection() {
         if (e->Erase() == cad::kOk) erased.push_back(e);
     view_->ClearSelection();
     if (!erased.empty()) undo_[d].push_back({false, erased});
+    Touched(d);
     Refresh();
 }
 
@@ -550,6 +562,7 @@ bool DrawingWindow::Undo() {
         }
     }
     view_->ClearSelection();
+    Touched(d);
     Refresh();
     return true;
 }

@@ -97,6 +97,7 @@ private:
     void ShowTab(int index);
     void Remember(cad::embedded::HostDocument* document);  // the state just saved or read
     void Forget(cad::embedded::HostDocument* document);
+    void Touched(cad::embedded::HostDocument* document) { modified_.erase(document); }
     void AddPolyline(const std::vector<cad::embedded::Vec2>& points);
     void EndSelection(bool accept);
     void NewLayerDialog();
@@ -121,6 +122,9 @@ private:
     std::map<cad::embedded::HostDocument*, size_t> saved_;       // hash of the text saved or read
     std::map<cad::embedded::HostDocument*, int64_t> stamp_;      // file time when saved or read
     std::map<cad::embedded::HostDocument*, size_t> prompts_seen_;
+    // Whether a drawing differs from its file, known until something may change it
+    // (an edit here, a command): comparing means writing the whole drawing out.
+    std::map<cad::embedded::HostDocument*, bool> modified_;
     std::map<cad::embedded::HostDocument*, std::vector<Edit>> undo_;
     bool refresh_pending_ = false;
     bool checking_disk_ = false;

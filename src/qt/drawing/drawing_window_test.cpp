@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "app/window/window_fixture.h"
 #include "base/paths.h"
 #include "cad/preparation.h"
 #include "support/testing.h"
@@ -222,6 +223,59 @@ TEST(DrawingWindowPick, ACommandThroughTheConnectorPicksInTheActiveDrawing) {
     set->SelectOnScreen(SectionLines());
     ASSERT_EQ(set->Count(), 1);
     EXPECT_EQ(set->Item(0), first_known.s2);
+}
+
+// What a newcomer does: open a drawing, draw a section line on "断_断面线", and pick it
+// when a command asks (line reversal of page 6, which turns the lines it is given).
+TEST(DrawingWindowPick, ASectionLineDrawnByHandIsPickedForTheCommand) {
+    testing::WindowFixture f;
+    std::string path = f.dir.File("路.dxf");
+    {
+        auto d = cad::embedded::Drawing::New();
+        d->AddPolyline({{0, 0}, {100, 0}});  // a centre line on layer 0
+        ASSERT_TRUE(d->Save(path).ok());
+    }
+    Window w;
+    qt::DrawingConnector connector(w.window);
+    f.context.host = &connector;
+    f.context.progress = &w.window;
+    Form1& form = f.Load();
+    HostDocument* doc = w.window.OpenDrawing(path);
+    ASSERT_NE(doc, nullptr);
+    w.host.ZoomWindow({-10, -30, 0}, {110, 30, 0});
+    w.window.Refresh();
+    w.window.AddLayer("断_断面线", 1);
+    w.Action("多段线(&P)")->trigger();
+    auto* view = w.window.view();
+    QTest::mouseClick(view, Qt::LeftButton, {}, w.At({50, -20}));
+    QTest::mouseClick(view, Qt::LeftButton, {}, w.At({50, 20}));
+    QTest::keyClick(view, Qt::Key_Return);
+    EntityBase* line = doc->drawing().entities().back().get();
+    ASSERT_EQ(line->Layer(), "断_断面线");
+    std::vector<double> drawn = line->Coordinates();
+
+    bool aside_while_picking = false;
+    QString prompt;
+    Later([&] {
+        aside_while_picking = f.ui.aside;
+        prompt = w.window.prompt()->text();
+        QTest::mouseClick(view, Qt::LeftButton, {}, w.At({50, 5}));   // the section line
+        QTest::mouseClick(view, Qt::LeftButton, {}, w.At({80, 0}));   // the centre line: refused
+        QTest::mouseClick(view, Qt::RightButton, {}, w.At({0, 25}));
+    });
+    form.Strip1_Click(6);
+    form.page6.Command18.on_click();
+
+    EXPECT_TRUE(aside_while_picking);
+    EXPECT_EQ(f.ui.moves, (std::vector<bool>{true, false}));
+    EXPECT_EQ(prompt.toStdString(), "选择对象：");
+    EXPECT_TRUE(line->erased);  // replaced by the turned line
+    const EntityBase& turned = *doc->drawing().entities().back();
+    EXPECT_EQ(turned.Layer(), "断_断面线");
+    EXPECT_EQ(turned.Coordinates(), (std::vector<double>{drawn[2], drawn[3], drawn[0], drawn[1]}));
+    EXPECT_EQ(doc->drawing().entities().front()->Coordinates(), (std::vector<double>{0, 0, 100, 0}));
+    QApplication::processEvents();  // the window shows what the command changed
+    EXPECT_EQ(w.window.tabs()->tabText(0).toStdString(), "路.dxf *");
 }
 
 // --- Editing ---
