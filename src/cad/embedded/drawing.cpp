@@ -133,7 +133,18 @@ void Drawing::Adopt(EntityBase* e) {
     e->handle = NextHandle();
     e->owner = model_space_record_;
     e->layer = current_layer;
+    GrowExtents(*e);
     if (index_) IndexEntity(e);
+}
+
+void Drawing::GrowExtents(const EntityBase& e) const {
+    if (!model_extents_known_ || e.erased || e.paper) return;
+    if (auto b = Extents(e)) {
+        if (model_extents_)
+            model_extents_->Add(*b);
+        else
+            model_extents_ = *b;
+    }
 }
 
 PolylineEntity* Drawing::AddPolyline(const std::vector<Vec2>& points) {
@@ -225,6 +236,7 @@ HResult EntityBase::SetLayer(const std::string& name) {
 HResult EntityBase::Erase() {
     if (erased) return Report(kUnexpected);
     erased = true;
+    if (drawing) drawing->Removed();
     return kOk;
 }
 
@@ -598,13 +610,15 @@ std::optional<Box> Drawing::Extents(const EntityBase& e) const {
 }
 
 std::optional<Box> Drawing::Extents() const {
+    if (model_extents_known_) return model_extents_;
     Box box;
     for (const auto& e : entities_) {
         if (e->erased || e->paper) continue;
         if (auto b = Extents(*e)) box.Add(*b);
     }
-    if (!box.valid()) return std::nullopt;
-    return box;
+    model_extents_ = box.valid() ? std::optional<Box>(box) : std::nullopt;
+    model_extents_known_ = true;
+    return model_extents_;
 }
 
 void Drawing::IndexEntity(EntityBase* e) const {

@@ -292,10 +292,14 @@ public:
 
     // Spatial index of model space, built when first asked and kept up to date.
     std::vector<EntityBase*> Candidates(const Box& box) const;
-    // An entity's geometry changed: the index learns its new extents.
+    // An entity's geometry changed: the index and the drawing's extents learn its new
+    // extents. Like a CAD host's stored extents they only grow until an erase.
     void Touched(EntityBase* e) const {
+        GrowExtents(*e);
         if (index_) IndexEntity(e);
     }
+    // An entity was erased: the extents are worked out again when next asked.
+    void Removed() const { model_extents_known_ = false; }
     std::string_view source() const { return source_; }
     const dxf::Codec& codec() const { return *codec_; }
     uint64_t NextHandle() { return handle_seed_++; }
@@ -309,6 +313,7 @@ private:
     friend class DxfWriter;
     void Adopt(EntityBase* e);
     void IndexEntity(EntityBase* e) const;
+    void GrowExtents(const EntityBase& e) const;
 
     std::string source_;
     std::string path_;
@@ -334,6 +339,10 @@ private:
 
     struct SpatialIndex;
     mutable std::unique_ptr<SpatialIndex> index_;
+    // Model-space extents, kept while entities are only added: a plot zooms to extents
+    // after every section, which must not cost a walk over the whole drawing each time.
+    mutable std::optional<Box> model_extents_;
+    mutable bool model_extents_known_ = false;
 };
 
 }  // namespace velorin::cad::embedded

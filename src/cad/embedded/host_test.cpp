@@ -233,5 +233,20 @@ TEST_F(HostTest, AlertsPromptsAndZooms) {
     EXPECT_DOUBLE_EQ(hd->View().max_x, 100);
 }
 
+TEST_F(HostTest, ZoomExtentsFollowsWhatIsAddedChangedAndErased) {
+    auto* hd = static_cast<HostDocument*>(doc);
+    ASSERT_EQ(host.ZoomExtents(), kOk);
+    EXPECT_DOUBLE_EQ(hd->View().max_x, 100);
+    Entity* far = doc->ModelSpace().AddLightWeightPolyline({100, 0, 150, 0});
+    ASSERT_EQ(host.ZoomExtents(), kOk);
+    EXPECT_DOUBLE_EQ(hd->View().max_x, 150);
+    ASSERT_EQ(far->AddVertex(2, 200, 0), kOk);  // a line grown vertex by vertex
+    ASSERT_EQ(host.ZoomExtents(), kOk);
+    EXPECT_DOUBLE_EQ(hd->View().max_x, 200);
+    ASSERT_EQ(far->Erase(), kOk);
+    ASSERT_EQ(host.ZoomExtents(), kOk);
+    EXPECT_DOUBLE_EQ(hd->View().max_x, 100);
+}
+
 }  // namespace
 }  // namespace velorin::cad::embedded
