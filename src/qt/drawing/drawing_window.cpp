@@ -203,7 +203,6 @@ void DrawingWindow::ScheduleRefresh() {
     refresh_pending_ = true;
     QTimer::singleShot(0, this, [this] {
         refresh_pending_ = false;
-        modified_.clear();  // the command may have changed any drawing
         Refresh();
     });
 }
@@ -236,7 +235,7 @@ void DrawingWindow::Refresh() {
     HostDocument* active = host_.active();
     for (int i = 0; i < tabs_->count(); ++i) {
         auto* d = reinterpret_cast<HostDocument*>(tabs_->tabData(i).value<quintptr>());
-        tabs_->setTabText(i, Q(DisplayName(d) + (Modified(d) ? " *" : "")));
+        tabs_->setTabText(i, Q(DisplayName(d) + (LooksModified(d) ? " *" : "")));
         tabs_->setTabToolTip(i, Q(d->drawing().path()));
         if (d == active) tabs_->setCurrentIndex(i);
     }
@@ -292,21 +291,36 @@ void DrawingWindow::Remember(HostDocument* d) {
     int64_t time = path.empty() ? -1 : FileTime(path);
     saved_[d] = time < 0 ? EmptyHash() : TextHash(d->drawing());
     stamp_[d] = time;
-    modified_.erase(d);
+    // A drawing never saved may already hold what a command drew: compare when asked.
+    if (time < 0) checks_.erase(d);
+    else checks_[d] = {SummaryOf(d->drawing()), false};
 }
 
 void DrawingWindow::Forget(HostDocument* d) {
-    saved_.erase(d), stamp_.erase(d), unnamed_.erase(d), prompts_seen_.erase(d), undo_.erase(d), modified_.erase(d);
+    saved_.erase(d), stamp_.erase(d), unnamed_.erase(d), prompts_seen_.erase(d), undo_.erase(d), checks_.erase(d);
 }
 
 bool DrawingWindow::Modified(HostDocument* d) {
     if (!d) return false;
-    auto known = modified_.find(d);
-    if (known != modified_.end()) return known->second;
     auto it = saved_.find(d);
     bool modified = it == saved_.end() || it->second != TextHash(d->drawing());
-    modified_[d] = modified;
+    checks_[d] = {SummaryOf(d->drawing()), modified};
     return modified;
+}
+
+DrawingWindow::Summary DrawingWindow::SummaryOf(const Drawing& drawing) {
+    Summary s;
+    s.entities = drawing.entities().size();
+    for (const auto& e : drawing.entities()) s.erased += e->erased, s.layer_sum += static_cast<size_t>(e->layer);
+    s.layers = drawing.layers().size();
+    for (const auto& l : drawing.layers()) s.colour_sum += l->color;
+    return s;
+}
+
+bool DrawingWindow::LooksModified(HostDocument* d) {
+    auto it = checks_.find(d);
+    if (it != checks_.end() && it->second.summary == SummaryOf(d->drawing())) return it->second.modified;
+    return Modified(d);
 }
 
 bool DrawingWindow::ChangedOnDisk(HostDocument* d) const {
@@ -385,7 +399,6 @@ bool DrawingWindow::SaveDrawingAs(HostDocument* d, std::string path) {
 
 bool DrawingWindow::CloseDrawing(HostDocument* d) {
     if (!d || picking()) return false;
-    Touched(d);  // where changes could be lost, look afresh
     if (Modified(d)) {
         host_.Activate(d);
         Refresh();
@@ -408,7 +421,6 @@ HostDocument* DrawingWindow::ReloadDrawing(HostDocument* d, bool ask) {
         Message(MessageIcon::Exclamation, "图形“" + DisplayName(d) + "”没有可重新载入的文件");
         return nullptr;
     }
-    Touched(d);
     if (ask && Modified(d) &&
         Ask(this, Q("图形“" + DisplayName(d) + "”有未保存的修改，重新载入将放弃这些修改。继续吗？"),
             QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
@@ -479,7 +491,6 @@ void DrawingWindow::SetCurrentLayer(const std::string& name) {
     if (!d) return;
     cad::embedded::Layer* layer = d->drawing().FindLayer(name);
     if (layer) d->SetActiveLayer(layer);
-    Touched(d);
     FillLayers();
 }
 
@@ -493,7 +504,6 @@ void DrawingWindow::AddLayer(const std::string& name, int colour) {
     // An existing layer keeps its colour, as everywhere in the system.
     if (!existed) layer->SetColor(colour);
     d->SetActiveLayer(layer);
-    Touched(d);
     Refresh();
 }
 
@@ -529,7 +539,6 @@ void DrawingWindow::AddPolyline(const std::vector<Vec2>& points) {
     auto* e = static_cast<EntityBase*>(d->ModelSpace().AddLightWeightPolyline(flat));
     if (!e) return;
     undo_[d].push_back({true, {e}});
-    Touched(d);
     prompt_->clear();
     Refresh();
 }
@@ -542,7 +551,6 @@ void DrawingWindow::EraseSelection() {
         if (e->Erase() == cad::kOk) erased.push_back(e);
     view_->ClearSelection();
     if (!erased.empty()) undo_[d].push_back({false, erased});
-    Touched(d);
     Refresh();
 }
 
@@ -562,7 +570,6 @@ bool DrawingWindow::Undo() {
         }
     }
     view_->ClearSelection();
-    Touched(d);
     Refresh();
     return true;
 }

@@ -49,6 +49,7 @@ public:
     cad::embedded::HostDocument* ReloadDrawing(cad::embedded::HostDocument* document, bool ask = true);
     // The file changed on disk since it was opened or saved here.
     bool ChangedOnDisk(cad::embedded::HostDocument* document) const;
+    // The drawing differs from what was last read or saved (a full comparison).
     bool Modified(cad::embedded::HostDocument* document);
     // The name the tab shows: the file's name, or "Drawing1" for a drawing never saved.
     std::string DisplayName(cad::embedded::HostDocument* document);
@@ -97,7 +98,6 @@ private:
     void ShowTab(int index);
     void Remember(cad::embedded::HostDocument* document);  // the state just saved or read
     void Forget(cad::embedded::HostDocument* document);
-    void Touched(cad::embedded::HostDocument* document) { modified_.erase(document); }
     void AddPolyline(const std::vector<cad::embedded::Vec2>& points);
     void EndSelection(bool accept);
     void NewLayerDialog();
@@ -122,9 +122,21 @@ private:
     std::map<cad::embedded::HostDocument*, size_t> saved_;       // hash of the text saved or read
     std::map<cad::embedded::HostDocument*, int64_t> stamp_;      // file time when saved or read
     std::map<cad::embedded::HostDocument*, size_t> prompts_seen_;
-    // Whether a drawing differs from its file, known until something may change it
-    // (an edit here, a command): comparing means writing the whole drawing out.
-    std::map<cad::embedded::HostDocument*, bool> modified_;
+    // The last comparison with the file, and a cheap summary of the drawing then: the
+    // tab's mark is compared again only when the summary changed, since comparing means
+    // writing the whole drawing out. Before anything could be lost it is always compared.
+    struct Summary {
+        size_t entities = 0, erased = 0, layer_sum = 0, layers = 0;
+        long colour_sum = 0;
+        bool operator==(const Summary&) const = default;
+    };
+    struct Check {
+        Summary summary;
+        bool modified = false;
+    };
+    static Summary SummaryOf(const cad::embedded::Drawing& drawing);
+    bool LooksModified(cad::embedded::HostDocument* document);
+    std::map<cad::embedded::HostDocument*, Check> checks_;
     std::map<cad::embedded::HostDocument*, std::vector<Edit>> undo_;
     bool refresh_pending_ = false;
     bool checking_disk_ = false;
