@@ -208,7 +208,7 @@ void DrawingView::wheelEvent(QWheelEvent* event) {
 void DrawingView::mousePressEvent(QMouseEvent* event) {
     setFocus();
     cursor_ = event->position();
-    if (event->button() == Qt::MiddleButton) {
+    if (event->button() == Qt::MiddleButton || (event->button() == Qt::LeftButton && tool_ == Tool::Pan)) {
         panning_ = true;
         press_ = event->position();
         return;
@@ -238,12 +238,13 @@ void DrawingView::mouseMoveEvent(QMouseEvent* event) {
 
 void DrawingView::mouseReleaseEvent(QMouseEvent* event) {
     cursor_ = event->position();
-    if (event->button() == Qt::MiddleButton) {
+    if (event->button() == Qt::MiddleButton || (event->button() == Qt::LeftButton && tool_ == Tool::Pan)) {
         panning_ = false;
         return;
     }
     if (event->button() == Qt::RightButton) {
         if (tool_ == Tool::Polyline) EndPolyline(true);
+        else if (tool_ == Tool::Pan) SetTool(Tool::Select);
         else if (on_end) on_end(true);
         return;
     }
@@ -274,6 +275,7 @@ void DrawingView::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
             if (tool_ == Tool::Polyline) EndPolyline(true);
+            else if (tool_ == Tool::Pan) SetTool(Tool::Select);
             else if (on_end) on_end(true);
             return;
         case Qt::Key_Escape:
@@ -281,7 +283,10 @@ void DrawingView::keyPressEvent(QKeyEvent* event) {
                 EndPolyline(false);
                 return;
             }
-            tool_ = Tool::Select;
+            if (tool_ == Tool::Pan || tool_ == Tool::ZoomWindow) {  // ends the tool only
+                SetTool(Tool::Select);
+                return;
+            }
             dragging_ = false;
             update();
             if (on_end) on_end(false);

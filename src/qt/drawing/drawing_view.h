@@ -1,5 +1,6 @@
 // The view of one drawing in the drawing window: paints it through the shared QPainter
-// backend, zooms with the wheel, pans with the middle button, zooms to a window, and
+// backend, zooms with the wheel, pans with the middle button (or the left one with the
+// pan tool), zooms to a window, and
 // takes the user's clicks and drags for the current tool: selecting entities (for an
 // edit or a command's pick), drawing a polyline, or a zoom window. It decides nothing
 // about the drawing itself; the window acts on what the view reports.
@@ -16,7 +17,7 @@ namespace velorin::qt {
 
 class DrawingView : public QWidget {
 public:
-    enum class Tool { Select, Polyline, ZoomWindow };
+    enum class Tool { Select, Polyline, ZoomWindow, Pan };
 
     explicit DrawingView(QWidget* parent = nullptr);
 

@@ -173,6 +173,10 @@ void DrawingWindow::BuildMenus() {
     });
     QObject::connect(zoom->addAction(QStringLiteral("上一个视图(&P)")), &QAction::triggered, this,
                      [this] { view_->ZoomPrevious(); });
+    QObject::connect(zoom->addAction(QStringLiteral("平移(&A)")), &QAction::triggered, this, [this] {
+        view_->SetTool(DrawingView::Tool::Pan);
+        prompt_->setText(QStringLiteral("平移：按住左键拖动图形，回车、右键或 Esc 结束"));
+    });
 
     QToolBar* bar = addToolBar(QStringLiteral("图层"));
     bar->setMovable(false);

@@ -549,6 +549,18 @@ TEST(DrawingWindowHost, AlertsPromptsAndZooms) {
     EXPECT_NEAR(after.y, under.y, 1e-9);
     // One step forward magnifies by 1.25.
     EXPECT_NEAR((view->DeviceOf({10, 0}).x() - view->DeviceOf({0, 0}).x()) / ten_before, 1.25, 1e-9);
+    // Panning drags the drawing along: the point under the press ends under the release.
+    w.Action("平移(&A)")->trigger();
+    QPoint from = w.At({5, 5}), to = from + QPoint(120, -40);
+    Vec2 grabbed = view->DrawingAt(from);
+    QTest::mousePress(view, Qt::LeftButton, {}, from);
+    QTest::mouseMove(view, to);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, to);
+    EXPECT_NEAR(view->DrawingAt(to).x, grabbed.x, 1e-9);
+    EXPECT_NEAR(view->DrawingAt(to).y, grabbed.y, 1e-9);
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_EQ(view->tool(), qt::DrawingView::Tool::Select);
+
     w.host.ZoomExtents();
     w.window.Refresh();
     for (Vec2 corner : {Vec2{0, 0}, Vec2{30, 20}})  // the drawing's extents are on screen
