@@ -266,7 +266,7 @@ void DrawingWindow::ShowTab(int index) {
 void DrawingWindow::FillLayers() {
     layer_box_->clear();
     HostDocument* d = Shown();
-    layer_box_->setEnabled(d != nullptr);
+    layer_box_->setEnabled(d != nullptr && !picking());
     if (!d) return;
     const auto& layers = d->drawing().layers();
     for (size_t i = 0; i < layers.size(); ++i) {
@@ -607,7 +607,9 @@ std::vector<cad::embedded::Pick> DrawingWindow::PickFiltered(const Drawing& draw
     view_->ClearSelection();
     view_->SetFilter(filter);
     view_->setFocus();
+    // While the command waits for the pick, the drawing and its layer stay as it left them.
     tabs_->setEnabled(false);
+    layer_box_->setEnabled(false);
     for (QAction* a : document_actions_) a->setEnabled(false);
 
     QEventLoop loop;
@@ -628,6 +630,7 @@ std::vector<cad::embedded::Pick> DrawingWindow::PickFiltered(const Drawing& draw
     view_->SetFilter(cad::Filter{});
     view_->ClearSelection();
     tabs_->setEnabled(true);
+    layer_box_->setEnabled(Shown() != nullptr);
     for (QAction* a : document_actions_) a->setEnabled(true);
     prompt_->clear();
     return picks;

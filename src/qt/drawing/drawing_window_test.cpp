@@ -173,7 +173,7 @@ TEST(DrawingWindowPick, ClicksAndDragsTakeWhatTheFilterAllows) {
             }
             prompt = w.window.prompt()->text();
             highlighted = view->selection();
-            tabs_enabled = w.window.tabs()->isEnabled();
+            tabs_enabled = w.window.tabs()->isEnabled() || w.window.layer_box()->isEnabled();
             if (c.end == End::Enter) QTest::keyClick(view, Qt::Key_Return);
             else if (c.end == End::Escape) QTest::keyClick(view, Qt::Key_Escape);
             else QTest::mouseClick(view, Qt::RightButton, {}, w.At({40, 30}));
@@ -195,6 +195,7 @@ TEST(DrawingWindowPick, ClicksAndDragsTakeWhatTheFilterAllows) {
         }
         EXPECT_FALSE(w.window.picking());
         EXPECT_TRUE(w.window.tabs()->isEnabled());
+        EXPECT_TRUE(w.window.layer_box()->isEnabled());
         EXPECT_TRUE(w.window.view()->selection().empty());
         set->Delete();
     }
