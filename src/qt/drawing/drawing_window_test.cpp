@@ -32,10 +32,12 @@ using cad::embedded::EntityBase;
 using cad::embedded::HostDocument;
 using cad::embedded::Vec2;
 
-// A known drawing: two section lines and a circle on "断_断面线", a line on layer 0.
+// A known drawing: two section lines and a circle on "断_断面线", a line on layer 0, a
+// point block and a text.
 //   S1 (0,0)-(10,10)   S2 (20,0)-(30,0)   C circle (25,15) r 2   L0 (0,20)-(10,20)
+//   P block "纯坐标展点" (a circle of radius 0.5) at (35,10)   T text "断1" at (35,20), height 2
 struct Known {
-    EntityBase *s1, *s2, *circle, *l0;
+    EntityBase *s1, *s2, *circle, *l0, *point, *text;
 };
 
 Known Draw(HostDocument& doc) {
@@ -48,6 +50,10 @@ Known Draw(HostDocument& doc) {
     k.circle = d.AddCircle({25, 15, 0}, 2);
     d.current_layer = d.LayerIndex("0");
     k.l0 = d.AddPolyline({{0, 20}, {10, 20}});
+    auto symbol = cad::embedded::Drawing::New();
+    symbol->AddCircle({0, 0, 0}, 0.5);
+    k.point = d.AddInsert(d.ImportBlock(*symbol, "纯坐标展点"), {35, 10, 31.5}, 1, 1, 1, 0);
+    k.text = d.AddText("断1", {35, 20, 0}, 2);
     doc.views().push_back(Box{-5, -5, 45, 35});
     return k;
 }
@@ -144,8 +150,14 @@ TEST(DrawingWindowPick, ClicksAndDragsTakeWhatTheFilterAllows) {
          {Drag({26, 16}, {24, -1})}, End::Enter, OnSectionLayer(), {&Known::s2, &Known::circle}},
         {"a crossing skips circles when the filter asks for polylines",
          {Drag({26, 16}, {24, -1})}, End::Enter, SectionLines(), {&Known::s2}},
-        {"a window over everything with no filter", {Drag({-2, -2}, {40, 30})}, End::Enter, cad::Filter{},
-         {&Known::s1, &Known::s2, &Known::circle, &Known::l0}},
+        {"a window over everything with no filter", {Drag({-2, -2}, {44, 30})}, End::Enter, cad::Filter{},
+         {&Known::s1, &Known::s2, &Known::circle, &Known::l0, &Known::point, &Known::text}},
+        {"a click on a point block's symbol takes the block", {Click({35.5, 10})}, End::Enter, cad::Filter{{0}, {"INSERT"}},
+         {&Known::point}},
+        {"a block is taken by its name", {Drag({33, 8}, {37, 12})}, End::Enter, cad::Filter{{0, 2}, {"INSERT", "纯坐标展点"}},
+         {&Known::point}},
+        {"a block of another name is not", {Click({35.5, 10})}, End::Enter, cad::Filter{{2}, {"展点"}}, {}},
+        {"a click inside a text's box takes the text", {Click({35.6, 21})}, End::Enter, cad::Filter{}, {&Known::text}},
         {"a right click ends like Enter", {Click({25, 0})}, End::RightClick, SectionLines(), {&Known::s2}},
         {"Esc ends with nothing picked", {Click({5, 5}), Drag({26, 12}, {-1, -1})}, End::Escape,
          SectionLines(), {}},
