@@ -74,7 +74,22 @@ void DrawingView::Invalidate() {
     update();
 }
 
-Box DrawingView::View() const { return document_ ? document_->View() : Box{0, 0, 420, 297}; }
+Box DrawingView::View() const {
+    Box view = document_ ? document_->View() : Box{0, 0, 420, 297};
+    // A drawing of one point has extents of no size: show ten units around it.
+    if (view.max_x - view.min_x <= 1e-9 && view.max_y - view.min_y <= 1e-9)
+        view = Box{view.min_x - 5, view.min_y - 5, view.max_x + 5, view.max_y + 5};
+    return view;
+}
+
+Box DrawingView::Visible() const {
+    // The widget inside the painter's margin: a box of the widget's shape, never flat,
+    // even when the view asked for is a line.
+    Box box;
+    box.Add(DrawingAt(QPointF(kMargin, height() - kMargin)));
+    box.Add(DrawingAt(QPointF(width() - kMargin, kMargin)));
+    return box;
+}
 
 void DrawingView::SetView(const Box& view, bool push) {
     if (!document_ || !view.valid() || view.max_x - view.min_x <= 0 || view.max_y - view.min_y <= 0) return;
@@ -198,7 +213,7 @@ void DrawingView::wheelEvent(QWheelEvent* event) {
     if (steps == 0) return;
     double factor = std::pow(kWheelFactor, -steps);  // forward zooms in
     Vec2 p = DrawingAt(event->position());
-    Box v = View();
+    Box v = Visible();
     // Scaling the window about the cursor's point keeps that point under the cursor.
     Box next{p.x + (v.min_x - p.x) * factor, p.y + (v.min_y - p.y) * factor, p.x + (v.max_x - p.x) * factor,
              p.y + (v.max_y - p.y) * factor};
@@ -229,7 +244,7 @@ void DrawingView::mouseMoveEvent(QMouseEvent* event) {
     if (panning_) {
         Affine t = Transform();
         double dx = (cursor_.x() - previous.x()) / t.a, dy = (cursor_.y() - previous.y()) / t.e;
-        Box v = View();
+        Box v = Visible();
         SetView({v.min_x - dx, v.min_y - dy, v.max_x - dx, v.max_y - dy}, false);
     }
     if (on_cursor && document_) on_cursor(DrawingAt(cursor_));

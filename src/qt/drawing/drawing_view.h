@@ -67,6 +67,7 @@ protected:
 
 private:
     cad::embedded::Box View() const;
+    cad::embedded::Box Visible() const;
     void SetView(const cad::embedded::Box& view, bool push);
     cad::embedded::Affine Transform() const;
     void Toggle(cad::embedded::EntityBase* e);

@@ -17,6 +17,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
 #include <functional>
 
 #include "app/window/window_fixture.h"
@@ -578,6 +579,38 @@ TEST(DrawingWindowHost, AlertsPromptsAndZooms) {
     w.window.Refresh();
     for (Vec2 corner : {Vec2{0, 0}, Vec2{30, 20}})  // the drawing's extents are on screen
         EXPECT_TRUE(inside.contains(view->DeviceOf(corner)));
+}
+
+// Drawings whose extents are a line or a point still show and zoom.
+TEST(DrawingWindowHost, FlatAndSinglePointDrawingsZoom) {
+    const struct {
+        const char* name;
+        std::vector<Vec2> points;
+    } cases[] = {
+        {"one horizontal line", {{0, 5}, {100, 5}}},
+        {"one vertical line", {{7, 0}, {7, 40}}},
+        {"a polyline of one point", {{3, 3}, {3, 3}}},
+    };
+    Window w;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        HostDocument* doc = w.window.NewDrawing();
+        doc->drawing().AddPolyline(c.points);
+        w.window.view()->ZoomExtents();
+        w.window.Refresh();
+        auto* view = w.window.view();
+        QPointF a = view->DeviceOf(c.points.front()), b = view->DeviceOf(c.points.back());
+        QRectF inside(0, 0, view->width(), view->height());
+        EXPECT_TRUE(inside.contains(a) && inside.contains(b));
+        double unit = view->DeviceOf({1, 0}).x() - view->DeviceOf({0, 0}).x();
+        EXPECT_TRUE(std::isfinite(unit) && unit > 0);
+        QPoint cursor = a.toPoint();
+        QWheelEvent wheel(cursor, view->mapToGlobal(cursor), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view, &wheel);
+        double after = view->DeviceOf({1, 0}).x() - view->DeviceOf({0, 0}).x();
+        EXPECT_NEAR(unit / after, 1.25, 1e-9);  // one step back shows more
+    }
 }
 
 TEST(DrawingWindowHost, ProgressShowsInTheStatusLine) {
