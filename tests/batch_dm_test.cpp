@@ -17,25 +17,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-struct Batch {
-    testing::TempDir dir;
-    int status = -1;
-    Lines out, err;
-
-    Batch() {
-        testing::CopyStoreInto(dir.path());
-        std::filesystem::copy(testing::AppDir() + "Support", dir.File("Support"),
-                              std::filesystem::copy_options::recursive);
-    }
-    int Run(const std::string& args) {
-        std::string command = "'" + testing::AppDir() + "velorin-batch' --program-dir '" + dir.path() + "' " + args +
-                              " >'" + dir.File("out.txt") + "' 2>'" + dir.File("err.txt") + "'";
-        int raw = std::system(command.c_str());
-        status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        out = SplitLines(testing::ReadBytes(dir.File("out.txt")));
-        err = SplitLines(testing::ReadBytes(dir.File("err.txt")));
-        return status;
-    }
+struct Batch : testing::BatchProgram {
     // Entities per layer as ezdxf reads them, one "LAYER TYPE COUNT" line each.
     Lines Ezdxf(const std::string& dxf) {
         std::string script =

@@ -14,23 +14,10 @@
 namespace velorin {
 namespace {
 
-struct Batch {
-    testing::TempDir dir;
-    int status = -1;
-    std::vector<std::string> out, err;
-
+struct Batch : testing::BatchProgram {
     Batch() {
-        testing::CopyStoreInto(dir.path());
-        for (const char* name : {"traverse.dat", "traverse.idx", "traverse.ctl"})
-            std::filesystem::copy_file(testing::SourceDir() + "examples/traverse/" + name, dir.File(name));
-    }
-    void Run(const std::string& args) {
-        std::string command = "'" + testing::AppDir() + "velorin-batch' --program-dir '" + dir.path() + "' " + args +
-                              " >'" + dir.File("out.txt") + "' 2>'" + dir.File("err.txt") + "'";
-        int raw = std::system(command.c_str());
-        status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        out = SplitLines(testing::ReadBytes(dir.File("out.txt")));
-        err = SplitLines(testing::ReadBytes(dir.File("err.txt")));
+        for (const char* name : {"traverse/traverse.dat", "traverse/traverse.idx", "traverse/traverse.ctl"})
+            CopyExample(name);
     }
 };
 

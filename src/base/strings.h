@@ -18,6 +18,8 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 std::string ReplaceAll(std::string s, std::string_view from, std::string_view to);
 // Number of characters (code points) in a UTF-8 text.
 size_t CharCount(std::string_view utf8);
+// Appends one character (code point) in UTF-8.
+void AppendUtf8(std::string& out, char32_t code_point);
 // The first n characters (code points) of a UTF-8 text.
 std::string LeftChars(std::string_view utf8, size_t n);
 

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "base/paths.h"
 #include "base/text_file.h"
 
 namespace velorin::testing {
@@ -64,6 +66,31 @@ std::string CopyStoreInto(const std::string& folder) {
         throw std::runtime_error("cannot make a store in " + folder + ": " + why);
     }
     sqlite3_close(db);
+    return target;
+}
+
+}  // namespace velorin::testing
+
+namespace velorin::testing {
+
+BatchProgram::BatchProgram() {
+    CopyStoreInto(dir.path());
+    fs::copy(AppDir() + "Support", dir.File("Support"), fs::copy_options::recursive);
+}
+
+int BatchProgram::Run(const std::string& args) {
+    std::string command = "'" + AppDir() + "velorin-batch' --program-dir '" + dir.path() + "' " + args + " >'" +
+                          dir.File("out.txt") + "' 2>'" + dir.File("err.txt") + "'";
+    int raw = std::system(command.c_str());
+    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    out = SplitLines(ReadBytes(dir.File("out.txt")));
+    err = SplitLines(ReadBytes(dir.File("err.txt")));
+    return status;
+}
+
+std::string BatchProgram::CopyExample(const std::string& relative) {
+    std::string target = dir.File(FileName(relative));
+    fs::copy_file(SourceDir() + "examples/" + relative, target, fs::copy_options::overwrite_existing);
     return target;
 }
 

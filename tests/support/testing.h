@@ -34,4 +34,20 @@ std::string SourceDir();   // the checkout with a trailing separator
 // An empty store in `folder`, as the build makes it for the program folder.
 std::string CopyStoreInto(const std::string& folder);
 
+// velorin-batch run in a scratch program folder of its own (fresh store, the built symbol
+// drawings), so tests never touch build/app's store or settings.
+class BatchProgram {
+public:
+    BatchProgram();
+    // Runs `velorin-batch --program-dir DIR ARGS`; returns the exit status and keeps the
+    // lines of standard output and standard error.
+    int Run(const std::string& args);
+    // Copies examples/<relative> into the scratch folder; returns its path there.
+    std::string CopyExample(const std::string& relative);
+
+    TempDir dir;
+    int status = -1;
+    std::vector<std::string> out, err;
+};
+
 }  // namespace velorin::testing

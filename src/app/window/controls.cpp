@@ -1,5 +1,7 @@
 #include "app/window/controls.h"
 
+#include "base/strings.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -24,25 +26,6 @@ size_t ByteOffset(const std::string& s, size_t index) {
     return s.size();
 }
 
-std::string EncodeUtf8(char32_t c) {
-    std::string out;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return out;
-}
 
 std::vector<char32_t> DecodeUtf8(const std::string& s) {
     std::vector<char32_t> out;
@@ -117,7 +100,11 @@ void TextBox::Type(const std::string& keys) {
             sel_start = start;
         } else {
             size_t from = ByteOffset(text, start), to = ByteOffset(text, start + count);
-            text.replace(from, to - from, EncodeUtf8(key));
+            text.replace(from, to - from, [&] {
+                std::string utf8;
+                AppendUtf8(utf8, key);
+                return utf8;
+            }());
             sel_start = start + 1;
         }
         sel_length = 0;

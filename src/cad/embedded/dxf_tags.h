@@ -72,7 +72,6 @@ private:
 
 // Replaces "\U+XXXX" escapes of a UTF-8 text by their characters.
 std::string Unescape(std::string_view text);
-void AppendUtf8(std::string& out, uint32_t code_point);
 
 // Appends groups to a buffer with the drawing's line end.
 class TagWriter {
