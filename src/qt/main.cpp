@@ -31,6 +31,11 @@ int main(int argc, char** argv) {
     form.Form_Load();
     window.Refresh();
     window.PlaceHome();
+    window.SetShowDrawingWindow([&drawing] {
+        drawing.show();
+        drawing.raise();
+        drawing.activateWindow();
+    });
     // Drawings named on the command line open in the drawing window.
     for (const QString& path : app.arguments().mid(1)) drawing.OpenDrawing(path.toStdString());
     drawing.show();

@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QScreen>
+#include <QShortcut>
 #include <QTabBar>
 #include <QVBoxLayout>
 #include <cmath>
@@ -206,6 +207,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 // ---- The pages. Every field stands beside its caption; lists and grids take the room left.
 
+void MainWindow::SetShowDrawingWindow(std::function<void()> show) {
+    show_drawing_window_ = std::move(show);
+    show_drawing_->setVisible(static_cast<bool>(show_drawing_window_));
+    auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F2), this);
+    connect(shortcut, &QShortcut::activated, this, [this] {
+        if (show_drawing_window_) show_drawing_window_();
+    });
+}
+
 QWidget* MainWindow::BuildPage1() {
     Page1& p = form_.page1;
     auto* drives = binder_.Bind(p.Drive1);
@@ -225,7 +235,13 @@ QWidget* MainWindow::BuildPage1() {
     right->addLayout(Row({binder_.Bind(p.Label1), binder_.Bind(p.Text1)}));
     right->addWidget(about, 1);
     right->addWidget(binder_.Bind(p.Mess));
-    right->addLayout(Row({nullptr, binder_.Bind(p.Command1)}));
+    show_drawing_ = new QPushButton(QString::fromUtf8("图形窗口"));
+    show_drawing_->setToolTip(QString::fromUtf8("显示图形窗口（F2）"));
+    show_drawing_->setVisible(false);  // only where the program has a drawing window
+    connect(show_drawing_, &QPushButton::clicked, this, [this] {
+        if (show_drawing_window_) show_drawing_window_();
+    });
+    right->addLayout(Row({show_drawing_, nullptr, binder_.Bind(p.Command1)}));
 
     auto* page = new QHBoxLayout;
     page->addWidget(left);

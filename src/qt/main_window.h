@@ -5,6 +5,8 @@
 
 #include <QTabWidget>
 #include <QWidget>
+#include <QPushButton>
+#include <functional>
 #include <memory>
 
 #include "app/window/form1.h"
@@ -23,6 +25,9 @@ public:
     void StepAside(bool aside);
     // Lets the window close without running the close-box exit again.
     void EndProgram();
+    // What the page-1 button "图形窗口" (and F2 anywhere) does: brings the drawing
+    // window back after the user closed it.
+    void SetShowDrawingWindow(std::function<void()> show);
 
     QTabWidget* tabs() const { return tabs_; }
     Binder& binder() { return binder_; }
@@ -43,6 +48,8 @@ private:
     Binder binder_;
     QTabWidget* tabs_ = nullptr;
     bool ending_ = false;
+    QPushButton* show_drawing_ = nullptr;
+    std::function<void()> show_drawing_window_;
 };
 
 // The application font: a CJK font that shows the Chinese captions, at a size that

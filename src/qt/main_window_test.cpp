@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 
@@ -62,6 +63,23 @@ TEST(QtWindow, TabsShowTheSevenPagesWithTheirCaptions) {
     q.form->Strip1_Click(6);
     q.window->Refresh();
     EXPECT_EQ(tabs->currentIndex(), 5);
+}
+
+TEST(QtWindow, PageOneBringsTheDrawingWindowBack) {
+    QtWindow q;
+    auto find = [&] {
+        for (auto* b : q.window->findChildren<QPushButton*>())
+            if (b->text().toStdString() == "图形窗口") return b;
+        return static_cast<QPushButton*>(nullptr);
+    };
+    ASSERT_NE(find(), nullptr);
+    EXPECT_FALSE(find()->isVisibleTo(q.window.get()));  // no drawing window: no button
+    int shown = 0;
+    q.window->SetShowDrawingWindow([&] { ++shown; });
+    EXPECT_TRUE(find()->isVisibleTo(q.window.get()));
+    QTest::mouseClick(find(), Qt::LeftButton);
+    QTest::keyClick(q.window.get(), Qt::Key_F2);
+    EXPECT_EQ(shown, 2);
 }
 
 TEST(QtWindow, TypingInAFieldSetsTheSetting) {
