@@ -1,7 +1,11 @@
 #include "qt/paint/picture.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QGuiApplication>
+#include <errno.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QImage>
 #include <QPageSize>
 #include <QPdfWriter>
@@ -20,6 +24,12 @@ void EnsureGuiApplication() {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Without a session (cron, ssh, CI) Qt warns on standard error, where velorin-batch's
+    // messages go; give it the private folder it would fall back to anyway.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        QByteArray runtime = QDir::tempPath().toLocal8Bit() + "/runtime-" + QByteArray::number(getuid());
+        if (mkdir(runtime.constData(), 0700) == 0 || errno == EEXIST) qputenv("XDG_RUNTIME_DIR", runtime);
+    }
     static int argc = 1;
     static char name[] = "velorin";
     static char* argv[] = {name, nullptr};
