@@ -9,26 +9,13 @@
 #include "app/window/page7.h"
 #include "base/paths.h"
 #include "cli/batch.h"
+#include "cli/data_file_page.h"
 #include "plots/section_export.h"
 #include "plots/section_file.h"
 
 namespace velorin::batch {
 
 namespace {
-
-bool LoadOnPage(Run& run, Page7& page, const std::string& file) {
-    std::filesystem::path path = std::filesystem::absolute(file).lexically_normal();
-    page.Dir5.Choose(path.parent_path().string());
-    if (page.File4.IndexOf(path.filename().string()) < 0) page.File4.SetPattern("*");
-    int index = page.File4.IndexOf(path.filename().string());
-    if (index < 0) {
-        run.ui.MessageBox(MessageIcon::Exclamation, "数据断面", "找不到文件“" + path.string() + "”。");
-        return false;
-    }
-    int before = run.ui.refusals();
-    page.File4.DblClick(index);
-    return run.ui.refusals() == before;
-}
 
 // Ticks or clears a box as the user would; a box the load left disabled cannot be
 // ticked, and the user is told why.

@@ -11,26 +11,11 @@
 #include "base/strings.h"
 #include "cad/embedded/host.h"
 #include "cli/batch.h"
+#include "cli/data_file_page.h"
 
 namespace velorin::batch {
 
 namespace {
-
-// Shows the file in page 7's lists as the user would find it and double-clicks it.
-bool LoadOnPage(Run& run, Page7& page, const std::string& file) {
-    std::filesystem::path path = std::filesystem::absolute(file).lexically_normal();
-    page.Dir5.Choose(path.parent_path().string());
-    // A data file named otherwise than "*.dm" is still the user's choice here.
-    if (page.File4.IndexOf(path.filename().string()) < 0) page.File4.SetPattern("*");
-    int index = page.File4.IndexOf(path.filename().string());
-    if (index < 0) {
-        run.ui.MessageBox(MessageIcon::Exclamation, "数据断面", "找不到文件“" + path.string() + "”。");
-        return false;
-    }
-    int before = run.ui.refusals();
-    page.File4.DblClick(index);
-    return run.ui.refusals() == before;
-}
 
 void Print(const std::vector<std::string>& lines) {
     for (const auto& line : lines) std::printf("%s\n", line.c_str());

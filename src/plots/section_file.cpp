@@ -80,13 +80,7 @@ bool ReadSectionFile(std::vector<std::string>& lines, WorkingStore& store) {
             store.Commit();
             return false;
         }
-        point.AddNew();
-        point.SetField("CrossNo", section);
-        point.SetField("Slen", chainage);
-        point.SetField("High", elevation);
-        point.SetField("Pian", 0.0);
-        point.SetField("Layer", "数据断面");
-        point.Update();
+        AppendPoint(point, section, chainage, elevation, 0.0, "数据断面");
     }
     store.Commit();
     return true;

@@ -50,10 +50,11 @@ private:
     Binder& binder_;
 };
 
-// A table that passes the Delete key to its model.
-class GridView : public QTableWidget {
+// A table or list that passes the Delete key (with Shift or not) to its model.
+template <class Widget, class Model>
+class DeleteKeyView : public Widget {
 public:
-    GridView(Grid& model, Binder& binder) : model_(model), binder_(binder) {}
+    DeleteKeyView(Model& model, Binder& binder) : model_(model), binder_(binder) {}
 
 protected:
     void keyPressEvent(QKeyEvent* event) override {
@@ -62,32 +63,15 @@ protected:
             binder_.Event([this, shift] { model_.KeyDown(Key::Delete, shift); });
             return;
         }
-        QTableWidget::keyPressEvent(event);
+        Widget::keyPressEvent(event);
     }
 
 private:
-    Grid& model_;
+    Model& model_;
     Binder& binder_;
 };
-
-class ListView : public QListWidget {
-public:
-    ListView(ListBox& model, Binder& binder) : model_(model), binder_(binder) {}
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override {
-        if (event->key() == Qt::Key_Delete) {
-            bool shift = event->modifiers() & Qt::ShiftModifier;
-            binder_.Event([this, shift] { model_.KeyDown(Key::Delete, shift); });
-            return;
-        }
-        QListWidget::keyPressEvent(event);
-    }
-
-private:
-    ListBox& model_;
-    Binder& binder_;
-};
+using GridView = DeleteKeyView<QTableWidget, Grid>;
+using ListView = DeleteKeyView<QListWidget, ListBox>;
 
 void FillList(QListWidget* widget, const std::vector<std::string>& items) {
     widget->clear();

@@ -250,13 +250,7 @@ BatchResult CollectBatchSections(Context& context, const BatchInputs& in) {
             bool has_centre = false;
             double centre = 0;
             for (const FoundPoint& f : found) {
-                point.AddNew();
-                point.SetField("CrossNo", s.number);
-                point.SetField("Slen", f.slen);
-                point.SetField("High", f.high);
-                point.SetField("Pian", f.pian);
-                point.SetField("Layer", f.layer);
-                point.Update();
+                AppendPoint(point, s.number, f.slen, f.high, f.pian, f.layer);
                 // The first centre block by chainage, as a search in chainage order finds it.
                 if (in.centre_shift && UpperCase(f.layer) == centre_layer && (!has_centre || f.slen < centre))
                     has_centre = true, centre = f.slen;

@@ -84,15 +84,7 @@ TakenSection TakeSectionLine(Context& context, const SectionLineInputs& in) {
         SearchSegment(doc, s, in.valid_offset, filter, chainage, found);
         chainage += s.Length();
     }
-    for (const FoundPoint& f : found) {
-        point.AddNew();
-        point.SetField("CrossNo", in.section_no);
-        point.SetField("Slen", f.slen);
-        point.SetField("High", f.high);
-        point.SetField("Pian", f.pian);
-        point.SetField("Layer", f.layer);
-        point.Update();
-    }
+    for (const FoundPoint& f : found) AppendPoint(point, in.section_no, f.slen, f.high, f.pian, f.layer);
     cad::WindowAside(context.ui, false);
     app.ZoomPrevious();
 

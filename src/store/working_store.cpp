@@ -169,6 +169,17 @@ std::string FieldValue::AsText() const {
     return std::string(buf, r.ptr);
 }
 
+Status AppendPoint(RecordSet& point, std::string_view section, double slen, double high, double pian,
+                   std::string_view layer) {
+    point.AddNew();
+    point.SetField("CrossNo", section);
+    point.SetField("Slen", slen);
+    point.SetField("High", high);
+    point.SetField("Pian", pian);
+    point.SetField("Layer", layer);
+    return point.Update();
+}
+
 std::string SqlText(std::string_view text) { return "'" + ReplaceAll(std::string(text), "'", "''") + "'"; }
 
 // ---------------------------------------------------------------- WorkingStore

@@ -148,6 +148,11 @@ private:
     std::unique_ptr<Cache> cache_;
 };
 
+// Appends one section point to a record set over Point: the one shape every producer of
+// sections writes.
+Status AppendPoint(RecordSet& point, std::string_view section, double slen, double high, double pian,
+                   std::string_view layer);
+
 // A text value as a literal of the statement language: quoted, apostrophes doubled, so
 // a section number like K1'20 cannot break a statement.
 std::string SqlText(std::string_view text);
