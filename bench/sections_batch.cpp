@@ -8,7 +8,7 @@
 
 #include "app/clock.h"
 #include "app/context.h"
-#include "app/window/page6.h"
+#include "window/page6.h"
 #include "cad/embedded/host.h"
 #include "sections/crossing.h"
 #include "store/statements.h"

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "plots/section_file.h"
+#include "sectionfile/section_file.h"
 #include "store/statements.h"
 #include "store/working_store.h"
 

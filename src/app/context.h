@@ -6,12 +6,10 @@
 #include "app/clock.h"
 #include "app/module1.h"
 #include "app/ui.h"
+#include "cad/host.h"
 
 namespace velorin {
 
-namespace cad {
-class HostConnector;
-}
 class Progress;
 
 struct Context {

@@ -10,7 +10,7 @@
 #include <map>
 #include <memory>
 
-#include "app/window/recording_ui.h"
+#include "support/recording_ui.h"
 #include "base/paths.h"
 #include "base/strings.h"
 #include "cad/embedded/drawing.h"

@@ -1,7 +1,7 @@
 // velorin-batch batch: page 6's "横断面图" on the picked crossing line: every crossed
 // section numbered, filled and centred, plotted (--plot OUT.dxf) and written to
 // "MainDir\断面数据\first～last.dm". Prints the section numbers of the page's sketch.
-#include "app/window/page6.h"
+#include "window/page6.h"
 #include "base/strings.h"
 #include "cli/section_session.h"
 

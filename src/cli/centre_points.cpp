@@ -1,7 +1,7 @@
 // velorin-batch centre-points: "设中心点" on page 5 or 6; the picked symbol blocks go to
 // the centre-point layer.
-#include "app/window/page5.h"
-#include "app/window/page6.h"
+#include "window/page5.h"
+#include "window/page6.h"
 #include "cli/section_session.h"
 
 namespace velorin::batch {

@@ -5,7 +5,7 @@
 
 #include "app/clock.h"
 #include "app/context.h"
-#include "app/window/page3.h"
+#include "window/page3.h"
 #include "cli/batch.h"
 
 namespace velorin::batch {

@@ -4,7 +4,7 @@
 
 #include "app/clock.h"
 #include "app/context.h"
-#include "app/window/page2.h"
+#include "window/page2.h"
 #include "base/strings.h"
 #include "cli/batch.h"
 #include "survey/conversion.h"

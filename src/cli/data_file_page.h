@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/window/page7.h"
+#include "window/page7.h"
 #include "cli/batch.h"
 
 namespace velorin::batch {

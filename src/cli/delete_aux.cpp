@@ -1,5 +1,5 @@
 // velorin-batch delete-aux: page 6's "删辅助线": everything on "断_有效范围" goes.
-#include "app/window/page6.h"
+#include "window/page6.h"
 #include "cli/section_session.h"
 
 namespace velorin::batch {

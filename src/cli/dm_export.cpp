@@ -6,12 +6,12 @@
 
 #include "app/clock.h"
 #include "app/context.h"
-#include "app/window/page7.h"
+#include "window/page7.h"
 #include "base/paths.h"
 #include "cli/batch.h"
 #include "cli/data_file_page.h"
-#include "plots/section_export.h"
-#include "plots/section_file.h"
+#include "sectionfile/section_export.h"
+#include "sectionfile/section_file.h"
 
 namespace velorin::batch {
 

@@ -5,7 +5,7 @@
 
 #include "app/clock.h"
 #include "app/context.h"
-#include "app/window/page7.h"
+#include "window/page7.h"
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "base/strings.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/window/page4.h"
+#include "window/page4.h"
 #include "base/numbers.h"
 #include "base/strings.h"
 #include "cli/point_files.h"

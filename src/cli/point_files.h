@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/window/page4.h"
+#include "window/page4.h"
 #include "cli/batch.h"
 
 namespace velorin::batch {

@@ -1,5 +1,5 @@
 // velorin-batch reverse-lines: page 6's "线型反向" on the picked section lines.
-#include "app/window/page6.h"
+#include "window/page6.h"
 #include "cli/section_session.h"
 
 namespace velorin::batch {

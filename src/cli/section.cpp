@@ -1,6 +1,6 @@
 // velorin-batch section: page 5's "取断面线" on the picked section line, then "横断面图"
 // (--cross OUT.dxf) and/or "纵断面图" (--profile OUT.dxf). Prints the section's grid.
-#include "app/window/page5.h"
+#include "window/page5.h"
 #include "base/strings.h"
 #include "cli/section_session.h"
 

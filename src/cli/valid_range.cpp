@@ -1,6 +1,6 @@
 // velorin-batch valid-range: page 6's "有效范围" on the picked crossing line; prints the
 // page's log.
-#include "app/window/page6.h"
+#include "window/page6.h"
 #include "cli/section_session.h"
 
 namespace velorin::batch {

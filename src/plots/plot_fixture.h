@@ -10,10 +10,10 @@
 
 #include "app/clock.h"
 #include "app/context.h"
-#include "app/window/recording_ui.h"
+#include "support/recording_ui.h"
 #include "base/paths.h"
 #include "cad/embedded/host.h"
-#include "plots/section_file.h"
+#include "sectionfile/section_file.h"
 #include "support/testing.h"
 
 namespace velorin::testing {

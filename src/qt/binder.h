@@ -15,7 +15,7 @@
 #include <map>
 #include <vector>
 
-#include "app/window/controls.h"
+#include "window/controls.h"
 #include "qt/picture_widget.h"
 
 namespace velorin::qt {

@@ -3,7 +3,7 @@
 
 #include "app/clock.h"
 #include "app/module1.h"
-#include "app/window/form1.h"
+#include "window/form1.h"
 #include "base/paths.h"
 #include "cad/embedded/host.h"
 #include "qt/drawing/drawing_window.h"

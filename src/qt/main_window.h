@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/window/form1.h"
+#include "window/form1.h"
 #include "qt/binder.h"
 
 namespace velorin::qt {

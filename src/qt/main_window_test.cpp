@@ -11,7 +11,7 @@
 #include <QTest>
 
 #include "app/settings.h"
-#include "app/window/window_fixture.h"
+#include "support/window_fixture.h"
 #include "base/paths.h"
 #include "qt/qt_ui.h"
 

@@ -4,7 +4,7 @@
 
 #include <QFrame>
 
-#include "app/window/controls.h"
+#include "window/controls.h"
 
 namespace velorin::qt {
 

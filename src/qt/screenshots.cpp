@@ -13,7 +13,7 @@
 
 #include "app/clock.h"
 #include "app/module1.h"
-#include "app/window/form1.h"
+#include "window/form1.h"
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "cad/embedded/host.h"

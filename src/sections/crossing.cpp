@@ -8,7 +8,7 @@
 #include "app/progress.h"
 #include "base/numbers.h"
 #include "base/strings.h"
-#include "plots/section_file.h"
+#include "sectionfile/section_file.h"
 #include "sections/drawing_access.h"
 #include "sections/extraction.h"
 #include "store/statements.h"

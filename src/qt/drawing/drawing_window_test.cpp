@@ -20,7 +20,7 @@
 #include <cmath>
 #include <functional>
 
-#include "app/window/window_fixture.h"
+#include "support/window_fixture.h"
 #include "base/paths.h"
 #include "cad/preparation.h"
 #include "support/testing.h"

@@ -1,0 +1,48 @@
+// The commands of page 2: converting a raw file and saving the survey file.
+#include "window/page2.h"
+
+#include "base/numbers.h"
+#include "survey/conversion.h"
+
+namespace velorin {
+
+namespace {
+// Message boxes appear with the main window stepped aside, as every command's do.
+void Show(Ui& ui, MessageIcon icon, const std::string& title, const std::string& text) {
+    ui.WindowAside(true);
+    ui.MessageBox(icon, title, text);
+    ui.WindowAside(false);
+}
+}  // namespace
+
+void Page2::File1_DblClick() {
+    File1_Click();
+    if (Text2.text.empty()) return;
+    List3.Clear();
+    TargetPath.clear();
+    auto limit = ParseNumber(Text3.text);
+    if (!limit) {
+        Show(context_.ui, MessageIcon::Critical, "错误", "“忽略觇标高”值不合法，请重新输入。");
+        return;
+    }
+    Conversion conversion =
+        ConvertRawFile(Text2.text, ModelFromItem(Combo1.text), *limit, context_.clock.Now());
+    if (!conversion.status.ok()) {
+        Show(context_.ui, MessageIcon::Critical, "测量文件", conversion.status.message());
+        return;
+    }
+    List3.items = std::move(conversion.lines);
+    TargetPath = std::move(conversion.target);
+}
+
+void Page2::Command2_Click() {
+    if (List3.items.empty() || TargetPath.empty()) return;
+    Status saved = SaveSurveyFile(TargetPath, List3.items);
+    if (!saved.ok()) {
+        Show(context_.ui, MessageIcon::Critical, "测量文件", saved.message());
+        return;
+    }
+    Show(context_.ui, MessageIcon::Information, "测量文件", "文件已保存在“" + TargetPath + "”中。");
+}
+
+}  // namespace velorin

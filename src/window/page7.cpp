@@ -1,0 +1,100 @@
+#include "window/page7.h"
+
+#include "base/paths.h"
+
+namespace velorin {
+
+Page7::Page7(Context& context) : Page(context) {
+    Label36.caption = "断面文件";
+    Text22.locked = true;
+    Label37.caption = "兼容格式：";
+    Label38.caption = "标准格式：";
+    Label39.caption = "水平比例尺：";
+    Label40.caption = "垂直比例尺：";
+    Check10.caption = "统一高程轴：";
+    Label41.caption = "～";
+    Label42.caption = "米";
+    Label43.caption = "断面图标题：";
+    Command23.caption = "横断面图";
+    Command24.caption = "纵断面图";
+    Command25.caption = "保存数据";
+    Check11.caption = "保存标准断面格式";
+    Check12.caption = "保存道路左右格式";
+    Command7.caption = "退出系统";
+
+    Drive5.on_change = [this] { Drive5_Change(); };
+    Dir5.on_change = [this] { Dir5_Change(); };
+    File4.on_click = [this] { File4_Click(); };
+    File4.on_dbl_click = [this] { File4_DblClick(); };
+    Combo12.on_click = [this] { Combo12_Click(); };
+    Combo13.on_click = [this] { Combo13_Click(); };
+    Text25.on_change = [this] { Text25_Change(); };
+    Check10.on_click = [this] { Check10_Click(); };
+    Command23.on_click = [this] { Command23_Click(); };
+    Command24.on_click = [this] { Command24_Click(); };
+    Command25.on_click = [this] { Command25_Click(); };
+    Command7.on_click = [this] { Command7_Click(); };
+}
+
+void Page7::ClearResults() {
+    List4.Clear();
+    List5.Clear();
+}
+
+void Page7::Setup() {
+    Text22.text.clear();
+    Text22.locked = true;
+    std::string& main_dir = settings().MainDir;
+    main_dir = WithTrailingSeparator(main_dir);
+    std::string data_dir = main_dir + "断面数据";
+    ShowFolder(IsFolder(data_dir) ? data_dir : main_dir, Drive5, Dir5, &File4);
+    File4.SetPattern("*.dm");
+    Combo12.SetList(SectionScales());
+    Combo12.ShowItem(ScaleEntry(settings().HScale));
+    Combo13.SetList(SectionScales());
+    Combo13.ShowItem(ScaleEntry(settings().VScale));
+    Text23.text.clear();
+    Text24.text.clear();
+    Check10.value = 0;
+    Label41.enabled = Text23.enabled = Text24.enabled = false;
+    Text25.text = settings().PlotTitle;
+    Check11.value = Check12.value = 0;
+    Check11.enabled = Check12.enabled = false;
+    Command25.enabled = true;
+}
+
+void Page7::Drive5_Change() {
+    if (FollowDrive(Drive5, Dir5)) Dir5_Change();
+}
+
+void Page7::Dir5_Change() {
+    File4.SetPath(Dir5.path);
+}
+
+void Page7::File4_Click() {
+    Text22.text = ChosenFilePath(File4);
+}
+
+void Page7::Combo12_Click() {
+    settings().HScale = ScaleFactorOf(Combo12.text);
+}
+
+void Page7::Combo13_Click() {
+    settings().VScale = ScaleFactorOf(Combo13.text);
+}
+
+void Page7::Text25_Change() {
+    settings().PlotTitle = Text25.text;
+}
+
+void Page7::Check10_Click() {
+    bool on = Check10.ticked();
+    Label41.enabled = Text23.enabled = Text24.enabled = on;
+    if (on) SetFocus(Text23);
+}
+
+void Page7::Command7_Click() {
+    ExitProgram();
+}
+
+}  // namespace velorin

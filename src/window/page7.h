@@ -1,0 +1,59 @@
+// Page 7 "数据生成断面": sections from a section data file, plotted again or exported.
+#pragma once
+
+#include "window/page.h"
+
+namespace velorin {
+
+class Page7 : public Page {
+public:
+    explicit Page7(Context& context);
+
+    Label Label36;     // frame "断面文件"
+    DriveList Drive5;
+    DirList Dir5;
+    FileList File4;
+    TextBox Text22;    // full path of the chosen file, read-only
+    Label Label37;     // "兼容格式："
+    ListBox List4;     // the file's lines as read
+    Label Label38;     // "标准格式："
+    ListBox List5;     // the loaded sections in the standard format
+    Label Label39;     // "水平比例尺："
+    ComboBox Combo12;  // HScale
+    Label Label40;     // "垂直比例尺："
+    ComboBox Combo13;  // VScale
+    CheckBox Check10;  // "统一高程轴："
+    TextBox Text23;    // lower axis limit
+    Label Label41;     // "～"
+    TextBox Text24;    // upper axis limit
+    Label Label42;     // "米"
+    Label Label43;     // "断面图标题："
+    TextBox Text25;    // PlotTitle
+    Button Command23;  // "横断面图"
+    Button Command24;  // "纵断面图"
+    Button Command25;  // "保存数据"
+    CheckBox Check11;  // "保存标准断面格式"
+    CheckBox Check12;  // "保存道路左右格式"
+    Button Command7;   // "退出系统"
+
+    void ClearResults() override;
+    void Setup() override;
+
+    // Field handlers.
+    void Drive5_Change();
+    void Dir5_Change();
+    void File4_Click();
+    void Combo12_Click();
+    void Combo13_Click();
+    void Text25_Change();
+    void Check10_Click();
+    void Command7_Click();
+
+    // Commands.
+    void File4_DblClick();   // load the file
+    void Command23_Click();  // cross-section plots
+    void Command24_Click();  // profile
+    void Command25_Click();  // save data
+};
+
+}  // namespace velorin

@@ -1,0 +1,116 @@
+// The commands of page 7: loading a section data file, its plots and its export.
+#include <algorithm>
+
+#include "window/page7.h"
+#include "base/numbers.h"
+#include "base/text_file.h"
+#include "cad/preparation.h"
+#include "sectionfile/section_export.h"
+#include "sectionfile/section_file.h"
+#include "plots/section_plots.h"
+#include "store/statements.h"
+
+namespace velorin {
+
+namespace st = statements;
+using Table = WorkingStore::Table;
+
+namespace {
+constexpr const char* kTitle = "数据断面";
+}
+
+void Page7::File4_DblClick() {
+    File4_Click();
+    List4.Clear();
+    List5.Clear();
+    std::string path = Text22.text;
+    if (path.empty()) return;
+    // A file that cannot be read (removed after it was listed) leaves the store as it
+    // was; the page shows no listing, so nothing can be plotted or saved under the name
+    // of a file that was not loaded.
+    TextLines file = ReadTextLines(path);
+    if (!file.status.ok()) {
+        cad::WindowAside(context_.ui, true);
+        context_.ui.MessageBox(MessageIcon::Exclamation, kTitle, file.status.message());
+        cad::WindowAside(context_.ui, false);
+        Command23.enabled = Command24.enabled = Command25.enabled = false;
+        return;
+    }
+
+    WorkingStore& store = *context_.program.store;
+    List4.items = std::move(file.lines);
+    if (!ReadSectionFile(List4.items, store)) {
+        cad::WindowAside(context_.ui, true);
+        context_.ui.MessageBox(MessageIcon::Exclamation, kTitle, "断面文件格式有误，请检查后再试！");
+        cad::WindowAside(context_.ui, false);
+        Command23.enabled = Command24.enabled = Command25.enabled = false;
+        return;
+    }
+
+    RecordSet& cross = store.Reopen(Table::Cross, st::kCrossBySIndex);
+    RecordSet& point = store.Reopen(Table::Point, st::kPointByCrossNoSlen);
+    if (cross.EndOfFile() || point.EndOfFile()) return;
+    List5.items = SectionFileLines({}, SectionsOfStore(store));
+    Command23.enabled = Command24.enabled = true;
+
+    Check11.value = 0;
+    Check11.enabled = false;
+    if (std::any_of(List4.items.begin(), List4.items.end(),
+                    [](const std::string& line) { return line.find('@') != std::string::npos; })) {
+        Check11.enabled = true;
+        Check11.value = 1;
+    }
+    Check12.value = 0;
+    Check12.enabled = HasLeftSide(store);
+
+    Command25.enabled = true;
+    store.Reopen(Table::Cross, st::kCrossBySIndex);
+    store.Reopen(Table::Point, st::kPointByCrossNoSlen);
+}
+
+void Page7::Command23_Click() {
+    if (List5.items.empty()) return;
+    double a = 0, b = 0;
+    if (Check10.ticked()) {
+        auto low = ParseNumber(Text23.text), high = ParseNumber(Text24.text);
+        if (!low || !high) {
+            cad::WindowAside(context_.ui, true);
+            context_.ui.MessageBox(MessageIcon::Exclamation, kTitle, "统一高程轴设置有误，请更正。");
+            cad::WindowAside(context_.ui, false);
+            return;
+        }
+        a = *low, b = *high;
+    }
+    cad::WindowAside(context_.ui, true);
+    DrawCrossSections(context_, a, b, settings().PlotTitle);
+    cad::WindowAside(context_.ui, false);
+}
+
+void Page7::Command24_Click() {
+    if (List5.items.empty()) return;
+    cad::WindowAside(context_.ui, true);
+    DrawProfile(context_, 0);
+    cad::WindowAside(context_.ui, false);
+}
+
+void Page7::Command25_Click() {
+    if (List5.items.empty()) return;
+    if (!Check11.ticked() && !Check12.ticked()) return;
+    auto write = [&](const std::string& path, const std::vector<std::string>& lines) {
+        Status s = WriteTextLines(path, lines);
+        if (s.ok()) return true;
+        cad::WindowAside(context_.ui, true);
+        context_.ui.MessageBox(MessageIcon::Exclamation, kTitle, s.message());
+        cad::WindowAside(context_.ui, false);
+        return false;
+    };
+    if (Check11.ticked()) {
+        if (!write(NormalisedFileName(Text22.text), List5.items)) return;
+        File4.Refresh();
+    }
+    WorkingStore& store = *context_.program.store;
+    if (!HasLeftSide(store) || !Check12.ticked()) return;
+    write(LeftRightFileName(Text22.text), LeftRightLines(store));
+}
+
+}  // namespace velorin

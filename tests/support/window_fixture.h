@@ -1,0 +1,35 @@
+// A loaded Form1 over a scratch program folder, with a recording Ui and a fixed clock:
+// what the window tests click on.
+#pragma once
+
+#include <memory>
+
+#include "window/form1.h"
+#include "support/recording_ui.h"
+#include "support/testing.h"
+
+namespace velorin::testing {
+
+class WindowFixture {
+public:
+    WindowFixture() : clock("2024-5-6 14:03:22") {
+        program.ProgramDir = dir.path();
+        program.settings = Settings::Defaults(dir.path());
+    }
+    // Loads the window (tab 1 chosen), as start-up does after the settings are read.
+    Form1& Load() {
+        form = std::make_unique<Form1>(context);
+        form->Form_Load();
+        return *form;
+    }
+    Settings& settings() { return program.settings; }
+
+    TempDir dir;
+    Program program;
+    RecordingUi ui;
+    FixedClock clock;
+    Context context{program, ui, clock};
+    std::unique_ptr<Form1> form;
+};
+
+}  // namespace velorin::testing
