@@ -18,8 +18,8 @@ std::string F(double v) {
 }
 
 struct Data {
-    ControlTable control;
-    ObservationList observations;
+    coords::ControlTable control;
+    coords::ObservationList observations;
 };
 
 // Control points K0..K9999 on a grid; each set-up stands on one and sights the next,
@@ -52,9 +52,9 @@ void BM_ComputeCoordinates(benchmark::State& state) {
     static const Data data = Make();
     size_t rows = 0;
     for (auto _ : state) {
-        ControlTable control = data.control;
-        ResultTable results;
-        Computation run = ComputeCoordinates(data.observations, control, results, ObservationMode::Automatic);
+        coords::ControlTable control = data.control;
+        coords::ResultTable results;
+        coords::Computation run = coords::ComputeCoordinates(data.observations, control, results, coords::ObservationMode::Automatic);
         rows = results.rows.size();
         benchmark::DoNotOptimize(run);
     }

@@ -52,7 +52,7 @@ std::unique_ptr<Drawing> SurveyDrawing() {
     d->current_layer = 3;
     for (int i = 0; i < 50000; ++i) {
         double px = x(rng), py = y(rng);
-        std::vector<Vec2> pts;
+        std::vector<Point2> pts;
         for (int k = 0; k < 20; ++k) pts.push_back({std::round((px + k * 1.7) * 1000) / 1000, std::round((py + std::sin(k) * 3) * 1000) / 1000});
         d->AddPolyline(pts);
     }

@@ -16,16 +16,16 @@ namespace {
 using namespace velorin;
 namespace fs = std::filesystem;
 
-struct QuietUi : Ui {
-    void MessageBox(MessageIcon, std::string_view, std::string_view) override {}
+struct QuietUi : app::Ui {
+    void MessageBox(app::MessageIcon, std::string_view, std::string_view) override {}
 };
 
 // A program folder with a fresh store holding `sections` sections of `points` points.
 struct Bench {
     std::string folder;
-    Program program;
+    app::Program program;
     QuietUi ui;
-    FixedClock clock{"2024-5-6 14:03:22"};
+    app::FixedClock clock{"2024-5-6 14:03:22"};
 
     Bench(const std::string& name, long sections, long points) {
         folder = (fs::temp_directory_path() / name).string() + "/";
@@ -34,13 +34,13 @@ struct Bench {
         fs::copy_file(std::string(VELORIN_APP_DIR) + "/Velorin.mdb", folder + "Velorin.mdb");
         fs::copy(std::string(VELORIN_APP_DIR) + "/Support", folder + "Support", fs::copy_options::recursive);
         program.ProgramDir = folder;
-        program.settings = Settings::Defaults(folder);
+        program.settings = app::Settings::Defaults(folder);
         Status s;
-        program.store = WorkingStore::Open(folder + "Velorin.mdb", &s);
+        program.store = store::WorkingStore::Open(folder + "Velorin.mdb", &s);
         if (!program.store) throw std::runtime_error(s.message());
         program.store->OpenStandingRecordSets();
-        RecordSet& cross = program.store->Standing(WorkingStore::Table::Cross);
-        RecordSet& point = program.store->Standing(WorkingStore::Table::Point);
+        store::RecordSet& cross = program.store->Standing(store::WorkingStore::Table::Cross);
+        store::RecordSet& point = program.store->Standing(store::WorkingStore::Table::Point);
         for (long c = 0; c < sections; ++c) {
             std::string number = "K" + std::to_string(c);
             cross.AddNew();
@@ -68,7 +68,7 @@ void PlotAndSave(benchmark::State& state, Bench& b, Draw draw) {
     for (auto _ : state) {
         cad::embedded::Host host(b.folder + "Support", &b.ui);
         cad::embedded::EmbeddedConnector connector(host);
-        Context context{b.program, b.ui, b.clock, &connector};
+        app::Context context{b.program, b.ui, b.clock, &connector};
         auto* doc = static_cast<cad::embedded::HostDocument*>(draw(context));
         if (!doc) {
             state.SkipWithError("nothing drawn");
@@ -82,13 +82,13 @@ void PlotAndSave(benchmark::State& state, Bench& b, Draw draw) {
 
 void BM_CrossSections1000x100(benchmark::State& state) {
     Bench b("velorin-bench-cross", 1000, 100);
-    PlotAndSave(state, b, [](Context& c) { return DrawCrossSections(c, 0, 0, "ＸＸ市ＸＸ路横断面图"); });
+    PlotAndSave(state, b, [](app::Context& c) { return plots::DrawCrossSections(c, 0, 0, "ＸＸ市ＸＸ路横断面图"); });
 }
 BENCHMARK(BM_CrossSections1000x100)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_Profile10000(benchmark::State& state) {
     Bench b("velorin-bench-profile", 1, 10000);
-    PlotAndSave(state, b, [](Context& c) { return DrawProfile(c, 1000); });
+    PlotAndSave(state, b, [](app::Context& c) { return plots::DrawProfile(c, 1000); });
 }
 BENCHMARK(BM_Profile10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 

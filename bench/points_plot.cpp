@@ -15,16 +15,16 @@ namespace {
 using namespace velorin;
 namespace fs = std::filesystem;
 
-class QuietUi : public Ui {
+class QuietUi : public app::Ui {
 public:
-    void MessageBox(MessageIcon, std::string_view, std::string_view) override {}
+    void MessageBox(app::MessageIcon, std::string_view, std::string_view) override {}
 };
 
 // A program folder with the built store and symbol drawings, and a coordinate file of
 // `n` points on a 2 m grid, every tenth without elevation.
 struct Site {
     std::string folder, cor;
-    std::unique_ptr<WorkingStore> store;
+    std::unique_ptr<store::WorkingStore> store;
 
     explicit Site(long n) {
         folder = (fs::temp_directory_path() / "velorin-bench-points").string() + "/";
@@ -42,7 +42,7 @@ struct Site {
         cor = folder + "site.cor";
         if (!WriteTextLines(cor, lines).ok()) throw std::runtime_error("cannot write " + cor);
         Status s;
-        store = WorkingStore::Open(folder + "Velorin.mdb", &s);
+        store = store::WorkingStore::Open(folder + "Velorin.mdb", &s);
         if (!store) throw std::runtime_error(s.message());
         store->OpenStandingRecordSets();
     }
@@ -58,14 +58,14 @@ cad::PointPlotOptions Options(const std::string& program_dir) {
 }
 
 // Plots the loaded rows into a new drawing and saves it; false when something failed.
-bool PlotAndSave(Site& site, const Settings& settings) {
+bool PlotAndSave(Site& site, const app::Settings& settings) {
     QuietUi ui;
     cad::embedded::Host host(site.folder + "Support", &ui);
     cad::embedded::EmbeddedConnector connector(host);
     Status opened;
     auto* doc = host.Open(site.folder + "site.dxf", &opened);
     if (!doc) return false;
-    auto outcome = cad::PlotPoints(connector, ui, settings, site.store->Standing(WorkingStore::Table::Ctl),
+    auto outcome = cad::PlotPoints(connector, ui, settings, site.store->Standing(store::WorkingStore::Table::Ctl),
                                    Options(site.folder));
     return outcome == cad::PlotOutcome::Plotted && doc->Save().ok();
 }
@@ -73,7 +73,7 @@ bool PlotAndSave(Site& site, const Settings& settings) {
 void BM_PlotPointsAndSave(benchmark::State& state) {
     const long n = state.range(0);
     Site site(n);
-    Settings settings = Settings::Defaults(site.folder);
+    app::Settings settings = app::Settings::Defaults(site.folder);
     if (!cad::LoadPointFiles(*site.store, {site.cor}, cad::PointFileType::Coordinates).ok())
         return state.SkipWithError("load failed");
     for (auto _ : state) {
@@ -91,7 +91,7 @@ BENCHMARK(BM_PlotPointsAndSave)->Arg(100000)->Unit(benchmark::kMillisecond)->Ite
 void BM_LoadPlotPointsAndSave(benchmark::State& state) {
     const long n = state.range(0);
     Site site(n);
-    Settings settings = Settings::Defaults(site.folder);
+    app::Settings settings = app::Settings::Defaults(site.folder);
     for (auto _ : state) {
         state.PauseTiming();
         fs::remove(site.folder + "site.dxf");

@@ -23,9 +23,9 @@ constexpr int kSections = 2000;
 constexpr double kSpacing = 10;  // metres between section lines
 constexpr long kBlocks = 500000;
 
-class QuietUi : public Ui {
+class QuietUi : public app::Ui {
 public:
-    void MessageBox(MessageIcon, std::string_view, std::string_view text) override { last = text; }
+    void MessageBox(app::MessageIcon, std::string_view, std::string_view text) override { last = text; }
     std::string last;
 };
 
@@ -38,7 +38,7 @@ std::unique_ptr<emb::Drawing> RoadDrawing() {
     symbol->AddCircle({0, 0, 0}, 0.3);
     int block = d->ImportBlock(*symbol, "纯坐标展点");
     double length = kSections * kSpacing;
-    std::vector<emb::Vec2> road;
+    std::vector<Point2> road;
     for (int i = 0; i < 50; ++i) road.push_back({-5 + (length + 10) * i / 49.0, 50 + (i % 2 ? 2.0 : -2.0)});
     d->AddLayer("道路");
     d->AddPolyline(road)->SetLayer("道路");
@@ -62,12 +62,12 @@ std::unique_ptr<emb::Drawing> RoadDrawing() {
 struct Bench {
     std::string folder = (fs::temp_directory_path() / "velorin-bench-sections").string();
     QuietUi ui;
-    FixedClock clock{"2024-5-6 14:03:22"};
-    Program program;
+    app::FixedClock clock{"2024-5-6 14:03:22"};
+    app::Program program;
     emb::Host host{folder + "/Support", &ui};
     emb::ScriptedPicker picker;
     emb::EmbeddedConnector connector{host};
-    Context context{program, ui, clock, &connector};
+    app::Context context{program, ui, clock, &connector};
 
     Bench() {
         fs::remove_all(folder);
@@ -75,8 +75,8 @@ struct Bench {
         fs::copy_file(std::string(VELORIN_APP_DIR) + "/Velorin.mdb", folder + "/Velorin.mdb");
         Status s;
         program.ProgramDir = folder + "/";
-        program.settings = Settings::Defaults(program.ProgramDir);
-        program.store = WorkingStore::Open(folder + "/Velorin.mdb", &s);
+        program.settings = app::Settings::Defaults(program.ProgramDir);
+        program.store = store::WorkingStore::Open(folder + "/Velorin.mdb", &s);
         if (!program.store) throw std::runtime_error(s.message());
         program.store->OpenStandingRecordSets();
         host.set_picker(&picker);
@@ -93,13 +93,13 @@ struct Bench {
 
 void BM_BatchExtraction(benchmark::State& state) {
     Bench b;
-    sections::BatchInputs in{"断_断面线", true, "断_中心点", "纯坐标展点", 2, "断", 1, "", 0.5};
+    sections::CrossingInputs in{"断_断面线", true, "断_中心点", "纯坐标展点", 2, "断", 1, "", 0.5};
     for (auto _ : state) {
         b.PickRoad();
-        auto result = sections::CollectBatchSections(b.context, in);
+        auto result = sections::CollectCrossingSections(b.context, in);
         if (!result.numbered || result.sketch.sections.size() < kSections) state.SkipWithError("sections lost");
     }
-    auto points = b.program.store->OpenRecordSet(statements::kPointByCrossNoSlen);
+    auto points = b.program.store->OpenRecordSet(store::statements::kPointByCrossNoSlen);
     state.counters["points"] = static_cast<double>(points->RecordCount());
 }
 BENCHMARK(BM_BatchExtraction)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -107,7 +107,7 @@ BENCHMARK(BM_BatchExtraction)->Unit(benchmark::kMillisecond)->Iterations(3);
 void BM_BatchCommandWithPlotsAndFile(benchmark::State& state) {
     Bench b;
     b.program.settings.MainDir = b.program.ProgramDir;
-    Page6 page(b.context);
+    window::Page6 page(b.context);
     page.Setup();
     page.Check9.Click();
     page.Text14.Edit("断_中心点");

@@ -14,12 +14,12 @@ using namespace velorin;
 namespace fs = std::filesystem;
 
 // A fresh copy of the built store for every run, as the program folder holds it.
-std::unique_ptr<WorkingStore> FreshStore(const std::string& folder) {
+std::unique_ptr<store::WorkingStore> FreshStore(const std::string& folder) {
     fs::create_directories(folder);
     for (const char* suffix : {"", "-wal", "-shm"}) fs::remove(folder + "/Velorin.mdb" + suffix);
     fs::copy_file(std::string(VELORIN_APP_DIR) + "/Velorin.mdb", folder + "/Velorin.mdb");
     Status s;
-    auto store = WorkingStore::Open(folder + "/Velorin.mdb", &s);
+    auto store = store::WorkingStore::Open(folder + "/Velorin.mdb", &s);
     if (!store) throw std::runtime_error(s.message());
     store->OpenStandingRecordSets();
     return store;
@@ -32,7 +32,7 @@ void BM_MillionPointAppendsAndOrderedReadBack(benchmark::State& state) {
         state.PauseTiming();
         auto store = FreshStore(folder);
         state.ResumeTiming();
-        RecordSet& p = store->Standing(WorkingStore::Table::Point);
+        store::RecordSet& p = store->Standing(store::WorkingStore::Table::Point);
         for (long i = 0; i < n; ++i) {
             p.AddNew();
             p.SetField("CrossNo", "断" + std::to_string(i / 100));
@@ -43,7 +43,7 @@ void BM_MillionPointAppendsAndOrderedReadBack(benchmark::State& state) {
             p.Update();
         }
         store->Commit();
-        RecordSet& back = store->Reopen(WorkingStore::Table::Point, statements::kPointByCrossNoSlen);
+        store::RecordSet& back = store->Reopen(store::WorkingStore::Table::Point, store::statements::kPointByCrossNoSlen);
         double sum = 0;
         long rows = 0;
         for (back.MoveFirst(); !back.EndOfFile(); back.MoveNext(), ++rows) sum += back.Number("Slen");
@@ -72,7 +72,7 @@ void BM_ReadSectionFile(benchmark::State& state) {
         auto store = FreshStore(folder);
         auto lines = file;
         state.ResumeTiming();
-        if (!ReadSectionFile(lines, *store)) state.SkipWithError("file refused");
+        if (!sectionfile::ReadSectionFile(lines, *store)) state.SkipWithError("file refused");
     }
     state.SetItemsProcessed(state.iterations() * n);
 }

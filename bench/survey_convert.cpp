@@ -38,7 +38,7 @@ void BM_ConvertGts311File(benchmark::State& state) {
     static const std::string path = MakeRawFile(100000);
     size_t lines = 0;
     for (auto _ : state) {
-        Conversion c = ConvertRawFile(path, RawModel::Gts311, 10, "2024-5-6 14:03:22");
+        survey::Conversion c = survey::ConvertRawFile(path, survey::RawModel::Gts311, 10, "2024-5-6 14:03:22");
         lines = c.lines.size();
         benchmark::DoNotOptimize(c);
     }

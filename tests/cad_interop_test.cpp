@@ -71,7 +71,7 @@ Seen Describe(const std::string& path) {
 std::string WriteSurveyDrawing(const TempDir& dir) {
     cad::embedded::Host host(velorin::testing::SourceDir() + "support/");
     cad::embedded::EmbeddedConnector connector(host);
-    Settings settings = Settings::Defaults(dir.path());
+    app::Settings settings = app::Settings::Defaults(dir.path());
     cad::HostHandles h = cad::PrepareDrawing(connector, host, cad::DocumentChoice::Current, cad::VariableSet::All);
     cad::SetupTextStyle(host, *h.doc, settings, "地形");
     cad::MakeLayerCurrent(host, *h.doc, "地_点位_图根", cad::kRed);

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
-namespace velorin {
+namespace velorin::app {
 
 std::string SystemClock::Now() const {
     std::time_t now = std::time(nullptr);
@@ -15,4 +15,4 @@ std::string SystemClock::Now() const {
     return text;
 }
 
-}  // namespace velorin
+}  // namespace velorin::app

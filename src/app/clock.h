@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace velorin {
+namespace velorin::app {
 
 class Clock {
 public:
@@ -28,4 +28,4 @@ private:
     std::string now_;
 };
 
-}  // namespace velorin
+}  // namespace velorin::app

@@ -8,7 +8,7 @@
 #include "app/ui.h"
 #include "cad/host.h"
 
-namespace velorin {
+namespace velorin::app {
 
 class Progress;
 
@@ -20,4 +20,4 @@ struct Context {
     Progress* progress = nullptr;
 };
 
-}  // namespace velorin
+}  // namespace velorin::app

@@ -2,7 +2,7 @@
 
 #include "base/paths.h"
 
-namespace velorin {
+namespace velorin::app {
 
 std::unique_ptr<Program> Startup(const std::string& program_dir, Ui& ui) {
     auto program = std::make_unique<Program>();
@@ -16,7 +16,7 @@ std::unique_ptr<Program> Startup(const std::string& program_dir, Ui& ui) {
         return nullptr;
     }
     Status status;
-    program->store = WorkingStore::Open(store_path, &status);
+    program->store = store::WorkingStore::Open(store_path, &status);
     if (!program->store) {
         ui.MessageBox(MessageIcon::Critical, "Velorin", status.message() + "\n请重新安装或与开发者联系！");
         return nullptr;
@@ -32,4 +32,4 @@ void ExitSystem(const Program& program, Ui& ui) {
     ui.EndProgram();
 }
 
-}  // namespace velorin
+}  // namespace velorin::app

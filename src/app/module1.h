@@ -10,12 +10,12 @@
 #include "app/ui.h"
 #include "store/working_store.h"
 
-namespace velorin {
+namespace velorin::app {
 
 struct Program {
     std::string ProgramDir;  // with its trailing separator
     Settings settings;
-    std::unique_ptr<WorkingStore> store;
+    std::unique_ptr<store::WorkingStore> store;
 };
 
 inline constexpr const char* kSettingsFileName = "Velorin.ini";
@@ -29,4 +29,4 @@ std::unique_ptr<Program> Startup(const std::string& program_dir, Ui& ui);
 // loses only this run's edits; the program ends either way.
 void ExitSystem(const Program& program, Ui& ui);
 
-}  // namespace velorin
+}  // namespace velorin::app

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-namespace velorin {
+namespace velorin::app {
 
 class Progress {
 public:
@@ -36,4 +36,4 @@ private:
     Progress* progress_;
 };
 
-}  // namespace velorin
+}  // namespace velorin::app

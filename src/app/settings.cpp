@@ -7,7 +7,7 @@
 #include "base/strings.h"
 #include "base/text_file.h"
 
-namespace velorin {
+namespace velorin::app {
 namespace {
 
 void TakeNumber(const std::string& line, double& target) {
@@ -115,4 +115,4 @@ Status WriteSettingsFile(const std::string& path, const Settings& settings) {
     return s;
 }
 
-}  // namespace velorin
+}  // namespace velorin::app

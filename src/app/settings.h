@@ -7,7 +7,7 @@
 
 #include "base/status.h"
 
-namespace velorin {
+namespace velorin::app {
 
 struct Settings {
     std::string MainDir;                       // 1, default ProgramDir
@@ -45,4 +45,4 @@ void ReadSettingsFile(const std::string& path, Settings& settings);
 std::vector<std::string> SettingsFileLines(const Settings& settings);
 Status WriteSettingsFile(const std::string& path, const Settings& settings);
 
-}  // namespace velorin
+}  // namespace velorin::app

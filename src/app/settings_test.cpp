@@ -9,7 +9,7 @@
 #include "base/text_file.h"
 #include "support/testing.h"
 
-namespace velorin {
+namespace velorin::app {
 namespace {
 
 const char* kProgramDir = "/opt/velorin/";
@@ -188,7 +188,7 @@ TEST(StartupTest, ReadsSettingsOpensStoreAndExitWritesThemBack) {
     EXPECT_EQ(program->ProgramDir, dir.path());
     EXPECT_EQ(program->settings.MainDir, dir.path());
     EXPECT_EQ(program->settings.PointTextHeight, 3.0);
-    EXPECT_TRUE(program->store->Standing(WorkingStore::Table::Point).EndOfFile());
+    EXPECT_TRUE(program->store->Standing(store::WorkingStore::Table::Point).EndOfFile());
     program->settings.SectionNo = "断7";
     ExitSystem(*program, ui);
     EXPECT_TRUE(ui.ended);
@@ -212,4 +212,4 @@ TEST(StartupTest, ExitThatCannotWriteSaysSoAndStillEnds) {
 }
 
 }  // namespace
-}  // namespace velorin
+}  // namespace velorin::app

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace velorin {
+namespace velorin::app {
 
 enum class MessageIcon { Critical, Question, Exclamation, Information };
 
@@ -22,4 +22,4 @@ public:
     virtual void EndProgram() {}
 };
 
-}  // namespace velorin
+}  // namespace velorin::app

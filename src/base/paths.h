@@ -9,7 +9,7 @@ namespace velorin {
 
 inline constexpr char kSeparator = '/';
 
-// The folder with one separator at its end ("\" of the original is our separator).
+// The folder with one separator (the platform's) at its end.
 std::string WithTrailingSeparator(std::string_view folder);
 // folder + separator (unless it ends in one) + name.
 std::string JoinPath(std::string_view folder, std::string_view name);

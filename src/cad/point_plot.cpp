@@ -35,11 +35,11 @@ bool PointFileTypeOf(const std::string& entry, PointFileType* type) {
     return false;
 }
 
-Status LoadPointFiles(WorkingStore& store, const std::vector<std::string>& paths, PointFileType type, long* rows) {
+Status LoadPointFiles(store::WorkingStore& store, const std::vector<std::string>& paths, PointFileType type, long* rows) {
     long count = 0;
     if (rows) *rows = 0;
-    store.Execute(statements::kDeleteCtl);
-    RecordSet& ctl = store.Reopen(WorkingStore::Table::Ctl, statements::kCtlByNameCtlNo);
+    store.Execute(store::statements::kDeleteCtl);
+    store::RecordSet& ctl = store.Reopen(store::WorkingStore::Table::Ctl, store::statements::kCtlByNameCtlNo);
     // Easting goes to X1 (drawing x) whichever order the file keeps.
     const char* const second = type == PointFileType::Coordinates ? "X1" : "Y1";
     const char* const third = type == PointFileType::Coordinates ? "Y1" : "X1";
@@ -72,7 +72,7 @@ Status LoadPointFiles(WorkingStore& store, const std::vector<std::string>& paths
     return Status::Ok();
 }
 
-bool HasElevation(const FieldValue& h1, PointFileType type) {
+bool HasElevation(const store::FieldValue& h1, PointFileType type) {
     if (h1.IsNull()) return false;
     double h = h1.AsDouble();
     if (h == kNoElevation) return false;
@@ -163,7 +163,7 @@ private:
 };
 
 // The host shows `message` with the main window out of its way.
-void HostAlert(HostConnector& connector, Ui& ui, Application& app, Document& doc, const std::string& message) {
+void HostAlert(HostConnector& connector, app::Ui& ui, Application& app, Document& doc, const std::string& message) {
     ui.Activate();
     WindowAside(ui, true);
     doc.SendCommand(AlertCommand(message));
@@ -173,8 +173,8 @@ void HostAlert(HostConnector& connector, Ui& ui, Application& app, Document& doc
 
 }  // namespace
 
-PlotOutcome PlotPoints(HostConnector& connector, Ui& ui, const Settings& settings, RecordSet& ctl,
-                       const PointPlotOptions& options, Progress* progress) {
+PlotOutcome PlotPoints(HostConnector& connector, app::Ui& ui, const app::Settings& settings, store::RecordSet& ctl,
+                       const PointPlotOptions& options, app::Progress* progress) {
     Application* app = AttachHost(connector, ui, kTitle);
     if (!app) return PlotOutcome::NoHost;
     // From here on host failures are skipped; a code an earlier command left behind must
@@ -205,7 +205,7 @@ PlotOutcome PlotPoints(HostConnector& connector, Ui& ui, const Settings& setting
         p.file = ctl.Text("Name");
         p.x = ctl.Number("X1");
         p.y = ctl.Number("Y1");
-        FieldValue h1 = ctl.Field("H1");
+        store::FieldValue h1 = ctl.Field("H1");
         p.has_elevation = HasElevation(h1, options.type);
         p.h = h1.AsDouble();
         points.push_back(std::move(p));
@@ -221,7 +221,7 @@ PlotOutcome PlotPoints(HostConnector& connector, Ui& ui, const Settings& setting
     }
 
     PointDrawer drawer(*app, *h.doc, *h.space, options);
-    ProgressReport report(progress, "展点", static_cast<long>(points.size()));
+    app::ProgressReport report(progress, "展点", static_cast<long>(points.size()));
     long done = 0;
     for (const LoadedPoint& p : points) {
         drawer.Draw(p);

@@ -35,14 +35,14 @@ constexpr double kTolerance = 1e-9;  // drawing units; positions are computed, n
 struct PlotFixture {
     testing::TempDir dir;
     RecordingUi ui;
-    Settings settings = Settings::Defaults(dir.path());
-    std::unique_ptr<WorkingStore> store;
+    app::Settings settings = app::Settings::Defaults(dir.path());
+    std::unique_ptr<store::WorkingStore> store;
     std::unique_ptr<embedded::Host> host;
     std::unique_ptr<embedded::EmbeddedConnector> connector;
 
     explicit PlotFixture(std::vector<std::string> symbols = {"纯坐标展点", "高程点", "GPS点", "导线点"}) {
         Status status;
-        store = WorkingStore::Open(testing::CopyStoreInto(dir.path()), &status);
+        store = store::WorkingStore::Open(testing::CopyStoreInto(dir.path()), &status);
         EXPECT_TRUE(status.ok()) << status.message();
         MakeFolder(dir.File("Support"));
         // Each symbol is a circle of a different radius about its base point, so a test
@@ -76,7 +76,7 @@ struct PlotFixture {
         return o;
     }
     PlotOutcome Plot(const PointPlotOptions& o) {
-        return PlotPoints(*connector, ui, settings, store->Standing(WorkingStore::Table::Ctl), o);
+        return PlotPoints(*connector, ui, settings, store->Standing(store::WorkingStore::Table::Ctl), o);
     }
     Drawing& drawing() { return host->active()->drawing(); }
 
@@ -132,7 +132,7 @@ TEST(PointLoading, LinesBecomeRowsByTheFileTypesFieldOrder) {
         long count = -1;
         ASSERT_TRUE(LoadPointFiles(*f.store, {path}, row.type, &count).ok());
         EXPECT_EQ(count, 1);
-        RecordSet& ctl = f.store->Standing(WorkingStore::Table::Ctl);
+        store::RecordSet& ctl = f.store->Standing(store::WorkingStore::Table::Ctl);
         ctl.MoveFirst();
         ASSERT_FALSE(ctl.EndOfFile());
         EXPECT_EQ(ctl.Text("CtlNo"), row.ctl_no);
@@ -155,7 +155,7 @@ TEST(PointLoading, EveryLoadReplacesTheRowsAndKeepsFileOrder) {
     f.Load({b, a}, PointFileType::Coordinates);
     f.Load({b, a}, PointFileType::Coordinates);
     std::vector<std::string> seen;
-    RecordSet& ctl = f.store->Standing(WorkingStore::Table::Ctl);
+    store::RecordSet& ctl = f.store->Standing(store::WorkingStore::Table::Ctl);
     for (ctl.MoveFirst(); !ctl.EndOfFile(); ctl.MoveNext()) seen.push_back(ctl.Text("Name") + ":" + ctl.Text("CtlNo"));
     EXPECT_EQ(seen, (std::vector<std::string>{"b.cor:Z1", "b.cor:A1", "a.cor:M1"}));
     EXPECT_EQ(f.store->OpenRecordSet("Select * from Ctl")->RecordCount(), 3);
@@ -333,7 +333,7 @@ TEST(ControlPlot, WithoutElevationOptionLabelsNamesOnlyInTheChosenClass) {
 }
 
 TEST(TerrainPlot, ProgressCountsEveryPoint) {
-    struct Recording : Progress {
+    struct Recording : app::Progress {
         long total = -1, last = -1;
         int finished = 0;
         void Start(std::string_view, long t) override { total = t; }
@@ -344,7 +344,7 @@ TEST(TerrainPlot, ProgressCountsEveryPoint) {
     std::vector<std::string> lines;
     for (int i = 0; i < 2500; ++i) lines.push_back("P" + std::to_string(i) + "," + std::to_string(i) + ",0,1,");
     f.Load({f.Write("t.cor", lines)}, PointFileType::Coordinates);
-    ASSERT_EQ(PlotPoints(*f.connector, f.ui, f.settings, f.store->Standing(WorkingStore::Table::Ctl),
+    ASSERT_EQ(PlotPoints(*f.connector, f.ui, f.settings, f.store->Standing(store::WorkingStore::Table::Ctl),
                          f.Options(PointFileType::Coordinates), &progress),
               PlotOutcome::Plotted);
     EXPECT_EQ(progress.total, 2500);
@@ -385,7 +385,7 @@ TEST(PlotFailures, NoHostTellsTheUserAndKeepsThePointsLoaded) {
     } refusing;
     PlotFixture f;
     f.Load({f.Write("t.cor", {"P1,1,2,3,"})}, PointFileType::Coordinates);
-    RecordSet& ctl = f.store->Standing(WorkingStore::Table::Ctl);
+    store::RecordSet& ctl = f.store->Standing(store::WorkingStore::Table::Ctl);
     EXPECT_EQ(PlotPoints(refusing, f.ui, f.settings, ctl, f.Options(PointFileType::Coordinates)),
               PlotOutcome::NoHost);
     ASSERT_EQ(f.ui.messages.size(), 1u);

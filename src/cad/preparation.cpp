@@ -5,7 +5,7 @@
 
 namespace velorin::cad {
 
-int SystemLayerColour(std::string_view layer, const Settings& settings) {
+int SystemLayerColour(std::string_view layer, const app::Settings& settings) {
     static const SystemLayer kFixed[] = {
         kElevationNoteLayer, kControlPointLayer, kControlNameLayer, kValidRangeLayer, kSectionNumberLayer,
         kCrossTitleLayer,    kCrossGridLayer,    kCrossNumberLayer, kCrossLineLayer,   kCrossPointLayer,
@@ -19,17 +19,17 @@ int SystemLayerColour(std::string_view layer, const Settings& settings) {
     return -1;
 }
 
-void WindowAside(Ui& ui, bool aside) { ui.WindowAside(aside); }
+void WindowAside(app::Ui& ui, bool aside) { ui.WindowAside(aside); }
 
 std::string AlertCommand(std::string_view message) {
     return "(Alert \"" + std::string(message) + "\")\r";
 }
 
-Application* AttachHost(HostConnector& connector, Ui& ui, std::string_view title) {
+Application* AttachHost(HostConnector& connector, app::Ui& ui, std::string_view title) {
     Application* app = connector.Attach();
     if (app) return app;
     WindowAside(ui, true);
-    ui.MessageBox(MessageIcon::Exclamation, title, "请打开AutoCAD系统！");
+    ui.MessageBox(app::MessageIcon::Exclamation, title, "请打开AutoCAD系统！");
     WindowAside(ui, false);
     return nullptr;
 }
@@ -65,7 +65,7 @@ HostHandles PrepareDrawing(HostConnector& connector, Application& app, DocumentC
     return h;
 }
 
-TextStyle* SetupTextStyle(Application& app, Document& doc, const Settings& settings, const std::string& name) {
+TextStyle* SetupTextStyle(Application& app, Document& doc, const app::Settings& settings, const std::string& name) {
     (void)app;  // failures land in its error register
     TextStyle* style = doc.TextStyles().Add(name);
     if (!style) return nullptr;

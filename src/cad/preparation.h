@@ -45,7 +45,7 @@ inline constexpr SystemLayer kProfileNoteLayer{"纵_注字", kGreen};
 inline constexpr SystemLayer kProfilePointLayer{"纵_点位", kRed};
 
 // The colour a system layer is created with; -1 for a layer the system does not create.
-int SystemLayerColour(std::string_view layer, const Settings& settings);
+int SystemLayerColour(std::string_view layer, const app::Settings& settings);
 
 // What a command holds while it runs; set at its start, nothing carries over.
 struct HostHandles {
@@ -61,7 +61,7 @@ enum class VariableSet { All, LineReversal, AuxiliaryRemoval };
 
 // Attaches to the running host. When none answers, tells the user ("请打开AutoCAD系统！"
 // under `title`, with the window aside meanwhile) and returns nullptr.
-Application* AttachHost(HostConnector& connector, Ui& ui, std::string_view title);
+Application* AttachHost(HostConnector& connector, app::Ui& ui, std::string_view title);
 
 // Takes the current or a new document and its model space, sets the variable set in
 // order, shows the host and brings its window forward. Host errors do not stop it.
@@ -77,7 +77,7 @@ std::vector<VariableValue> DrawingVariables(VariableSet set);
 // Adds (or takes) the text style, gives it the font files of the settings and width
 // 0.8, and makes it the active style. The caller tests the error register for a
 // missing font where its rules say so.
-TextStyle* SetupTextStyle(Application& app, Document& doc, const Settings& settings, const std::string& name);
+TextStyle* SetupTextStyle(Application& app, Document& doc, const app::Settings& settings, const std::string& name);
 
 // Makes the layer current through "CLayer"; a missing layer is created with `colour`
 // and, when `activate`, made the active layer. An existing layer keeps its colour.
@@ -95,7 +95,7 @@ Entity* InsertSymbol(Application& app, ModelSpace& space, const std::string& pro
                      const std::string& block, const std::string& drawing_file, double scale);
 
 // Moves the main window aside (true) or back (false).
-void WindowAside(Ui& ui, bool aside);
+void WindowAside(app::Ui& ui, bool aside);
 
 // The Alert expression that shows `message` in the host.
 std::string AlertCommand(std::string_view message);

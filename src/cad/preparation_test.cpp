@@ -13,10 +13,10 @@ namespace {
 
 using ::testing::ElementsAre;
 
-struct RecordingUi : Ui {
+struct RecordingUi : app::Ui {
     std::vector<std::string> events;
-    void MessageBox(MessageIcon icon, std::string_view title, std::string_view text) override {
-        events.push_back(std::string(icon == MessageIcon::Exclamation ? "!" : "?") + std::string(title) + ": " +
+    void MessageBox(app::MessageIcon icon, std::string_view title, std::string_view text) override {
+        events.push_back(std::string(icon == app::MessageIcon::Exclamation ? "!" : "?") + std::string(title) + ": " +
                          std::string(text));
     }
     void WindowAside(bool aside) override { events.push_back(aside ? "aside" : "back"); }
@@ -35,7 +35,7 @@ struct RecordingConnector : embedded::EmbeddedConnector {
 class PreparationTest : public ::testing::Test {
 protected:
     embedded::Drawing& DrawingOf(Document* doc) { return static_cast<embedded::HostDocument*>(doc)->drawing(); }
-    Settings settings = Settings::Defaults("/tmp/");
+    app::Settings settings = app::Settings::Defaults("/tmp/");
     RecordingUi ui;
     embedded::Host host{"", &ui};
     RecordingConnector connector{host};

@@ -7,11 +7,11 @@
 
 namespace velorin::cad {
 
-PreviewPicture MakePreview(const std::vector<PreviewPoint>& points, double plot_scale) {
+PreviewPicture MakePreview(const std::vector<Point2>& points, double plot_scale) {
     PreviewPicture pic;
     if (points.empty()) return pic;
     double min_x = points[0].x, max_x = min_x, min_y = points[0].y, max_y = min_y;
-    for (const PreviewPoint& p : points) {
+    for (const Point2& p : points) {
         min_x = std::min(min_x, p.x), max_x = std::max(max_x, p.x);
         min_y = std::min(min_y, p.y), max_y = std::max(max_y, p.y);
     }
@@ -31,7 +31,7 @@ PreviewPicture MakePreview(const std::vector<PreviewPoint>& points, double plot_
 
     const double radius = (w.right - w.left) * 0.005;
     pic.points.reserve(points.size());
-    for (const PreviewPoint& p : points) pic.points.push_back({p.x, p.y, radius});
+    for (const Point2& p : points) pic.points.push_back({p.x, p.y, radius});
 
     const double g = 500 * plot_scale;
     // A scale of 0 (or less) has no grid spacing; drawing one would never end.
@@ -57,8 +57,8 @@ PreviewPicture MakePreview(const std::vector<PreviewPoint>& points, double plot_
     return pic;
 }
 
-std::vector<PreviewPoint> PreviewPoints(RecordSet& ctl) {
-    std::vector<PreviewPoint> points;
+std::vector<Point2> PreviewPoints(store::RecordSet& ctl) {
+    std::vector<Point2> points;
     points.reserve(static_cast<size_t>(std::max(0L, ctl.RecordCount())));
     for (ctl.MoveFirst(); !ctl.EndOfFile(); ctl.MoveNext()) points.push_back({ctl.Number("X1"), ctl.Number("Y1")});
     return points;

@@ -8,13 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "base/point.h"
 #include "store/working_store.h"
 
 namespace velorin::cad {
-
-struct PreviewPoint {
-    double x = 0, y = 0;  // easting, northing
-};
 
 // The square window about the points, in drawing units; northing grows upwards.
 struct PreviewWindow {
@@ -50,9 +47,9 @@ inline constexpr long kMaxGridLines = 20000;
 
 // The preview of the points at `plot_scale` (drawing units per paper millimetre).
 // Empty points give an empty picture (no window).
-PreviewPicture MakePreview(const std::vector<PreviewPoint>& points, double plot_scale);
+PreviewPicture MakePreview(const std::vector<Point2>& points, double plot_scale);
 
 // The points of the Ctl record set, in its order.
-std::vector<PreviewPoint> PreviewPoints(RecordSet& ctl);
+std::vector<Point2> PreviewPoints(store::RecordSet& ctl);
 
 }  // namespace velorin::cad

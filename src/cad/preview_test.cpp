@@ -30,7 +30,7 @@ std::vector<std::string> Labels(const std::vector<PreviewPicture::GridLine>& lin
 TEST(PreviewWindow, SquareAboutThePointsWithAFiveMetreMargin) {
     struct Row {
         const char* name;
-        std::vector<PreviewPoint> points;
+        std::vector<Point2> points;
         PreviewWindow window;
         double radius;
     };
@@ -68,7 +68,7 @@ TEST(PreviewWindow, SquareAboutThePointsWithAFiveMetreMargin) {
 TEST(PreviewGrid, LinesOnMultiplesOfTheScaledStep) {
     struct Row {
         const char* name;
-        std::vector<PreviewPoint> points;
+        std::vector<Point2> points;
         double scale;
         std::vector<double> xs, ys;
     };
@@ -114,7 +114,7 @@ TEST(PreviewGrid, LabelsAreTheWholeValues) {
 TEST(PreviewGrid, ScalesThatCannotMakeAGridLeaveItOut) {
     struct Row {
         const char* name;
-        std::vector<PreviewPoint> points;
+        std::vector<Point2> points;
         double scale;
         bool thinned;
     };

@@ -1,77 +1,63 @@
-#include "cli/batch.h"
+// velorin-batch batch: page 6's "横断面图" on the picked crossing line: every crossed
+// section numbered, filled and centred, plotted (--plot OUT.dxf) and written to
+// "MainDir\断面数据\first～last.dm". Prints the section numbers of the page's sketch.
+#include "window/page6.h"
+#include "base/strings.h"
+#include "cli/section_session.h"
 
-#include <algorithm>
-#include <cstdio>
-
-namespace velorin::batch {
-
-std::optional<Options> Options::Parse(const std::vector<std::string>& args,
-                                      const std::vector<std::string>& flags, std::string* error) {
-    Options o;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a.size() > 2 && a.starts_with("--")) {
-            std::string name = a.substr(2), value;
-            size_t eq = name.find('=');
-            if (eq != std::string::npos) {
-                value = name.substr(eq + 1);
-                name = name.substr(0, eq);
-            } else if (std::find(flags.begin(), flags.end(), name) == flags.end()) {
-                if (i + 1 >= args.size()) {
-                    if (error) *error = "选项 --" + name + " 缺少值";
-                    return std::nullopt;
-                }
-                value = args[++i];
-            }
-            o.values_.emplace(name, value);
-        } else {
-            o.arguments_.push_back(a);
-        }
-    }
-    return o;
-}
-
-std::optional<std::string> Options::Get(const std::string& name) const {
-    auto range = values_.equal_range(name);
-    if (range.first == range.second) return std::nullopt;
-    return std::prev(range.second)->second;
-}
-
-std::vector<std::string> Options::All(const std::string& name) const {
-    std::vector<std::string> out;
-    auto range = values_.equal_range(name);
-    for (auto it = range.first; it != range.second; ++it) out.push_back(it->second);
-    return out;
-}
-
-void ConsoleUi::MessageBox(MessageIcon icon, std::string_view title, std::string_view text) {
-    if (icon == MessageIcon::Exclamation || icon == MessageIcon::Critical) ++refusals_;
-    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(),
-                 static_cast<int>(text.size()), text.data());
-}
+namespace velorin::cli {
 
 namespace {
-std::map<std::string, Command>& Table() {
-    static std::map<std::string, Command> table;
-    return table;
+
+int BatchSections(Run& run) {
+    app::Settings& settings = run.program.settings;
+    if (!ScaleOption(run.options.Get("hscale"), settings.HScale) ||
+        !ScaleOption(run.options.Get("vscale"), settings.VScale))
+        return UsageError("batch", "比例应写成 1:N");
+    std::string low, high;
+    if (auto axis = run.options.Get("axis")) {
+        auto parts = Split(*axis, ',');
+        if (parts.size() != 2) return UsageError("batch", "--axis 应写成 LOW,HIGH");
+        low = Trim(parts[0]), high = Trim(parts[1]);
+    }
+    int status = 0;
+    auto session = SectionSession::Open(run, "batch", &status);
+    if (!session) return status;
+    window::Page6 page(session->context());
+    page.Setup();
+    if (auto v = run.options.Get("section-layer")) page.Text13.Edit(*v);
+    if (run.options.Has("centre")) page.Check9.Click();
+    if (auto v = run.options.Get("centre-layer")) page.Text14.Edit(*v);
+    if (auto v = run.options.Get("symbol")) page.Combo9.Edit(*v);
+    if (auto v = run.options.Get("valid-offset")) page.Text15.Edit(*v);
+    if (run.options.Has("axis")) {
+        page.Check5.Click();
+        page.Text16.Edit(low);
+        page.Text17.Edit(high);
+    }
+    if (auto v = run.options.Get("title")) page.Text18.Edit(*v);
+    if (auto v = run.options.Get("prefix")) page.Text19.Edit(*v);
+    if (auto v = run.options.Get("start")) page.Text20.Edit(*v);
+    if (auto v = run.options.Get("suffix")) page.Text21.Edit(*v);
+
+    int before = run.ui.refusals();
+    size_t docs = session->host().documents().size();
+    page.Command19.Click();
+    PrintLines(page.Pic3.Texts());
+    bool failed = run.ui.refusals() > before;
+    if (!failed)
+        if (auto out = run.options.Get("plot")) failed = !session->SaveNewDrawing(docs, *out);
+    return session->Finish(failed ? 1 : 0);
 }
+
+const bool registered = Register(
+    {"batch",
+     "--drawing FILE.dxf --pick X,Y [--section-layer LAYER] [--centre] [--centre-layer LAYER] [--symbol NAME] "
+     "[--valid-offset M] [--axis LOW,HIGH] [--title TEXT] [--prefix TEXT] [--start N] [--suffix TEXT] "
+     "[--hscale 1:N] [--vscale 1:N] [--plot OUT.dxf]",
+     {"centre"},
+     BatchSections});
+
 }  // namespace
 
-bool Register(Command command) {
-    std::string name = command.name;
-    Table()[name] = std::move(command);
-    return true;
-}
-
-const std::map<std::string, Command>& Commands() { return Table(); }
-
-int UsageError(const std::string& command, const std::string& message) {
-    std::fprintf(stderr, "velorin-batch %s: %s\n", command.c_str(), message.c_str());
-    auto it = Commands().find(command);
-    if (it != Commands().end())
-        std::fprintf(stderr, "用法: velorin-batch [--program-dir DIR] [--main-dir DIR] %s %s\n",
-                     command.c_str(), it->second.usage.c_str());
-    return 2;
-}
-
-}  // namespace velorin::batch
+}  // namespace velorin::cli

@@ -4,7 +4,7 @@
 #include "window/page6.h"
 #include "cli/section_session.h"
 
-namespace velorin::batch {
+namespace velorin::cli {
 
 namespace {
 
@@ -18,7 +18,7 @@ int CentrePoints(Run& run) {
     if (!session) return status;
     int before = run.ui.refusals();
     if (page_no == "5") {
-        Page5 page(session->context());
+        window::Page5 page(session->context());
         page.Setup();
         page.Check4.Click();
         if (auto v = run.options.Get("centre-layer")) page.Text12.Edit(*v);
@@ -29,7 +29,7 @@ int CentrePoints(Run& run) {
         }
         page.Command11.Click();
     } else {
-        Page6 page(session->context());
+        window::Page6 page(session->context());
         page.Setup();
         page.Check9.Click();
         if (auto v = run.options.Get("centre-layer")) page.Text14.Edit(*v);
@@ -48,4 +48,4 @@ const bool registered =
 
 }  // namespace
 
-}  // namespace velorin::batch
+}  // namespace velorin::cli

@@ -6,20 +6,20 @@
 #include "app/clock.h"
 #include "app/context.h"
 #include "window/page3.h"
-#include "cli/batch.h"
+#include "cli/cli.h"
 
-namespace velorin::batch {
+namespace velorin::cli {
 
 namespace {
 
 // Shows the file in page 3's lists as the user would find it and double-clicks it.
-bool DoubleClickFile(Run& run, Page3& page, const std::string& type, const std::string& path) {
+bool DoubleClickFile(Run& run, window::Page3& page, const std::string& type, const std::string& path) {
     std::filesystem::path file = std::filesystem::absolute(path).lexically_normal();
     page.Combo2.ChooseText(type);
     page.Dir3.Choose(file.parent_path().string());
     int index = page.File2.IndexOf(file.filename().string());
     if (index < 0) {
-        run.ui.MessageBox(MessageIcon::Exclamation, "坐标计算", "找不到文件“" + file.string() + "”。");
+        run.ui.MessageBox(app::MessageIcon::Exclamation, "坐标计算", "找不到文件“" + file.string() + "”。");
         return false;
     }
     page.File2.DblClick(index);
@@ -32,9 +32,9 @@ int Compute(Run& run) {
     std::string mode = run.options.Get("mode").value_or("auto");
     if (mode != "auto" && mode != "hd" && mode != "sv") return UsageError("compute", "--mode 只能是 auto、hd 或 sv");
 
-    SystemClock clock;
-    Context context{run.program, run.ui, clock};
-    Page3 page(context);
+    app::SystemClock clock;
+    app::Context context{run.program, run.ui, clock};
+    window::Page3 page(context);
     page.Setup();
     for (const auto& ctl : run.options.All("ctl"))
         if (!DoubleClickFile(run, page, "控制点文件(*.ctl)", ctl)) return 1;
@@ -55,4 +55,4 @@ const bool registered = Register({"compute", "SURVEY --ctl FILE [--ctl FILE...] 
 
 }  // namespace
 
-}  // namespace velorin::batch
+}  // namespace velorin::cli

@@ -6,10 +6,10 @@
 #include "app/context.h"
 #include "window/page2.h"
 #include "base/strings.h"
-#include "cli/batch.h"
+#include "cli/cli.h"
 #include "survey/conversion.h"
 
-namespace velorin::batch {
+namespace velorin::cli {
 
 namespace {
 
@@ -21,11 +21,11 @@ int Convert(Run& run) {
     if (model.empty()) model = EqualsIgnoreCase(raw.extension().string(), ".idx") ? "idex" : "gts311";
     if (model != "gts311" && model != "idex") return UsageError("convert", "--model 只能是 gts311 或 idex");
 
-    SystemClock clock;
-    Context context{run.program, run.ui, clock};
-    Page2 page(context);
+    app::SystemClock clock;
+    app::Context context{run.program, run.ui, clock};
+    window::Page2 page(context);
     page.Setup();
-    page.Combo1.ChooseText(model == "idex" ? kIdexItem : kGts311Item);
+    page.Combo1.ChooseText(model == "idex" ? survey::kIdexItem : survey::kGts311Item);
     if (auto limit = run.options.Get("limit")) page.Text3.Edit(*limit);
     page.Dir2.Choose(raw.parent_path().string());
     std::string name = raw.filename().string();
@@ -33,7 +33,7 @@ int Convert(Run& run) {
     if (page.File1.IndexOf(name) < 0) page.File1.SetPattern("*");
     int index = page.File1.IndexOf(name);
     if (index < 0) {
-        run.ui.MessageBox(MessageIcon::Critical, "测量文件", "找不到文件“" + raw.string() + "”。");
+        run.ui.MessageBox(app::MessageIcon::Critical, "测量文件", "找不到文件“" + raw.string() + "”。");
         return 1;
     }
     page.File1.DblClick(index);
@@ -48,4 +48,4 @@ const bool registered = Register({"convert", "RAW [--limit M] [--model gts311|id
 
 }  // namespace
 
-}  // namespace velorin::batch
+}  // namespace velorin::cli

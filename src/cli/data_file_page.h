@@ -5,12 +5,12 @@
 #include <string>
 
 #include "window/page7.h"
-#include "cli/batch.h"
+#include "cli/cli.h"
 
-namespace velorin::batch {
+namespace velorin::cli {
 
 // Loads `file` on page 7; false when it is missing or the page refused it (the user has
 // been told why).
-bool LoadOnPage(Run& run, Page7& page, const std::string& file);
+bool LoadOnPage(Run& run, window::Page7& page, const std::string& file);
 
-}  // namespace velorin::batch
+}  // namespace velorin::cli

@@ -2,7 +2,7 @@
 #include "window/page6.h"
 #include "cli/section_session.h"
 
-namespace velorin::batch {
+namespace velorin::cli {
 
 namespace {
 
@@ -10,7 +10,7 @@ int DeleteAux(Run& run) {
     int status = 0;
     auto session = SectionSession::Open(run, "delete-aux", &status);
     if (!session) return status;
-    Page6 page(session->context());
+    window::Page6 page(session->context());
     page.Setup();
     page.Command20.Click();
     return session->Finish(0);
@@ -20,4 +20,4 @@ const bool registered = Register({"delete-aux", "--drawing FILE.dxf", {}, Delete
 
 }  // namespace
 
-}  // namespace velorin::batch
+}  // namespace velorin::cli

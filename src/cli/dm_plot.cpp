@@ -10,10 +10,10 @@
 #include "base/paths.h"
 #include "base/strings.h"
 #include "cad/embedded/host.h"
-#include "cli/batch.h"
+#include "cli/cli.h"
 #include "cli/data_file_page.h"
 
-namespace velorin::batch {
+namespace velorin::cli {
 
 namespace {
 
@@ -37,7 +37,7 @@ int DmPlot(Run& run) {
     if (args.size() != 1) return UsageError("dm-plot", "需要一个断面数据文件");
     auto out = run.options.Get("out");
     if (!out || out->empty()) return UsageError("dm-plot", "需要 --out OUT.dxf");
-    Settings& settings = run.program.settings;
+    app::Settings& settings = run.program.settings;
     if (!TakeScale(run.options.Get("hscale"), settings.HScale) ||
         !TakeScale(run.options.Get("vscale"), settings.VScale))
         return UsageError("dm-plot", "比例应写成 1:N");
@@ -51,9 +51,9 @@ int DmPlot(Run& run) {
 
     cad::embedded::Host host(JoinPath(run.program.ProgramDir, "Support"), &run.ui);
     cad::embedded::EmbeddedConnector connector(host);
-    SystemClock clock;
-    Context context{run.program, run.ui, clock, &connector};
-    Page7 page(context);
+    app::SystemClock clock;
+    app::Context context{run.program, run.ui, clock, &connector};
+    window::Page7 page(context);
     page.Setup();
     if (auto title = run.options.Get("title")) page.Text25.Edit(*title);
     if (run.options.Has("axis")) {
@@ -65,7 +65,7 @@ int DmPlot(Run& run) {
     Print(loaded ? page.List5.items : page.List4.items);
     if (!loaded) return 1;
     if (page.List5.items.empty()) {
-        run.ui.MessageBox(MessageIcon::Exclamation, "数据断面", "文件“" + args[0] + "”中没有断面点，未生成图形。");
+        run.ui.MessageBox(app::MessageIcon::Exclamation, "数据断面", "文件“" + args[0] + "”中没有断面点，未生成图形。");
         return 1;
     }
 
@@ -76,7 +76,7 @@ int DmPlot(Run& run) {
     std::string target = std::filesystem::absolute(*out).lexically_normal().string();
     Status saved = host.documents().back()->Save(target);
     if (!saved.ok()) {
-        run.ui.MessageBox(MessageIcon::Critical, profile ? "纵断面图" : "横断面图", saved.message());
+        run.ui.MessageBox(app::MessageIcon::Critical, profile ? "纵断面图" : "横断面图", saved.message());
         return 1;
     }
     return 0;
@@ -89,4 +89,4 @@ const bool registered =
 
 }  // namespace
 
-}  // namespace velorin::batch
+}  // namespace velorin::cli

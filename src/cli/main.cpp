@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/paths.h"
-#include "cli/batch.h"
+#include "cli/cli.h"
 
 namespace {
 
@@ -14,7 +14,7 @@ using namespace velorin;
 
 void PrintUsage(FILE* out) {
     std::fputs("用法: velorin-batch [--program-dir DIR] [--main-dir DIR] COMMAND [options] [args]\n\n命令:\n", out);
-    for (const auto& [name, command] : batch::Commands())
+    for (const auto& [name, command] : cli::Commands())
         std::fprintf(out, "  %s %s\n", name.c_str(), command.usage.c_str());
     std::fputs("\n点选: --pick X,Y 为图上一点的点击，--pick-window X1,Y1,X2,Y2 为窗口选择，均可重复。\n"
                "退出码: 0 完成，1 被拒绝或失败，2 用法错误。\n",
@@ -44,8 +44,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string name = args[i];
-    auto it = batch::Commands().find(name);
-    if (it == batch::Commands().end()) {
+    auto it = cli::Commands().find(name);
+    if (it == cli::Commands().end()) {
         std::fprintf(stderr, "velorin-batch: 未知命令“%s”\n", name.c_str());
         PrintUsage(stderr);
         return 2;
@@ -58,14 +58,14 @@ int main(int argc, char** argv) {
             return 0;
         }
     std::string error;
-    auto options = batch::Options::Parse(rest, it->second.flags, &error);
-    if (!options) return batch::UsageError(name, error);
+    auto options = cli::Options::Parse(rest, it->second.flags, &error);
+    if (!options) return cli::UsageError(name, error);
 
-    batch::ConsoleUi ui;
-    auto program = Startup(program_dir, ui);
+    cli::ConsoleUi ui;
+    auto program = app::Startup(program_dir, ui);
     if (!program) return 1;
     if (!main_dir.empty()) program->settings.MainDir = main_dir;
-    batch::Run run{*program, ui, *options};
+    cli::Run run{*program, ui, *options};
     int status = it->second.run(run);
     program->store->Commit();
     return status;

@@ -9,7 +9,7 @@
 #include "cli/point_files.h"
 #include "cli/section_session.h"
 
-namespace velorin::batch {
+namespace velorin::cli {
 
 namespace {
 
@@ -28,7 +28,7 @@ std::optional<std::string> TypeEntry(Run& run, const std::string& first) {
 
 }  // namespace
 
-bool ChoosePointFiles(Run& run, Page4& page, const std::string& command, int* status) {
+bool ChoosePointFiles(Run& run, window::Page4& page, const std::string& command, int* status) {
     const auto& args = run.options.Arguments();
     if (args.empty()) {
         *status = UsageError(command, "需要至少一个坐标文件或控制点文件");
@@ -52,7 +52,7 @@ bool ChoosePointFiles(Run& run, Page4& page, const std::string& command, int* st
         }
         int index = page.File3.IndexOf(file.filename().string());
         if (index < 0) {
-            run.ui.MessageBox(MessageIcon::Exclamation, "地形展点",
+            run.ui.MessageBox(app::MessageIcon::Exclamation, "地形展点",
                               "找不到文件“" + file.string() + "”（文件类型：" + *type + "）。");
             *status = 1;
             return false;
@@ -79,7 +79,7 @@ int PlotPoints(Run& run) {
     auto session = SectionSession::Open(run, kCommand, &status);
     if (!session) return status;
 
-    Page4 page(session->context());
+    window::Page4 page(session->context());
     page.Setup();
     if (!ChoosePointFiles(run, page, kCommand, &status)) return status;
     bool control = page.Combo3.text == kControlType;
@@ -118,4 +118,4 @@ const bool registered =
 
 }  // namespace
 
-}  // namespace velorin::batch
+}  // namespace velorin::cli

@@ -5,13 +5,13 @@
 #include <string>
 
 #include "window/page4.h"
-#include "cli/batch.h"
+#include "cli/cli.h"
 
-namespace velorin::batch {
+namespace velorin::cli {
 
 // Shows the files as the user would find them and chooses each; they must share one
 // folder, as the page's list shows one. False, with `status` set (usage error or
 // refusal), when one cannot be chosen.
-bool ChoosePointFiles(Run& run, Page4& page, const std::string& command, int* status);
+bool ChoosePointFiles(Run& run, window::Page4& page, const std::string& command, int* status);
 
-}  // namespace velorin::batch
+}  // namespace velorin::cli

@@ -10,7 +10,7 @@
 #include "cli/section_session.h"
 #include "qt/paint/picture.h"
 
-namespace velorin::batch {
+namespace velorin::cli {
 
 namespace {
 
@@ -18,26 +18,26 @@ const char* const kCommand = "preview";
 
 // The picture box's colours (0xBBGGRR) as host colour numbers.
 int16_t ColourIndex(uint32_t bgr) {
-    if (bgr == PictureBox::kRed) return 1;
-    if (bgr == PictureBox::kBlue) return 5;
+    if (bgr == window::PictureBox::kRed) return 1;
+    if (bgr == window::PictureBox::kBlue) return 5;
     return 7;
 }
 
 // The picture as a drawing in the same coordinates, so the drawing painter makes the PNG.
-std::unique_ptr<cad::embedded::Drawing> PictureDrawing(const PictureBox& pic) {
+std::unique_ptr<cad::embedded::Drawing> PictureDrawing(const window::PictureBox& pic) {
     auto d = cad::embedded::Drawing::New();
     // Labels a fortieth of the picture high, their top left corner at the printed point.
     double height = std::abs(pic.scale_height) / 40;
-    for (const PictureOp& op : pic.ops) {
+    for (const window::PictureOp& op : pic.ops) {
         cad::embedded::EntityBase* e = nullptr;
         switch (op.kind) {
-            case PictureOp::Kind::Circle:
+            case window::PictureOp::Kind::Circle:
                 e = d->AddCircle({op.x1, op.y1, 0}, op.x2);
                 break;
-            case PictureOp::Kind::Line:
+            case window::PictureOp::Kind::Line:
                 e = d->AddLine({op.x1, op.y1, 0}, {op.x2, op.y2, 0});
                 break;
-            case PictureOp::Kind::Text:
+            case window::PictureOp::Kind::Text:
                 e = d->AddText(op.text, {op.x1, op.y1 - height, 0}, height);
                 break;
             default: break;
@@ -53,9 +53,9 @@ int Preview(Run& run) {
     auto out = run.options.Get("out");
     if (out && !EndsWith(UpperCase(*out), ".PNG")) return UsageError(kCommand, "--out 应为 .png 文件");
 
-    SystemClock clock;
-    Context context{run.program, run.ui, clock};
-    Page4 page(context);
+    app::SystemClock clock;
+    app::Context context{run.program, run.ui, clock};
+    window::Page4 page(context);
     page.Setup();
     int status = 0;
     if (!ChoosePointFiles(run, page, kCommand, &status)) return status;
@@ -66,12 +66,12 @@ int Preview(Run& run) {
     PrintLines(page.Pic1.Texts());
     if (!out) return 0;
     if (page.Pic1.ops.empty()) {
-        run.ui.MessageBox(MessageIcon::Exclamation, "地形展点", "所选文件中没有点，未生成图片。");
+        run.ui.MessageBox(app::MessageIcon::Exclamation, "地形展点", "所选文件中没有点，未生成图片。");
         return 1;
     }
     Status written = qt::RenderPicture(*PictureDrawing(page.Pic1), *out, 1000, 1000);
     if (!written.ok()) {
-        run.ui.MessageBox(MessageIcon::Critical, "地形展点", written.message());
+        run.ui.MessageBox(app::MessageIcon::Critical, "地形展点", written.message());
         return 1;
     }
     return 0;
@@ -82,4 +82,4 @@ const bool registered =
 
 }  // namespace
 
-}  // namespace velorin::batch
+}  // namespace velorin::cli

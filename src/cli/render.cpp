@@ -4,10 +4,10 @@
 #include "base/paths.h"
 #include "base/strings.h"
 #include "cad/embedded/drawing.h"
-#include "cli/batch.h"
+#include "cli/cli.h"
 #include "qt/paint/picture.h"
 
-namespace velorin::batch {
+namespace velorin::cli {
 namespace {
 
 int Render(Run& run) {
@@ -21,12 +21,12 @@ int Render(Run& run) {
     Status status;
     auto drawing = cad::embedded::Drawing::Load(args[0], &status);
     if (!drawing) {
-        run.ui.MessageBox(MessageIcon::Exclamation, "图形", status.message());
+        run.ui.MessageBox(app::MessageIcon::Exclamation, "图形", status.message());
         return 1;
     }
     status = qt::RenderPicture(*drawing, *out);
     if (!status.ok()) {
-        run.ui.MessageBox(MessageIcon::Exclamation, "图形", status.message());
+        run.ui.MessageBox(app::MessageIcon::Exclamation, "图形", status.message());
         return 1;
     }
     std::printf("%s\n", out->c_str());
@@ -36,4 +36,4 @@ int Render(Run& run) {
 const bool registered = Register({"render", "DRAWING --out FILE.png|FILE.pdf", {}, Render});
 
 }  // namespace
-}  // namespace velorin::batch
+}  // namespace velorin::cli

@@ -2,7 +2,7 @@
 #include "window/page6.h"
 #include "cli/section_session.h"
 
-namespace velorin::batch {
+namespace velorin::cli {
 
 namespace {
 
@@ -10,7 +10,7 @@ int ReverseLinesCommand(Run& run) {
     int status = 0;
     auto session = SectionSession::Open(run, "reverse-lines", &status);
     if (!session) return status;
-    Page6 page(session->context());
+    window::Page6 page(session->context());
     page.Setup();
     if (auto v = run.options.Get("section-layer")) page.Text13.Edit(*v);
     int before = run.ui.refusals();
@@ -26,4 +26,4 @@ const bool registered = Register({"reverse-lines",
 
 }  // namespace
 
-}  // namespace velorin::batch
+}  // namespace velorin::cli

@@ -4,12 +4,12 @@
 #include "base/strings.h"
 #include "cli/section_session.h"
 
-namespace velorin::batch {
+namespace velorin::cli {
 
 namespace {
 
 int SectionCommand(Run& run) {
-    Settings& settings = run.program.settings;
+    app::Settings& settings = run.program.settings;
     if (!ScaleOption(run.options.Get("hscale"), settings.HScale) ||
         !ScaleOption(run.options.Get("vscale"), settings.VScale))
         return UsageError("section", "比例应写成 1:N");
@@ -23,7 +23,7 @@ int SectionCommand(Run& run) {
     auto session = SectionSession::Open(run, "section", &status);
     if (!session) return status;
 
-    Page5 page(session->context());
+    window::Page5 page(session->context());
     page.Setup();
     if (auto v = run.options.Get("section-no")) page.Text8.Edit(*v);
     if (auto v = run.options.Get("symbol")) page.Combo8.Edit(*v);
@@ -70,4 +70,4 @@ const bool registered = Register(
 
 }  // namespace
 
-}  // namespace velorin::batch
+}  // namespace velorin::cli

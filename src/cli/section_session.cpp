@@ -6,7 +6,7 @@
 #include "base/paths.h"
 #include "base/strings.h"
 
-namespace velorin::batch {
+namespace velorin::cli {
 
 namespace {
 
@@ -64,7 +64,7 @@ std::unique_ptr<SectionSession> SectionSession::Open(Run& run, const std::string
     Status opened;
     s->drawing_ = s->host_.Open(*drawing, &opened);
     if (!s->drawing_) {
-        run.ui.MessageBox(MessageIcon::Critical, command, opened.message());
+        run.ui.MessageBox(app::MessageIcon::Critical, command, opened.message());
         *status = 1;
         return nullptr;
     }
@@ -76,7 +76,7 @@ int SectionSession::Finish(int status) {
     if (drawing_->drawing().Serialize() == before_) return status;
     Status saved = drawing_->Save();
     if (!saved.ok()) {
-        run_.ui.MessageBox(MessageIcon::Critical, "velorin-batch", saved.message());
+        run_.ui.MessageBox(app::MessageIcon::Critical, "velorin-batch", saved.message());
         return 1;
     }
     return status;
@@ -86,7 +86,7 @@ bool SectionSession::SaveNewDrawing(size_t before, const std::string& path) {
     const auto& docs = host_.documents();
     if (docs.size() <= before) return false;
     Status saved = docs.back()->Save(path);
-    if (!saved.ok()) run_.ui.MessageBox(MessageIcon::Critical, "velorin-batch", saved.message());
+    if (!saved.ok()) run_.ui.MessageBox(app::MessageIcon::Critical, "velorin-batch", saved.message());
     return saved.ok();
 }
 
@@ -110,4 +110,4 @@ std::string JoinCells(const std::vector<std::string>& cells) {
     return out;
 }
 
-}  // namespace velorin::batch
+}  // namespace velorin::cli

@@ -11,9 +11,9 @@
 #include "app/clock.h"
 #include "app/context.h"
 #include "cad/embedded/host.h"
-#include "cli/batch.h"
+#include "cli/cli.h"
 
-namespace velorin::batch {
+namespace velorin::cli {
 
 class SectionSession {
 public:
@@ -21,7 +21,7 @@ public:
     // `status` set) when the options are wrong or the drawing cannot be read.
     static std::unique_ptr<SectionSession> Open(Run& run, const std::string& command, int* status);
 
-    Context& context() { return context_; }
+    app::Context& context() { return context_; }
     cad::embedded::Host& host() { return host_; }
     // Saves the drawing in place when the command changed it. Returns `status`, or 1 when
     // the drawing could not be saved.
@@ -36,8 +36,8 @@ private:
     cad::embedded::Host host_;
     cad::embedded::ScriptedPicker picker_;
     cad::embedded::EmbeddedConnector connector_;
-    SystemClock clock_;
-    Context context_;
+    app::SystemClock clock_;
+    app::Context context_;
     cad::embedded::HostDocument* drawing_ = nullptr;
     std::string before_;
 };
@@ -48,4 +48,4 @@ void PrintLines(const std::vector<std::string>& lines);
 // A grid row as one output line, cells separated by ",".
 std::string JoinCells(const std::vector<std::string>& cells);
 
-}  // namespace velorin::batch
+}  // namespace velorin::cli

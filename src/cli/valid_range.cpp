@@ -3,7 +3,7 @@
 #include "window/page6.h"
 #include "cli/section_session.h"
 
-namespace velorin::batch {
+namespace velorin::cli {
 
 namespace {
 
@@ -11,7 +11,7 @@ int ValidRange(Run& run) {
     int status = 0;
     auto session = SectionSession::Open(run, "valid-range", &status);
     if (!session) return status;
-    Page6 page(session->context());
+    window::Page6 page(session->context());
     page.Setup();
     if (auto v = run.options.Get("section-layer")) page.Text13.Edit(*v);
     if (auto v = run.options.Get("valid-offset")) page.Text15.Edit(*v);
@@ -35,4 +35,4 @@ const bool registered =
 
 }  // namespace
 
-}  // namespace velorin::batch
+}  // namespace velorin::cli

@@ -8,7 +8,7 @@
 #include "base/strings.h"
 #include "survey/survey_file.h"
 
-namespace velorin {
+namespace velorin::coords {
 
 namespace {
 
@@ -66,7 +66,7 @@ public:
 
 private:
     void Report(std::string line) { out_.report.push_back(std::move(line)); }
-    void Stop(MessageIcon icon, std::string title, std::string text) {
+    void Stop(app::MessageIcon icon, std::string title, std::string text) {
         out_.messages.push_back({icon, std::move(title), std::move(text)});
         out_.stopped = true;
     }
@@ -75,7 +75,7 @@ private:
     void Backsight(const std::string& line);
     // False when the run stops.
     bool Observation(const std::string& line);
-    void ControlCheck(const std::string& name, const ControlRow& known, const Point& p);
+    void ControlCheck(const std::string& name, const survey::ControlRow& known, const Point& p);
     void BacksightCheck(const Point& p);
     void HeightCheck(bool control_check, double known_h, double computed_h, const std::string& plane_first,
                      const std::string& failed_first);
@@ -101,7 +101,7 @@ private:
 
 bool Run::Locate(const std::string& name, Point& p) {
     if (auto it = control_index_.find(UpperCase(name)); it != control_index_.end()) {
-        const ControlRow& row = control_.rows[it->second];
+        const survey::ControlRow& row = control_.rows[it->second];
         p = {Number(row.x), Number(row.y), Number(row.h)};
         return true;
     }
@@ -110,7 +110,7 @@ bool Run::Locate(const std::string& name, Point& p) {
         const ResultRow& row = results_.rows[it->second];
         p = {Number(row.x), Number(row.y), Number(row.h)};
         Report("√ “" + name + "”坐标已找到，计算将继续……");
-        control_.rows.push_back({name, F3(p.x), F3(p.y), F3(p.h), kBranchMark});
+        control_.rows.push_back({name, F3(p.x), F3(p.y), F3(p.h), survey::kBranchMark});
         control_index_.emplace(UpperCase(name), control_.rows.size() - 1);
         return true;
     }
@@ -126,7 +126,7 @@ void Run::Station(const std::string& line) {
 }
 
 void Run::Backsight(const std::string& line) {
-    backsight_name_ = BacksightNameOf(line);
+    backsight_name_ = survey::BacksightNameOf(line);
     backsight_ = {};
     orientation_ = 0;
     if (!usable_) return;
@@ -134,7 +134,7 @@ void Run::Backsight(const std::string& line) {
     if (!Locate(backsight_name_, backsight_)) return;
     double dx = backsight_.x - station_.x, dy = backsight_.y - station_.y;
     if (dx == 0) {
-        out_.messages.push_back({MessageIcon::Exclamation, "计算",
+        out_.messages.push_back({app::MessageIcon::Exclamation, "计算",
                                  "“" + station_name_ + "～" + backsight_name_ + "”纵方向坐标相同，该站坐标将不参与计算！"});
         return;
     }
@@ -152,13 +152,15 @@ bool Run::Observation(const std::string& line) {
     std::vector<std::string> f = Split(line, ',');
     auto field = [&](size_t k) { return k < f.size() ? std::string_view(f[k]) : std::string_view(); };
     std::string name(field(0));
-    double reading = Number(field(1)), value1 = Number(field(2)), value2 = Number(field(3)),
+    // Field 2 is the horizontal or slope distance and field 3 the height difference or
+    // vertical angle, by the observation mode.
+    double reading = Number(field(1)), measured_distance = Number(field(2)), height_or_angle = Number(field(3)),
            target_height = Number(field(4));
 
     if (f.size() >= 4) {
         if (option_ == ObservationMode::Automatic) {
             ObservationMode pair =
-                value2 <= kAutoThreshold ? ObservationMode::DistanceHeight : ObservationMode::SlopeVertical;
+                height_or_angle <= kAutoThreshold ? ObservationMode::DistanceHeight : ObservationMode::SlopeVertical;
             if (!decided_ || pair != pair_) {
                 decided_ = true;
                 pair_ = pair;
@@ -174,22 +176,22 @@ bool Run::Observation(const std::string& line) {
     if (option_ != ObservationMode::Automatic) {
         pair_ = option_;
     } else if (!decided_) {
-        Stop(MessageIcon::Exclamation, "坐标计算", "系统自动识别失败，\n\n请手工选择“平距高差”或“高差垂直角”。");
+        Stop(app::MessageIcon::Exclamation, "坐标计算", "系统自动识别失败，\n\n请手工选择“平距高差”或“高差垂直角”。");
         return false;
     }
 
     Point p;
     double distance = 0, vertical = 0;
-    if (value1 != 0) {
+    if (measured_distance != 0) {
         double azimuth = orientation_ + AngleToRadians(reading);
         if (azimuth > 2 * kPi) azimuth -= 2 * kPi;
         bool placed = false;
         if (pair_ == ObservationMode::DistanceHeight) {
-            distance = value1;
+            distance = measured_distance;
             placed = true;
-        } else if (value2 != 0) {
-            vertical = AngleToRadians(value2);
-            distance = value1 * std::sin(vertical);
+        } else if (height_or_angle != 0) {
+            vertical = AngleToRadians(height_or_angle);
+            distance = measured_distance * std::sin(vertical);
             placed = true;
         }
         if (placed) {
@@ -203,13 +205,13 @@ bool Run::Observation(const std::string& line) {
     }
     if (station_.h != 0 && instrument_height_ != 0 && target_height != 0) {
         p.h = pair_ == ObservationMode::DistanceHeight
-                  ? instrument_height_ + station_.h + value2 - target_height
-                  : instrument_height_ + station_.h + value1 * std::cos(vertical) - target_height;
+                  ? instrument_height_ + station_.h + height_or_angle - target_height
+                  : instrument_height_ + station_.h + measured_distance * std::cos(vertical) - target_height;
     }
     // No trap stops a run on overflow; a value that is not finite would be written into
     // the results as garbage, so the run stops here instead.
     if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.h) || !std::isfinite(distance)) {
-        Stop(MessageIcon::Critical, "计算被中止",
+        Stop(app::MessageIcon::Critical, "计算被中止",
              "在计算“" + name + "”点时发生了错误，\n\n错误原因：溢出（6号错误）");
         return false;
     }
@@ -238,7 +240,7 @@ bool Run::Observation(const std::string& line) {
     return true;
 }
 
-void Run::ControlCheck(const std::string& name, const ControlRow& known, const Point& p) {
+void Run::ControlCheck(const std::string& name, const survey::ControlRow& known, const Point& p) {
     double kx = Number(known.x), ky = Number(known.y), kh = Number(known.h);
     double error = std::hypot(kx - p.x, ky - p.y);
     std::string setup = station_name_ + "～" + backsight_name_;
@@ -305,23 +307,23 @@ void Run::Summary() {
         std::string all = std::to_string(computed_) + "个坐标点全部计算完毕！";
         Report("— " + all);
         if (over_distance_ > 0) {
-            out_.messages.push_back({MessageIcon::Exclamation, "坐标计算", "坐标计算结束！\n\n" + all + "\n" + over_line});
+            out_.messages.push_back({app::MessageIcon::Exclamation, "坐标计算", "坐标计算结束！\n\n" + all + "\n" + over_line});
             Report(over_report);
         } else {
-            out_.messages.push_back({MessageIcon::Information, "坐标计算", "坐标计算结束！\n\n" + all});
+            out_.messages.push_back({app::MessageIcon::Information, "坐标计算", "坐标计算结束！\n\n" + all});
         }
     } else {
         std::string counts = "应算" + std::to_string(to_compute_) + "，实算" + std::to_string(computed_) + "个坐标点";
         Report("— " + counts);
         std::string text = "坐标计算结束，\n\n" + counts + "。";
         if (over_distance_ > 0) {
-            out_.messages.push_back({MessageIcon::Exclamation, "坐标计算", text + "\n" + over_line});
+            out_.messages.push_back({app::MessageIcon::Exclamation, "坐标计算", text + "\n" + over_line});
             Report(over_report);
         } else {
-            out_.messages.push_back({MessageIcon::Exclamation, "坐标计算", text});
+            out_.messages.push_back({app::MessageIcon::Exclamation, "坐标计算", text});
         }
     }
-    results_.path = ReplaceLastFour(observations_.path, ".cor");
+    results_.path = survey::ReplaceLastFour(observations_.path, ".cor");
 }
 
 void Run::Go() {
@@ -329,9 +331,9 @@ void Run::Go() {
     for (const auto& raw : observations_.lines) {
         std::string line = Trim(raw);
         if (line.empty() || line.front() == ';') continue;
-        if (IsStationLine(line)) {
+        if (survey::IsStationLine(line)) {
             Station(line);
-        } else if (IsBacksightLine(line)) {
+        } else if (survey::IsBacksightLine(line)) {
             Backsight(line);
         } else if (!Observation(line)) {
             return;
@@ -361,4 +363,4 @@ Computation ComputeCoordinates(const ObservationList& observations, ControlTable
     return out;
 }
 
-}  // namespace velorin
+}  // namespace velorin::coords

@@ -8,7 +8,7 @@
 
 #include "coords/tables.h"
 
-namespace velorin {
+namespace velorin::coords {
 
 enum class ObservationMode {
     Automatic,       // "自动": decided per line by value 2
@@ -31,4 +31,4 @@ struct Computation {
 Computation ComputeCoordinates(const ObservationList& observations, ControlTable& control, ResultTable& results,
                                ObservationMode mode);
 
-}  // namespace velorin
+}  // namespace velorin::coords

@@ -10,7 +10,7 @@
 
 #include "base/numbers.h"
 
-namespace velorin {
+namespace velorin::coords {
 namespace {
 
 const std::string kRule16 = [] {
@@ -32,10 +32,10 @@ struct Page {
 
     Page(const std::vector<std::string>& control_lines, const std::vector<std::string>& survey_lines,
          ObservationMode mode = ObservationMode::DistanceHeight) {
-        ControlFile file = ControlRowsFromText(control_lines, "k.ctl");
+        survey::ControlFile file = survey::ControlRowsFromText(control_lines, "k.ctl");
         EXPECT_TRUE(file.status.ok());
         control.rows = file.rows;
-        observations.lines = SurveyLinesFromText(survey_lines);
+        observations.lines = survey::SurveyLinesFromText(survey_lines);
         observations.path = "/d/r1.sur";
         run = ComputeCoordinates(observations, control, results, mode);
     }
@@ -114,10 +114,10 @@ TEST(Orientation, BacksightDueWestRefusesTheSetup) {
     Page page(kControl, {"cz,S", "hs,W", "P,90.0000,50.000,0"});
     ASSERT_EQ(page.run.messages.size(), 2u);
     EXPECT_EQ(page.run.messages[0],
-              (PageMessage{MessageIcon::Exclamation, "计算", "“S～W”纵方向坐标相同，该站坐标将不参与计算！"}));
+              (PageMessage{app::MessageIcon::Exclamation, "计算", "“S～W”纵方向坐标相同，该站坐标将不参与计算！"}));
     EXPECT_TRUE(page.results.rows.empty());
     EXPECT_TRUE(page.Reported("— 应算1，实算0个坐标点"));
-    EXPECT_EQ(page.run.messages[1], (PageMessage{MessageIcon::Exclamation, "坐标计算", "坐标计算结束，\n\n应算1，实算0个坐标点。"}));
+    EXPECT_EQ(page.run.messages[1], (PageMessage{app::MessageIcon::Exclamation, "坐标计算", "坐标计算结束，\n\n应算1，实算0个坐标点。"}));
 }
 
 TEST(Failures, PointsWithoutDistanceOrVerticalAngleFail) {
@@ -136,7 +136,7 @@ TEST(OverDistance, ExactlyThreeTimesTheBacksightIsOver) {
     for (const auto& line : page.run.report) EXPECT_EQ(line.find("P2 前视超距"), std::string::npos) << line;
     EXPECT_EQ(page.run.report.back(), "— 超距数：1，超距率：50.00%");
     ASSERT_EQ(page.run.messages.size(), 1u);
-    EXPECT_EQ(page.run.messages[0], (PageMessage{MessageIcon::Exclamation, "坐标计算",
+    EXPECT_EQ(page.run.messages[0], (PageMessage{app::MessageIcon::Exclamation, "坐标计算",
                                                  "坐标计算结束！\n\n2个坐标点全部计算完毕！\n其中：1个点前视超距，超距率50.00%"}));
 }
 
@@ -173,7 +173,7 @@ TEST(Modes, AutomaticModeWithoutValueTwoStopsTheRun) {
     Page page(kControl, {"cz,S", "hs,N", "P1,0,10", "P2,0,10,1"}, ObservationMode::Automatic);
     EXPECT_TRUE(page.run.stopped);
     ASSERT_EQ(page.run.messages.size(), 1u);
-    EXPECT_EQ(page.run.messages[0], (PageMessage{MessageIcon::Exclamation, "坐标计算",
+    EXPECT_EQ(page.run.messages[0], (PageMessage{app::MessageIcon::Exclamation, "坐标计算",
                                                  "系统自动识别失败，\n\n请手工选择“平距高差”或“高差垂直角”。"}));
     EXPECT_EQ(page.run.report.back(), "测量类型：自动");
     EXPECT_TRUE(page.results.path.empty());
@@ -183,7 +183,7 @@ TEST(Failures, OverflowStopsTheRunNamingThePoint) {
     Page page({"S,1000,1000,10", "N,1100,1000,10"}, {"cz,S,1e308", "hs,N", "P1,0,10,1,1", "P2,0,10,1e308,1", "P3,0,1,1,1"});
     EXPECT_TRUE(page.run.stopped);
     ASSERT_EQ(page.run.messages.size(), 1u);
-    EXPECT_EQ(page.run.messages[0], (PageMessage{MessageIcon::Critical, "计算被中止",
+    EXPECT_EQ(page.run.messages[0], (PageMessage{app::MessageIcon::Critical, "计算被中止",
                                                  "在计算“P2”点时发生了错误，\n\n错误原因：溢出（6号错误）"}));
     EXPECT_EQ(page.results.rows.size(), 1u);
     EXPECT_NE(page.run.report.back(), kRule24);
@@ -277,7 +277,7 @@ TEST(Report, SmallSurveyLineForLine) {
     EXPECT_EQ(page.results.path, "/d/r1.cor");
     ASSERT_EQ(page.run.messages.size(), 1u);
     EXPECT_EQ(page.run.messages[0],
-              (PageMessage{MessageIcon::Exclamation, "坐标计算", "坐标计算结束，\n\n应算4，实算3个坐标点。"}));
+              (PageMessage{app::MessageIcon::Exclamation, "坐标计算", "坐标计算结束，\n\n应算4，实算3个坐标点。"}));
 }
 
 TEST(Lookups, StationsFromTheResultsBecomeBranchRows) {
@@ -286,13 +286,13 @@ TEST(Lookups, StationsFromTheResultsBecomeBranchRows) {
     EXPECT_TRUE(page.Reported("？ 没找到“T”的坐标，试着在坐标库中查找！"));
     EXPECT_TRUE(page.Reported("√ “T”坐标已找到，计算将继续……"));
     ASSERT_EQ(page.control.rows.size(), 3u);
-    EXPECT_EQ(page.control.rows[2], (ControlRow{"T", "1035.355", "1035.355", "11.000", "支"}));
+    EXPECT_EQ(page.control.rows[2], (survey::ControlRow{"T", "1035.355", "1035.355", "11.000", "支"}));
     // Reading 0 from T looks back at A: P lies 10 m from T towards A.
     const ResultRow* p = page.Row("P");
     ASSERT_NE(p, nullptr);
     EXPECT_NEAR(LeadingNumber(p->x), 1035.355 - 10 / std::sqrt(2.0), 0.001);
     EXPECT_NEAR(LeadingNumber(p->y), 1035.355 - 10 / std::sqrt(2.0), 0.001);
-    EXPECT_EQ(page.run.messages.back().icon, MessageIcon::Information);
+    EXPECT_EQ(page.run.messages.back().icon, app::MessageIcon::Information);
     EXPECT_EQ(page.run.messages.back().text, "坐标计算结束！\n\n2个坐标点全部计算完毕！");
 }
 
@@ -402,4 +402,4 @@ INSTANTIATE_TEST_SUITE_P(Modes, SyntheticSurvey,
                          });
 
 }  // namespace
-}  // namespace velorin
+}  // namespace velorin::coords

@@ -2,7 +2,7 @@
 
 #include "base/strings.h"
 
-namespace velorin {
+namespace velorin::coords {
 
 Status LoadCoordinateInput(const std::string& path, ControlTable& control, ObservationList& observations) {
     std::string ending = UpperCase(path.size() >= 4 ? path.substr(path.size() - 4) : path);
@@ -12,7 +12,7 @@ Status LoadCoordinateInput(const std::string& path, ControlTable& control, Obser
 }
 
 Status LoadControlFile(const std::string& path, ControlTable& control) {
-    ControlFile file = ReadControlFile(path);
+    survey::ControlFile file = survey::ReadControlFile(path);
     if (!file.status.ok()) return file.status;
     control.rows.insert(control.rows.end(), std::make_move_iterator(file.rows.begin()),
                         std::make_move_iterator(file.rows.end()));
@@ -21,7 +21,7 @@ Status LoadControlFile(const std::string& path, ControlTable& control) {
 }
 
 Status LoadSurveyFile(const std::string& path, ObservationList& observations) {
-    SurveyFile file = ReadSurveyFile(path);
+    survey::SurveyFile file = survey::ReadSurveyFile(path);
     if (!file.status.ok()) return file.status;
     observations.lines = std::move(file.lines);
     observations.path = path;
@@ -49,4 +49,4 @@ void ClearObservations(ObservationList& observations, ResultTable& results) {
     results.path.clear();
 }
 
-}  // namespace velorin
+}  // namespace velorin::coords

@@ -7,7 +7,7 @@
 #include "base/status.h"
 #include "coords/tables.h"
 
-namespace velorin {
+namespace velorin::coords {
 
 // Decides by the path's last four characters: ".ctl" appends to the control table,
 // ".sur" replaces the observation list; any other ending loads nothing. A file that
@@ -24,4 +24,4 @@ void ClearControlTable(ControlTable& control);
 // Shift+Delete on the observation list: the results go with it.
 void ClearObservations(ObservationList& observations, ResultTable& results);
 
-}  // namespace velorin
+}  // namespace velorin::coords

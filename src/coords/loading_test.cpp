@@ -5,7 +5,7 @@
 
 #include "support/testing.h"
 
-namespace velorin {
+namespace velorin::coords {
 namespace {
 
 struct Tables {
@@ -27,7 +27,7 @@ TEST(ControlLoading, AppendsAndRemembersTheLastFile) {
     ASSERT_TRUE(t.Load("b.CTL").ok());
     ASSERT_EQ(t.control.rows.size(), 5u);
     EXPECT_EQ(t.control.rows[2].name, "K1");
-    EXPECT_EQ(t.control.rows[4], (ControlRow{"K3", "7.000", "8.000", "9.000", ""}));
+    EXPECT_EQ(t.control.rows[4], (survey::ControlRow{"K3", "7.000", "8.000", "9.000", ""}));
     EXPECT_EQ(t.control.path, t.dir.File("b.CTL"));
 }
 
@@ -60,4 +60,4 @@ TEST(Loading, OtherEndingsLoadNothing) {
 }
 
 }  // namespace
-}  // namespace velorin
+}  // namespace velorin::coords

@@ -3,7 +3,7 @@
 #include "base/numbers.h"
 #include "base/text_file.h"
 
-namespace velorin {
+namespace velorin::coords {
 
 namespace {
 std::string Reformatted(const std::string& text) {
@@ -35,7 +35,7 @@ std::vector<std::string> LogFileLines(const std::vector<std::string>& report, st
 std::vector<std::string> BranchFileLines(const ControlTable& control) {
     std::vector<std::string> lines;
     for (const auto& row : control.rows)
-        if (row.mark == kBranchMark) lines.push_back(ControlFileLine(row));
+        if (row.mark == survey::kBranchMark) lines.push_back(survey::ControlFileLine(row));
     return lines;
 }
 
@@ -45,19 +45,19 @@ SavedResults SaveResults(const ControlTable& control, const ResultTable& results
     if (results.path.empty() || results.rows.empty()) return saved;
     saved.attempted = true;
     auto failed = [&](const Status& status) {
-        saved.messages.push_back({MessageIcon::Critical, "坐标保存", status.message()});
+        saved.messages.push_back({app::MessageIcon::Critical, "坐标保存", status.message()});
         return saved;
     };
     if (Status s = WriteTextLines(results.path, CoordinateFileLines(results, now)); !s.ok()) return failed(s);
-    if (Status s = WriteTextLines(ReplaceLastFour(results.path, ".log"), LogFileLines(report, now)); !s.ok())
+    if (Status s = WriteTextLines(survey::ReplaceLastFour(results.path, ".log"), LogFileLines(report, now)); !s.ok())
         return failed(s);
     std::vector<std::string> branch = BranchFileLines(control);
     if (!branch.empty()) {
-        if (Status s = WriteTextLines(ReplaceLastFour(results.path, "(支).ctl"), branch); !s.ok()) return failed(s);
+        if (Status s = WriteTextLines(survey::ReplaceLastFour(results.path, "(支).ctl"), branch); !s.ok()) return failed(s);
     }
     saved.messages.push_back(
-        {MessageIcon::Information, "坐标保存", "数据已保存在“" + results.path + "”文件中！"});
+        {app::MessageIcon::Information, "坐标保存", "数据已保存在“" + results.path + "”文件中！"});
     return saved;
 }
 
-}  // namespace velorin
+}  // namespace velorin::coords

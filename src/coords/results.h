@@ -9,7 +9,7 @@
 
 #include "coords/tables.h"
 
-namespace velorin {
+namespace velorin::coords {
 
 std::vector<std::string> CoordinateFileLines(const ResultTable& results, std::string_view now);
 std::vector<std::string> LogFileLines(const std::vector<std::string>& report, std::string_view now);
@@ -26,4 +26,4 @@ struct SavedResults {
 SavedResults SaveResults(const ControlTable& control, const ResultTable& results,
                          const std::vector<std::string>& report, std::string_view now);
 
-}  // namespace velorin
+}  // namespace velorin::coords

@@ -9,7 +9,7 @@
 #include "base/paths.h"
 #include "support/testing.h"
 
-namespace velorin {
+namespace velorin::coords {
 namespace {
 
 constexpr const char* kNow = "2024-5-6 14:03:22";
@@ -30,7 +30,7 @@ TEST(SavedFiles, AreWrittenByteForByte) {
     SavedResults saved = s.Save();
     EXPECT_TRUE(saved.attempted);
     ASSERT_EQ(saved.messages.size(), 1u);
-    EXPECT_EQ(saved.messages[0], (PageMessage{MessageIcon::Information, "坐标保存",
+    EXPECT_EQ(saved.messages[0], (PageMessage{app::MessageIcon::Information, "坐标保存",
                                               "数据已保存在“" + s.dir.File("r1.cor") + "”文件中！"}));
     EXPECT_EQ(testing::ReadBytes(s.dir.File("r1.cor")),
               testing::GbkCrlf({"; 坐标文件： " + s.dir.File("r1.cor"), std::string("; 计算时间： ") + kNow, "",
@@ -81,9 +81,9 @@ TEST(SavedFiles, UnwritableFolderNamesTheFile) {
     s.results.path = s.dir.File("missing/r1.cor");
     SavedResults saved = s.Save();
     ASSERT_EQ(saved.messages.size(), 1u);
-    EXPECT_EQ(saved.messages[0].icon, MessageIcon::Critical);
+    EXPECT_EQ(saved.messages[0].icon, app::MessageIcon::Critical);
     EXPECT_NE(saved.messages[0].text.find(s.dir.File("missing/r1.cor")), std::string::npos);
 }
 
 }  // namespace
-}  // namespace velorin
+}  // namespace velorin::coords

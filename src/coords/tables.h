@@ -8,11 +8,11 @@
 #include "app/ui.h"
 #include "survey/survey_file.h"
 
-namespace velorin {
+namespace velorin::coords {
 
 // Data rows of grid ctl1 (the header row is the page's); the path of the last file loaded.
 struct ControlTable {
-    std::vector<ControlRow> rows;
+    std::vector<survey::ControlRow> rows;
     std::string path;
 };
 
@@ -34,10 +34,10 @@ struct ResultTable {
 
 // A message box a command wants shown, in the order it arose.
 struct PageMessage {
-    MessageIcon icon;
+    app::MessageIcon icon;
     std::string title;
     std::string text;
     bool operator==(const PageMessage&) const = default;
 };
 
-}  // namespace velorin
+}  // namespace velorin::coords

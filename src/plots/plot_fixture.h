@@ -22,9 +22,9 @@ class PlotFixture {
 public:
     PlotFixture() : clock("2024-5-6 14:03:22"), host(dir.path() + "Support", &ui), connector(host) {
         program.ProgramDir = dir.path();
-        program.settings = Settings::Defaults(dir.path());
+        program.settings = app::Settings::Defaults(dir.path());
         Status status;
-        program.store = WorkingStore::Open(CopyStoreInto(dir.path()), &status);
+        program.store = store::WorkingStore::Open(CopyStoreInto(dir.path()), &status);
         if (!program.store) ADD_FAILURE() << status.message();
         // The program folder's store keeps what velorin-batch last loaded there.
         for (const char* table : {"Line", "Cross", "Point"})
@@ -35,7 +35,7 @@ public:
     }
     // Loads the lines as page 7 would read a file.
     void Sections(std::vector<std::string> lines) {
-        ASSERT_TRUE(ReadSectionFile(lines, *program.store));
+        ASSERT_TRUE(sectionfile::ReadSectionFile(lines, *program.store));
     }
     // The symbol drawing the profile inserts from Support: a small circle.
     void SymbolDrawing() {
@@ -46,15 +46,15 @@ public:
     const cad::embedded::Drawing& Drawn(cad::Document* doc) {
         return static_cast<cad::embedded::HostDocument*>(doc)->drawing();
     }
-    Settings& settings() { return program.settings; }
+    app::Settings& settings() { return program.settings; }
 
     TempDir dir;
-    Program program;
+    app::Program program;
     RecordingUi ui;
-    FixedClock clock;
+    app::FixedClock clock;
     cad::embedded::Host host;
     cad::embedded::EmbeddedConnector connector;
-    Context context{program, ui, clock};
+    app::Context context{program, ui, clock};
 };
 
 // What the drawing holds on one layer, by kind.

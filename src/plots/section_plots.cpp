@@ -9,9 +9,9 @@
 #include "cad/preparation.h"
 #include "store/statements.h"
 
-namespace velorin {
+namespace velorin::plots {
 
-namespace st = statements;
+namespace st = store::statements;
 using cad::HorizontalAlignment;
 using cad::VerticalAlignment;
 
@@ -30,18 +30,18 @@ struct NoHost : cad::HostConnector {
 
 // The points of one section by chainage; the section number goes into the statement as
 // an escaped literal, so an apostrophe in it is harmless.
-std::vector<PlotPoint> PointsOf(WorkingStore& store, const std::string& section) {
+std::vector<PlotPoint> PointsOf(store::WorkingStore& store, const std::string& section) {
     std::vector<PlotPoint> points;
-    RecordSet& rows = store.Reopen(WorkingStore::Table::Point, st::PointsOfSection(section));
+    store::RecordSet& rows = store.Reopen(store::WorkingStore::Table::Point, st::PointsOfSection(section));
     for (rows.MoveFirst(); !rows.EndOfFile(); rows.MoveNext())
         points.push_back({rows.Number("Slen"), rows.Number("High")});
     return points;
 }
 
 // Section numbers in SIndex order, or nothing when Cross or Point holds no row.
-std::vector<std::string> SectionsToDraw(WorkingStore& store) {
-    RecordSet& cross = store.Reopen(WorkingStore::Table::Cross, st::kCrossBySIndex);
-    RecordSet& point = store.Reopen(WorkingStore::Table::Point, st::kPointByCrossNoSlen);
+std::vector<std::string> SectionsToDraw(store::WorkingStore& store) {
+    store::RecordSet& cross = store.Reopen(store::WorkingStore::Table::Cross, st::kCrossBySIndex);
+    store::RecordSet& point = store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
     std::vector<std::string> sections;
     if (cross.EndOfFile() || point.EndOfFile()) return sections;
     for (cross.MoveFirst(); !cross.EndOfFile(); cross.MoveNext()) sections.push_back(cross.Text("CrossNo"));
@@ -50,7 +50,7 @@ std::vector<std::string> SectionsToDraw(WorkingStore& store) {
 
 // Attaches and prepares a new drawing with the text style "断面"; empty handles when
 // no host answered.
-cad::HostHandles NewPlotDrawing(Context& context, std::string_view title) {
+cad::HostHandles NewPlotDrawing(app::Context& context, std::string_view title) {
     NoHost none;
     cad::HostConnector& connector = context.host ? *context.host : none;
     cad::Application* app = cad::AttachHost(connector, context.ui, title);
@@ -125,10 +125,10 @@ double HighLimit(double high) {
 
 }  // namespace
 
-cad::Document* DrawCrossSections(Context& context, const double& axis_a, const double& axis_b,
+cad::Document* DrawCrossSections(app::Context& context, const double& axis_a, const double& axis_b,
                                  const std::string& title) {
-    WorkingStore& store = *context.program.store;
-    const Settings& settings = context.program.settings;
+    store::WorkingStore& store = *context.program.store;
+    const app::Settings& settings = context.program.settings;
     std::vector<std::string> sections = SectionsToDraw(store);
     if (sections.empty()) return nullptr;
     cad::HostHandles h = NewPlotDrawing(context, "横断面图");
@@ -147,7 +147,7 @@ cad::Document* DrawCrossSections(Context& context, const double& axis_a, const d
         PlainText(space, line, 0, 12 * H - 5 * E, 10 * H);
     }
 
-    ProgressReport progress(context.progress, "横断面图", static_cast<long>(sections.size()));
+    app::ProgressReport progress(context.progress, "横断面图", static_cast<long>(sections.size()));
     long done = 0;
     for (const std::string& section : sections) {
         std::vector<PlotPoint> points = PointsOf(store, section);
@@ -213,9 +213,9 @@ std::string ChainageText(double chainage) {
     return Format(kilometres, "#0") + "+" + Format(chainage - 1000 * kilometres, "#0.0");
 }
 
-cad::Document* DrawProfile(Context& context, const double& start_chainage) {
-    WorkingStore& store = *context.program.store;
-    const Settings& settings = context.program.settings;
+cad::Document* DrawProfile(app::Context& context, const double& start_chainage) {
+    store::WorkingStore& store = *context.program.store;
+    const app::Settings& settings = context.program.settings;
     std::vector<std::string> sections = SectionsToDraw(store);
     if (sections.empty()) return nullptr;
     // The shift as a store statement would apply it, to the millimetre.
@@ -230,7 +230,7 @@ cad::Document* DrawProfile(Context& context, const double& start_chainage) {
     const double quarter_turn = 3.1415926535 / 2;
     double offset = 0;
 
-    ProgressReport progress(context.progress, "纵断面图", static_cast<long>(sections.size()));
+    app::ProgressReport progress(context.progress, "纵断面图", static_cast<long>(sections.size()));
     long done = 0;
     for (const std::string& section : sections) {
         std::vector<PlotPoint> points = PointsOf(store, section);
@@ -318,4 +318,4 @@ cad::Document* DrawProfile(Context& context, const double& start_chainage) {
     return &doc;
 }
 
-}  // namespace velorin
+}  // namespace velorin::plots

@@ -9,22 +9,22 @@
 #include "app/context.h"
 #include "cad/host.h"
 
-namespace velorin {
+namespace velorin::plots {
 
 // Cross-section plots of every section with points, in SIndex order. `axis_a` and
 // `axis_b` give a unified elevation axis unless both are 0; an empty `title` draws no
 // title line. Returns the new drawing, or nullptr when there was nothing to draw or no
 // host answered (the user has been told). The drawing is left open and unsaved.
-cad::Document* DrawCrossSections(Context& context, const double& axis_a, const double& axis_b,
+cad::Document* DrawCrossSections(app::Context& context, const double& axis_a, const double& axis_b,
                                  const std::string& title);
 
 // Profiles of every section with points, one below the other, with chainages shifted by
 // `start_chainage` metres. The shift is applied to what is drawn only: the store keeps
 // its chainages, so drawing the same profile twice gives the same drawing. Returns the
 // new drawing, or nullptr as above.
-cad::Document* DrawProfile(Context& context, const double& start_chainage);
+cad::Document* DrawProfile(app::Context& context, const double& start_chainage);
 
 // A profile chainage as kilometres + "+" + metres (1234.56 -> "1+234.6").
 std::string ChainageText(double chainage);
 
-}  // namespace velorin
+}  // namespace velorin::plots

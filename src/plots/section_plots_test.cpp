@@ -13,7 +13,7 @@
 #include "plots/section_plots.h"
 #include "store/statements.h"
 
-namespace velorin {
+namespace velorin::plots {
 namespace {
 
 using namespace cad::embedded;
@@ -257,14 +257,14 @@ TEST(CrossSectionPlot, NothingToDrawOrNoHost) {
     EXPECT_EQ(f.ui.messages[1].title, "纵断面图");
     for (size_t i = 0; i < 2; ++i) {
         EXPECT_EQ(f.ui.messages[i].text, "请打开AutoCAD系统！");
-        EXPECT_EQ(f.ui.messages[i].icon, MessageIcon::Exclamation);
+        EXPECT_EQ(f.ui.messages[i].icon, app::MessageIcon::Exclamation);
         EXPECT_TRUE(f.ui.shown_aside[i]);
     }
     EXPECT_FALSE(f.ui.aside);
 }
 
 // Counts what the plots tell the progress service.
-struct RecordingProgress : Progress {
+struct RecordingProgress : app::Progress {
     std::vector<std::string> events;
     void Start(std::string_view what, long total) override {
         events.push_back(std::string(what) + " " + std::to_string(total));
@@ -407,7 +407,7 @@ TEST(ProfilePlot, StartChainageDoesNotAccumulate) {
     EXPECT_EQ(first, second);
     EXPECT_NE(std::find(first.begin(), first.end(), "1+3.7"), first.end());
     // The store keeps the chainages as loaded.
-    auto sections = SectionsOfStore(*f.program.store);
+    auto sections = sectionfile::SectionsOfStore(*f.program.store);
     ASSERT_EQ(sections.size(), 1u);
     EXPECT_DOUBLE_EQ(sections[0].points[0].chainage, 3.2);
     EXPECT_DOUBLE_EQ(sections[0].points[1].chainage, 20);
@@ -431,4 +431,4 @@ TEST(ProfilePlot, StackedProfilesAndASinglePoint) {
 }
 
 }  // namespace
-}  // namespace velorin
+}  // namespace velorin::plots

@@ -19,7 +19,7 @@ QString Q(const std::string& s) {
 // A line editor that asks its model about every typed key and reports getting the focus.
 class LineEdit : public QLineEdit {
 public:
-    LineEdit(TextBox& model, Binder& binder) : model_(model), binder_(binder) {}
+    LineEdit(window::TextBox& model, Binder& binder) : model_(model), binder_(binder) {}
 
 protected:
     void keyPressEvent(QKeyEvent* event) override {
@@ -46,7 +46,7 @@ protected:
     }
 
 private:
-    TextBox& model_;
+    window::TextBox& model_;
     Binder& binder_;
 };
 
@@ -60,7 +60,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override {
         if (event->key() == Qt::Key_Delete) {
             bool shift = event->modifiers() & Qt::ShiftModifier;
-            binder_.Event([this, shift] { model_.KeyDown(Key::Delete, shift); });
+            binder_.Event([this, shift] { model_.KeyDown(window::Key::Delete, shift); });
             return;
         }
         Widget::keyPressEvent(event);
@@ -70,8 +70,8 @@ private:
     Model& model_;
     Binder& binder_;
 };
-using GridView = DeleteKeyView<QTableWidget, Grid>;
-using ListView = DeleteKeyView<QListWidget, ListBox>;
+using GridView = DeleteKeyView<QTableWidget, window::Grid>;
+using ListView = DeleteKeyView<QListWidget, window::ListBox>;
 
 void FillList(QListWidget* widget, const std::vector<std::string>& items) {
     widget->clear();
@@ -95,17 +95,17 @@ void Binder::Sync() {
     syncing_ = false;
 }
 
-QLineEdit* Binder::EditorOf(const TextBox* model) const {
+QLineEdit* Binder::EditorOf(const window::TextBox* model) const {
     auto it = editors_.find(model);
     return it == editors_.end() ? nullptr : it->second;
 }
 
-void Binder::Common(QWidget* widget, const Control& model) {
+void Binder::Common(QWidget* widget, const window::Control& model) {
     if (widget->isEnabled() != model.enabled) widget->setEnabled(model.enabled);
     if (widget->isHidden() == model.visible) widget->setHidden(!model.visible);
 }
 
-QLabel* Binder::Bind(velorin::Label& model) {
+QLabel* Binder::Bind(velorin::window::Label& model) {
     auto* w = new QLabel;
     syncs_.push_back([this, w, &model] {
         if (w->text() != Q(model.caption)) w->setText(Q(model.caption));
@@ -114,7 +114,7 @@ QLabel* Binder::Bind(velorin::Label& model) {
     return w;
 }
 
-QPushButton* Binder::Bind(velorin::Button& model) {
+QPushButton* Binder::Bind(velorin::window::Button& model) {
     auto* w = new QPushButton;
     QObject::connect(w, &QPushButton::clicked, [this, &model] { Event([&model] { model.Click(); }); });
     syncs_.push_back([this, w, &model] {
@@ -128,7 +128,7 @@ QPushButton* Binder::Bind(velorin::Button& model) {
     return w;
 }
 
-QLineEdit* Binder::Bind(TextBox& model) {
+QLineEdit* Binder::Bind(window::TextBox& model) {
     auto* w = new LineEdit(model, *this);
     editors_[&model] = w;
     QObject::connect(w, &QLineEdit::textEdited,
@@ -141,7 +141,7 @@ QLineEdit* Binder::Bind(TextBox& model) {
     return w;
 }
 
-QListWidget* Binder::Bind(ListBox& model) {
+QListWidget* Binder::Bind(window::ListBox& model) {
     auto* w = new ListView(model, *this);
     auto shown = std::make_shared<std::vector<std::string>>();
     QObject::connect(w, &QListWidget::currentRowChanged, [this, &model](int row) {
@@ -159,7 +159,7 @@ QListWidget* Binder::Bind(ListBox& model) {
     return w;
 }
 
-QComboBox* Binder::Bind(ComboBox& model) {
+QComboBox* Binder::Bind(window::ComboBox& model) {
     auto* w = new QComboBox;
     w->setEditable(model.editable);
     w->setInsertPolicy(QComboBox::NoInsert);
@@ -183,7 +183,7 @@ QComboBox* Binder::Bind(ComboBox& model) {
     return w;
 }
 
-QCheckBox* Binder::Bind(CheckBox& model) {
+QCheckBox* Binder::Bind(window::CheckBox& model) {
     auto* w = new QCheckBox;
     QObject::connect(w, &QCheckBox::clicked, [this, &model] { Event([&model] { model.Click(); }); });
     syncs_.push_back([this, w, &model] {
@@ -194,7 +194,7 @@ QCheckBox* Binder::Bind(CheckBox& model) {
     return w;
 }
 
-QRadioButton* Binder::Bind(OptionButton& model) {
+QRadioButton* Binder::Bind(window::OptionButton& model) {
     auto* w = new QRadioButton;
     w->setAutoExclusive(false);  // the model's group decides
     QObject::connect(w, &QRadioButton::clicked, [this, &model] { Event([&model] { model.Click(); }); });
@@ -206,7 +206,7 @@ QRadioButton* Binder::Bind(OptionButton& model) {
     return w;
 }
 
-QTableWidget* Binder::Bind(Grid& model) {
+QTableWidget* Binder::Bind(window::Grid& model) {
     auto* w = new GridView(model, *this);
     w->setEditTriggers(QAbstractItemView::NoEditTriggers);
     w->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -242,7 +242,7 @@ QTableWidget* Binder::Bind(Grid& model) {
     return w;
 }
 
-PictureWidget* Binder::Bind(PictureBox& model) {
+PictureWidget* Binder::Bind(window::PictureBox& model) {
     auto* w = new PictureWidget(model);
     syncs_.push_back([this, w, &model] {
         w->update();
@@ -251,7 +251,7 @@ PictureWidget* Binder::Bind(PictureBox& model) {
     return w;
 }
 
-QComboBox* Binder::Bind(DriveList& model) {
+QComboBox* Binder::Bind(window::DriveList& model) {
     auto* w = new QComboBox;
     QObject::connect(w, &QComboBox::activated, [this, w, &model](int index) {
         std::string drive = w->itemText(index).toStdString();
@@ -275,7 +275,7 @@ QComboBox* Binder::Bind(DriveList& model) {
     return w;
 }
 
-QListWidget* Binder::Bind(DirList& model) {
+QListWidget* Binder::Bind(window::DirList& model) {
     auto* w = new QListWidget;
     auto shown = std::make_shared<std::pair<std::string, std::vector<std::string>>>();
     QObject::connect(w, &QListWidget::itemActivated, [this, &model](QListWidgetItem* item) {
@@ -318,7 +318,7 @@ QListWidget* Binder::Bind(DirList& model) {
     return w;
 }
 
-QListWidget* Binder::Bind(FileList& model) {
+QListWidget* Binder::Bind(window::FileList& model) {
     auto* w = new QListWidget;
     w->setSelectionMode(model.multi_select ? QAbstractItemView::MultiSelection : QAbstractItemView::SingleSelection);
     auto shown = std::make_shared<std::vector<std::string>>();

@@ -25,34 +25,34 @@ public:
     // `refresh` runs after every forwarded user action (it calls Sync and more).
     explicit Binder(std::function<void()> refresh) : refresh_(std::move(refresh)) {}
 
-    QLabel* Bind(velorin::Label& model);
-    QPushButton* Bind(velorin::Button& model);
-    QLineEdit* Bind(TextBox& model);
-    QListWidget* Bind(ListBox& model);
-    QComboBox* Bind(ComboBox& model);
-    QCheckBox* Bind(CheckBox& model);
-    QRadioButton* Bind(OptionButton& model);
-    QTableWidget* Bind(Grid& model);
-    PictureWidget* Bind(PictureBox& model);
-    QComboBox* Bind(DriveList& model);
-    QListWidget* Bind(DirList& model);
-    QListWidget* Bind(FileList& model);
+    QLabel* Bind(velorin::window::Label& model);
+    QPushButton* Bind(velorin::window::Button& model);
+    QLineEdit* Bind(window::TextBox& model);
+    QListWidget* Bind(window::ListBox& model);
+    QComboBox* Bind(window::ComboBox& model);
+    QCheckBox* Bind(window::CheckBox& model);
+    QRadioButton* Bind(window::OptionButton& model);
+    QTableWidget* Bind(window::Grid& model);
+    PictureWidget* Bind(window::PictureBox& model);
+    QComboBox* Bind(window::DriveList& model);
+    QListWidget* Bind(window::DirList& model);
+    QListWidget* Bind(window::FileList& model);
 
     // Shows every model in its widget.
     void Sync();
     // The editor of a text box model, for moving the cursor there.
-    QLineEdit* EditorOf(const TextBox* model) const;
+    QLineEdit* EditorOf(const window::TextBox* model) const;
 
     // Runs a user action on a model, then refreshes the window. Ignored while the
     // widgets are being synchronised (Qt signals raised by Sync itself).
     void Event(const std::function<void()>& action);
 
 private:
-    void Common(QWidget* widget, const Control& model);
+    void Common(QWidget* widget, const window::Control& model);
 
     std::function<void()> refresh_;
     std::vector<std::function<void()>> syncs_;
-    std::map<const TextBox*, QLineEdit*> editors_;
+    std::map<const window::TextBox*, QLineEdit*> editors_;
     bool syncing_ = false;
 };
 

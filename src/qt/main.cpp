@@ -14,9 +14,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     velorin::qt::UseChineseFont();
     velorin::qt::QtUi ui;
-    std::unique_ptr<velorin::Program> program = velorin::Startup(velorin::ExecutableDir(), ui);
+    std::unique_ptr<velorin::app::Program> program = velorin::app::Startup(velorin::ExecutableDir(), ui);
     if (!program) return 1;
-    velorin::SystemClock clock;
+    velorin::app::SystemClock clock;
     // The embedded drawing host, shown and picked in the drawing window; the drawing
     // commands attach to it and report their progress there.
     velorin::qt::DrawingAlerts alerts;
@@ -24,8 +24,8 @@ int main(int argc, char** argv) {
     velorin::qt::DrawingWindow drawing(host);
     alerts.window = &drawing;
     velorin::qt::DrawingConnector connector(drawing);
-    velorin::Context context{*program, ui, clock, &connector, &drawing};
-    velorin::Form1 form(context);
+    velorin::app::Context context{*program, ui, clock, &connector, &drawing};
+    velorin::window::Form1 form(context);
     velorin::qt::MainWindow window(form);
     ui.SetWindow(&window);
     form.Form_Load();

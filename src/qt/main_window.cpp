@@ -128,8 +128,8 @@ void UseChineseFont() {
     QApplication::setFont(font);
 }
 
-MainWindow::MainWindow(Form1& form) : form_(form), binder_([this] { Refresh(); }) {
-    setWindowTitle(QString::fromUtf8(Form1::kCaption));
+MainWindow::MainWindow(window::Form1& form) : form_(form), binder_([this] { Refresh(); }) {
+    setWindowTitle(QString::fromUtf8(window::Form1::kCaption));
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     auto* layout = new QVBoxLayout(this);
@@ -163,8 +163,8 @@ void MainWindow::Refresh() {
             tabs_->setCurrentIndex(form_.Strip1.selected - 1);
     }
     if (form_.Strip1.selected >= 1) {
-        Page& page = form_.CurrentPage();
-        if (TextBox* field = page.focus) {
+        window::Page& page = form_.CurrentPage();
+        if (window::TextBox* field = page.focus) {
             page.focus = nullptr;
             if (QLineEdit* editor = binder_.EditorOf(field)) editor->setFocus(Qt::OtherFocusReason);
         }
@@ -175,7 +175,7 @@ void MainWindow::PlaceHome() {
     const double dpi = ScreenDpi(this);
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-    TwipRect place = Form1::HomePlace(PixelsToTwips(area.width(), dpi), PixelsToTwips(area.height(), dpi));
+    window::TwipRect place = window::Form1::HomePlace(PixelsToTwips(area.width(), dpi), PixelsToTwips(area.height(), dpi));
     resize(TwipsToPixels(place.width, dpi), TwipsToPixels(place.height, dpi));
     move(area.left() + TwipsToPixels(place.left, dpi), area.top() + TwipsToPixels(place.top, dpi));
 }
@@ -185,8 +185,8 @@ void MainWindow::StepAside(bool aside) {
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
     int screen_w = PixelsToTwips(area.width(), dpi), screen_h = PixelsToTwips(area.height(), dpi);
-    TwipRect home = Form1::HomePlace(screen_w, screen_h);
-    TwipRect place = aside ? Form1::AsidePlace(screen_w, screen_h) : home;
+    window::TwipRect home = window::Form1::HomePlace(screen_w, screen_h);
+    window::TwipRect place = aside ? window::Form1::AsidePlace(screen_w, screen_h) : home;
     // Only the left edge moves; the top stays where the user left the window.
     move(area.left() + TwipsToPixels(place.left, dpi), pos().y());
     QApplication::processEvents();
@@ -217,7 +217,7 @@ void MainWindow::SetShowDrawingWindow(std::function<void()> show) {
 }
 
 QWidget* MainWindow::BuildPage1() {
-    Page1& p = form_.page1;
+    window::Page1& p = form_.page1;
     auto* drives = binder_.Bind(p.Drive1);
     auto* folders = binder_.Bind(p.Dir1);
     auto* left = new QGroupBox(QString::fromUtf8("主目录"));
@@ -250,7 +250,7 @@ QWidget* MainWindow::BuildPage1() {
 }
 
 QWidget* MainWindow::BuildPage2() {
-    Page2& p = form_.page2;
+    window::Page2& p = form_.page2;
     auto* left = new QVBoxLayout;
     left->setSpacing(3);
     left->addWidget(binder_.Bind(p.Drive2));
@@ -276,7 +276,7 @@ QWidget* MainWindow::BuildPage2() {
 }
 
 QWidget* MainWindow::BuildPage3() {
-    Page3& p = form_.page3;
+    window::Page3& p = form_.page3;
     auto* left = new QVBoxLayout;
     left->setSpacing(3);
     left->addWidget(binder_.Bind(p.Drive3));
@@ -311,7 +311,7 @@ QWidget* MainWindow::BuildPage3() {
 }
 
 QWidget* MainWindow::BuildPage4() {
-    Page4& p = form_.page4;
+    window::Page4& p = form_.page4;
     auto* left = new QVBoxLayout;
     left->setSpacing(3);
     left->addWidget(binder_.Bind(p.Drive4));
@@ -350,7 +350,7 @@ QWidget* MainWindow::BuildPage4() {
 }
 
 QWidget* MainWindow::BuildPage5() {
-    Page5& p = form_.page5;
+    window::Page5& p = form_.page5;
     auto* fields = new QGridLayout;
     fields->setSpacing(3);
     int r = 0;
@@ -397,7 +397,7 @@ QWidget* MainWindow::BuildPage5() {
 }
 
 QWidget* MainWindow::BuildPage6() {
-    Page6& p = form_.page6;
+    window::Page6& p = form_.page6;
     auto* fields = new QGridLayout;
     fields->setVerticalSpacing(2);
     fields->setHorizontalSpacing(3);
@@ -445,7 +445,7 @@ QWidget* MainWindow::BuildPage6() {
 }
 
 QWidget* MainWindow::BuildPage7() {
-    Page7& p = form_.page7;
+    window::Page7& p = form_.page7;
     auto* files = new QGroupBox;
     auto* files_layout = Column({binder_.Bind(p.Drive5), binder_.Bind(p.Dir5), binder_.Bind(p.File4)});
     files_layout->setContentsMargins(4, 4, 4, 4);

@@ -16,7 +16,7 @@ namespace velorin::qt {
 
 class MainWindow : public QWidget {
 public:
-    explicit MainWindow(Form1& form);
+    explicit MainWindow(window::Form1& form);
 
     // Shows the models again, the chosen tab and the field that asks for the cursor.
     void Refresh();
@@ -44,7 +44,7 @@ private:
     QWidget* BuildPage6();
     QWidget* BuildPage7();
 
-    Form1& form_;
+    window::Form1& form_;
     Binder binder_;
     QTabWidget* tabs_ = nullptr;
     bool ending_ = false;

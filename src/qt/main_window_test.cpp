@@ -22,7 +22,7 @@ using testing::WindowFixture;
 
 struct QtWindow {
     QtWindow() {
-        form = std::make_unique<Form1>(w.context);
+        form = std::make_unique<window::Form1>(w.context);
         window = std::make_unique<qt::MainWindow>(*form);
         form->Form_Load();
         window->Refresh();
@@ -30,10 +30,10 @@ struct QtWindow {
         window->show();
         QApplication::processEvents();
     }
-    QLineEdit* Editor(const TextBox& field) { return window->binder().EditorOf(&field); }
+    QLineEdit* Editor(const window::TextBox& field) { return window->binder().EditorOf(&field); }
 
     WindowFixture w;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<window::Form1> form;
     std::unique_ptr<qt::MainWindow> window;
 };
 
@@ -128,9 +128,9 @@ TEST(QtWindow, TheCloseBoxWritesTheSettings) {
     QApplication::sendEvent(prefix, &typed);
     q.window->close();
     EXPECT_TRUE(q.w.ui.ended);
-    Settings read = Settings::Defaults(q.w.dir.path());
+    app::Settings read = app::Settings::Defaults(q.w.dir.path());
     ASSERT_TRUE(PathExists(q.w.dir.path() + "Velorin.ini"));
-    ReadSettingsFile(q.w.dir.path() + "Velorin.ini", read);
+    app::ReadSettingsFile(q.w.dir.path() + "Velorin.ini", read);
     EXPECT_EQ(read.SectionPrefix, "桩号");
 }
 

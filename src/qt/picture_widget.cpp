@@ -10,7 +10,7 @@ QColor ColorOf(uint32_t bgr) {
     return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
 }
 
-PictureWidget::PictureWidget(PictureBox& model, QWidget* parent) : QFrame(parent), model_(model) {
+PictureWidget::PictureWidget(window::PictureBox& model, QWidget* parent) : QFrame(parent), model_(model) {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setAutoFillBackground(true);
     QPalette p = palette();
@@ -35,27 +35,27 @@ void PictureWidget::paintEvent(QPaintEvent* event) {
     auto px = [&](double x) { return (x - model_.scale_left) / w * width(); };
     auto py = [&](double y) { return (y - model_.scale_top) / h * height(); };
     const int ascent = painter.fontMetrics().ascent();
-    for (const PictureOp& op : model_.ops) {
+    for (const window::PictureOp& op : model_.ops) {
         QColor color = ColorOf(op.color);
         painter.setPen(color);
         painter.setBrush(Qt::NoBrush);
         switch (op.kind) {
-            case PictureOp::Kind::Line:
+            case window::PictureOp::Kind::Line:
                 painter.drawLine(QPointF(px(op.x1), py(op.y1)), QPointF(px(op.x2), py(op.y2)));
                 break;
-            case PictureOp::Kind::FilledBox:
+            case window::PictureOp::Kind::FilledBox:
                 painter.setBrush(color);
                 [[fallthrough]];
-            case PictureOp::Kind::Box:
+            case window::PictureOp::Kind::Box:
                 painter.drawRect(QRectF(QPointF(px(op.x1), py(op.y1)), QPointF(px(op.x2), py(op.y2))).normalized());
                 break;
-            case PictureOp::Kind::Circle: {
+            case window::PictureOp::Kind::Circle: {
                 // Round on screen: the radius is measured along x, as picture boxes do.
                 double r = std::abs(op.x2 / w * width());
                 painter.drawEllipse(QPointF(px(op.x1), py(op.y1)), r, r);
                 break;
             }
-            case PictureOp::Kind::Text:
+            case window::PictureOp::Kind::Text:
                 painter.drawText(QPointF(px(op.x1), py(op.y1) + ascent), QString::fromStdString(op.text));
                 break;
         }

@@ -10,14 +10,14 @@ namespace velorin::qt {
 
 class PictureWidget : public QFrame {
 public:
-    PictureWidget(PictureBox& model, QWidget* parent = nullptr);
+    PictureWidget(window::PictureBox& model, QWidget* parent = nullptr);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    PictureBox& model_;
+    window::PictureBox& model_;
 };
 
 // 0xBBGGRR, the colour numbers the commands use, as a Qt colour.

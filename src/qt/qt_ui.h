@@ -10,11 +10,11 @@ namespace velorin::qt {
 
 class MainWindow;
 
-class QtUi : public Ui {
+class QtUi : public app::Ui {
 public:
     void SetWindow(MainWindow* window) { window_ = window; }
 
-    void MessageBox(MessageIcon icon, std::string_view title, std::string_view text) override;
+    void MessageBox(app::MessageIcon icon, std::string_view title, std::string_view text) override;
     void WindowAside(bool aside) override;
     void Activate() override;
     void EndProgram() override;

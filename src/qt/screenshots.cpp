@@ -24,9 +24,9 @@
 namespace {
 
 // Messages go to the terminal: nobody is there to close a box.
-class ConsoleUi : public velorin::Ui {
+class ConsoleUi : public velorin::app::Ui {
 public:
-    void MessageBox(velorin::MessageIcon, std::string_view title, std::string_view text) override {
+    void MessageBox(velorin::app::MessageIcon, std::string_view title, std::string_view text) override {
         std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(),
                      static_cast<int>(text.size()), text.data());
     }
@@ -127,12 +127,12 @@ int main(int argc, char** argv) {
     QDir().mkpath(out_dir);
     velorin::qt::UseChineseFont();
     ConsoleUi ui;
-    std::unique_ptr<velorin::Program> program = velorin::Startup(velorin::ExecutableDir(), ui);
+    std::unique_ptr<velorin::app::Program> program = velorin::app::Startup(velorin::ExecutableDir(), ui);
     if (!program) return 1;
     if (argc > 2 && velorin::IsFolder(argv[2])) program->settings.MainDir = argv[2];
-    velorin::SystemClock clock;
-    velorin::Context context{*program, ui, clock};
-    velorin::Form1 form(context);
+    velorin::app::SystemClock clock;
+    velorin::app::Context context{*program, ui, clock};
+    velorin::window::Form1 form(context);
     velorin::qt::MainWindow window(form);
     form.Form_Load();
     window.Refresh();

@@ -4,17 +4,17 @@
 #include "base/strings.h"
 #include "store/statements.h"
 
-namespace velorin {
+namespace velorin::sectionfile {
 
-namespace st = statements;
-using Table = WorkingStore::Table;
+namespace st = store::statements;
+using Table = store::WorkingStore::Table;
 
 std::string LeftRightFileName(const std::string& read_path) {
     size_t chars = CharCount(read_path);
     return LeftChars(read_path, chars >= 3 ? chars - 3 : 0) + "（左右）.Txt";
 }
 
-bool HasLeftSide(WorkingStore& store) {
+bool HasLeftSide(store::WorkingStore& store) {
     store.Reopen(Table::Cross, st::kCrossBySIndex);
     return store.Reopen(Table::Point, st::kPointByCrossNoSlen).FindFirst(st::kNegativeChainage);
 }
@@ -22,7 +22,7 @@ bool HasLeftSide(WorkingStore& store) {
 namespace {
 
 // One side on one line: distance from the centre, elevation, each followed by a comma.
-std::string SideLine(RecordSet& rows, bool left, const char* none) {
+std::string SideLine(store::RecordSet& rows, bool left, const char* none) {
     if (rows.EndOfFile()) return none;
     std::string line;
     for (rows.MoveFirst(); !rows.EndOfFile(); rows.MoveNext()) {
@@ -34,15 +34,15 @@ std::string SideLine(RecordSet& rows, bool left, const char* none) {
 
 }  // namespace
 
-std::vector<std::string> LeftRightLines(WorkingStore& store) {
+std::vector<std::string> LeftRightLines(store::WorkingStore& store) {
     std::vector<std::string> lines = {"; 道路断面左右格式"};
     std::vector<std::string> sections;
-    RecordSet& cross = store.Reopen(Table::Cross, st::kCrossBySIndex);
+    store::RecordSet& cross = store.Reopen(Table::Cross, st::kCrossBySIndex);
     for (cross.MoveFirst(); !cross.EndOfFile(); cross.MoveNext()) sections.push_back(cross.Text("CrossNo"));
     for (const std::string& section : sections) {
         lines.emplace_back();
         std::string centre = section;
-        RecordSet& all = store.Reopen(Table::Point, st::PointsOfSectionUnordered(section));
+        store::RecordSet& all = store.Reopen(Table::Point, st::PointsOfSectionUnordered(section));
         if (all.FindFirst(st::SectionCentre(section))) centre += "," + Format(all.Number("High"), "#0.000");
         lines.push_back(centre);
         lines.push_back(SideLine(store.Reopen(Table::Point, st::LeftPointsOfSection(section)), true, "没有左侧资料"));
@@ -51,4 +51,4 @@ std::vector<std::string> LeftRightLines(WorkingStore& store) {
     return lines;
 }
 
-}  // namespace velorin
+}  // namespace velorin::sectionfile

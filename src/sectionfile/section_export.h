@@ -7,15 +7,15 @@
 
 #include "store/working_store.h"
 
-namespace velorin {
+namespace velorin::sectionfile {
 
 // "x.dm" -> "x（左右）.Txt": the read file's path less its last three characters.
 std::string LeftRightFileName(const std::string& read_path);
 
 // Whether any point of the store lies left of its centre (a negative chainage).
-bool HasLeftSide(WorkingStore& store);
+bool HasLeftSide(store::WorkingStore& store);
 
 // The lines of the left/right file for every section of the store in SIndex order.
-std::vector<std::string> LeftRightLines(WorkingStore& store);
+std::vector<std::string> LeftRightLines(store::WorkingStore& store);
 
-}  // namespace velorin
+}  // namespace velorin::sectionfile

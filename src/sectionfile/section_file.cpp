@@ -6,9 +6,9 @@
 #include "base/text_file.h"
 #include "store/statements.h"
 
-namespace velorin {
+namespace velorin::sectionfile {
 
-namespace st = statements;
+namespace st = store::statements;
 
 std::vector<std::string> SectionFileLines(const std::vector<std::string>& comments,
                                           const std::vector<Section>& sections) {
@@ -41,13 +41,13 @@ bool TakeValue(const std::string& part, double& running) {
 
 }  // namespace
 
-bool ReadSectionFile(std::vector<std::string>& lines, WorkingStore& store) {
+bool ReadSectionFile(std::vector<std::string>& lines, store::WorkingStore& store) {
     store.Execute(st::kDeleteLine);
     store.Execute(st::kDeleteCross);
     store.Execute(st::kDeletePoint);
-    store.Reopen(WorkingStore::Table::Line, st::kLineByNo);
-    RecordSet& cross = store.Reopen(WorkingStore::Table::Cross, st::kCrossBySIndex);
-    RecordSet& point = store.Reopen(WorkingStore::Table::Point, st::kPointByCrossNoSlen);
+    store.Reopen(store::WorkingStore::Table::Line, st::kLineByNo);
+    store::RecordSet& cross = store.Reopen(store::WorkingStore::Table::Cross, st::kCrossBySIndex);
+    store::RecordSet& point = store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
 
     std::string section;
     double chainage = 0, elevation = 0;
@@ -80,27 +80,27 @@ bool ReadSectionFile(std::vector<std::string>& lines, WorkingStore& store) {
             store.Commit();
             return false;
         }
-        AppendPoint(point, section, chainage, elevation, 0.0, "数据断面");
+        store::AppendPoint(point, section, chainage, elevation, 0.0, "数据断面");
     }
     store.Commit();
     return true;
 }
 
-std::vector<Section> SectionsOfStore(WorkingStore& store) {
+std::vector<Section> SectionsOfStore(store::WorkingStore& store) {
     std::vector<Section> sections;
-    RecordSet& cross = store.Reopen(WorkingStore::Table::Cross, st::kCrossBySIndex);
+    store::RecordSet& cross = store.Reopen(store::WorkingStore::Table::Cross, st::kCrossBySIndex);
     for (cross.MoveFirst(); !cross.EndOfFile(); cross.MoveNext()) {
         Section section{cross.Text("CrossNo"), {}};
-        RecordSet& point = store.Reopen(WorkingStore::Table::Point, st::PointsOfSection(section.number));
+        store::RecordSet& point = store.Reopen(store::WorkingStore::Table::Point, st::PointsOfSection(section.number));
         for (point.MoveFirst(); !point.EndOfFile(); point.MoveNext())
             section.points.push_back({point.Number("Slen"), point.Number("High")});
         sections.push_back(std::move(section));
     }
-    store.Reopen(WorkingStore::Table::Point, st::kPointByCrossNoSlen);
+    store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
     return sections;
 }
 
-std::string PrepareSectionDataFolder(Settings& settings, Status* status) {
+std::string PrepareSectionDataFolder(app::Settings& settings, Status* status) {
     settings.MainDir = WithTrailingSeparator(settings.MainDir);
     std::string folder = settings.MainDir + "断面数据" + kSeparator;
     bool ok = MakeFolder(folder);
@@ -128,4 +128,4 @@ std::vector<std::string> BatchComments(const std::string& first, const std::stri
     return {"; 批量断面", "; 断面号：" + first + "～" + last};
 }
 
-}  // namespace velorin
+}  // namespace velorin::sectionfile

@@ -11,7 +11,7 @@
 #include "base/status.h"
 #include "store/working_store.h"
 
-namespace velorin {
+namespace velorin::sectionfile {
 
 struct SectionPoint {
     double chainage = 0;   // Slen
@@ -34,14 +34,14 @@ Status WriteSectionFile(const std::string& path, const std::vector<std::string>&
 // and Point and refills Cross and Point. Faulty lines are marked in place with
 // "; 错误 " + the line. Returns false at the first point line with a bad number; the
 // rows appended before it stay.
-bool ReadSectionFile(std::vector<std::string>& lines, WorkingStore& store);
+bool ReadSectionFile(std::vector<std::string>& lines, store::WorkingStore& store);
 
 // Every section of the store in SIndex order with its points by chainage.
-std::vector<Section> SectionsOfStore(WorkingStore& store);
+std::vector<Section> SectionsOfStore(store::WorkingStore& store);
 
 // The folder "断面数据" in MainDir, made when missing. Appends the separator to MainDir
 // first when it lacks one (the setting itself changes, as users' files expect).
-std::string PrepareSectionDataFolder(Settings& settings, Status* status = nullptr);
+std::string PrepareSectionDataFolder(app::Settings& settings, Status* status = nullptr);
 
 // Producers' file names and comment lines.
 std::string SingleSectionFileName(const std::string& section);                    // 断1.dm
@@ -52,4 +52,4 @@ std::vector<std::string> SingleSectionComments();
 std::vector<std::string> SingleProfileComments(double kilometres, double metres);
 std::vector<std::string> BatchComments(const std::string& first, const std::string& last);
 
-}  // namespace velorin
+}  // namespace velorin::sectionfile

@@ -8,16 +8,16 @@
 #include "store/statements.h"
 #include "support/testing.h"
 
-namespace velorin {
+namespace velorin::sectionfile {
 namespace {
 
-using Table = WorkingStore::Table;
+using Table = store::WorkingStore::Table;
 
 class SectionFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Status s;
-        store_ = WorkingStore::Open(testing::CopyStoreInto(dir_.path()), &s);
+        store_ = store::WorkingStore::Open(testing::CopyStoreInto(dir_.path()), &s);
         ASSERT_TRUE(store_) << s.message();
         store_->OpenStandingRecordSets();
     }
@@ -26,7 +26,7 @@ protected:
     std::vector<Section> Stored() { return SectionsOfStore(*store_); }
 
     testing::TempDir dir_;
-    std::unique_ptr<WorkingStore> store_;
+    std::unique_ptr<store::WorkingStore> store_;
 };
 
 MATCHER_P2(IsPoint, chainage, elevation, "") {
@@ -86,10 +86,10 @@ TEST_F(SectionFileTest, SectionsKeepTheOrderOfTheirHeaders) {
 TEST_F(SectionFileTest, LoadedPointsCarryNoOffsetAndTheDataLayer) {
     std::vector<std::string> lines = {"Dmh,A", "1,2"};
     ASSERT_TRUE(ReadSectionFile(lines, *store_));
-    RecordSet& p = store_->Reopen(Table::Point, statements::kPointByCrossNoSlen);
+    store::RecordSet& p = store_->Reopen(Table::Point, store::statements::kPointByCrossNoSlen);
     EXPECT_EQ(p.Number("Pian"), 0);
     EXPECT_EQ(p.Text("Layer"), "数据断面");
-    EXPECT_TRUE(store_->Reopen(Table::Line, statements::kLineByNo).EndOfFile());
+    EXPECT_TRUE(store_->Reopen(Table::Line, store::statements::kLineByNo).EndOfFile());
 }
 
 TEST_F(SectionFileTest, ReadingReplacesEarlierSections) {
@@ -177,7 +177,7 @@ TEST(SectionFileNamesTest, ProducersNameTheirFiles) {
 
 TEST(SectionFolderTest, AppendsTheSeparatorAndMakesTheFolder) {
     testing::TempDir dir;
-    Settings s = Settings::Defaults(dir.path());
+    app::Settings s = app::Settings::Defaults(dir.path());
     s.MainDir = dir.path().substr(0, dir.path().size() - 1);  // without its separator
     Status status;
     std::string folder = PrepareSectionDataFolder(s, &status);
@@ -190,7 +190,7 @@ TEST(SectionFolderTest, AppendsTheSeparatorAndMakesTheFolder) {
 TEST(SectionFolderTest, AFolderThatCannotBeMadeIsReported) {
     testing::TempDir dir;
     testing::WriteBytes(dir.File("断面数据"), "a file in the way");
-    Settings s = Settings::Defaults(dir.path());
+    app::Settings s = app::Settings::Defaults(dir.path());
     Status status;
     PrepareSectionDataFolder(s, &status);
     EXPECT_FALSE(status.ok());
@@ -198,4 +198,4 @@ TEST(SectionFolderTest, AFolderThatCannotBeMadeIsReported) {
 }
 
 }  // namespace
-}  // namespace velorin
+}  // namespace velorin::sectionfile

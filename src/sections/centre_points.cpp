@@ -4,7 +4,7 @@
 
 namespace velorin::sections {
 
-std::optional<int> MarkCentrePoints(Context& context, const CentrePointInputs& in) {
+std::optional<int> MarkCentrePoints(app::Context& context, const CentrePointInputs& in) {
     auto h = OpenCurrentDrawing(context, in.title);
     if (!h) return std::nullopt;
     // Creates the layer when missing but leaves the current layer as it was.

@@ -21,6 +21,6 @@ struct CentrePointInputs {
 
 // Runs after the page checked its fields. Returns how many blocks were moved, or nothing
 // when no host answered.
-std::optional<int> MarkCentrePoints(Context& context, const CentrePointInputs& in);
+std::optional<int> MarkCentrePoints(app::Context& context, const CentrePointInputs& in);
 
 }  // namespace velorin::sections

@@ -15,7 +15,7 @@
 
 namespace velorin::sections {
 
-namespace st = statements;
+namespace st = store::statements;
 
 namespace {
 
@@ -24,7 +24,7 @@ constexpr const char* kTitle = "批量断面";
 struct Bounds {
     bool empty = true;
     double min_x = 0, min_y = 0, max_x = 0, max_y = 0;
-    void Add(XY p) {
+    void Add(Point2 p) {
         if (empty) {
             min_x = max_x = p.x, min_y = max_y = p.y, empty = false;
             return;
@@ -52,18 +52,18 @@ struct Found {
 // vertices (No = 1, 2, ...). Nothing when the command ends here.
 struct Crossing {
     cad::HostHandles h;
-    std::vector<Vertex2> vertices;
+    std::vector<Point2> vertices;
     Bounds bounds;
 };
 
-std::optional<Crossing> PickCrossingLine(Context& context, bool range_layer) {
-    WorkingStore& store = *context.program.store;
+std::optional<Crossing> PickCrossingLine(app::Context& context, bool range_layer) {
+    store::WorkingStore& store = *context.program.store;
     store.Execute(st::kDeleteLine);
     store.Execute(st::kDeleteCross);
     store.Execute(st::kDeletePoint);
-    RecordSet& line = store.Reopen(WorkingStore::Table::Line, st::kLineByNo);
-    store.Reopen(WorkingStore::Table::Cross, st::kCrossByCrossNo);
-    store.Reopen(WorkingStore::Table::Point, st::kPointByCrossNoSlen);
+    store::RecordSet& line = store.Reopen(store::WorkingStore::Table::Line, st::kLineByNo);
+    store.Reopen(store::WorkingStore::Table::Cross, st::kCrossByCrossNo);
+    store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
 
     auto h = OpenCurrentDrawing(context, kTitle);
     if (!h) return std::nullopt;
@@ -91,7 +91,7 @@ std::optional<Crossing> PickCrossingLine(Context& context, bool range_layer) {
         c.bounds.Add({c.vertices[i].x, c.vertices[i].y});
     }
     set->Delete();
-    store.Reopen(WorkingStore::Table::Line, st::kLineByNo);
+    store.Reopen(store::WorkingStore::Table::Line, st::kLineByNo);
     if (c.vertices.empty()) {
         cad::WindowAside(context.ui, false);
         return std::nullopt;
@@ -123,7 +123,7 @@ void WalkCrossingLine(const Crossing& c, const std::string& section_layer,
     }
 }
 
-void AddCrossRow(RecordSet& cross, const std::string& number, const Segment& section, const Segment& crossing,
+void AddCrossRow(store::RecordSet& cross, const std::string& number, const Segment& section, const Segment& crossing,
                  double chainage) {
     cross.AddNew();
     cross.SetField("CrossNo", number);
@@ -140,11 +140,11 @@ void AddCrossRow(RecordSet& cross, const std::string& number, const Segment& sec
 
 }  // namespace
 
-std::vector<std::string> MarkValidRange(Context& context, const ValidRangeInputs& in) {
+std::vector<std::string> MarkValidRange(app::Context& context, const ValidRangeInputs& in) {
     std::vector<std::string> log;
     auto c = PickCrossingLine(context, true);
     if (!c) return log;
-    RecordSet& cross = context.program.store->Standing(WorkingStore::Table::Cross);
+    store::RecordSet& cross = context.program.store->Standing(store::WorkingStore::Table::Cross);
     cad::ModelSpace& space = *c->h.space;
     int n = 0, m = 0;
     double reference = 0;
@@ -178,14 +178,14 @@ std::vector<std::string> MarkValidRange(Context& context, const ValidRangeInputs
     return log;
 }
 
-BatchResult CollectBatchSections(Context& context, const BatchInputs& in) {
-    BatchResult result;
+CrossingResult CollectCrossingSections(app::Context& context, const CrossingInputs& in) {
+    CrossingResult result;
     auto c = PickCrossingLine(context, false);
     if (!c) return result;
-    WorkingStore& store = *context.program.store;
+    store::WorkingStore& store = *context.program.store;
     cad::Application& app = *c->h.app;
     cad::Document& doc = *c->h.doc;
-    RecordSet* cross = &store.Standing(WorkingStore::Table::Cross);
+    store::RecordSet* cross = &store.Standing(store::WorkingStore::Table::Cross);
 
     // Collection: two-vertex lines only, with temporary numbers in the order found.
     Bounds bounds = c->bounds;
@@ -208,7 +208,7 @@ BatchResult CollectBatchSections(Context& context, const BatchInputs& in) {
 
     // Numbering along the crossing line, whatever order the lines were found in.
     cad::MakeLayerCurrent(app, doc, cad::kSectionNumberLayer.name, cad::kSectionNumberLayer.colour);
-    cross = &store.Reopen(WorkingStore::Table::Cross, st::kCrossBySIndex);
+    cross = &store.Reopen(store::WorkingStore::Table::Cross, st::kCrossBySIndex);
     if (cross->EndOfFile()) {
         cad::WindowAside(context.ui, false);
         store.Commit();
@@ -222,7 +222,7 @@ BatchResult CollectBatchSections(Context& context, const BatchInputs& in) {
     long i = 1;
     for (cross->MoveFirst(); !cross->EndOfFile(); cross->MoveNext(), ++i) {
         std::string name = in.prefix + Format(in.start + i - 1, "#0") + in.suffix;
-        XY a{cross->Number("X1"), cross->Number("Y1")}, b{cross->Number("X2"), cross->Number("Y2")};
+        Point2 a{cross->Number("X1"), cross->Number("Y1")}, b{cross->Number("X2"), cross->Number("Y2")};
         double height = 3 * in.plot_scale;
         if (cad::Entity* t = c->h.space->AddText(name, {a.x, a.y, 0}, height)) t->SetScaleFactor(0.8);
         if (cad::Entity* t = c->h.space->AddText(name + "'", {b.x, b.y, 0}, height)) t->SetScaleFactor(0.8);
@@ -236,9 +236,9 @@ BatchResult CollectBatchSections(Context& context, const BatchInputs& in) {
 
     // Points per section, no layer restriction; chainages from each line's first vertex.
     {
-        ProgressReport progress(context.progress, "横断面图：查找断面点", static_cast<long>(sections.size()));
-        store.Reopen(WorkingStore::Table::Cross, st::kCrossBySIndex);
-        RecordSet& point = store.Reopen(WorkingStore::Table::Point, st::kPointByCrossNoSlen);
+        app::ProgressReport progress(context.progress, "横断面图：查找断面点", static_cast<long>(sections.size()));
+        store.Reopen(store::WorkingStore::Table::Cross, st::kCrossBySIndex);
+        store::RecordSet& point = store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
         cad::Filter filter = MakeFilter({{0, "INSERT"}, {2, in.symbol}});
         std::vector<FoundPoint> found;
         std::vector<std::pair<std::string, double>> centres;
@@ -250,7 +250,7 @@ BatchResult CollectBatchSections(Context& context, const BatchInputs& in) {
             bool has_centre = false;
             double centre = 0;
             for (const FoundPoint& f : found) {
-                AppendPoint(point, s.number, f.slen, f.high, f.pian, f.layer);
+                store::AppendPoint(point, s.number, f.slen, f.high, f.pian, f.layer);
                 // The first centre block by chainage, as a search in chainage order finds it.
                 if (in.centre_shift && UpperCase(f.layer) == centre_layer && (!has_centre || f.slen < centre))
                     has_centre = true, centre = f.slen;
@@ -262,8 +262,8 @@ BatchResult CollectBatchSections(Context& context, const BatchInputs& in) {
         // Centre shift: the centre point goes to 0 (to the three decimals of the
         // statement), points before it negative; a section without one stays as it is.
         if (in.centre_shift) {
-            store.Reopen(WorkingStore::Table::Cross, st::kCrossBySIndex);
-            store.Reopen(WorkingStore::Table::Point, st::kPointByCrossNoSlen);
+            store.Reopen(store::WorkingStore::Table::Cross, st::kCrossBySIndex);
+            store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
             for (const auto& [number, centre] : centres) store.Execute(st::ShiftSectionChainages(centre, number));
         }
     }
@@ -272,23 +272,23 @@ BatchResult CollectBatchSections(Context& context, const BatchInputs& in) {
     return result;
 }
 
-std::string WriteBatchSectionFile(Context& context, std::string* error) {
-    WorkingStore& store = *context.program.store;
-    RecordSet& cross = store.Reopen(WorkingStore::Table::Cross, st::kCrossBySIndex);
-    store.Reopen(WorkingStore::Table::Point, st::kPointByCrossNoSlen);
+std::string WriteCrossingSectionFile(app::Context& context, std::string* error) {
+    store::WorkingStore& store = *context.program.store;
+    store::RecordSet& cross = store.Reopen(store::WorkingStore::Table::Cross, st::kCrossBySIndex);
+    store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
     if (cross.EndOfFile()) return {};
     cross.MoveFirst();
     std::string first = cross.Text("CrossNo");
     cross.MoveLast();
     std::string last = cross.Text("CrossNo");
     Status status;
-    std::string folder = PrepareSectionDataFolder(context.program.settings, &status);
+    std::string folder = sectionfile::PrepareSectionDataFolder(context.program.settings, &status);
     if (!status.ok()) {
         if (error) *error = status.message();
         return {};
     }
-    std::string path = folder + BatchFileName(first, last);
-    status = WriteSectionFile(path, BatchComments(first, last), SectionsOfStore(store));
+    std::string path = folder + sectionfile::BatchFileName(first, last);
+    status = sectionfile::WriteSectionFile(path, sectionfile::BatchComments(first, last), sectionfile::SectionsOfStore(store));
     if (!status.ok()) {
         if (error) *error = status.message();
         return {};

@@ -1,5 +1,6 @@
 // Sections crossed by one line along the road: the valid-range command outlines, checks
-// and stores them; the batch takes them on to numbered, centred sections in the store.
+// and stores them; collecting them numbers the sections along the line, fills their
+// points and centres them in the store (page 6 "横断面图").
 #pragma once
 
 #include <string>
@@ -28,9 +29,9 @@ struct ValidRangeInputs {
 
 // Runs after the page checked its fields. Returns the log lines for the page; empty when
 // the command ended before the search.
-std::vector<std::string> MarkValidRange(Context& context, const ValidRangeInputs& in);
+std::vector<std::string> MarkValidRange(app::Context& context, const ValidRangeInputs& in);
 
-struct BatchInputs {
+struct CrossingInputs {
     std::string section_layer;
     bool centre_shift = false;
     std::string centre_layer;
@@ -46,24 +47,24 @@ struct BatchInputs {
 // crossing line's vertices and the numbers at the sections' first vertices.
 struct PlanSketch {
     double min_x = 0, min_y = 0, max_x = 0, max_y = 0;
-    std::vector<std::pair<XY, XY>> sections;
-    std::vector<XY> crossing;
-    std::vector<std::pair<XY, std::string>> numbers;
+    std::vector<std::pair<Point2, Point2>> sections;
+    std::vector<Point2> crossing;
+    std::vector<std::pair<Point2, std::string>> numbers;
 };
 
-struct BatchResult {
+struct CrossingResult {
     bool searched = false;  // a crossing line was taken: the sketch is ready
     bool numbered = false;  // sections were found, numbered and filled: plots and file follow
     PlanSketch sketch;
 };
 
-// The batch up to the plots: the search, the numbering along the crossing line with the
+// Everything of page 6's "横断面图" up to the plots: the search, the numbering along the crossing line with the
 // numbers written in the drawing, the point search per section and the centre shift.
 // The window stays aside when sections were numbered (the plots follow).
-BatchResult CollectBatchSections(Context& context, const BatchInputs& in);
+CrossingResult CollectCrossingSections(app::Context& context, const CrossingInputs& in);
 
 // Writes every section of the store to "MainDir\断面数据\first～last.dm". Returns the
 // path written, or empty with `error` set.
-std::string WriteBatchSectionFile(Context& context, std::string* error);
+std::string WriteCrossingSectionFile(app::Context& context, std::string* error);
 
 }  // namespace velorin::sections

@@ -5,7 +5,7 @@
 
 namespace velorin::sections {
 
-namespace st = statements;
+namespace st = store::statements;
 constexpr const char* kTitle = "单断面";
 
 void SearchSegment(cad::Document& doc, const Segment& s, double valid_offset, const cad::Filter& filter,
@@ -25,15 +25,15 @@ void SearchSegment(cad::Document& doc, const Segment& s, double valid_offset, co
     set->Delete();
 }
 
-TakenSection TakeSectionLine(Context& context, const SectionLineInputs& in) {
+TakenSection TakeSectionLine(app::Context& context, const SectionLineInputs& in) {
     TakenSection result;
-    WorkingStore& store = *context.program.store;
+    store::WorkingStore& store = *context.program.store;
     store.Execute(st::kDeleteLine);
     store.Execute(st::kDeleteCross);
     store.Execute(st::kDeletePoint);
-    RecordSet& line = store.Reopen(WorkingStore::Table::Line, st::kLineByNo);
-    RecordSet& cross = store.Reopen(WorkingStore::Table::Cross, st::kCrossBySIndex);
-    RecordSet& point = store.Reopen(WorkingStore::Table::Point, st::kPointByCrossNoSlen);
+    store::RecordSet& line = store.Reopen(store::WorkingStore::Table::Line, st::kLineByNo);
+    store::RecordSet& cross = store.Reopen(store::WorkingStore::Table::Cross, st::kCrossBySIndex);
+    store::RecordSet& point = store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
 
     auto h = OpenCurrentDrawing(context, kTitle);
     if (!h) return result;
@@ -50,7 +50,7 @@ TakenSection TakeSectionLine(Context& context, const SectionLineInputs& in) {
         return result;
     }
     app.ZoomExtents();
-    std::vector<Vertex2> vertices;
+    std::vector<Point2> vertices;
     if (set && set->Count() == 1 && set->Item(0)) vertices = Vertices(*set->Item(0));
     for (size_t i = 0; i < vertices.size(); ++i) {
         line.AddNew();
@@ -84,12 +84,12 @@ TakenSection TakeSectionLine(Context& context, const SectionLineInputs& in) {
         SearchSegment(doc, s, in.valid_offset, filter, chainage, found);
         chainage += s.Length();
     }
-    for (const FoundPoint& f : found) AppendPoint(point, in.section_no, f.slen, f.high, f.pian, f.layer);
+    for (const FoundPoint& f : found) store::AppendPoint(point, in.section_no, f.slen, f.high, f.pian, f.layer);
     cad::WindowAside(context.ui, false);
     app.ZoomPrevious();
 
     result.taken = true;
-    RecordSet& listed = store.Reopen(WorkingStore::Table::Point, st::kPointByCrossNoSlen);
+    store::RecordSet& listed = store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
     for (listed.MoveFirst(); !listed.EndOfFile(); listed.MoveNext())
         result.points.push_back(
             {listed.Number("Slen"), listed.Number("High"), listed.Number("Pian"), listed.Text("Layer")});

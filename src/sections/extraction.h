@@ -34,7 +34,7 @@ struct TakenSection {
 // Runs after the page checked its fields: empties Line, Cross and Point, lets the user
 // pick one polyline, stores its vertices, the section and its points, and leaves a range
 // outline per segment on "断_有效范围".
-TakenSection TakeSectionLine(Context& context, const SectionLineInputs& in);
+TakenSection TakeSectionLine(app::Context& context, const SectionLineInputs& in);
 
 // Adds the Point rows of the blocks found in one segment's rectangle. `chainage` is the
 // chainage of the segment's start. Shared by the single and the batch extraction.

@@ -11,7 +11,7 @@ namespace {
 // The slopes are taken the way they always were: pi to ten places, Atn of the slope.
 constexpr double kPi = 3.1415926535;
 
-Segment WithSlopes(XY p, XY n) {
+Segment WithSlopes(Point2 p, Point2 n) {
     Segment s{p, n, 0, 0};
     s.k = (n.y - p.y) / (n.x - p.x);
     s.kp = -1 / s.k;
@@ -22,41 +22,41 @@ Segment WithSlopes(XY p, XY n) {
 
 double Segment::Length() const { return std::sqrt((p.x - n.x) * (p.x - n.x) + (p.y - n.y) * (p.y - n.y)); }
 
-Segment WalkSegment(XY p, XY n) {
+Segment WalkSegment(Point2 p, Point2 n) {
     if (p.x == n.x) p.x -= 0.001;
     if (p.y == n.y) p.y -= 0.001;
     return WithSlopes(p, n);
 }
 
-Segment SectionSegment(XY s1, XY s2) {
+Segment SectionSegment(Point2 s1, Point2 s2) {
     if (s1.x == s2.x) s2.x += 0.001;
     if (s1.y == s2.y) s2.y += 0.001;
     return WithSlopes(s1, s2);
 }
 
-Segment PlainSegment(XY p, XY n) { return WithSlopes(p, n); }
+Segment PlainSegment(Point2 p, Point2 n) { return WithSlopes(p, n); }
 
-std::array<XY, 4> RangeRectangle(const Segment& s, double r) {
+std::array<Point2, 4> RangeRectangle(const Segment& s, double r) {
     double r2 = r * r;
     double dx = std::sqrt(r2 / (s.kp * s.kp + 1));
     double sign = s.k > 0 ? 1 : (s.k < 0 ? -1 : 0);
     double dy = sign * std::sqrt(r2 / (s.k * s.k + 1));
-    return {XY{s.p.x + dx, s.p.y - dy}, XY{s.n.x + dx, s.n.y - dy}, XY{s.n.x - dx, s.n.y + dy},
-            XY{s.p.x - dx, s.p.y + dy}};
+    return {Point2{s.p.x + dx, s.p.y - dy}, Point2{s.n.x + dx, s.n.y - dy}, Point2{s.n.x - dx, s.n.y + dy},
+            Point2{s.p.x - dx, s.p.y + dy}};
 }
 
-std::array<double, 12> PolygonPoints(const std::array<XY, 4>& c) {
+std::array<double, 12> PolygonPoints(const std::array<Point2, 4>& c) {
     return {c[0].x, c[0].y, 0, c[1].x, c[1].y, 0, c[2].x, c[2].y, 0, c[3].x, c[3].y, 0};
 }
 
-XY SegmentFoot(const Segment& s, XY q) {
+Point2 SegmentFoot(const Segment& s, Point2 q) {
     double fx = ((q.y - s.p.y) + s.p.x * s.k - q.x * s.kp) / (s.k - s.kp);
     double fy = (fx - s.n.x) * s.k + s.n.y;
     return {fx, fy};
 }
 
-Station StationOf(const Segment& s, XY q) {
-    XY f = SegmentFoot(s, q);
+Station StationOf(const Segment& s, Point2 q) {
+    Point2 f = SegmentFoot(s, q);
     return {std::sqrt((f.x - s.p.x) * (f.x - s.p.x) + (f.y - s.p.y) * (f.y - s.p.y)),
             std::sqrt((f.x - q.x) * (f.x - q.x) + (f.y - q.y) * (f.y - q.y))};
 }
@@ -73,7 +73,7 @@ std::optional<double> LineCutDistance(double x1, double y1, double x2, double y2
     return d;
 }
 
-double DirectionAngle(XY s1, XY s2) {
+double DirectionAngle(Point2 s1, Point2 s2) {
     double a = std::atan((s2.y - s1.y) / (s2.x - s1.x)) / kPi * 180;
     if (a < 0) a += 360;
     double dx = s2.x - s1.x, dy = s2.y - s1.y;

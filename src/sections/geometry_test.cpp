@@ -13,9 +13,9 @@ constexpr double kTolerance = 1e-9;
 
 struct RectangleCase {
     const char* name;
-    XY p, n;
+    Point2 p, n;
     double r;
-    std::array<XY, 4> corners;
+    std::array<Point2, 4> corners;
 };
 
 TEST(RangeRectangle, CornersOfSlopedSegments) {
@@ -37,9 +37,9 @@ TEST(RangeRectangle, CornersOfSlopedSegments) {
 
 struct StationCase {
     const char* name;
-    XY q;
+    Point2 q;
     double chainage, offset;
-    XY foot;
+    Point2 foot;
 };
 
 TEST(SegmentFoot, ChainageAndOffsetOnBothSides) {
@@ -53,7 +53,7 @@ TEST(SegmentFoot, ChainageAndOffsetOnBothSides) {
         {"at the end vertex, aside", {11.4, 15.2}, 5, 2, {13, 14}},
     };
     for (const auto& c : cases) {
-        XY f = SegmentFoot(s, c.q);
+        Point2 f = SegmentFoot(s, c.q);
         EXPECT_NEAR(f.x, c.foot.x, kTolerance) << c.name;
         EXPECT_NEAR(f.y, c.foot.y, kTolerance) << c.name;
         Station at = StationOf(s, c.q);
@@ -66,7 +66,7 @@ TEST(Nudges, VerticalAndHorizontalSegmentsMoveOneMillimetre) {
     struct Case {
         const char* name;
         Segment s;
-        XY p, n;
+        Point2 p, n;
     } cases[] = {
         {"walk, vertical: start moves left", WalkSegment({5, 1}, {5, 9}), {4.999, 1}, {5, 9}},
         {"walk, horizontal: start moves down", WalkSegment({1, 5}, {9, 5}), {1, 4.999}, {9, 5}},
@@ -109,7 +109,7 @@ TEST(LineCutDistance, FromTheFirstPointToTheMeetingPoint) {
 TEST(DirectionAngle, QuadrantsFromTheXAxis) {
     struct Case {
         const char* name;
-        XY to;
+        Point2 to;
         double degrees;
     } cases[] = {
         {"first quadrant", {1, 1}, 45},   {"second quadrant", {-1, 1}, 135}, {"third quadrant", {-1, -1}, 225},

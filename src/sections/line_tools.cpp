@@ -4,7 +4,7 @@
 
 namespace velorin::sections {
 
-std::optional<int> ReverseLines(Context& context, const std::string& section_layer) {
+std::optional<int> ReverseLines(app::Context& context, const std::string& section_layer) {
     auto h = OpenCurrentDrawing(context, "批量断面", cad::VariableSet::LineReversal);
     if (!h) return std::nullopt;
     cad::WindowAside(context.ui, true);
@@ -35,7 +35,7 @@ std::optional<int> ReverseLines(Context& context, const std::string& section_lay
     return turned;
 }
 
-std::optional<int> DeleteAuxLines(Context& context) {
+std::optional<int> DeleteAuxLines(app::Context& context) {
     auto h = OpenCurrentDrawing(context, "删辅助线", cad::VariableSet::AuxiliaryRemoval);
     if (!h) return std::nullopt;
     cad::SelectionSet* set = cad::NewSelectionSet(*h->doc);

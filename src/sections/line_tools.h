@@ -13,10 +13,10 @@ namespace velorin::sections {
 // vertices in the opposite order, on the same layer. The new line is drawn before the
 // old one goes, so a line is never lost. Returns how many were turned, or nothing when
 // no host answered.
-std::optional<int> ReverseLines(Context& context, const std::string& section_layer);
+std::optional<int> ReverseLines(app::Context& context, const std::string& section_layer);
 
 // Erases every entity on "断_有效范围" and says so in the drawing. Returns how many went,
 // or nothing when no host answered.
-std::optional<int> DeleteAuxLines(Context& context);
+std::optional<int> DeleteAuxLines(app::Context& context);
 
 }  // namespace velorin::sections

@@ -3,7 +3,7 @@
 #include "base/numbers.h"
 #include "store/working_store.h"
 
-namespace velorin::statements {
+namespace velorin::store::statements {
 
 std::string PointsOfSection(std::string_view section) {
     return "Select * from Point Where CrossNo=" + SqlText(section) + " Order By Slen";
@@ -37,4 +37,4 @@ std::string SectionCentre(std::string_view section) {
     return "CrossNo=" + SqlText(section) + " And Slen=0";
 }
 
-}  // namespace velorin::statements
+}  // namespace velorin::store::statements

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace velorin::statements {
+namespace velorin::store::statements {
 
 inline constexpr const char* kDeleteLine = "Delete * from Line";
 inline constexpr const char* kDeleteCross = "Delete * from Cross";
@@ -40,4 +40,4 @@ std::string LayerIs(std::string_view layer);
 std::string SectionAndLayer(std::string_view section, std::string_view layer);
 std::string SectionCentre(std::string_view section);
 
-}  // namespace velorin::statements
+}  // namespace velorin::store::statements

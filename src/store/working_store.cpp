@@ -10,7 +10,7 @@
 #include "base/numbers.h"
 #include "base/strings.h"
 
-namespace velorin {
+namespace velorin::store {
 namespace {
 
 // Commits a long run of appends in pieces so the write-ahead log stays bounded.
@@ -18,7 +18,7 @@ constexpr long kWritesPerCommit = 250000;
 
 std::string Upper(std::string_view s) { return UpperCase(s); }
 
-// The original dialect differs from SQLite's in two places the commands use:
+// The commands' dialect differs from SQLite's in two places the commands use:
 // "Delete * from T" and "--" (minus a negative number, a comment to SQLite).
 std::string Translate(std::string_view statement) {
     std::string s = Trim(statement);
@@ -524,4 +524,4 @@ Status RecordSet::Update() {
     return Status::Ok();
 }
 
-}  // namespace velorin
+}  // namespace velorin::store

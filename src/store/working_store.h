@@ -1,7 +1,7 @@
 // The working store: four tables (Line, Cross, Point, Ctl) in Velorin.mdb, reached through
 // record sets with the navigation, append, edit and find-first the commands rely on.
-// SQLite underneath; statements are written in the users' original dialect and
-// translated one for one ("Delete * from X" -> "DELETE FROM X").
+// SQLite underneath; the commands write their statements in the Jet dialect they were
+// designed for, translated here one for one ("Delete * from X" -> "DELETE FROM X").
 //
 // Lifetime: one WorkingStore per process, opened at start-up. Record sets behave like
 // dynasets: their membership and order are fixed when opened, appended rows join at the
@@ -20,7 +20,7 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-namespace velorin {
+namespace velorin::store {
 
 class WorkingStore;
 
@@ -51,8 +51,8 @@ public:
 
     // Positions on the first row, in statement order, satisfying the criterion (a
     // condition in the statement language, e.g. "CrossNo='断1' And Slen=0").
-    // Returns false and sets NoMatch() when none does; the position is then undefined
-    // as in the original engine, and we leave it past the end.
+    // Returns false and sets NoMatch() when none does; callers must not rely on the
+    // position then (it is left past the end).
     bool FindFirst(std::string_view criterion);
     bool NoMatch() const { return no_match_; }
 
@@ -157,4 +157,4 @@ Status AppendPoint(RecordSet& point, std::string_view section, double slen, doub
 // a section number like K1'20 cannot break a statement.
 std::string SqlText(std::string_view text);
 
-}  // namespace velorin
+}  // namespace velorin::store

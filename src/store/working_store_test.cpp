@@ -6,7 +6,7 @@
 #include "store/statements.h"
 #include "support/testing.h"
 
-namespace velorin {
+namespace velorin::store {
 namespace {
 
 namespace st = statements;
@@ -261,4 +261,4 @@ TEST(StoreFileTest, TheBuiltStoreHoldsTheFourTables) {
 }
 
 }  // namespace
-}  // namespace velorin
+}  // namespace velorin::store

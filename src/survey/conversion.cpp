@@ -5,7 +5,7 @@
 #include "survey/idex.h"
 #include "survey/survey_file.h"
 
-namespace velorin {
+namespace velorin::survey {
 
 RawModel ModelFromItem(std::string_view item) {
     if (item == kGts311Item) return RawModel::Gts311;
@@ -32,4 +32,4 @@ Status SaveSurveyFile(const std::string& target, const std::vector<std::string>&
     return WriteTextLines(target, lines);
 }
 
-}  // namespace velorin
+}  // namespace velorin::survey

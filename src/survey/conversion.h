@@ -8,7 +8,7 @@
 
 #include "base/status.h"
 
-namespace velorin {
+namespace velorin::survey {
 
 inline constexpr const char* kGts311Item = "Topcon GTS 311 (*.dat)";
 inline constexpr const char* kIdexItem = "Leica TC 307 (*.idx)";
@@ -30,4 +30,4 @@ Conversion ConvertRawFile(const std::string& path, RawModel model, double limit,
 // Writes the list as the survey file, replacing an older one whole.
 Status SaveSurveyFile(const std::string& target, const std::vector<std::string>& lines);
 
-}  // namespace velorin
+}  // namespace velorin::survey

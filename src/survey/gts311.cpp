@@ -6,7 +6,7 @@
 #include "base/strings.h"
 #include "survey/survey_file.h"
 
-namespace velorin {
+namespace velorin::survey {
 
 namespace {
 
@@ -69,4 +69,4 @@ std::vector<std::string> ConvertGts311(const std::vector<std::string>& raw_lines
     return out;
 }
 
-}  // namespace velorin
+}  // namespace velorin::survey

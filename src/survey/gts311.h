@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace velorin {
+namespace velorin::survey {
 
 // The height a record gives when its second field is not a number.
 inline constexpr double kNoHeight = 9999;
@@ -16,4 +16,4 @@ inline constexpr double kNoHeight = 9999;
 std::vector<std::string> ConvertGts311(const std::vector<std::string>& raw_lines, std::string_view source_path,
                                        double limit);
 
-}  // namespace velorin
+}  // namespace velorin::survey

@@ -8,7 +8,7 @@
 #include "support/testing.h"
 #include "survey/conversion.h"
 
-namespace velorin {
+namespace velorin::survey {
 namespace {
 
 // The survey lines after the two header comments.
@@ -104,4 +104,4 @@ TEST(Gts311Conversion, NoModelLeavesTheListEmptyButSetsTheTarget) {
 }
 
 }  // namespace
-}  // namespace velorin
+}  // namespace velorin::survey

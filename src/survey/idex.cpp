@@ -4,7 +4,7 @@
 #include "base/strings.h"
 #include "survey/survey_file.h"
 
-namespace velorin {
+namespace velorin::survey {
 
 namespace {
 
@@ -113,4 +113,4 @@ std::vector<std::string> ConvertIdex(const std::vector<std::string>& raw_lines, 
     return out;
 }
 
-}  // namespace velorin
+}  // namespace velorin::survey

@@ -10,7 +10,7 @@
 #include "base/text_file.h"
 #include "support/testing.h"
 
-namespace velorin {
+namespace velorin::survey {
 namespace {
 
 constexpr const char* kNow = "2024-5-6 14:03:22";
@@ -151,4 +151,4 @@ TEST(IdexRealFiles, Maga0921GivesEverySetup) {
 }
 
 }  // namespace
-}  // namespace velorin
+}  // namespace velorin::survey

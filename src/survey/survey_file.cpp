@@ -4,7 +4,7 @@
 #include "base/strings.h"
 #include "base/text_file.h"
 
-namespace velorin {
+namespace velorin::survey {
 
 std::string FormatField(std::string_view text, std::string_view pattern) {
     auto value = ParseNumber(text);
@@ -94,4 +94,4 @@ std::string ControlFileLine(const ControlRow& row) {
     return row.name + "," + row.x + "," + row.y + "," + row.h;
 }
 
-}  // namespace velorin
+}  // namespace velorin::survey

@@ -9,7 +9,7 @@
 
 #include "base/status.h"
 
-namespace velorin {
+namespace velorin::survey {
 
 // Header line of every converted survey file: the instrument model.
 inline constexpr const char* kGts311ModelLine = "; 全 站 仪：Topcon GTS 311";
@@ -58,4 +58,4 @@ ControlFile ControlRowsFromText(const std::vector<std::string>& raw_lines, std::
 // The line of a branch control point file: name,X,Y,H as the table holds them.
 std::string ControlFileLine(const ControlRow& row);
 
-}  // namespace velorin
+}  // namespace velorin::survey

@@ -5,7 +5,7 @@
 
 #include "support/testing.h"
 
-namespace velorin {
+namespace velorin::survey {
 namespace {
 
 struct SurveyCase {
@@ -110,4 +110,4 @@ TEST(FieldFormats, NumbersAreFormattedAndOtherTextKept) {
 }
 
 }  // namespace
-}  // namespace velorin
+}  // namespace velorin::survey

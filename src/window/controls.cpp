@@ -8,7 +8,7 @@
 
 #include "base/strings.h"
 
-namespace velorin {
+namespace velorin::window {
 
 namespace fs = std::filesystem;
 
@@ -395,4 +395,4 @@ void FileList::DblClick(int index) {
     if (on_dbl_click) on_dbl_click();
 }
 
-}  // namespace velorin
+}  // namespace velorin::window

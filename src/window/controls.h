@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace velorin {
+namespace velorin::window {
 
 // Keys a page reacts to in lists and grids.
 enum class Key { Delete, Other };
@@ -212,4 +212,4 @@ public:
 // match without regard to case, as users name their instrument files either way.
 bool MatchesPattern(const std::string& name, const std::string& pattern);
 
-}  // namespace velorin
+}  // namespace velorin::window

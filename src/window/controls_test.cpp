@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-namespace velorin {
+namespace velorin::window {
 namespace {
 
 TEST(PictureBox, DrawsInUserCoordinatesAndPrintsLineByLine) {
@@ -77,4 +77,4 @@ TEST(ComboBox, ShowsOnlyListedEntriesAndTakesTypingWhenEditable) {
 }
 
 }  // namespace
-}  // namespace velorin
+}  // namespace velorin::window

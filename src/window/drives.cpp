@@ -5,7 +5,7 @@
 #include <set>
 #include <sstream>
 
-namespace velorin {
+namespace velorin::window {
 
 namespace {
 
@@ -79,4 +79,4 @@ std::string DriveName(const std::string& drive) {
     return drive;
 }
 
-}  // namespace velorin
+}  // namespace velorin::window

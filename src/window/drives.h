@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace velorin {
+namespace velorin::window {
 
 // The mounted volumes of this machine, the root first; pseudo file systems left out.
 std::vector<std::string> ListDrives();
@@ -18,4 +18,4 @@ std::string DriveOf(const std::string& path, const std::vector<std::string>& dri
 // the drive itself.
 std::string DriveName(const std::string& drive);
 
-}  // namespace velorin
+}  // namespace velorin::window

@@ -9,7 +9,7 @@
 #include "window/form1.h"
 #include "support/window_fixture.h"
 
-namespace velorin {
+namespace velorin::window {
 namespace {
 
 using testing::WindowFixture;
@@ -48,7 +48,7 @@ TEST(TextToSetting, NumbersAreReadFromTheStartOfTheText) {
         const char* name;
         int tab;
         TextBox& (*field)(Form1&);
-        double (*setting)(const Settings&);
+        double (*setting)(const app::Settings&);
         const char* typed;
         double value;
     };
@@ -56,15 +56,15 @@ TEST(TextToSetting, NumbersAreReadFromTheStartOfTheText) {
     auto text15 = [](Form1& f) -> TextBox& { return f.page6.Text15; };
     auto text4 = [](Form1& f) -> TextBox& { return f.page4.Text4; };
     auto text6 = [](Form1& f) -> TextBox& { return f.page4.Text6; };
-    auto offset = [](const Settings& s) { return s.ValidOffset; };
+    auto offset = [](const app::Settings& s) { return s.ValidOffset; };
     const Row rows[] = {
         {"Text7 2 and a point", 5, text7, offset, "2.", 2},
         {"Text7 emptied", 5, text7, offset, "", 0},
         {"Text7 with a unit", 5, text7, offset, "1.75m", 1.75},
         {"Text7 letters", 5, text7, offset, "abc", 0},
         {"Text15", 6, text15, offset, "3.5", 3.5},
-        {"Text4", 4, text4, [](const Settings& s) { return s.PointTextHeight; }, "2.5", 2.5},
-        {"Text6 not a number", 4, text6, [](const Settings& s) { return s.ElevTextHeight; }, "x1", 0},
+        {"Text4", 4, text4, [](const app::Settings& s) { return s.PointTextHeight; }, "2.5", 2.5},
+        {"Text6 not a number", 4, text6, [](const app::Settings& s) { return s.ElevTextHeight; }, "x1", 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -99,25 +99,25 @@ TEST(TextToSetting, TextsAreTakenAsTyped) {
         const char* name;
         int tab;
         TextBox& (*field)(Form1&);
-        std::string (*setting)(const Settings&);
+        std::string (*setting)(const app::Settings&);
     };
     const Row rows[] = {
         {"Text8 SectionNo", 5, [](Form1& f) -> TextBox& { return f.page5.Text8; },
-         [](const Settings& s) { return s.SectionNo; }},
+         [](const app::Settings& s) { return s.SectionNo; }},
         {"Text12 CentreLayer", 5, [](Form1& f) -> TextBox& { return f.page5.Text12; },
-         [](const Settings& s) { return s.CentreLayer; }},
+         [](const app::Settings& s) { return s.CentreLayer; }},
         {"Text13 SectionLineLayer", 6, [](Form1& f) -> TextBox& { return f.page6.Text13; },
-         [](const Settings& s) { return s.SectionLineLayer; }},
+         [](const app::Settings& s) { return s.SectionLineLayer; }},
         {"Text14 CentreLayer", 6, [](Form1& f) -> TextBox& { return f.page6.Text14; },
-         [](const Settings& s) { return s.CentreLayer; }},
+         [](const app::Settings& s) { return s.CentreLayer; }},
         {"Text18 PlotTitle", 6, [](Form1& f) -> TextBox& { return f.page6.Text18; },
-         [](const Settings& s) { return s.PlotTitle; }},
+         [](const app::Settings& s) { return s.PlotTitle; }},
         {"Text19 SectionPrefix", 6, [](Form1& f) -> TextBox& { return f.page6.Text19; },
-         [](const Settings& s) { return s.SectionPrefix; }},
+         [](const app::Settings& s) { return s.SectionPrefix; }},
         {"Text21 SectionSuffix", 6, [](Form1& f) -> TextBox& { return f.page6.Text21; },
-         [](const Settings& s) { return s.SectionSuffix; }},
+         [](const app::Settings& s) { return s.SectionSuffix; }},
         {"Text25 PlotTitle", 7, [](Form1& f) -> TextBox& { return f.page7.Text25; },
-         [](const Settings& s) { return s.PlotTitle; }},
+         [](const app::Settings& s) { return s.PlotTitle; }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -174,17 +174,17 @@ TEST(ScaleToSetting, ChoosingAScaleSetsItsFactor) {
         const char* name;
         int tab;
         ComboBox& (*combo)(Form1&);
-        double (*setting)(const Settings&);
+        double (*setting)(const app::Settings&);
         const char* entry;
         double factor;
     };
-    auto h = [](const Settings& s) { return s.HScale; };
-    auto v = [](const Settings& s) { return s.VScale; };
+    auto h = [](const app::Settings& s) { return s.HScale; };
+    auto v = [](const app::Settings& s) { return s.VScale; };
     const Row rows[] = {
         {"Combo4 1:1000", 4, [](Form1& f) -> ComboBox& { return f.page4.Combo4; },
-         [](const Settings& s) { return s.PlotScale; }, "1:1000", 1},
+         [](const app::Settings& s) { return s.PlotScale; }, "1:1000", 1},
         {"Combo4 1:20000", 4, [](Form1& f) -> ComboBox& { return f.page4.Combo4; },
-         [](const Settings& s) { return s.PlotScale; }, "1:20000", 20},
+         [](const app::Settings& s) { return s.PlotScale; }, "1:20000", 20},
         {"Combo6 1:50", 5, [](Form1& f) -> ComboBox& { return f.page5.Combo6; }, h, "1:50", 0.05},
         {"Combo7 1:20", 5, [](Form1& f) -> ComboBox& { return f.page5.Combo7; }, v, "1:20", 0.02},
         {"Combo10 1:2000", 6, [](Form1& f) -> ComboBox& { return f.page6.Combo10; }, h, "1:2000", 2},
@@ -472,4 +472,4 @@ TEST(Drives, AFolderLiesOnItsVolume) {
 }
 
 }  // namespace
-}  // namespace velorin
+}  // namespace velorin::window

@@ -1,8 +1,8 @@
 #include "window/form1.h"
 
-namespace velorin {
+namespace velorin::window {
 
-Form1::Form1(Context& context)
+Form1::Form1(app::Context& context)
     : page1(context), page2(context), page3(context), page4(context), page5(context), page6(context),
       page7(context), context_(context) {}
 
@@ -24,7 +24,7 @@ void Form1::Strip1_Click(int tab) {
 }
 
 void Form1::Form_Unload() {
-    ExitSystem(context_.program, context_.ui);
+    app::ExitSystem(context_.program, context_.ui);
 }
 
 Page& Form1::PageAt(int tab) {
@@ -49,4 +49,4 @@ TwipRect Form1::AsidePlace(int screen_width, int screen_height) {
     return place;
 }
 
-}  // namespace velorin
+}  // namespace velorin::window

@@ -14,7 +14,7 @@
 #include "window/page6.h"
 #include "window/page7.h"
 
-namespace velorin {
+namespace velorin::window {
 
 struct TabStrip {
     std::array<std::string, 7> captions;
@@ -33,7 +33,7 @@ public:
     static constexpr int kStripWidth = 8535, kStripHeight = 5775;
     static constexpr int kPageWidth = 8535, kPageHeight = 5400;
 
-    explicit Form1(Context& context);
+    explicit Form1(app::Context& context);
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
@@ -62,7 +62,7 @@ public:
     static TwipRect AsidePlace(int screen_width, int screen_height);
 
 private:
-    Context& context_;
+    app::Context& context_;
 };
 
-}  // namespace velorin
+}  // namespace velorin::window

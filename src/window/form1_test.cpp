@@ -10,7 +10,7 @@
 #include "support/window_fixture.h"
 #include "base/text_file.h"
 
-namespace velorin {
+namespace velorin::window {
 namespace {
 
 using testing::WindowFixture;
@@ -311,8 +311,8 @@ TEST(Exit, ClosingTheWindowAlsoWritesTheSettings) {
     form.page5.Text7.Edit("3.25");
     form.Form_Unload();
     EXPECT_TRUE(w.ui.ended);
-    Settings read = Settings::Defaults(w.dir.path());
-    ReadSettingsFile(w.dir.path() + "Velorin.ini", read);
+    app::Settings read = app::Settings::Defaults(w.dir.path());
+    app::ReadSettingsFile(w.dir.path() + "Velorin.ini", read);
     EXPECT_EQ(read.ValidOffset, 3.25);
 }
 
@@ -341,4 +341,4 @@ TEST(WindowPlace, StandsNearTheLowerRightCornerAndStepsAsideToTheRightEdge) {
 }
 
 }  // namespace
-}  // namespace velorin
+}  // namespace velorin::window

@@ -5,7 +5,7 @@
 #include "base/paths.h"
 #include "base/strings.h"
 
-namespace velorin {
+namespace velorin::window {
 
 void Page::SetFocus(TextBox& field) {
     focus = &field;
@@ -13,7 +13,7 @@ void Page::SetFocus(TextBox& field) {
 }
 
 void Page::ExitProgram() {
-    ExitSystem(context_.program, context_.ui);
+    app::ExitSystem(context_.program, context_.ui);
 }
 
 const std::vector<std::string>& SectionScales() {
@@ -49,4 +49,4 @@ void ShowFolder(const std::string& folder, DriveList& drive, DirList& dir, FileL
     if (files) files->SetPath(dir.path);
 }
 
-}  // namespace velorin
+}  // namespace velorin::window

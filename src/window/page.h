@@ -7,11 +7,11 @@
 #include "app/context.h"
 #include "window/controls.h"
 
-namespace velorin {
+namespace velorin::window {
 
 class Page {
 public:
-    explicit Page(Context& context) : context_(context) {}
+    explicit Page(app::Context& context) : context_(context) {}
     virtual ~Page() = default;
     Page(const Page&) = delete;
     Page& operator=(const Page&) = delete;
@@ -26,8 +26,8 @@ public:
     // Presets the page from the settings each time its tab is chosen.
     virtual void Setup() = 0;
 
-    Context& context() { return context_; }
-    Settings& settings() { return context_.program.settings; }
+    app::Context& context() { return context_; }
+    app::Settings& settings() { return context_.program.settings; }
 
 protected:
     // Puts the cursor into the field, which then runs its got-focus handler.
@@ -35,7 +35,7 @@ protected:
     // Writes the settings file and ends the program: every page's exit button.
     void ExitProgram();
 
-    Context& context_;
+    app::Context& context_;
 };
 
 // The list of scales the section pages offer, and the entry that shows a scale factor
@@ -54,4 +54,4 @@ bool FollowDrive(DriveList& drive, DirList& dir);
 // Shows `folder` in a drive/folder(/file) trio without running their handlers.
 void ShowFolder(const std::string& folder, DriveList& drive, DirList& dir, FileList* files);
 
-}  // namespace velorin
+}  // namespace velorin::window

@@ -2,9 +2,9 @@
 
 #include "window/drives.h"
 
-namespace velorin {
+namespace velorin::window {
 
-Page1::Page1(Context& context) : Page(context) {
+Page1::Page1(app::Context& context) : Page(context) {
     Label1.caption = "主目录：";
     Text1.locked = true;
     About.caption = "Velorin\n\n用于道路、堤坝、水利等\n断面测量工程";
@@ -40,4 +40,4 @@ void Page1::Command1_Click() {
     ExitProgram();
 }
 
-}  // namespace velorin
+}  // namespace velorin::window

@@ -3,11 +3,11 @@
 
 #include "window/page.h"
 
-namespace velorin {
+namespace velorin::window {
 
 class Page1 : public Page {
 public:
-    explicit Page1(Context& context);
+    explicit Page1(app::Context& context);
 
     DriveList Drive1;
     DirList Dir1;
@@ -24,4 +24,4 @@ public:
     void Command1_Click();
 };
 
-}  // namespace velorin
+}  // namespace velorin::window

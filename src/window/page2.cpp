@@ -1,13 +1,13 @@
 #include "window/page2.h"
 
-namespace velorin {
+namespace velorin::window {
 
 namespace {
 const char* const kGts311 = "Topcon GTS 311 (*.dat)";
 const char* const kIdex = "Leica TC 307 (*.idx)";
 }  // namespace
 
-Page2::Page2(Context& context) : Page(context) {
+Page2::Page2(app::Context& context) : Page(context) {
     Label2.caption = "仪器型号：";
     Label3.caption = "文件：";
     Label4.caption = "无效觇标高： 忽略≥";
@@ -70,4 +70,4 @@ void Page2::Command3_Click() {
     ExitProgram();
 }
 
-}  // namespace velorin
+}  // namespace velorin::window

@@ -3,11 +3,11 @@
 
 #include "window/page.h"
 
-namespace velorin {
+namespace velorin::window {
 
 class Page2 : public Page {
 public:
-    explicit Page2(Context& context);
+    explicit Page2(app::Context& context);
 
     DriveList Drive2;
     DirList Dir2;
@@ -43,4 +43,4 @@ public:
     void Command2_Click();  // save the survey file
 };
 
-}  // namespace velorin
+}  // namespace velorin::window

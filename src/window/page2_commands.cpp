@@ -4,11 +4,11 @@
 #include "base/numbers.h"
 #include "survey/conversion.h"
 
-namespace velorin {
+namespace velorin::window {
 
 namespace {
 // Message boxes appear with the main window stepped aside, as every command's do.
-void Show(Ui& ui, MessageIcon icon, const std::string& title, const std::string& text) {
+void Show(app::Ui& ui, app::MessageIcon icon, const std::string& title, const std::string& text) {
     ui.WindowAside(true);
     ui.MessageBox(icon, title, text);
     ui.WindowAside(false);
@@ -22,13 +22,13 @@ void Page2::File1_DblClick() {
     TargetPath.clear();
     auto limit = ParseNumber(Text3.text);
     if (!limit) {
-        Show(context_.ui, MessageIcon::Critical, "错误", "“忽略觇标高”值不合法，请重新输入。");
+        Show(context_.ui, app::MessageIcon::Critical, "错误", "“忽略觇标高”值不合法，请重新输入。");
         return;
     }
-    Conversion conversion =
-        ConvertRawFile(Text2.text, ModelFromItem(Combo1.text), *limit, context_.clock.Now());
+    survey::Conversion conversion =
+        survey::ConvertRawFile(Text2.text, survey::ModelFromItem(Combo1.text), *limit, context_.clock.Now());
     if (!conversion.status.ok()) {
-        Show(context_.ui, MessageIcon::Critical, "测量文件", conversion.status.message());
+        Show(context_.ui, app::MessageIcon::Critical, "测量文件", conversion.status.message());
         return;
     }
     List3.items = std::move(conversion.lines);
@@ -37,12 +37,12 @@ void Page2::File1_DblClick() {
 
 void Page2::Command2_Click() {
     if (List3.items.empty() || TargetPath.empty()) return;
-    Status saved = SaveSurveyFile(TargetPath, List3.items);
+    Status saved = survey::SaveSurveyFile(TargetPath, List3.items);
     if (!saved.ok()) {
-        Show(context_.ui, MessageIcon::Critical, "测量文件", saved.message());
+        Show(context_.ui, app::MessageIcon::Critical, "测量文件", saved.message());
         return;
     }
-    Show(context_.ui, MessageIcon::Information, "测量文件", "文件已保存在“" + TargetPath + "”中。");
+    Show(context_.ui, app::MessageIcon::Information, "测量文件", "文件已保存在“" + TargetPath + "”中。");
 }
 
-}  // namespace velorin
+}  // namespace velorin::window

@@ -8,7 +8,7 @@
 #include "base/paths.h"
 #include "base/text_file.h"
 
-namespace velorin {
+namespace velorin::window {
 namespace {
 
 using testing::WindowFixture;
@@ -47,7 +47,7 @@ TEST(Page2Conversion, DoubleClickFillsTheListAndSaveWritesIt) {
     w.page.Command2.Click();
     EXPECT_EQ(testing::ReadBytes(w.dir.File("r1.sur")), testing::GbkCrlf(expected));
     ASSERT_EQ(w.ui.messages.size(), 1u);
-    EXPECT_EQ(w.ui.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(w.ui.messages[0].icon, app::MessageIcon::Information);
     EXPECT_EQ(w.ui.messages[0].title, "测量文件");
     EXPECT_EQ(w.ui.messages[0].text, "文件已保存在“" + w.dir.File("r1.sur") + "”中。");
     EXPECT_TRUE(w.ui.shown_aside[0]);
@@ -60,7 +60,7 @@ TEST(Page2Conversion, InvalidLimitIsRefusedAndNothingIsConverted) {
     w.page.Text3.Edit("");
     w.DoubleClick("r1.dat");
     ASSERT_EQ(w.ui.messages.size(), 1u);
-    EXPECT_EQ(w.ui.messages[0].icon, MessageIcon::Critical);
+    EXPECT_EQ(w.ui.messages[0].icon, app::MessageIcon::Critical);
     EXPECT_EQ(w.ui.messages[0].title, "错误");
     EXPECT_EQ(w.ui.messages[0].text, "“忽略觇标高”值不合法，请重新输入。");
     EXPECT_TRUE(w.ui.shown_aside[0]);
@@ -97,4 +97,4 @@ TEST(Page2Conversion, UnreadableFileGivesAMessageAndAnEmptyList) {
 }
 
 }  // namespace
-}  // namespace velorin
+}  // namespace velorin::window

@@ -1,13 +1,13 @@
 #include "window/page3.h"
 
-namespace velorin {
+namespace velorin::window {
 
 namespace {
 const char* const kControlFiles = "控制点文件(*.ctl)";
 const char* const kSurveyFiles = "测量文件(*.sur)";
 }  // namespace
 
-Page3::Page3(Context& context) : Page(context) {
+Page3::Page3(app::Context& context) : Page(context) {
     Label6.caption = "文件类型：";
     Label7.caption = "文件：";
     Label8.caption = "控制点：";
@@ -86,4 +86,4 @@ void Page3::Command6_Click() {
     ExitProgram();
 }
 
-}  // namespace velorin
+}  // namespace velorin::window

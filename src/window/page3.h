@@ -4,11 +4,11 @@
 
 #include "window/page.h"
 
-namespace velorin {
+namespace velorin::window {
 
 class Page3 : public Page {
 public:
-    explicit Page3(Context& context);
+    explicit Page3(app::Context& context);
 
     DriveList Drive3;
     DirList Dir3;
@@ -57,4 +57,4 @@ public:
     void Command5_Click();  // save
 };
 
-}  // namespace velorin
+}  // namespace velorin::window

@@ -7,11 +7,11 @@
 #include "coords/loading.h"
 #include "coords/results.h"
 
-namespace velorin {
+namespace velorin::window {
 
 namespace {
 
-void Show(Ui& ui, const PageMessage& message) {
+void Show(app::Ui& ui, const coords::PageMessage& message) {
     ui.WindowAside(true);
     ui.MessageBox(message.icon, message.title, message.text);
     ui.WindowAside(false);
@@ -20,8 +20,8 @@ void Show(Ui& ui, const PageMessage& message) {
 std::string Cell(const std::vector<std::string>& cells, size_t k) { return k < cells.size() ? cells[k] : std::string(); }
 
 // The grids hold rows of texts; the domain works on the same texts as named fields.
-ControlTable ControlOf(const Grid& grid, const std::string& path) {
-    ControlTable table;
+coords::ControlTable ControlOf(const Grid& grid, const std::string& path) {
+    coords::ControlTable table;
     table.path = path;
     table.rows.reserve(grid.rows.size());
     for (size_t r = 1; r < grid.rows.size(); ++r) {
@@ -31,14 +31,14 @@ ControlTable ControlOf(const Grid& grid, const std::string& path) {
     return table;
 }
 
-void ShowControl(const ControlTable& table, Grid& grid) {
+void ShowControl(const coords::ControlTable& table, Grid& grid) {
     grid.CutToHeader();
     grid.rows.reserve(table.rows.size() + 1);
     for (const auto& row : table.rows) grid.AddRow({row.name, row.x, row.y, row.h, row.mark});
 }
 
-ResultTable ResultsOf(const Grid& grid, const std::string& path) {
-    ResultTable table;
+coords::ResultTable ResultsOf(const Grid& grid, const std::string& path) {
+    coords::ResultTable table;
     table.path = path;
     table.rows.reserve(grid.rows.size());
     for (size_t r = 1; r < grid.rows.size(); ++r) {
@@ -48,7 +48,7 @@ ResultTable ResultsOf(const Grid& grid, const std::string& path) {
     return table;
 }
 
-void ShowResults(const ResultTable& table, Grid& grid) {
+void ShowResults(const coords::ResultTable& table, Grid& grid) {
     grid.CutToHeader();
     grid.rows.reserve(table.rows.size() + 1);
     for (const auto& row : table.rows) grid.AddRow({row.name, row.y, row.x, row.h});
@@ -59,12 +59,12 @@ void ShowResults(const ResultTable& table, Grid& grid) {
 void Page3::File2_DblClick() {
     File2_Click();
     if (Text5.text.empty()) return;
-    ControlTable control = ControlOf(ctl1, ControlFilePath);
-    ObservationList observations{List2.items, SurveyFilePath};
-    Status loaded = LoadCoordinateInput(Text5.text, control, observations);
+    coords::ControlTable control = ControlOf(ctl1, ControlFilePath);
+    coords::ObservationList observations{List2.items, SurveyFilePath};
+    Status loaded = coords::LoadCoordinateInput(Text5.text, control, observations);
     if (!loaded.ok()) {
         // The tables stay as they were.
-        Show(context_.ui, {MessageIcon::Exclamation, "坐标计算", loaded.message()});
+        Show(context_.ui, {app::MessageIcon::Exclamation, "坐标计算", loaded.message()});
         return;
     }
     ShowControl(control, ctl1);
@@ -76,11 +76,11 @@ void Page3::File2_DblClick() {
 
 void Page3::ctl1_KeyDown(Key key, bool shift) {
     if (key != Key::Delete) return;
-    ControlTable control = ControlOf(ctl1, ControlFilePath);
+    coords::ControlTable control = ControlOf(ctl1, ControlFilePath);
     if (shift)
-        ClearControlTable(control);
+        coords::ClearControlTable(control);
     else
-        DeleteControlRow(control, ctl1.row);
+        coords::DeleteControlRow(control, ctl1.row);
     int selected = ctl1.row;
     ShowControl(control, ctl1);
     ctl1.row = std::min(selected, ctl1.Rows() - 1);
@@ -89,9 +89,9 @@ void Page3::ctl1_KeyDown(Key key, bool shift) {
 
 void Page3::List2_KeyDown(Key key, bool shift) {
     if (key != Key::Delete || !shift) return;
-    ObservationList observations{List2.items, SurveyFilePath};
-    ResultTable results = ResultsOf(cor1, CoordinateFilePath);
-    ClearObservations(observations, results);
+    coords::ObservationList observations{List2.items, SurveyFilePath};
+    coords::ResultTable results = ResultsOf(cor1, CoordinateFilePath);
+    coords::ClearObservations(observations, results);
     List2.Clear();
     SurveyFilePath = observations.path;
     ShowResults(results, cor1);
@@ -99,13 +99,13 @@ void Page3::List2_KeyDown(Key key, bool shift) {
 }
 
 void Page3::Command4_Click() {
-    ObservationMode mode = Option2.value   ? ObservationMode::DistanceHeight
-                           : Option3.value ? ObservationMode::SlopeVertical
-                                           : ObservationMode::Automatic;
-    ControlTable control = ControlOf(ctl1, ControlFilePath);
-    ObservationList observations{List2.items, SurveyFilePath};
-    ResultTable results = ResultsOf(cor1, CoordinateFilePath);
-    Computation run = ComputeCoordinates(observations, control, results, mode);
+    coords::ObservationMode mode = Option2.value   ? coords::ObservationMode::DistanceHeight
+                           : Option3.value ? coords::ObservationMode::SlopeVertical
+                                           : coords::ObservationMode::Automatic;
+    coords::ControlTable control = ControlOf(ctl1, ControlFilePath);
+    coords::ObservationList observations{List2.items, SurveyFilePath};
+    coords::ResultTable results = ResultsOf(cor1, CoordinateFilePath);
+    coords::Computation run = coords::ComputeCoordinates(observations, control, results, mode);
     ShowControl(control, ctl1);
     ShowResults(results, cor1);
     CoordinateFilePath = results.path;
@@ -115,10 +115,10 @@ void Page3::Command4_Click() {
 }
 
 void Page3::Command5_Click() {
-    ControlTable control = ControlOf(ctl1, ControlFilePath);
-    ResultTable results = ResultsOf(cor1, CoordinateFilePath);
-    SavedResults saved = SaveResults(control, results, List1.items, context_.clock.Now());
+    coords::ControlTable control = ControlOf(ctl1, ControlFilePath);
+    coords::ResultTable results = ResultsOf(cor1, CoordinateFilePath);
+    coords::SavedResults saved = coords::SaveResults(control, results, List1.items, context_.clock.Now());
     for (const auto& message : saved.messages) Show(context_.ui, message);
 }
 
-}  // namespace velorin
+}  // namespace velorin::window

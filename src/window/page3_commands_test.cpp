@@ -12,7 +12,7 @@
 #include "base/strings.h"
 #include "base/text_file.h"
 
-namespace velorin {
+namespace velorin::window {
 namespace {
 
 using testing::WindowFixture;
@@ -60,7 +60,7 @@ TEST(Page3Loading, RefusedFileLeavesTheTablesAndSaysWhy) {
     w.LoadControl("k.ctl");
     w.LoadControl("bad.ctl");
     ASSERT_EQ(w.ui.messages.size(), 1u);
-    EXPECT_EQ(w.ui.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(w.ui.messages[0].icon, app::MessageIcon::Exclamation);
     EXPECT_NE(w.ui.messages[0].text.find(w.dir.File("bad.ctl")), std::string::npos);
     EXPECT_TRUE(w.ui.shown_aside[0]);
     EXPECT_EQ(w.page.ctl1.Rows(), 3);
@@ -118,7 +118,7 @@ TEST(Page3Computation, ComputeShowsTheReportAndSaveWritesTheFiles) {
     EXPECT_EQ(w.page.CoordinateFilePath, w.dir.File("r1.cor"));
     ASSERT_EQ(w.ui.messages.size(), 1u);
     EXPECT_EQ(w.ui.messages[0].title, "坐标计算");
-    EXPECT_EQ(w.ui.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(w.ui.messages[0].icon, app::MessageIcon::Information);
     EXPECT_TRUE(w.ui.shown_aside[0]);
 
     w.page.Command5.Click();
@@ -196,4 +196,4 @@ INSTANTIATE_TEST_SUITE_P(Files, SampleTraverse,
                          [](const auto& info) { return info.index == 0 ? "Gts311" : "Idex"; });
 
 }  // namespace
-}  // namespace velorin
+}  // namespace velorin::window

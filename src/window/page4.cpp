@@ -3,14 +3,14 @@
 #include "base/numbers.h"
 #include "base/strings.h"
 
-namespace velorin {
+namespace velorin::window {
 
 namespace {
 const char* const kCoordinateFiles = "坐标点(*.cor)";
 const char* const kControlFiles = "控制点(*.ctl)";
 }  // namespace
 
-Page4::Page4(Context& context) : Page(context) {
+Page4::Page4(app::Context& context) : Page(context) {
     Label12.caption = "文件类型：";
     Check1.caption = "地形点";
     Check2.caption = "高程点";
@@ -120,4 +120,4 @@ void Page4::Command10_Click() {
     ExitProgram();
 }
 
-}  // namespace velorin
+}  // namespace velorin::window

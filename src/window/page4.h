@@ -4,11 +4,11 @@
 
 #include "window/page.h"
 
-namespace velorin {
+namespace velorin::window {
 
 class Page4 : public Page {
 public:
-    explicit Page4(Context& context);
+    explicit Page4(app::Context& context);
 
     DriveList Drive4;
     DirList Dir4;
@@ -56,4 +56,4 @@ public:
     void Command9_Click();  // plot the points
 };
 
-}  // namespace velorin
+}  // namespace velorin::window

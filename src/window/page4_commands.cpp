@@ -5,7 +5,7 @@
 #include "cad/point_plot.h"
 #include "cad/preview.h"
 
-namespace velorin {
+namespace velorin::window {
 
 namespace {
 
@@ -20,7 +20,7 @@ std::vector<std::string> SelectedFiles(const FileList& files) {
 }
 
 // Message boxes of the page show with the window stepped aside.
-void ShowMessage(Ui& ui, MessageIcon icon, const std::string& text) {
+void ShowMessage(app::Ui& ui, app::MessageIcon icon, const std::string& text) {
     ui.WindowAside(true);
     ui.MessageBox(icon, kTitle, text);
     ui.WindowAside(false);
@@ -30,20 +30,20 @@ void ShowMessage(Ui& ui, MessageIcon icon, const std::string& text) {
 
 void Page4::Command8_Click() {
     Pic1.Cls();
-    WorkingStore& store = *context_.program.store;
+    store::WorkingStore& store = *context_.program.store;
     std::vector<std::string> paths = SelectedFiles(File3);
     cad::PointFileType type = cad::PointFileType::Coordinates;
     cad::PointFileTypeOf(Combo3.text, &type);
     Status loaded = cad::LoadPointFiles(store, paths, type);
     if (paths.empty()) {
-        ShowMessage(context_.ui, MessageIcon::Exclamation, "请先选择要预览的坐标文件（可多选）！");
+        ShowMessage(context_.ui, app::MessageIcon::Exclamation, "请先选择要预览的坐标文件（可多选）！");
         return;
     }
     if (!loaded.ok()) {
-        ShowMessage(context_.ui, MessageIcon::Exclamation, loaded.message());
+        ShowMessage(context_.ui, app::MessageIcon::Exclamation, loaded.message());
         return;
     }
-    RecordSet& ctl = store.Standing(WorkingStore::Table::Ctl);
+    store::RecordSet& ctl = store.Standing(store::WorkingStore::Table::Ctl);
     if (ctl.RecordCount() == 0) return;
 
     cad::PreviewPicture pic = cad::MakePreview(cad::PreviewPoints(ctl), settings().PlotScale);
@@ -63,20 +63,20 @@ void Page4::Command8_Click() {
 void Page4::Command9_Click() {
     // A label of no height cannot be drawn (nor anything at no scale): the button does
     // nothing.
-    const Settings& s = settings();
+    const app::Settings& s = settings();
     if (s.PointTextHeight <= 0 || s.ElevTextHeight <= 0 || s.PlotScale <= 0) return;
-    WorkingStore& store = *context_.program.store;
+    store::WorkingStore& store = *context_.program.store;
     std::vector<std::string> paths = SelectedFiles(File3);
     cad::PointPlotOptions options;
     cad::PointFileTypeOf(Combo3.text, &options.type);
     long rows = 0;
     Status loaded = cad::LoadPointFiles(store, paths, options.type, &rows);
     if (paths.empty()) {
-        ShowMessage(context_.ui, MessageIcon::Exclamation, "请先选中要展点的坐标文件（可多选）！");
+        ShowMessage(context_.ui, app::MessageIcon::Exclamation, "请先选中要展点的坐标文件（可多选）！");
         return;
     }
     if (!loaded.ok()) {
-        ShowMessage(context_.ui, MessageIcon::Exclamation, loaded.message());
+        ShowMessage(context_.ui, app::MessageIcon::Exclamation, loaded.message());
         return;
     }
     if (rows == 0) return;
@@ -91,11 +91,11 @@ void Page4::Command9_Click() {
     options.program_dir = context_.program.ProgramDir;
     if (!context_.host) {
         // No drawing host in this program: the same as a host that is not running.
-        ShowMessage(context_.ui, MessageIcon::Exclamation, "请打开AutoCAD系统！");
+        ShowMessage(context_.ui, app::MessageIcon::Exclamation, "请打开AutoCAD系统！");
         return;
     }
-    cad::PlotPoints(*context_.host, context_.ui, settings(), store.Standing(WorkingStore::Table::Ctl), options,
+    cad::PlotPoints(*context_.host, context_.ui, settings(), store.Standing(store::WorkingStore::Table::Ctl), options,
                     context_.progress);
 }
 
-}  // namespace velorin
+}  // namespace velorin::window

@@ -10,7 +10,7 @@
 #include "cad/embedded/drawing.h"
 #include "cad/embedded/host.h"
 
-namespace velorin {
+namespace velorin::window {
 namespace {
 
 using cad::embedded::Drawing;
@@ -26,7 +26,7 @@ struct Page4Fixture : WindowFixture {
     explicit Page4Fixture(const std::vector<std::pair<std::string, std::vector<std::string>>>& files,
                           bool with_host = true) {
         Status status;
-        program.store = WorkingStore::Open(testing::CopyStoreInto(dir.path()), &status);
+        program.store = store::WorkingStore::Open(testing::CopyStoreInto(dir.path()), &status);
         EXPECT_TRUE(status.ok()) << status.message();
         MakeFolder(dir.File("Support"));
         for (const char* symbol : {"纯坐标展点", "高程点", "导线点", "GPS点"}) {
@@ -89,7 +89,7 @@ TEST(Page4Refusals, NothingChosenIsRefusedByBothButtons) {
         w.Choose({"r1.cor"});  // unchosen again
         row.button(*w.page).Click();
         ASSERT_EQ(w.ui.messages.size(), 1u);
-        EXPECT_EQ(w.ui.messages[0].icon, MessageIcon::Exclamation);
+        EXPECT_EQ(w.ui.messages[0].icon, app::MessageIcon::Exclamation);
         EXPECT_EQ(w.ui.messages[0].title, "地形展点");
         EXPECT_EQ(w.ui.messages[0].text, row.message);
         EXPECT_TRUE(w.ui.shown_aside[0]);
@@ -188,7 +188,7 @@ TEST(Page4Preview, PreviewAndPlotLoadTheSameRows) {
     w.Choose({"r1.cor", "r2.cor"});
     auto rows = [&] {
         std::vector<std::string> out;
-        RecordSet& ctl = w.program.store->Standing(WorkingStore::Table::Ctl);
+        store::RecordSet& ctl = w.program.store->Standing(store::WorkingStore::Table::Ctl);
         for (ctl.MoveFirst(); !ctl.EndOfFile(); ctl.MoveNext())
             out.push_back(ctl.Text("Name") + "," + ctl.Text("CtlNo") + "," + ctl.Text("X1") + "," + ctl.Text("Y1") +
                           "," + ctl.Text("H1"));
@@ -239,4 +239,4 @@ TEST(Page4Plot, FieldsOfThePageReachTheDrawing) {
 }
 
 }  // namespace
-}  // namespace velorin
+}  // namespace velorin::window

@@ -2,9 +2,9 @@
 
 #include "base/numbers.h"
 
-namespace velorin {
+namespace velorin::window {
 
-Page5::Page5(Context& context) : Page(context) {
+Page5::Page5(app::Context& context) : Page(context) {
     Label17.caption = "断面号(横)：";
     Label18.caption = "展点符号名：";
     Combo8.editable = true;
@@ -126,4 +126,4 @@ void Page5::Command15_Click() {
     ExitProgram();
 }
 
-}  // namespace velorin
+}  // namespace velorin::window

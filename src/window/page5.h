@@ -3,11 +3,11 @@
 
 #include "window/page.h"
 
-namespace velorin {
+namespace velorin::window {
 
 class Page5 : public Page {
 public:
-    explicit Page5(Context& context);
+    explicit Page5(app::Context& context);
 
     Label Label17;    // "断面号(横)："
     TextBox Text8;    // SectionNo
@@ -62,4 +62,4 @@ public:
     void Command14_Click();  // profile
 };
 
-}  // namespace velorin
+}  // namespace velorin::window

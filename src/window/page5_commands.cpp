@@ -12,19 +12,19 @@
 #include "sections/geometry.h"
 #include "store/statements.h"
 
-namespace velorin {
+namespace velorin::window {
 
 namespace {
 
-namespace st = statements;
+namespace st = store::statements;
 constexpr const char* kTitle = "单断面";
 
 bool Blank(const std::string& text) { return Trim(text).empty(); }
 
 // A refusal or warning, shown with the window aside.
-void Refuse(Context& context, std::string_view title, std::string_view text) {
+void Refuse(app::Context& context, std::string_view title, std::string_view text) {
     cad::WindowAside(context.ui, true);
-    context.ui.MessageBox(MessageIcon::Exclamation, title, text);
+    context.ui.MessageBox(app::MessageIcon::Exclamation, title, text);
     cad::WindowAside(context.ui, false);
 }
 
@@ -56,11 +56,11 @@ void DrawPreview(PictureBox& pic, const Grid& grid, double min_s, double max_s, 
 }
 
 // Writes a section data file into "断面数据"; a failure is told, never passed over.
-void WriteDataFile(Context& context, std::string_view title, const std::string& name,
-                   const std::vector<std::string>& comments, const Section& section) {
+void WriteDataFile(app::Context& context, std::string_view title, const std::string& name,
+                   const std::vector<std::string>& comments, const sectionfile::Section& section) {
     Status status;
-    std::string folder = PrepareSectionDataFolder(context.program.settings, &status);
-    if (status.ok()) status = WriteSectionFile(folder + name, comments, {section});
+    std::string folder = sectionfile::PrepareSectionDataFolder(context.program.settings, &status);
+    if (status.ok()) status = sectionfile::WriteSectionFile(folder + name, comments, {section});
     if (!status.ok()) Refuse(context, title, status.message());
 }
 
@@ -97,8 +97,8 @@ void Page5::Command12_Click() {
 }
 
 void Page5::Command13_Click() {
-    WorkingStore& store = *context().program.store;
-    RecordSet& point = store.Reopen(WorkingStore::Table::Point, st::kPointByCrossNoSlen);
+    store::WorkingStore& store = *context().program.store;
+    store::RecordSet& point = store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
     if (point.EndOfFile()) return;
     if (Check4.ticked() && Blank(Text12.text)) return Refuse(context(), kTitle, "请设定“中心点图层”！");
 
@@ -108,7 +108,7 @@ void Page5::Command13_Click() {
         store.Execute(st::ShiftAllChainages(centre));
     }
     cad::WindowAside(context().ui, true);
-    DrawCrossSections(context(), 0, 0, "");
+    plots::DrawCrossSections(context(), 0, 0, "");
     cad::WindowAside(context().ui, false);
 
     // The grid keeps the chainages as taken; the file is written relative to the centre
@@ -120,34 +120,34 @@ void Page5::Command13_Click() {
                 taken_centre = LeadingNumber(Cross1.rows[r][0]);
                 break;
             }
-    Section section{settings().SectionNo, {}};
+    sectionfile::Section section{settings().SectionNo, {}};
     for (int r = 1; r < Cross1.Rows(); ++r)
         section.points.push_back(
             {LeadingNumber(Cross1.rows[r][0]) - taken_centre, LeadingNumber(Cross1.rows[r][1])});
-    WriteDataFile(context(), kTitle, SingleSectionFileName(Text8.text), SingleSectionComments(), section);
+    WriteDataFile(context(), kTitle, sectionfile::SingleSectionFileName(Text8.text), sectionfile::SingleSectionComments(), section);
     store.Commit();
 
     Text8.Edit(sections::NextSectionNumber(Text8.text));
 }
 
 void Page5::Command14_Click() {
-    WorkingStore& store = *context().program.store;
-    RecordSet& point = store.Reopen(WorkingStore::Table::Point, st::kPointByCrossNoSlen);
+    store::WorkingStore& store = *context().program.store;
+    store::RecordSet& point = store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
     if (Cross1.Rows() <= 1 || point.EndOfFile()) return;
     auto km = ParseNumber(Text9.text), m = ParseNumber(Text10.text);
     if (!km || !m || std::floor(*km) != *km || *m > 1000) return Refuse(context(), "纵断面图", "起点里程错误！");
     double start = *km * 1000 + *m;
 
     cad::WindowAside(context().ui, true);
-    DrawProfile(context(), start);
+    plots::DrawProfile(context(), start);
     cad::WindowAside(context().ui, false);
 
-    Section section{settings().SectionNo, {}};
+    sectionfile::Section section{settings().SectionNo, {}};
     for (int r = 1; r < Cross1.Rows(); ++r)
         section.points.push_back({LeadingNumber(Cross1.rows[r][0]) + start, LeadingNumber(Cross1.rows[r][1])});
-    WriteDataFile(context(), "纵断面图", SingleProfileFileName(settings().SectionNo),
-                  SingleProfileComments(*km, *m), section);
+    WriteDataFile(context(), "纵断面图", sectionfile::SingleProfileFileName(settings().SectionNo),
+                  sectionfile::SingleProfileComments(*km, *m), section);
     store.Commit();
 }
 
-}  // namespace velorin
+}  // namespace velorin::window

@@ -9,7 +9,7 @@
 #include "base/numbers.h"
 #include "window/sections_fixture.h"
 
-namespace velorin {
+namespace velorin::window {
 namespace {
 
 using testing::SectionsFixture;
@@ -51,7 +51,7 @@ TEST(TakeSectionLine, RefusesMissingFieldsInOrderAndChangesNothing) {
         Page5Fixture w;
         w.Polyline({{10, 10}, {13, 14}});
         w.program.store->Execute("Delete * from Cross");
-        auto& cross = w.program.store->Reopen(WorkingStore::Table::Cross, statements::kCrossBySIndex);
+        auto& cross = w.program.store->Reopen(store::WorkingStore::Table::Cross, store::statements::kCrossBySIndex);
         cross.AddNew();
         cross.SetField("CrossNo", "earlier");
         cross.Update();
@@ -60,7 +60,7 @@ TEST(TakeSectionLine, RefusesMissingFieldsInOrderAndChangesNothing) {
         ASSERT_EQ(w.ui.messages.size(), 1u) << c.name;
         EXPECT_EQ(w.ui.messages[0].text, c.message) << c.name;
         EXPECT_EQ(w.ui.messages[0].title, "单断面") << c.name;
-        EXPECT_EQ(w.ui.messages[0].icon, MessageIcon::Exclamation) << c.name;
+        EXPECT_EQ(w.ui.messages[0].icon, app::MessageIcon::Exclamation) << c.name;
         EXPECT_TRUE(w.ui.shown_aside[0]) << c.name;
         ASSERT_EQ(w.Crosses().size(), 1u) << c.name;
         EXPECT_EQ(w.Crosses()[0].cross_no, "earlier") << c.name;
@@ -135,7 +135,7 @@ TEST(TakeSectionLine, ChainagesAlongSegments) {
     // and 1 m to its right. Expected chainage = first segment's length (after any nudge) + 5.
     struct Case {
         const char* name;
-        std::vector<cad::embedded::Vec2> line;
+        std::vector<Point2> line;
         double first_length;
     } cases[] = {
         {"local coordinates at the origin", {{0, 0}, {6, 8}, {12, 16}}, 10},
@@ -389,4 +389,4 @@ TEST(PlotSingleProfile, StartChainageChecksAndTheProfileFile) {
 }
 
 }  // namespace
-}  // namespace velorin
+}  // namespace velorin::window

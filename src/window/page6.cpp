@@ -4,9 +4,9 @@
 
 #include "base/numbers.h"
 
-namespace velorin {
+namespace velorin::window {
 
-Page6::Page6(Context& context) : Page(context) {
+Page6::Page6(app::Context& context) : Page(context) {
     Label25.caption = "断面线图层：";
     Check9.caption = "中心点归零";
     Label26.caption = "中心点图层：";
@@ -209,4 +209,4 @@ void Page6::Command21_Click() {
     ExitProgram();
 }
 
-}  // namespace velorin
+}  // namespace velorin::window

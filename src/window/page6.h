@@ -3,11 +3,11 @@
 
 #include "window/page.h"
 
-namespace velorin {
+namespace velorin::window {
 
 class Page6 : public Page {
 public:
-    explicit Page6(Context& context);
+    explicit Page6(app::Context& context);
 
     Label Label25;     // "断面线图层："
     TextBox Text13;    // SectionLineLayer
@@ -84,4 +84,4 @@ public:
     void Command20_Click();  // delete auxiliary lines
 };
 
-}  // namespace velorin
+}  // namespace velorin::window

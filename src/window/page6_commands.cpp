@@ -8,7 +8,7 @@
 #include "sections/crossing.h"
 #include "sections/line_tools.h"
 
-namespace velorin {
+namespace velorin::window {
 
 namespace {
 
@@ -16,9 +16,9 @@ constexpr const char* kTitle = "批量断面";
 
 bool Blank(const std::string& text) { return Trim(text).empty(); }
 
-void Refuse(Context& context, std::string_view text) {
+void Refuse(app::Context& context, std::string_view text) {
     cad::WindowAside(context.ui, true);
-    context.ui.MessageBox(MessageIcon::Exclamation, kTitle, text);
+    context.ui.MessageBox(app::MessageIcon::Exclamation, kTitle, text);
     cad::WindowAside(context.ui, false);
 }
 
@@ -81,19 +81,19 @@ void Page6::Command19_Click() {
         Refuse(context(), "“有效偏距”值无效！");
         return SetFocus(Text15);
     }
-    sections::BatchInputs in{Text13.text, Check9.ticked(), Text14.text, Combo9.text, *offset,
+    sections::CrossingInputs in{Text13.text, Check9.ticked(), Text14.text, Combo9.text, *offset,
                              Text19.text, LeadingNumber(Text20.text), Text21.text, settings().PlotScale};
-    sections::BatchResult result = sections::CollectBatchSections(context(), in);
+    sections::CrossingResult result = sections::CollectCrossingSections(context(), in);
     if (result.searched) DrawSketch(Pic3, result.sketch);
     if (!result.numbered) return;
 
     cad::WindowAside(context().ui, true);
     double a = Check5.ticked() ? LeadingNumber(Text16.text) : 0, b = Check5.ticked() ? LeadingNumber(Text17.text) : 0;
-    DrawCrossSections(context(), a, b, settings().PlotTitle);
+    plots::DrawCrossSections(context(), a, b, settings().PlotTitle);
     cad::WindowAside(context().ui, false);
 
     std::string error;
-    if (sections::WriteBatchSectionFile(context(), &error).empty() && !error.empty()) Refuse(context(), error);
+    if (sections::WriteCrossingSectionFile(context(), &error).empty() && !error.empty()) Refuse(context(), error);
     context().program.store->Commit();
 }
 
@@ -101,4 +101,4 @@ void Page6::Command20_Click() {
     sections::DeleteAuxLines(context());
 }
 
-}  // namespace velorin
+}  // namespace velorin::window

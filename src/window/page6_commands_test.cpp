@@ -8,7 +8,7 @@
 #include "app/progress.h"
 #include "window/sections_fixture.h"
 
-namespace velorin {
+namespace velorin::window {
 namespace {
 
 using testing::SectionsFixture;
@@ -39,7 +39,7 @@ struct Page6Fixture : SectionsFixture {
     }
 };
 
-class RecordingProgress : public Progress {
+class RecordingProgress : public app::Progress {
 public:
     void Start(std::string_view what, long total) override {
         starts.push_back({std::string(what), total});
@@ -233,7 +233,7 @@ TEST(MarkValidRange, OutlinesChecksDirectionsMarksStartsAndLogs) {
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].first, 1);
     EXPECT_EQ(lines[1].first, 2);
-    auto cross = w.Crosses(statements::kCrossByCrossNo);
+    auto cross = w.Crosses(store::statements::kCrossByCrossNo);
     ASSERT_EQ(cross.size(), 2u);
     EXPECT_EQ(cross[0].cross_no, "断面1");
     EXPECT_EQ(cross[1].cross_no, "断面2");
@@ -260,7 +260,7 @@ TEST(MarkValidRange, PickingMoreThanOneCrossingLineIsRefused) {
 TEST(ReverseLines, TurnsPickedSectionLinesOnly) {
     struct Case {
         const char* name;
-        std::vector<emb::Vec2> line;
+        std::vector<Point2> line;
         const char* layer;
         int picks;
         std::vector<double> expected;
@@ -307,4 +307,4 @@ TEST(DeleteAuxLines, RemovesTheRangeLayerOnlyAndSaysSo) {
 }
 
 }  // namespace
-}  // namespace velorin
+}  // namespace velorin::window

@@ -2,9 +2,9 @@
 
 #include "base/paths.h"
 
-namespace velorin {
+namespace velorin::window {
 
-Page7::Page7(Context& context) : Page(context) {
+Page7::Page7(app::Context& context) : Page(context) {
     Label36.caption = "断面文件";
     Text22.locked = true;
     Label37.caption = "兼容格式：";
@@ -97,4 +97,4 @@ void Page7::Command7_Click() {
     ExitProgram();
 }
 
-}  // namespace velorin
+}  // namespace velorin::window

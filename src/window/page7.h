@@ -3,11 +3,11 @@
 
 #include "window/page.h"
 
-namespace velorin {
+namespace velorin::window {
 
 class Page7 : public Page {
 public:
-    explicit Page7(Context& context);
+    explicit Page7(app::Context& context);
 
     Label Label36;     // frame "断面文件"
     DriveList Drive5;
@@ -56,4 +56,4 @@ public:
     void Command25_Click();  // save data
 };
 
-}  // namespace velorin
+}  // namespace velorin::window

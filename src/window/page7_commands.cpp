@@ -10,10 +10,10 @@
 #include "plots/section_plots.h"
 #include "store/statements.h"
 
-namespace velorin {
+namespace velorin::window {
 
-namespace st = statements;
-using Table = WorkingStore::Table;
+namespace st = store::statements;
+using Table = store::WorkingStore::Table;
 
 namespace {
 constexpr const char* kTitle = "数据断面";
@@ -31,26 +31,26 @@ void Page7::File4_DblClick() {
     TextLines file = ReadTextLines(path);
     if (!file.status.ok()) {
         cad::WindowAside(context_.ui, true);
-        context_.ui.MessageBox(MessageIcon::Exclamation, kTitle, file.status.message());
+        context_.ui.MessageBox(app::MessageIcon::Exclamation, kTitle, file.status.message());
         cad::WindowAside(context_.ui, false);
         Command23.enabled = Command24.enabled = Command25.enabled = false;
         return;
     }
 
-    WorkingStore& store = *context_.program.store;
+    store::WorkingStore& store = *context_.program.store;
     List4.items = std::move(file.lines);
-    if (!ReadSectionFile(List4.items, store)) {
+    if (!sectionfile::ReadSectionFile(List4.items, store)) {
         cad::WindowAside(context_.ui, true);
-        context_.ui.MessageBox(MessageIcon::Exclamation, kTitle, "断面文件格式有误，请检查后再试！");
+        context_.ui.MessageBox(app::MessageIcon::Exclamation, kTitle, "断面文件格式有误，请检查后再试！");
         cad::WindowAside(context_.ui, false);
         Command23.enabled = Command24.enabled = Command25.enabled = false;
         return;
     }
 
-    RecordSet& cross = store.Reopen(Table::Cross, st::kCrossBySIndex);
-    RecordSet& point = store.Reopen(Table::Point, st::kPointByCrossNoSlen);
+    store::RecordSet& cross = store.Reopen(Table::Cross, st::kCrossBySIndex);
+    store::RecordSet& point = store.Reopen(Table::Point, st::kPointByCrossNoSlen);
     if (cross.EndOfFile() || point.EndOfFile()) return;
-    List5.items = SectionFileLines({}, SectionsOfStore(store));
+    List5.items = sectionfile::SectionFileLines({}, sectionfile::SectionsOfStore(store));
     Command23.enabled = Command24.enabled = true;
 
     Check11.value = 0;
@@ -61,7 +61,7 @@ void Page7::File4_DblClick() {
         Check11.value = 1;
     }
     Check12.value = 0;
-    Check12.enabled = HasLeftSide(store);
+    Check12.enabled = sectionfile::HasLeftSide(store);
 
     Command25.enabled = true;
     store.Reopen(Table::Cross, st::kCrossBySIndex);
@@ -75,21 +75,21 @@ void Page7::Command23_Click() {
         auto low = ParseNumber(Text23.text), high = ParseNumber(Text24.text);
         if (!low || !high) {
             cad::WindowAside(context_.ui, true);
-            context_.ui.MessageBox(MessageIcon::Exclamation, kTitle, "统一高程轴设置有误，请更正。");
+            context_.ui.MessageBox(app::MessageIcon::Exclamation, kTitle, "统一高程轴设置有误，请更正。");
             cad::WindowAside(context_.ui, false);
             return;
         }
         a = *low, b = *high;
     }
     cad::WindowAside(context_.ui, true);
-    DrawCrossSections(context_, a, b, settings().PlotTitle);
+    plots::DrawCrossSections(context_, a, b, settings().PlotTitle);
     cad::WindowAside(context_.ui, false);
 }
 
 void Page7::Command24_Click() {
     if (List5.items.empty()) return;
     cad::WindowAside(context_.ui, true);
-    DrawProfile(context_, 0);
+    plots::DrawProfile(context_, 0);
     cad::WindowAside(context_.ui, false);
 }
 
@@ -100,17 +100,17 @@ void Page7::Command25_Click() {
         Status s = WriteTextLines(path, lines);
         if (s.ok()) return true;
         cad::WindowAside(context_.ui, true);
-        context_.ui.MessageBox(MessageIcon::Exclamation, kTitle, s.message());
+        context_.ui.MessageBox(app::MessageIcon::Exclamation, kTitle, s.message());
         cad::WindowAside(context_.ui, false);
         return false;
     };
     if (Check11.ticked()) {
-        if (!write(NormalisedFileName(Text22.text), List5.items)) return;
+        if (!write(sectionfile::NormalisedFileName(Text22.text), List5.items)) return;
         File4.Refresh();
     }
-    WorkingStore& store = *context_.program.store;
-    if (!HasLeftSide(store) || !Check12.ticked()) return;
-    write(LeftRightFileName(Text22.text), LeftRightLines(store));
+    store::WorkingStore& store = *context_.program.store;
+    if (!sectionfile::HasLeftSide(store) || !Check12.ticked()) return;
+    write(sectionfile::LeftRightFileName(Text22.text), sectionfile::LeftRightLines(store));
 }
 
-}  // namespace velorin
+}  // namespace velorin::window

@@ -9,7 +9,7 @@
 #include "cad/embedded/host.h"
 #include "sectionfile/section_file.h"
 
-namespace velorin {
+namespace velorin::window {
 namespace {
 
 using testing::GbkCrlf;
@@ -29,7 +29,7 @@ struct Page7Fixture : WindowFixture {
         MakeFolder(data);
         for (const auto& [name, lines] : files) testing::WriteBytes(data + name, GbkCrlf(lines));
         Status status;
-        program.store = WorkingStore::Open(testing::CopyStoreInto(dir.path()), &status);
+        program.store = store::WorkingStore::Open(testing::CopyStoreInto(dir.path()), &status);
         program.store->OpenStandingRecordSets();
         context.host = &connector;
         page = &Load().page7;
@@ -40,7 +40,7 @@ struct Page7Fixture : WindowFixture {
         ASSERT_GE(index, 0) << name;
         page->File4.DblClick(index);
     }
-    std::vector<Section> Store() { return SectionsOfStore(*program.store); }
+    std::vector<sectionfile::Section> Store() { return sectionfile::SectionsOfStore(*program.store); }
 };
 
 const Lines kStandard = {"; 横断面图", "", "Dmh,K1", "-3.000,12.300", "0.000,12.500"};
@@ -87,7 +87,7 @@ TEST(Page7Load, FaultyFileThenAGoodOne) {
     w.Open("k1.dm");
     w.Open("bad.dm");
     ASSERT_EQ(w.ui.messages.size(), 1u);
-    EXPECT_EQ(w.ui.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(w.ui.messages[0].icon, app::MessageIcon::Exclamation);
     EXPECT_EQ(w.ui.messages[0].title, "数据断面");
     EXPECT_EQ(w.ui.messages[0].text, "断面文件格式有误，请检查后再试！");
     EXPECT_TRUE(w.ui.shown_aside[0]);
@@ -254,4 +254,4 @@ TEST(Page7Export, ReplacedFileThatCannotBeWrittenIsReported) {
 }
 
 }  // namespace
-}  // namespace velorin
+}  // namespace velorin::window

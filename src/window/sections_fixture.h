@@ -42,7 +42,7 @@ class SectionsFixture : public WindowFixture {
 public:
     SectionsFixture() : host(dir.path() + "Support", &ui), connector(host) {
         Status status;
-        program.store = WorkingStore::Open(CopyStoreInto(dir.path()), &status);
+        program.store = store::WorkingStore::Open(CopyStoreInto(dir.path()), &status);
         EXPECT_TRUE(status.ok()) << status.message();
         program.store->OpenStandingRecordSets();
         settings().MainDir = dir.path();
@@ -59,11 +59,11 @@ public:
     }
 
     emb::Drawing& drawing() { return doc->drawing(); }
-    Page5& page5() {
+    window::Page5& page5() {
         if (form->Strip1.selected != 5) form->Strip1_Click(5);
         return form->page5;
     }
-    Page6& page6() {
+    window::Page6& page6() {
         if (form->Strip1.selected != 6) form->Strip1_Click(6);
         return form->page6;
     }
@@ -75,7 +75,7 @@ public:
         e->SetLayer(layer);
         return e;
     }
-    emb::PolylineEntity* Polyline(const std::vector<emb::Vec2>& points, const std::string& layer = kSectionLayer) {
+    emb::PolylineEntity* Polyline(const std::vector<Point2>& points, const std::string& layer = kSectionLayer) {
         auto* e = drawing().AddPolyline(points);
         drawing().AddLayer(layer);
         e->SetLayer(layer);
@@ -104,13 +104,13 @@ public:
 
     std::vector<StoredPoint> Points() {
         std::vector<StoredPoint> out;
-        auto rs = program.store->OpenRecordSet(statements::kPointByCrossNoSlen);
+        auto rs = program.store->OpenRecordSet(store::statements::kPointByCrossNoSlen);
         for (; !rs->EndOfFile(); rs->MoveNext())
             out.push_back({rs->Text("CrossNo"), rs->Number("Slen"), rs->Number("High"), rs->Number("Pian"),
                            rs->Text("Layer")});
         return out;
     }
-    std::vector<CrossRow> Crosses(const char* statement = statements::kCrossBySIndex) {
+    std::vector<CrossRow> Crosses(const char* statement = store::statements::kCrossBySIndex) {
         std::vector<CrossRow> out;
         auto rs = program.store->OpenRecordSet(statement);
         for (; !rs->EndOfFile(); rs->MoveNext())
@@ -118,9 +118,9 @@ public:
                            rs->Number("X1"), rs->Number("Y1"), rs->Number("X2"), rs->Number("Y2")});
         return out;
     }
-    std::vector<std::pair<long, emb::Vec2>> LineRows() {
-        std::vector<std::pair<long, emb::Vec2>> out;
-        auto rs = program.store->OpenRecordSet(statements::kLineByNo);
+    std::vector<std::pair<long, Point2>> LineRows() {
+        std::vector<std::pair<long, Point2>> out;
+        auto rs = program.store->OpenRecordSet(store::statements::kLineByNo);
         for (; !rs->EndOfFile(); rs->MoveNext())
             out.push_back({rs->Field("No").AsLong(), {rs->Number("X1"), rs->Number("Y1")}});
         return out;

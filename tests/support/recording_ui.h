@@ -9,15 +9,15 @@
 
 namespace velorin {
 
-class RecordingUi : public Ui {
+class RecordingUi : public app::Ui {
 public:
     struct Message {
-        MessageIcon icon;
+        app::MessageIcon icon;
         std::string title;
         std::string text;
     };
 
-    void MessageBox(MessageIcon icon, std::string_view title, std::string_view text) override {
+    void MessageBox(app::MessageIcon icon, std::string_view title, std::string_view text) override {
         messages.push_back({icon, std::string(title), std::string(text)});
         // A message box is shown with the window aside; record where it stood.
         shown_aside.push_back(aside);

@@ -14,22 +14,22 @@ class WindowFixture {
 public:
     WindowFixture() : clock("2024-5-6 14:03:22") {
         program.ProgramDir = dir.path();
-        program.settings = Settings::Defaults(dir.path());
+        program.settings = app::Settings::Defaults(dir.path());
     }
     // Loads the window (tab 1 chosen), as start-up does after the settings are read.
-    Form1& Load() {
-        form = std::make_unique<Form1>(context);
+    window::Form1& Load() {
+        form = std::make_unique<window::Form1>(context);
         form->Form_Load();
         return *form;
     }
-    Settings& settings() { return program.settings; }
+    app::Settings& settings() { return program.settings; }
 
     TempDir dir;
-    Program program;
+    app::Program program;
     RecordingUi ui;
-    FixedClock clock;
-    Context context{program, ui, clock};
-    std::unique_ptr<Form1> form;
+    app::FixedClock clock;
+    app::Context context{program, ui, clock};
+    std::unique_ptr<window::Form1> form;
 };
 
 }  // namespace velorin::testing

@@ -147,9 +147,9 @@ void Drawing::GrowExtents(const EntityBase& e) const {
     }
 }
 
-PolylineEntity* Drawing::AddPolyline(const std::vector<Vec2>& points) {
+PolylineEntity* Drawing::AddPolyline(const std::vector<Point2>& points) {
     auto e = std::make_unique<PolylineEntity>(Kind::LwPolyline, this);
-    for (Vec2 p : points) e->vertices.push_back({p.x, p.y, 0, 0, 0});
+    for (Point2 p : points) e->vertices.push_back({p.x, p.y, 0, 0, 0});
     auto* out = e.get();
     entities_.push_back(std::move(e));
     Adopt(out);
@@ -415,10 +415,10 @@ namespace {
 class BoxSink : public PrimitiveSink {
 public:
     Box box;
-    void Segment(Vec2 a, Vec2 b) override { box.Add(a), box.Add(b); }
-    void Circle(Vec2 c, double r) override {
-        box.Add(Vec2{c.x - r, c.y - r});
-        box.Add(Vec2{c.x + r, c.y + r});
+    void Segment(Point2 a, Point2 b) override { box.Add(a), box.Add(b); }
+    void Circle(Point2 c, double r) override {
+        box.Add(Point2{c.x - r, c.y - r});
+        box.Add(Point2{c.x + r, c.y + r});
     }
 };
 
@@ -450,7 +450,7 @@ void TextBox(const TextEntity& t, const Affine& tr, PrimitiveSink& sink) {
         dy = row == 0 ? -total : row == 1 ? -total / 2 : 0;
         double hh = total;
         double r = t.rotation * M_PI / 180, cs = std::cos(r), sn = std::sin(r);
-        Vec2 corners[4];
+        Point2 corners[4];
         double xs[4] = {dx, dx + w, dx + w, dx}, ys[4] = {dy, dy, dy + hh, dy + hh};
         for (int k = 0; k < 4; ++k)
             corners[k] = tr({anchor.x + xs[k] * cs - ys[k] * sn, anchor.y + xs[k] * sn + ys[k] * cs});
@@ -473,7 +473,7 @@ void TextBox(const TextEntity& t, const Affine& tr, PrimitiveSink& sink) {
     }
     double r = rotation * M_PI / 180, cs = std::cos(r), sn = std::sin(r);
     double xs[4] = {dx, dx + w, dx + w, dx}, ys[4] = {dy, dy, dy + h, dy + h};
-    Vec2 corners[4];
+    Point2 corners[4];
     for (int k = 0; k < 4; ++k)
         corners[k] = tr({anchor.x + xs[k] * cs - ys[k] * sn, anchor.y + xs[k] * sn + ys[k] * cs});
     sink.Area(corners, 4);
@@ -481,7 +481,7 @@ void TextBox(const TextEntity& t, const Affine& tr, PrimitiveSink& sink) {
 
 }  // namespace
 
-void PolylinePoints(const PolylineEntity& p, std::vector<Vec2>& pts) {
+void PolylinePoints(const PolylineEntity& p, std::vector<Point2>& pts) {
     size_t n = p.vertices.size();
     if (n == 0) return;
     pts.push_back({p.vertices[0].x, p.vertices[0].y});
@@ -510,14 +510,14 @@ void Drawing::Primitives(const EntityBase& e, const Affine& t, PrimitiveSink& si
             double a0 = e.kind == Kind::Arc ? c.start_angle * M_PI / 180 : 0;
             double a1 = e.kind == Kind::Arc ? c.end_angle * M_PI / 180 : 2 * M_PI;
             if (a1 < a0) a1 += 2 * M_PI;
-            std::vector<Vec2> pts;
+            std::vector<Point2> pts;
             ArcPoints({c.centre.x, c.centre.y}, c.radius, a0, a1, pts);
             for (size_t i = 0; i + 1 < pts.size(); ++i) sink.Segment(t(pts[i]), t(pts[i + 1]));
             break;
         }
         case Kind::LwPolyline:
         case Kind::Polyline: {
-            std::vector<Vec2> pts;
+            std::vector<Point2> pts;
             PolylinePoints(static_cast<const PolylineEntity&>(e), pts);
             if (pts.size() == 1) sink.Point(t(pts[0]));
             for (size_t i = 0; i + 1 < pts.size(); ++i) sink.Segment(t(pts[i]), t(pts[i + 1]));
@@ -532,7 +532,7 @@ void Drawing::Primitives(const EntityBase& e, const Affine& t, PrimitiveSink& si
         }
         case Kind::Solid: {
             const auto& s = static_cast<const SolidEntity&>(e);
-            Vec2 c[4];
+            Point2 c[4];
             for (int k = 0; k < 4; ++k) c[k] = t(s.corners[k]);
             sink.Area(c, 4);
             break;
@@ -558,7 +558,7 @@ void Drawing::Primitives(const EntityBase& e, const Affine& t, PrimitiveSink& si
                 for (const auto& be : blocks_[o.block]->entities)
                     if (!be->erased) Primitives(*be, t, sink, depth + 1);
             } else if (o.type == "SPLINE") {
-                std::vector<Vec2> pts = SplinePoints(o);
+                std::vector<Point2> pts = SplinePoints(o);
                 for (size_t i = 0; i + 1 < pts.size(); ++i) sink.Segment(t(pts[i]), t(pts[i + 1]));
             }
             break;

@@ -156,7 +156,7 @@ public:
 class SolidEntity : public EntityBase {
 public:
     explicit SolidEntity(Drawing* d) : EntityBase(Kind::Solid, d) {}
-    Vec2 corners[4];
+    Point2 corners[4];
 };
 
 struct Attribute {
@@ -187,16 +187,16 @@ public:
     int block = -1;  // DIMENSION: its picture, drawn in place
     int degree = 3;  // SPLINE
     std::vector<double> knots;
-    std::vector<Vec2> control, fit;
+    std::vector<Point2> control, fit;
 };
 
 // Points along a spline (fit points when it has no usable control frame).
-std::vector<Vec2> SplinePoints(const OtherEntity& spline);
+std::vector<Point2> SplinePoints(const OtherEntity& spline);
 
 using EntityPtr = std::unique_ptr<EntityBase>;
 
 // The outline of a polyline with its bulges as arcs, in its own coordinates.
-void PolylinePoints(const PolylineEntity& p, std::vector<Vec2>& points);
+void PolylinePoints(const PolylineEntity& p, std::vector<Point2>& points);
 
 struct Block {
     std::string name;
@@ -271,7 +271,7 @@ public:
     int ImportBlock(const Drawing& source, const std::string& name);
 
     // New entities on the current layer and style, in model space.
-    PolylineEntity* AddPolyline(const std::vector<Vec2>& points);
+    PolylineEntity* AddPolyline(const std::vector<Point2>& points);
     TextEntity* AddText(const std::string& text, Point3 at, double height);
     CircleEntity* AddCircle(Point3 centre, double radius);
     InsertEntity* AddInsert(int block, Point3 at, double xs, double ys, double zs, double rotation_deg);

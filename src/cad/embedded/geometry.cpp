@@ -2,7 +2,7 @@
 
 namespace velorin::cad::embedded {
 
-Affine Affine::Insert(Vec2 at, double xs, double ys, double rotation_deg, Vec2 base) {
+Affine Affine::Insert(Point2 at, double xs, double ys, double rotation_deg, Point2 base) {
     double r = rotation_deg * M_PI / 180.0, cs = std::cos(r), sn = std::sin(r);
     Affine shift{1, 0, -base.x, 0, 1, -base.y};
     Affine scale{xs, 0, 0, 0, ys, 0};
@@ -10,7 +10,7 @@ Affine Affine::Insert(Vec2 at, double xs, double ys, double rotation_deg, Vec2 b
     return rotate_move * scale * shift;
 }
 
-void ArcPoints(Vec2 c, double r, double a0, double a1, std::vector<Vec2>& out) {
+void ArcPoints(Point2 c, double r, double a0, double a1, std::vector<Point2>& out) {
     double sweep = a1 - a0;
     // Chord error r(1 - cos(step/2)) <= r/2000.
     const double max_step = 2 * std::acos(1 - 1.0 / 2000);
@@ -22,7 +22,7 @@ void ArcPoints(Vec2 c, double r, double a0, double a1, std::vector<Vec2>& out) {
     }
 }
 
-void BulgePoints(Vec2 a, Vec2 b, double bulge, std::vector<Vec2>& out) {
+void BulgePoints(Point2 a, Point2 b, double bulge, std::vector<Point2>& out) {
     if (std::fabs(bulge) < 1e-12) {
         out.push_back(b);
         return;
@@ -35,21 +35,21 @@ void BulgePoints(Vec2 a, Vec2 b, double bulge, std::vector<Vec2>& out) {
     double theta = 4 * std::atan(bulge);  // included angle, positive counter-clockwise
     double sagitta = bulge * chord / 2;
     double radius = (chord * chord / 4 + sagitta * sagitta) / (2 * sagitta);  // signed
-    Vec2 mid{(a.x + b.x) / 2, (a.y + b.y) / 2};
+    Point2 mid{(a.x + b.x) / 2, (a.y + b.y) / 2};
     double offset = radius - sagitta;  // along the left normal of a->b
-    Vec2 c{mid.x - dy / chord * offset, mid.y + dx / chord * offset};
+    Point2 c{mid.x - dy / chord * offset, mid.y + dx / chord * offset};
     double a0 = std::atan2(a.y - c.y, a.x - c.x);
-    std::vector<Vec2> pts;
+    std::vector<Point2> pts;
     ArcPoints(c, std::fabs(radius), a0, a0 + theta, pts);
     for (size_t i = 1; i + 1 < pts.size(); ++i) out.push_back(pts[i]);
     out.push_back(b);
 }
 
-bool PointInPolygon(Vec2 p, const std::vector<Vec2>& poly) {
+bool PointInPolygon(Point2 p, const std::vector<Point2>& poly) {
     bool inside = false;
     size_t n = poly.size();
     for (size_t i = 0, j = n - 1; i < n; j = i++) {
-        const Vec2 &a = poly[i], &b = poly[j];
+        const Point2 &a = poly[i], &b = poly[j];
         if ((a.y > p.y) != (b.y > p.y) && p.x < (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x)
             inside = !inside;
     }
@@ -57,14 +57,14 @@ bool PointInPolygon(Vec2 p, const std::vector<Vec2>& poly) {
 }
 
 namespace {
-double Cross(Vec2 o, Vec2 a, Vec2 b) { return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x); }
-bool OnSegment(Vec2 p, Vec2 a, Vec2 b) {
+double Cross(Point2 o, Point2 a, Point2 b) { return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x); }
+bool OnSegment(Point2 p, Point2 a, Point2 b) {
     return std::min(a.x, b.x) <= p.x && p.x <= std::max(a.x, b.x) && std::min(a.y, b.y) <= p.y &&
            p.y <= std::max(a.y, b.y);
 }
 }  // namespace
 
-bool SegmentsIntersect(Vec2 a, Vec2 b, Vec2 c, Vec2 d) {
+bool SegmentsIntersect(Point2 a, Point2 b, Point2 c, Point2 d) {
     double d1 = Cross(c, d, a), d2 = Cross(c, d, b), d3 = Cross(a, b, c), d4 = Cross(a, b, d);
     if (((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0)))
         return true;
@@ -75,14 +75,14 @@ bool SegmentsIntersect(Vec2 a, Vec2 b, Vec2 c, Vec2 d) {
     return false;
 }
 
-double PointSegmentDistance(Vec2 p, Vec2 a, Vec2 b) {
+double PointSegmentDistance(Point2 p, Point2 a, Point2 b) {
     double dx = b.x - a.x, dy = b.y - a.y, len2 = dx * dx + dy * dy;
     double t = len2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0;
     t = std::clamp(t, 0.0, 1.0);
     return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
 }
 
-bool SegmentTouchesPolygon(Vec2 a, Vec2 b, const std::vector<Vec2>& poly) {
+bool SegmentTouchesPolygon(Point2 a, Point2 b, const std::vector<Point2>& poly) {
     if (PointInPolygon(a, poly) || PointInPolygon(b, poly)) return true;
     size_t n = poly.size();
     for (size_t i = 0; i < n; ++i)
@@ -90,13 +90,13 @@ bool SegmentTouchesPolygon(Vec2 a, Vec2 b, const std::vector<Vec2>& poly) {
     return false;
 }
 
-bool SegmentTouchesCircle(Vec2 a, Vec2 b, Vec2 c, double r) {
+bool SegmentTouchesCircle(Point2 a, Point2 b, Point2 c, double r) {
     double near = PointSegmentDistance(c, a, b);
     double far = std::max(std::hypot(a.x - c.x, a.y - c.y), std::hypot(b.x - c.x, b.y - c.y));
     return near <= r && r <= far;
 }
 
-bool CircleTouchesPolygon(Vec2 c, double r, const std::vector<Vec2>& poly) {
+bool CircleTouchesPolygon(Point2 c, double r, const std::vector<Point2>& poly) {
     size_t n = poly.size();
     for (size_t i = 0; i < n; ++i)
         if (SegmentTouchesCircle(poly[i], poly[(i + 1) % n], c, r)) return true;

@@ -9,22 +9,20 @@
 #include <string_view>
 #include <vector>
 
-namespace velorin::cad::embedded {
+#include "base/point.h"
 
-struct Vec2 {
-    double x = 0, y = 0;
-};
+namespace velorin::cad::embedded {
 
 struct Box {
     double min_x = std::numeric_limits<double>::infinity(), min_y = min_x;
     double max_x = -std::numeric_limits<double>::infinity(), max_y = max_x;
     bool valid() const { return min_x <= max_x && min_y <= max_y; }
-    void Add(Vec2 p) {
+    void Add(Point2 p) {
         min_x = std::min(min_x, p.x), min_y = std::min(min_y, p.y);
         max_x = std::max(max_x, p.x), max_y = std::max(max_y, p.y);
     }
     void Add(const Box& b) {
-        if (b.valid()) Add(Vec2{b.min_x, b.min_y}), Add(Vec2{b.max_x, b.max_y});
+        if (b.valid()) Add(Point2{b.min_x, b.min_y}), Add(Point2{b.max_x, b.max_y});
     }
     bool Intersects(const Box& b) const {
         return min_x <= b.max_x && b.min_x <= max_x && min_y <= b.max_y && b.min_y <= max_y;
@@ -37,7 +35,7 @@ struct Box {
 // x' = a x + b y + c, y' = d x + e y + f.
 struct Affine {
     double a = 1, b = 0, c = 0, d = 0, e = 1, f = 0;
-    Vec2 operator()(Vec2 p) const { return {a * p.x + b * p.y + c, d * p.x + e * p.y + f}; }
+    Point2 operator()(Point2 p) const { return {a * p.x + b * p.y + c, d * p.x + e * p.y + f}; }
     Affine operator*(const Affine& o) const {  // this after o
         return {a * o.a + b * o.d, a * o.b + b * o.e, a * o.c + b * o.f + c,
                 d * o.a + e * o.d, d * o.b + e * o.e, d * o.c + e * o.f + f};
@@ -56,7 +54,7 @@ struct Affine {
         return out;
     }
     // Insert: scale, rotate (degrees), move, after shifting the block's base to 0.
-    static Affine Insert(Vec2 at, double xs, double ys, double rotation_deg, Vec2 base);
+    static Affine Insert(Point2 at, double xs, double ys, double rotation_deg, Point2 base);
 };
 
 // Receives the primitives of an entity in drawing coordinates. Texts come as their box
@@ -64,31 +62,31 @@ struct Affine {
 class PrimitiveSink {
 public:
     virtual ~PrimitiveSink() = default;
-    virtual void Segment(Vec2 a, Vec2 b) = 0;
-    virtual void Circle(Vec2 centre, double radius) = 0;
-    virtual void Point(Vec2 p) { Segment(p, p); }
+    virtual void Segment(Point2 a, Point2 b) = 0;
+    virtual void Circle(Point2 centre, double radius) = 0;
+    virtual void Point(Point2 p) { Segment(p, p); }
     // A filled area (wide polyline segment, solid); selection treats its outline.
-    virtual void Area(const Vec2* corners, int n) {
+    virtual void Area(const Point2* corners, int n) {
         for (int i = 0; i < n; ++i) Segment(corners[i], corners[(i + 1) % n]);
     }
 };
 
 // Arcs as chords fine enough that selection and painting cannot tell (at most 1/2000 of
 // the radius off the curve).
-void ArcPoints(Vec2 centre, double radius, double start_rad, double end_rad, std::vector<Vec2>& out);
+void ArcPoints(Point2 centre, double radius, double start_rad, double end_rad, std::vector<Point2>& out);
 // The arc of a polyline bulge from a to b, as points after a up to b.
-void BulgePoints(Vec2 a, Vec2 b, double bulge, std::vector<Vec2>& out);
+void BulgePoints(Point2 a, Point2 b, double bulge, std::vector<Point2>& out);
 
 // Tests on a closed polygon (area) and an open line (fence).
-bool PointInPolygon(Vec2 p, const std::vector<Vec2>& polygon);
-bool SegmentsIntersect(Vec2 a, Vec2 b, Vec2 c, Vec2 d);
-double PointSegmentDistance(Vec2 p, Vec2 a, Vec2 b);
+bool PointInPolygon(Point2 p, const std::vector<Point2>& polygon);
+bool SegmentsIntersect(Point2 a, Point2 b, Point2 c, Point2 d);
+double PointSegmentDistance(Point2 p, Point2 a, Point2 b);
 // The segment touches the polygon's area (inside, crossing, or on its edge).
-bool SegmentTouchesPolygon(Vec2 a, Vec2 b, const std::vector<Vec2>& polygon);
+bool SegmentTouchesPolygon(Point2 a, Point2 b, const std::vector<Point2>& polygon);
 // The circle's curve touches the polygon's area.
-bool CircleTouchesPolygon(Vec2 c, double r, const std::vector<Vec2>& polygon);
+bool CircleTouchesPolygon(Point2 c, double r, const std::vector<Point2>& polygon);
 // The segment crosses the circle's curve.
-bool SegmentTouchesCircle(Vec2 a, Vec2 b, Vec2 c, double r);
+bool SegmentTouchesCircle(Point2 a, Point2 b, Point2 c, double r);
 
 // Width of a text line in units of its height: CJK characters are square, others narrower.
 double TextAdvance(std::string_view utf8);

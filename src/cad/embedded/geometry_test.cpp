@@ -7,12 +7,12 @@
 namespace velorin::cad::embedded {
 namespace {
 
-const std::vector<Vec2> kSquare{{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+const std::vector<Point2> kSquare{{0, 0}, {10, 0}, {10, 10}, {0, 10}};
 
 TEST(Geometry, SegmentsMeetWhenTheyCrossOrTouch) {
     struct Case {
         const char* name;
-        Vec2 a, b, c, d;
+        Point2 a, b, c, d;
         bool meet;
     };
     const Case cases[] = {
@@ -30,7 +30,7 @@ TEST(Geometry, SegmentsMeetWhenTheyCrossOrTouch) {
 TEST(Geometry, ShapesAgainstAPolygonsArea) {
     struct Case {
         const char* name;
-        Vec2 a, b;
+        Point2 a, b;
         bool touches;
     };
     const Case segments[] = {
@@ -44,7 +44,7 @@ TEST(Geometry, ShapesAgainstAPolygonsArea) {
 
     struct CircleCase {
         const char* name;
-        Vec2 centre;
+        Point2 centre;
         double radius;
         bool touches;
     };
@@ -62,21 +62,21 @@ TEST(Geometry, ShapesAgainstAPolygonsArea) {
 
 TEST(Geometry, BulgesBecomeArcsOnTheRightSide) {
     // Bulge 1 from (0,0) to (2,0): a half circle about (1,0), counter-clockwise, so below.
-    std::vector<Vec2> pts{{0, 0}};
+    std::vector<Point2> pts{{0, 0}};
     BulgePoints({0, 0}, {2, 0}, 1, pts);
     double lowest = 0;
-    for (const Vec2& p : pts) {
+    for (const Point2& p : pts) {
         EXPECT_NEAR(std::hypot(p.x - 1, p.y), 1, 1e-9);
         lowest = std::min(lowest, p.y);
     }
     EXPECT_NEAR(lowest, -1, 1e-3);  // chords stay within 1/2000 of the radius
     EXPECT_DOUBLE_EQ(pts.back().x, 2);
     // Negative bulge: the same half circle above.
-    std::vector<Vec2> above{{0, 0}};
+    std::vector<Point2> above{{0, 0}};
     BulgePoints({0, 0}, {2, 0}, -1, above);
     EXPECT_GT(above[above.size() / 2].y, 0.99);
     // No bulge: the straight segment.
-    std::vector<Vec2> straight{{0, 0}};
+    std::vector<Point2> straight{{0, 0}};
     BulgePoints({0, 0}, {2, 0}, 0, straight);
     EXPECT_EQ(straight.size(), 2u);
 }
@@ -84,7 +84,7 @@ TEST(Geometry, BulgesBecomeArcsOnTheRightSide) {
 TEST(Geometry, BlockReferenceTransform) {
     // Base point (1,1), scale 2, turned 90 degrees, inserted at (10,20).
     Affine t = Affine::Insert({10, 20}, 2, 2, 90, {1, 1});
-    Vec2 p = t({2, 1});  // one unit right of the base
+    Point2 p = t({2, 1});  // one unit right of the base
     EXPECT_NEAR(p.x, 10, 1e-12);
     EXPECT_NEAR(p.y, 22, 1e-12);
     EXPECT_TRUE(t.Conformal());

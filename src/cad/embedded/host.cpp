@@ -61,51 +61,51 @@ namespace {
 // Stops at the first primitive that touches the polygon's area.
 class CrossingSink : public PrimitiveSink {
 public:
-    explicit CrossingSink(const std::vector<Vec2>& polygon) : polygon_(polygon) {}
+    explicit CrossingSink(const std::vector<Point2>& polygon) : polygon_(polygon) {}
     bool hit = false;
-    void Segment(Vec2 a, Vec2 b) override {
+    void Segment(Point2 a, Point2 b) override {
         if (!hit) hit = SegmentTouchesPolygon(a, b, polygon_);
     }
-    void Circle(Vec2 c, double r) override {
+    void Circle(Point2 c, double r) override {
         if (!hit) hit = CircleTouchesPolygon(c, r, polygon_);
     }
 
 private:
-    const std::vector<Vec2>& polygon_;
+    const std::vector<Point2>& polygon_;
 };
 
 // Stops at the first primitive that the open line crosses.
 class FenceSink : public PrimitiveSink {
 public:
-    explicit FenceSink(const std::vector<Vec2>& fence) : fence_(fence) {}
+    explicit FenceSink(const std::vector<Point2>& fence) : fence_(fence) {}
     bool hit = false;
-    void Segment(Vec2 a, Vec2 b) override {
+    void Segment(Point2 a, Point2 b) override {
         for (size_t i = 0; !hit && i + 1 < fence_.size(); ++i) hit = SegmentsIntersect(a, b, fence_[i], fence_[i + 1]);
     }
-    void Circle(Vec2 c, double r) override {
+    void Circle(Point2 c, double r) override {
         for (size_t i = 0; !hit && i + 1 < fence_.size(); ++i) hit = SegmentTouchesCircle(fence_[i], fence_[i + 1], c, r);
     }
 
 private:
-    const std::vector<Vec2>& fence_;
+    const std::vector<Point2>& fence_;
 };
 
 class DistanceSink : public PrimitiveSink {
 public:
-    explicit DistanceSink(Vec2 p) : p_(p) {}
+    explicit DistanceSink(Point2 p) : p_(p) {}
     double distance = std::numeric_limits<double>::infinity();
-    void Segment(Vec2 a, Vec2 b) override { distance = std::min(distance, PointSegmentDistance(p_, a, b)); }
-    void Circle(Vec2 c, double r) override {
+    void Segment(Point2 a, Point2 b) override { distance = std::min(distance, PointSegmentDistance(p_, a, b)); }
+    void Circle(Point2 c, double r) override {
         distance = std::min(distance, std::fabs(std::hypot(p_.x - c.x, p_.y - c.y) - r));
     }
-    void Area(const Vec2* corners, int n) override {
-        std::vector<Vec2> polygon(corners, corners + n);
+    void Area(const Point2* corners, int n) override {
+        std::vector<Point2> polygon(corners, corners + n);
         if (PointInPolygon(p_, polygon)) distance = 0;
         PrimitiveSink::Area(corners, n);
     }
 
 private:
-    Vec2 p_;
+    Point2 p_;
 };
 
 }  // namespace
@@ -130,7 +130,7 @@ HResult HostSelectionSet::Select(int mode, const Filter& filter) {
 
 HResult HostSelectionSet::SelectByPolygon(int mode, const std::vector<double>& points, const Filter& filter) {
     if ((mode != 7 && mode != 2) || points.size() % 3 != 0) return Fail(kInvalidArgument);
-    std::vector<Vec2> pts;
+    std::vector<Point2> pts;
     Box box;
     for (size_t i = 0; i + 2 < points.size(); i += 3) {
         pts.push_back({points[i], points[i + 1]});
@@ -179,8 +179,8 @@ HResult HostSelectionSet::SelectOnScreen(const Filter& filter) {
         if (aperture <= 0)
             aperture = view.valid() ? std::max(view.max_x - view.min_x, view.max_y - view.min_y) / 200 : 1;
         Box around;
-        around.Add(Vec2{pick.a.x - aperture, pick.a.y - aperture});
-        around.Add(Vec2{pick.a.x + aperture, pick.a.y + aperture});
+        around.Add(Point2{pick.a.x - aperture, pick.a.y - aperture});
+        around.Add(Point2{pick.a.x + aperture, pick.a.y + aperture});
         EntityBase* nearest = nullptr;
         double best = aperture;
         for (EntityBase* e : d.Candidates(around)) {
@@ -266,7 +266,7 @@ HResult HostDocument::SendCommand(const std::string& text) {
         std::string message = Trim(trimmed.substr(7, trimmed.size() - 8));
         if (message.size() >= 2 && message.front() == '"' && message.back() == '"') {
             message = message.substr(1, message.size() - 2);
-            if (host_.ui()) host_.ui()->MessageBox(MessageIcon::Exclamation, host_.Caption(), message);
+            if (host_.ui()) host_.ui()->MessageBox(app::MessageIcon::Exclamation, host_.Caption(), message);
             command_line_.push_back(message);
             return kOk;
         }
@@ -327,7 +327,7 @@ cad::Entity* HostDocument::Space::AddLightWeightPolyline(const std::vector<doubl
         doc->Fail(kInvalidArgument);
         return nullptr;
     }
-    std::vector<Vec2> pts;
+    std::vector<Point2> pts;
     for (size_t i = 0; i + 1 < points.size(); i += 2) pts.push_back({points[i], points[i + 1]});
     return doc->drawing_->AddPolyline(pts);
 }
@@ -398,7 +398,7 @@ cad::Entity* HostDocument::Space::InsertBlock(Point3 at, const std::string& name
 
 // --- Application ---
 
-Host::Host(std::string support_dir, Ui* ui) : support_dir_(std::move(support_dir)), ui_(ui) {
+Host::Host(std::string support_dir, app::Ui* ui) : support_dir_(std::move(support_dir)), ui_(ui) {
     documents_.host = this;
 }
 
@@ -467,7 +467,7 @@ HResult Host::ZoomWindow(Point3 a, Point3 b) {
     if (!active_) return err_.Raise(kUnexpected);
     if (a.x == b.x || a.y == b.y) return err_.Raise(kInvalidArgument);
     Box view;
-    view.Add(Vec2{a.x, a.y}), view.Add(Vec2{b.x, b.y});
+    view.Add(Point2{a.x, a.y}), view.Add(Point2{b.x, b.y});
     active_->views().push_back(view);
     return kOk;
 }

@@ -22,7 +22,7 @@ namespace velorin::cad::embedded {
 // drawing window, which shows the user what a click or a crossing takes).
 struct Pick {
     enum class Kind { Point, Window, Entity } kind = Kind::Point;
-    Vec2 a, b;
+    Point2 a, b;
     double aperture = 0;  // drawing units; 0: 1/200 of the view's larger side
     EntityBase* entity = nullptr;  // Kind::Entity
 };
@@ -145,7 +145,7 @@ private:
 class Host : public cad::Application {
 public:
     // `support_dir` holds the symbol drawings; `ui` shows alerts (may be null).
-    explicit Host(std::string support_dir, Ui* ui = nullptr);
+    explicit Host(std::string support_dir, app::Ui* ui = nullptr);
     ~Host() override;
 
     cad::Document* ActiveDocument() override;
@@ -170,7 +170,7 @@ public:
 
     void set_picker(Picker* picker) { picker_ = picker; }
     Picker* picker() { return picker_; }
-    Ui* ui() { return ui_; }
+    app::Ui* ui() { return ui_; }
     const std::string& support_dir() const { return support_dir_; }
     bool visible() const { return visible_; }
 
@@ -180,7 +180,7 @@ private:
         cad::Document* Add() override;
     } documents_;
     std::string support_dir_;
-    Ui* ui_;
+    app::Ui* ui_;
     Picker* picker_ = nullptr;
     ErrorRegister err_;
     bool visible_ = false;

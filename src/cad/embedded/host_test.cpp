@@ -14,9 +14,9 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::UnorderedElementsAreArray;
 
-struct RecordingUi : Ui {
+struct RecordingUi : app::Ui {
     std::vector<std::string> boxes;
-    void MessageBox(MessageIcon, std::string_view title, std::string_view text) override {
+    void MessageBox(app::MessageIcon, std::string_view title, std::string_view text) override {
         boxes.push_back(std::string(title) + ": " + std::string(text));
     }
 };

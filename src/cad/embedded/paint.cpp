@@ -34,12 +34,12 @@ Rgb AciColour(int index) {
     return {static_cast<uint8_t>((r + m) * 255), static_cast<uint8_t>((g + m) * 255), static_cast<uint8_t>((b + m) * 255)};
 }
 
-void RecordingBackend::Polyline(const std::vector<Vec2>& p, bool closed, Rgb c, double w) {
+void RecordingBackend::Polyline(const std::vector<Point2>& p, bool closed, Rgb c, double w) {
     items.push_back({Item::Kind::Polyline, p, c, w, closed ? "closed" : ""});
 }
-void RecordingBackend::Polygon(const std::vector<Vec2>& p, Rgb c) { items.push_back({Item::Kind::Polygon, p, c, 0, ""}); }
-void RecordingBackend::Circle(Vec2 centre, double r, Rgb c) { items.push_back({Item::Kind::Circle, {centre}, c, r, ""}); }
-void RecordingBackend::Text(const std::string& text, Vec2 origin, double h, double, double, Rgb c) {
+void RecordingBackend::Polygon(const std::vector<Point2>& p, Rgb c) { items.push_back({Item::Kind::Polygon, p, c, 0, ""}); }
+void RecordingBackend::Circle(Point2 centre, double r, Rgb c) { items.push_back({Item::Kind::Circle, {centre}, c, r, ""}); }
+void RecordingBackend::Text(const std::string& text, Point2 origin, double h, double, double, Rgb c) {
     items.push_back({Item::Kind::Text, {origin}, c, h, text});
 }
 
@@ -122,7 +122,7 @@ public:
                 double a0 = e.kind == Kind::Arc ? c.start_angle * M_PI / 180 : 0;
                 double a1 = e.kind == Kind::Arc ? c.end_angle * M_PI / 180 : 2 * M_PI;
                 if (a1 < a0) a1 += 2 * M_PI;
-                std::vector<Vec2> pts;
+                std::vector<Point2> pts;
                 ArcPoints({c.centre.x, c.centre.y}, c.radius, a0, a1, pts);
                 Map(full, pts);
                 out_.Polyline(pts, false, colour, 0);
@@ -133,14 +133,14 @@ public:
             case Kind::Text:
             case Kind::MText: Text(static_cast<const TextEntity&>(e), full, colour); break;
             case Kind::Point: {
-                Vec2 p = full({static_cast<const PointEntity&>(e).position.x, static_cast<const PointEntity&>(e).position.y});
+                Point2 p = full({static_cast<const PointEntity&>(e).position.x, static_cast<const PointEntity&>(e).position.y});
                 out_.Circle(p, 0.5, colour);
                 break;
             }
             case Kind::Solid: {
                 const auto& so = static_cast<const SolidEntity&>(e);
-                std::vector<Vec2> pts;
-                for (const Vec2& c : so.corners) pts.push_back(full(c));
+                std::vector<Point2> pts;
+                for (const Point2& c : so.corners) pts.push_back(full(c));
                 out_.Polygon(pts, colour);
                 break;
             }
@@ -165,7 +165,7 @@ public:
                     for (const auto& be : d_.blocks()[o.block]->entities)
                         if (!be->erased) Entity(*be, t, colour, depth + 1);
                 } else if (o.type == "SPLINE") {
-                    std::vector<Vec2> pts = SplinePoints(o);
+                    std::vector<Point2> pts = SplinePoints(o);
                     Map(full, pts);
                     if (pts.size() > 1) out_.Polyline(pts, false, colour, 0);
                 }
@@ -175,15 +175,15 @@ public:
     }
 
 private:
-    static void Map(const Affine& t, std::vector<Vec2>& pts) {
-        for (Vec2& p : pts) p = t(p);
+    static void Map(const Affine& t, std::vector<Point2>& pts) {
+        for (Point2& p : pts) p = t(p);
     }
 
     void Polyline(const PolylineEntity& p, const Affine& full, Rgb colour) {
         bool widths = p.constant_width > 0;
         for (const Vertex& v : p.vertices) widths |= v.start_width > 0 || v.end_width > 0;
         if (!widths) {
-            std::vector<Vec2> pts;
+            std::vector<Point2> pts;
             PolylinePoints(p, pts);
             Map(full, pts);
             if (pts.size() == 1) out_.Circle(pts[0], 0.5, colour);
@@ -198,7 +198,7 @@ private:
             const Vertex& b = p.vertices[(i + 1) % n];
             double w0 = p.constant_width > 0 ? p.constant_width : a.start_width;
             double w1 = p.constant_width > 0 ? p.constant_width : a.end_width;
-            std::vector<Vec2> centre{{a.x, a.y}};
+            std::vector<Point2> centre{{a.x, a.y}};
             BulgePoints({a.x, a.y}, {b.x, b.y}, a.bulge, centre);
             if (centre.size() > 2) {  // a wide arc: stroke it
                 Map(full, centre);
@@ -208,7 +208,7 @@ private:
             double dx = b.x - a.x, dy = b.y - a.y, len = std::hypot(dx, dy);
             if (len == 0) continue;
             double nx = -dy / len, ny = dx / len;
-            std::vector<Vec2> quad{full({a.x + nx * w0 / 2, a.y + ny * w0 / 2}), full({b.x + nx * w1 / 2, b.y + ny * w1 / 2}),
+            std::vector<Point2> quad{full({a.x + nx * w0 / 2, a.y + ny * w0 / 2}), full({b.x + nx * w1 / 2, b.y + ny * w1 / 2}),
                                    full({b.x - nx * w1 / 2, b.y - ny * w1 / 2}), full({a.x - nx * w0 / 2, a.y - ny * w0 / 2})};
             out_.Polygon(quad, colour);
         }
@@ -217,10 +217,10 @@ private:
     void Text(const TextEntity& t, const Affine& full, Rgb colour) {
         // The text's box as the selection sees it gives its place on the page.
         struct Corners : PrimitiveSink {
-            std::vector<Vec2> c;
-            void Segment(Vec2, Vec2) override {}
-            void Circle(Vec2, double) override {}
-            void Area(const Vec2* p, int n) override { c.assign(p, p + n); }
+            std::vector<Point2> c;
+            void Segment(Point2, Point2) override {}
+            void Circle(Point2, double) override {}
+            void Area(const Point2* p, int n) override { c.assign(p, p + n); }
         } box;
         d_.Primitives(t, full, box);
         if (box.c.size() != 4) return;
@@ -242,7 +242,7 @@ private:
         double ux = (box.c[3].x - box.c[0].x) / height, uy = (box.c[3].y - box.c[0].y) / height;
         for (size_t k = 0; k < lines.size(); ++k) {
             double up = height - line_h - k * line_h * 1.667;
-            Vec2 origin{box.c[0].x + ux * up, box.c[0].y + uy * up};
+            Point2 origin{box.c[0].x + ux * up, box.c[0].y + uy * up};
             out_.Text(lines[k], origin, line_h, rotation, 0, colour);
         }
     }
@@ -254,14 +254,14 @@ private:
 
 }  // namespace
 
-std::vector<Vec2> SplinePoints(const OtherEntity& s) {
+std::vector<Point2> SplinePoints(const OtherEntity& s) {
     int p = s.degree, n = static_cast<int>(s.control.size());
     if (n < 2 || p < 1 || static_cast<int>(s.knots.size()) != n + p + 1) return s.fit;
     // De Boor's algorithm at evenly spaced parameters over the knot range.
-    std::vector<Vec2> out;
+    std::vector<Point2> out;
     double u0 = s.knots[p], u1 = s.knots[n];
     int samples = std::min(4096, n * 16);
-    std::vector<Vec2> d(p + 1);
+    std::vector<Point2> d(p + 1);
     for (int i = 0; i <= samples; ++i) {
         double u = u0 + (u1 - u0) * i / samples;
         int k = p;

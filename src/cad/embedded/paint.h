@@ -24,12 +24,12 @@ Rgb AciColour(int index);
 class PaintBackend {
 public:
     virtual ~PaintBackend() = default;
-    virtual void Polyline(const std::vector<Vec2>& points, bool closed, Rgb colour, double width) = 0;
-    virtual void Polygon(const std::vector<Vec2>& points, Rgb colour) = 0;  // filled
-    virtual void Circle(Vec2 centre, double radius, Rgb colour) = 0;
+    virtual void Polyline(const std::vector<Point2>& points, bool closed, Rgb colour, double width) = 0;
+    virtual void Polygon(const std::vector<Point2>& points, Rgb colour) = 0;  // filled
+    virtual void Circle(Point2 centre, double radius, Rgb colour) = 0;
     // `origin` is the lower left corner of the text; rotation counter-clockwise on the
     // page in radians; `height` the height of a capital; `width` the box it should fill.
-    virtual void Text(const std::string& text, Vec2 origin, double height, double rotation, double width,
+    virtual void Text(const std::string& text, Point2 origin, double height, double rotation, double width,
                       Rgb colour) = 0;
 };
 
@@ -38,16 +38,16 @@ class RecordingBackend : public PaintBackend {
 public:
     struct Item {
         enum class Kind { Polyline, Polygon, Circle, Text } kind;
-        std::vector<Vec2> points;
+        std::vector<Point2> points;
         Rgb colour;
         double size = 0;  // width, radius or text height
         std::string text;
     };
     std::vector<Item> items;
-    void Polyline(const std::vector<Vec2>& p, bool closed, Rgb c, double w) override;
-    void Polygon(const std::vector<Vec2>& p, Rgb c) override;
-    void Circle(Vec2 centre, double r, Rgb c) override;
-    void Text(const std::string& text, Vec2 origin, double h, double rotation, double width, Rgb c) override;
+    void Polyline(const std::vector<Point2>& p, bool closed, Rgb c, double w) override;
+    void Polygon(const std::vector<Point2>& p, Rgb c) override;
+    void Circle(Point2 centre, double r, Rgb c) override;
+    void Text(const std::string& text, Point2 origin, double h, double rotation, double width, Rgb c) override;
 };
 
 // Where the drawing window `window` lands on a device of `width` x `height`: scaled

@@ -16,7 +16,6 @@ namespace velorin::qt {
 using cad::embedded::Affine;
 using cad::embedded::Box;
 using cad::embedded::EntityBase;
-using cad::embedded::Vec2;
 
 namespace {
 
@@ -29,9 +28,9 @@ constexpr int kMargin = 10;            // the painter keeps this much free at th
 class HighlightSink : public cad::embedded::PrimitiveSink {
 public:
     explicit HighlightSink(QPainter& p) : p_(p) {}
-    void Segment(Vec2 a, Vec2 b) override { p_.drawLine(QPointF(a.x, a.y), QPointF(b.x, b.y)); }
-    void Circle(Vec2 c, double r) override { p_.drawEllipse(QPointF(c.x, c.y), r, r); }
-    void Point(Vec2 p) override { p_.drawEllipse(QPointF(p.x, p.y), 3, 3); }
+    void Segment(Point2 a, Point2 b) override { p_.drawLine(QPointF(a.x, a.y), QPointF(b.x, b.y)); }
+    void Circle(Point2 c, double r) override { p_.drawEllipse(QPointF(c.x, c.y), r, r); }
+    void Point(Point2 p) override { p_.drawEllipse(QPointF(p.x, p.y), 3, 3); }
 
 private:
     QPainter& p_;
@@ -103,12 +102,12 @@ Affine DrawingView::Transform() const {
     return cad::embedded::DeviceTransform(View(), std::max(width(), 1), std::max(height(), 1), kMargin);
 }
 
-QPointF DrawingView::DeviceOf(Vec2 p) const {
-    Vec2 d = Transform()(p);
+QPointF DrawingView::DeviceOf(Point2 p) const {
+    Point2 d = Transform()(p);
     return {d.x, d.y};
 }
 
-Vec2 DrawingView::DrawingAt(QPointF device) const {
+Point2 DrawingView::DrawingAt(QPointF device) const {
     Affine t = Transform();  // axis-parallel: x' = a x + c, y' = e y + f
     return {(device.x() - t.c) / t.a, (device.y() - t.f) / t.e};
 }
@@ -139,7 +138,7 @@ void DrawingView::Take(const std::vector<EntityBase*>& entities) {
 }
 
 void DrawingView::EndPolyline(bool keep) {
-    std::vector<Vec2> points = std::exchange(vertices_, {});
+    std::vector<Point2> points = std::exchange(vertices_, {});
     tool_ = Tool::Select;
     update();
     if (keep && points.size() >= 2 && on_polyline) on_polyline(points);
@@ -162,7 +161,7 @@ void DrawingView::paintEvent(QPaintEvent*) {
         QtPaintBackend backend(p);
         // The painter fits its window inside a margin; give it the whole widget plus that
         // margin so that the drawing lands where DeviceOf says.
-        Vec2 a = DrawingAt(QPointF(0, height())), b = DrawingAt(QPointF(width(), 0));
+        Point2 a = DrawingAt(QPointF(0, height())), b = DrawingAt(QPointF(width(), 0));
         Box visible;
         visible.Add(a), visible.Add(b);
         p.translate(-kMargin, -kMargin);
@@ -175,7 +174,7 @@ void DrawingView::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing, true);
     if (tool_ == Tool::Polyline && !vertices_.empty()) {
         QPolygonF line;
-        for (const Vec2& v : vertices_) line << DeviceOf(v);
+        for (const Point2& v : vertices_) line << DeviceOf(v);
         line << cursor_;
         painter.setPen(QPen(QColor(0, 120, 215), 1.5));
         painter.drawPolyline(line);
@@ -212,7 +211,7 @@ void DrawingView::wheelEvent(QWheelEvent* event) {
     double steps = event->angleDelta().y() / 120.0;
     if (steps == 0) return;
     double factor = std::pow(kWheelFactor, -steps);  // forward zooms in
-    Vec2 p = DrawingAt(event->position());
+    Point2 p = DrawingAt(event->position());
     Box v = Visible();
     // Scaling the window about the cursor's point keeps that point under the cursor.
     Box next{p.x + (v.min_x - p.x) * factor, p.y + (v.min_y - p.y) * factor, p.x + (v.max_x - p.x) * factor,

@@ -44,17 +44,17 @@ public:
     void Invalidate();
 
     // Where a drawing point is on the widget, and back.
-    QPointF DeviceOf(cad::embedded::Vec2 p) const;
-    cad::embedded::Vec2 DrawingAt(QPointF device) const;
+    QPointF DeviceOf(Point2 p) const;
+    Point2 DrawingAt(QPointF device) const;
 
     // What the user finished: Enter or a right click (`accept`), or Esc.
     std::function<void(bool accept)> on_end;
     // A polyline drawn with the polyline tool (two vertices or more).
-    std::function<void(const std::vector<cad::embedded::Vec2>&)> on_polyline;
+    std::function<void(const std::vector<Point2>&)> on_polyline;
     // The Delete key while entities are taken.
     std::function<void()> on_delete;
     // The cursor's drawing coordinates, for the status line.
-    std::function<void(cad::embedded::Vec2)> on_cursor;
+    std::function<void(Point2)> on_cursor;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -79,7 +79,7 @@ private:
     Tool tool_ = Tool::Select;
     cad::Filter filter_;
     std::vector<cad::embedded::EntityBase*> selection_;
-    std::vector<cad::embedded::Vec2> vertices_;  // polyline being drawn
+    std::vector<Point2> vertices_;  // polyline being drawn
     QImage cache_;                               // the drawing at the current view
     bool cache_valid_ = false;
     bool dragging_ = false, panning_ = false;

@@ -36,7 +36,6 @@ namespace velorin::qt {
 using cad::embedded::Drawing;
 using cad::embedded::EntityBase;
 using cad::embedded::HostDocument;
-using cad::embedded::Vec2;
 
 namespace {
 
@@ -123,10 +122,10 @@ DrawingWindow::DrawingWindow(cad::embedded::Host& host, QWidget* parent) : QMain
     });
     QObject::connect(layer_box_, &QComboBox::activated, this,
                      [this](int index) { SetCurrentLayer(layer_box_->itemData(index).toString().toStdString()); });
-    view_->on_polyline = [this](const std::vector<Vec2>& points) { AddPolyline(points); };
+    view_->on_polyline = [this](const std::vector<Point2>& points) { AddPolyline(points); };
     view_->on_delete = [this] { EraseSelection(); };
     view_->on_end = [this](bool accept) { EndSelection(accept); };
-    view_->on_cursor = [this](Vec2 p) {
+    view_->on_cursor = [this](Point2 p) {
         cursor_->setText(Q(Format(p.x, "#0.000") + ", " + Format(p.y, "#0.000")));
     };
     Refresh();
@@ -336,7 +335,7 @@ bool DrawingWindow::ChangedOnDisk(HostDocument* d) const {
 
 // --- Files ---
 
-void DrawingWindow::Message(MessageIcon icon, const std::string& text) { ShowMessage(this, icon, "Velorin 绘图", text); }
+void DrawingWindow::Message(app::MessageIcon icon, const std::string& text) { ShowMessage(this, icon, "Velorin 绘图", text); }
 
 HostDocument* DrawingWindow::NewDrawing() {
     auto* d = static_cast<HostDocument*>(host_.Documents().Add());
@@ -353,13 +352,13 @@ HostDocument* DrawingWindow::OpenDrawing(const std::string& path) {
         }
     }
     if (!PathExists(path)) {
-        Message(MessageIcon::Exclamation, "图形文件“" + path + "”不存在");
+        Message(app::MessageIcon::Exclamation, "图形文件“" + path + "”不存在");
         return nullptr;
     }
     Status status;
     HostDocument* d = host_.Open(path, &status);
     if (!d) {
-        Message(MessageIcon::Exclamation, status.message());
+        Message(app::MessageIcon::Exclamation, status.message());
         return nullptr;
     }
     Remember(d);
@@ -373,7 +372,7 @@ bool DrawingWindow::SaveDrawing(HostDocument* d) {
     if (d->drawing().path().empty()) return SaveDrawingAs(d);
     Status s = d->Save();
     if (!s.ok()) {
-        Message(MessageIcon::Exclamation, s.message());
+        Message(app::MessageIcon::Exclamation, s.message());
         return false;
     }
     Remember(d);
@@ -392,7 +391,7 @@ bool DrawingWindow::SaveDrawingAs(HostDocument* d, std::string path) {
     if (!EndsWith(UpperCase(path), ".DXF")) path += ".dxf";
     Status s = d->Save(path);
     if (!s.ok()) {
-        Message(MessageIcon::Exclamation, s.message());
+        Message(app::MessageIcon::Exclamation, s.message());
         return false;
     }
     unnamed_.erase(d);
@@ -422,7 +421,7 @@ HostDocument* DrawingWindow::ReloadDrawing(HostDocument* d, bool ask) {
     if (!d || picking()) return nullptr;
     std::string path = d->drawing().path();
     if (path.empty() || !PathExists(path)) {
-        Message(MessageIcon::Exclamation, "图形“" + DisplayName(d) + "”没有可重新载入的文件");
+        Message(app::MessageIcon::Exclamation, "图形“" + DisplayName(d) + "”没有可重新载入的文件");
         return nullptr;
     }
     if (ask && Modified(d) &&
@@ -432,7 +431,7 @@ HostDocument* DrawingWindow::ReloadDrawing(HostDocument* d, bool ask) {
     Status status;
     auto drawing = Drawing::Load(path, &status);
     if (!drawing) {  // the open drawing stays as it was
-        Message(MessageIcon::Exclamation, status.message());
+        Message(app::MessageIcon::Exclamation, status.message());
         return nullptr;
     }
     // The reloaded drawing takes the old one's tab.
@@ -529,17 +528,17 @@ void DrawingWindow::NewLayerDialog() {
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     if (dialog.exec() != QDialog::Accepted) return;
     if (Trim(name->text().toStdString()).empty()) {
-        Message(MessageIcon::Exclamation, "图层名不能为空");
+        Message(app::MessageIcon::Exclamation, "图层名不能为空");
         return;
     }
     AddLayer(name->text().toStdString(), colour->currentData().toInt());
 }
 
-void DrawingWindow::AddPolyline(const std::vector<Vec2>& points) {
+void DrawingWindow::AddPolyline(const std::vector<Point2>& points) {
     HostDocument* d = Shown();
     if (!d) return;
     std::vector<double> flat;
-    for (const Vec2& p : points) flat.push_back(p.x), flat.push_back(p.y);
+    for (const Point2& p : points) flat.push_back(p.x), flat.push_back(p.y);
     auto* e = static_cast<EntityBase*>(d->ModelSpace().AddLightWeightPolyline(flat));
     if (!e) return;
     undo_[d].push_back({true, {e}});
@@ -638,20 +637,20 @@ std::vector<cad::embedded::Pick> DrawingWindow::PickFiltered(const Drawing& draw
 
 // --- Messages from the host ---
 
-void ShowMessage(QWidget* parent, MessageIcon icon, std::string_view title, std::string_view text) {
+void ShowMessage(QWidget* parent, app::MessageIcon icon, std::string_view title, std::string_view text) {
     QMessageBox::Icon qicon = QMessageBox::Warning;
     switch (icon) {
-        case MessageIcon::Critical: qicon = QMessageBox::Critical; break;
-        case MessageIcon::Question: qicon = QMessageBox::Question; break;
-        case MessageIcon::Exclamation: qicon = QMessageBox::Warning; break;
-        case MessageIcon::Information: qicon = QMessageBox::Information; break;
+        case app::MessageIcon::Critical: qicon = QMessageBox::Critical; break;
+        case app::MessageIcon::Question: qicon = QMessageBox::Question; break;
+        case app::MessageIcon::Exclamation: qicon = QMessageBox::Warning; break;
+        case app::MessageIcon::Information: qicon = QMessageBox::Information; break;
     }
     QMessageBox box(qicon, Q(title), Q(text), QMessageBox::Ok, parent);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.exec();
 }
 
-void DrawingAlerts::MessageBox(MessageIcon icon, std::string_view title, std::string_view text) {
+void DrawingAlerts::MessageBox(app::MessageIcon icon, std::string_view title, std::string_view text) {
     // The user sees what the command drew while reading its message.
     if (window) window->Present();
     ShowMessage(window, icon, title, text);

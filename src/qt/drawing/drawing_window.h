@@ -25,7 +25,7 @@ class QTabBar;
 
 namespace velorin::qt {
 
-class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public Progress {
+class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public app::Progress {
 public:
     // The window shows `host`'s drawings; it installs itself as the host's picker.
     explicit DrawingWindow(cad::embedded::Host& host, QWidget* parent = nullptr);
@@ -98,10 +98,10 @@ private:
     void ShowTab(int index);
     void Remember(cad::embedded::HostDocument* document);  // the state just saved or read
     void Forget(cad::embedded::HostDocument* document);
-    void AddPolyline(const std::vector<cad::embedded::Vec2>& points);
+    void AddPolyline(const std::vector<Point2>& points);
     void EndSelection(bool accept);
     void NewLayerDialog();
-    void Message(MessageIcon icon, const std::string& text);
+    void Message(app::MessageIcon icon, const std::string& text);
     void CheckDisk();
     void ShowWork();
     cad::embedded::HostDocument* Shown() const;
@@ -149,14 +149,14 @@ private:
 
 // The host's alerts (the Alert expression of SendCommand) as message boxes of the drawing
 // window. The host is made before its window, so the window is set afterwards.
-class DrawingAlerts : public Ui {
+class DrawingAlerts : public app::Ui {
 public:
     DrawingWindow* window = nullptr;
-    void MessageBox(MessageIcon icon, std::string_view title, std::string_view text) override;
+    void MessageBox(app::MessageIcon icon, std::string_view title, std::string_view text) override;
 };
 
 // A message box over `parent` with its button in Chinese.
-void ShowMessage(QWidget* parent, MessageIcon icon, std::string_view title, std::string_view text);
+void ShowMessage(QWidget* parent, app::MessageIcon icon, std::string_view title, std::string_view text);
 
 // Hands the program's embedded host to the drawing commands and brings the drawing
 // window forward when a command asks for the host's window.

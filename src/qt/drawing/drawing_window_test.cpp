@@ -31,7 +31,6 @@ namespace {
 using cad::embedded::Box;
 using cad::embedded::EntityBase;
 using cad::embedded::HostDocument;
-using cad::embedded::Vec2;
 
 // A known drawing: two section lines and a circle on "断_断面线", a line on layer 0, a
 // point block and a text.
@@ -73,7 +72,7 @@ struct Window {
         QApplication::processEvents();
         return doc;
     }
-    QPoint At(Vec2 p) const { return window.view()->DeviceOf(p).toPoint(); }
+    QPoint At(Point2 p) const { return window.view()->DeviceOf(p).toPoint(); }
     QAction* Action(const QString& text) {
         for (QAction* menu : window.menuBar()->actions())
             for (QAction* a : menu->menu()->actions())
@@ -119,10 +118,10 @@ void AnswerNextBox(const QString& button, Answer* answer) {
 
 struct Gesture {
     enum { Click, Drag } kind;
-    Vec2 a, b;
+    Point2 a, b;
 };
-Gesture Click(Vec2 p) { return {Gesture::Click, p, p}; }
-Gesture Drag(Vec2 from, Vec2 to) { return {Gesture::Drag, from, to}; }
+Gesture Click(Point2 p) { return {Gesture::Click, p, p}; }
+Gesture Drag(Point2 from, Point2 to) { return {Gesture::Drag, from, to}; }
 enum class End { Enter, RightClick, Escape };
 
 struct PickCase {
@@ -253,7 +252,7 @@ TEST(DrawingWindowPick, ASectionLineDrawnByHandIsPickedForTheCommand) {
     qt::DrawingConnector connector(w.window);
     f.context.host = &connector;
     f.context.progress = &w.window;
-    Form1& form = f.Load();
+    window::Form1& form = f.Load();
     HostDocument* doc = w.window.OpenDrawing(path);
     ASSERT_NE(doc, nullptr);
     w.host.ZoomWindow({-10, -30, 0}, {110, 30, 0});
@@ -296,7 +295,7 @@ TEST(DrawingWindowPick, ASectionLineDrawnByHandIsPickedForTheCommand) {
 
 struct PolylineCase {
     const char* name;
-    std::vector<Vec2> clicks;
+    std::vector<Point2> clicks;
     End end;
     bool drawn;
 };
@@ -323,8 +322,8 @@ TEST(DrawingWindowEdit, APolylineDrawnByClicksLandsOnTheCurrentLayer) {
         size_t before = doc->drawing().entities().size();
         w.Action("多段线(&P)")->trigger();
         auto* view = w.window.view();
-        std::vector<Vec2> expected;
-        for (Vec2 p : c.clicks) {
+        std::vector<Point2> expected;
+        for (Point2 p : c.clicks) {
             QTest::mouseClick(view, Qt::LeftButton, {}, w.At(p));
             expected.push_back(view->DrawingAt(w.At(p)));
         }
@@ -554,11 +553,11 @@ TEST(DrawingWindowHost, AlertsPromptsAndZooms) {
     // The wheel zooms about the cursor: the point under it stays there.
     QPoint cursor = w.At({10, 10});
     double ten_before = view->DeviceOf({10, 0}).x() - view->DeviceOf({0, 0}).x();
-    Vec2 under = view->DrawingAt(cursor);
+    Point2 under = view->DrawingAt(cursor);
     QWheelEvent wheel(cursor, view->mapToGlobal(cursor), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
                       Qt::NoScrollPhase, false);
     QApplication::sendEvent(view, &wheel);
-    Vec2 after = view->DrawingAt(cursor);
+    Point2 after = view->DrawingAt(cursor);
     EXPECT_NEAR(after.x, under.x, 1e-9);
     EXPECT_NEAR(after.y, under.y, 1e-9);
     // One step forward magnifies by 1.25.
@@ -566,7 +565,7 @@ TEST(DrawingWindowHost, AlertsPromptsAndZooms) {
     // Panning drags the drawing along: the point under the press ends under the release.
     w.Action("平移(&A)")->trigger();
     QPoint from = w.At({5, 5}), to = from + QPoint(120, -40);
-    Vec2 grabbed = view->DrawingAt(from);
+    Point2 grabbed = view->DrawingAt(from);
     QTest::mousePress(view, Qt::LeftButton, {}, from);
     QTest::mouseMove(view, to);
     QTest::mouseRelease(view, Qt::LeftButton, {}, to);
@@ -577,7 +576,7 @@ TEST(DrawingWindowHost, AlertsPromptsAndZooms) {
 
     w.host.ZoomExtents();
     w.window.Refresh();
-    for (Vec2 corner : {Vec2{0, 0}, Vec2{30, 20}})  // the drawing's extents are on screen
+    for (Point2 corner : {Point2{0, 0}, Point2{30, 20}})  // the drawing's extents are on screen
         EXPECT_TRUE(inside.contains(view->DeviceOf(corner)));
 }
 
@@ -585,7 +584,7 @@ TEST(DrawingWindowHost, AlertsPromptsAndZooms) {
 TEST(DrawingWindowHost, FlatAndSinglePointDrawingsZoom) {
     const struct {
         const char* name;
-        std::vector<Vec2> points;
+        std::vector<Point2> points;
     } cases[] = {
         {"one horizontal line", {{0, 5}, {100, 5}}},
         {"one vertical line", {{7, 0}, {7, 40}}},
@@ -618,13 +617,13 @@ TEST(DrawingWindowHost, ProgressShowsInTheStatusLine) {
     QProgressBar* bar = w.window.progress_bar();
     EXPECT_FALSE(bar->isVisible());
     {
-        ProgressReport sections(&w.window, "横断面图", 12);
+        app::ProgressReport sections(&w.window, "横断面图", 12);
         EXPECT_TRUE(bar->isVisible());
         EXPECT_EQ(bar->maximum(), 12);
         sections.Step(5);
         EXPECT_EQ(bar->value(), 5);
         {
-            ProgressReport points(&w.window, "展点", 0);  // of unknown length: busy
+            app::ProgressReport points(&w.window, "展点", 0);  // of unknown length: busy
             EXPECT_EQ(bar->maximum(), 0);
         }
         EXPECT_EQ(bar->maximum(), 12);  // the outer work shows again

@@ -12,41 +12,40 @@ using cad::embedded::Box;
 using cad::embedded::Drawing;
 using cad::embedded::EntityBase;
 using cad::embedded::PrimitiveSink;
-using cad::embedded::Vec2;
 
 namespace {
 
 class DistanceSink : public PrimitiveSink {
 public:
-    explicit DistanceSink(Vec2 p) : p_(p) {}
+    explicit DistanceSink(Point2 p) : p_(p) {}
     double distance = std::numeric_limits<double>::infinity();
-    void Segment(Vec2 a, Vec2 b) override {
+    void Segment(Point2 a, Point2 b) override {
         distance = std::min(distance, cad::embedded::PointSegmentDistance(p_, a, b));
     }
-    void Circle(Vec2 c, double r) override { distance = std::min(distance, std::fabs(std::hypot(p_.x - c.x, p_.y - c.y) - r)); }
-    void Area(const Vec2* corners, int n) override {
+    void Circle(Point2 c, double r) override { distance = std::min(distance, std::fabs(std::hypot(p_.x - c.x, p_.y - c.y) - r)); }
+    void Area(const Point2* corners, int n) override {
         // Inside a text's box or a filled area counts as on it.
-        if (cad::embedded::PointInPolygon(p_, std::vector<Vec2>(corners, corners + n))) distance = 0;
+        if (cad::embedded::PointInPolygon(p_, std::vector<Point2>(corners, corners + n))) distance = 0;
         PrimitiveSink::Area(corners, n);
     }
 
 private:
-    Vec2 p_;
+    Point2 p_;
 };
 
 class TouchSink : public PrimitiveSink {
 public:
-    explicit TouchSink(const std::vector<Vec2>& polygon) : polygon_(polygon) {}
+    explicit TouchSink(const std::vector<Point2>& polygon) : polygon_(polygon) {}
     bool hit = false;
-    void Segment(Vec2 a, Vec2 b) override {
+    void Segment(Point2 a, Point2 b) override {
         if (!hit) hit = cad::embedded::SegmentTouchesPolygon(a, b, polygon_);
     }
-    void Circle(Vec2 c, double r) override {
+    void Circle(Point2 c, double r) override {
         if (!hit) hit = cad::embedded::CircleTouchesPolygon(c, r, polygon_);
     }
 
 private:
-    const std::vector<Vec2>& polygon_;
+    const std::vector<Point2>& polygon_;
 };
 
 bool Selectable(const EntityBase& e, const cad::Filter& filter) {
@@ -55,10 +54,10 @@ bool Selectable(const EntityBase& e, const cad::Filter& filter) {
 
 }  // namespace
 
-EntityBase* EntityAt(const Drawing& drawing, Vec2 p, double aperture, const cad::Filter& filter) {
+EntityBase* EntityAt(const Drawing& drawing, Point2 p, double aperture, const cad::Filter& filter) {
     Box around;
-    around.Add(Vec2{p.x - aperture, p.y - aperture});
-    around.Add(Vec2{p.x + aperture, p.y + aperture});
+    around.Add(Point2{p.x - aperture, p.y - aperture});
+    around.Add(Point2{p.x + aperture, p.y + aperture});
     EntityBase* nearest = nullptr;
     double best = aperture;
     for (EntityBase* e : drawing.Candidates(around)) {
@@ -73,7 +72,7 @@ EntityBase* EntityAt(const Drawing& drawing, Vec2 p, double aperture, const cad:
 std::vector<EntityBase*> EntitiesIn(const Drawing& drawing, const Box& box, bool crossing, const cad::Filter& filter) {
     std::vector<EntityBase*> out;
     if (!box.valid()) return out;
-    std::vector<Vec2> polygon{{box.min_x, box.min_y}, {box.max_x, box.min_y}, {box.max_x, box.max_y}, {box.min_x, box.max_y}};
+    std::vector<Point2> polygon{{box.min_x, box.min_y}, {box.max_x, box.min_y}, {box.max_x, box.max_y}, {box.min_x, box.max_y}};
     for (EntityBase* e : drawing.Candidates(box)) {
         if (!Selectable(*e, filter)) continue;
         if (!crossing) {

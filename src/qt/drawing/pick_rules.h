@@ -14,7 +14,7 @@ namespace velorin::qt {
 
 // The entity nearest to `p` within `aperture` drawing units; the later one wins a tie,
 // as it lies on top. nullptr when none is that close.
-cad::embedded::EntityBase* EntityAt(const cad::embedded::Drawing& drawing, cad::embedded::Vec2 p, double aperture,
+cad::embedded::EntityBase* EntityAt(const cad::embedded::Drawing& drawing, Point2 p, double aperture,
                                     const cad::Filter& filter);
 
 // The entities of a window (`crossing` false: wholly inside `box`) or a crossing (inside

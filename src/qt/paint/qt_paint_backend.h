@@ -13,11 +13,11 @@ class QtPaintBackend : public cad::embedded::PaintBackend {
 public:
     // `pixel` is the size of one device pixel in painter units (for hairlines).
     explicit QtPaintBackend(QPainter& painter, double pixel = 1.0);
-    void Polyline(const std::vector<cad::embedded::Vec2>& points, bool closed, cad::embedded::Rgb colour,
+    void Polyline(const std::vector<Point2>& points, bool closed, cad::embedded::Rgb colour,
                   double width) override;
-    void Polygon(const std::vector<cad::embedded::Vec2>& points, cad::embedded::Rgb colour) override;
-    void Circle(cad::embedded::Vec2 centre, double radius, cad::embedded::Rgb colour) override;
-    void Text(const std::string& text, cad::embedded::Vec2 origin, double height, double rotation, double width,
+    void Polygon(const std::vector<Point2>& points, cad::embedded::Rgb colour) override;
+    void Circle(Point2 centre, double radius, cad::embedded::Rgb colour) override;
+    void Text(const std::string& text, Point2 origin, double height, double rotation, double width,
               cad::embedded::Rgb colour) override;
 
     // The font that stands in for the drawing's SHX fonts.

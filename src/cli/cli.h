@@ -13,7 +13,7 @@
 #include "app/module1.h"
 #include "app/ui.h"
 
-namespace velorin::batch {
+namespace velorin::cli {
 
 // Options of one run: "--name value" pairs (repeatable) and plain arguments in order.
 class Options {
@@ -32,9 +32,9 @@ private:
     std::vector<std::string> arguments_;
 };
 
-class ConsoleUi : public Ui {
+class ConsoleUi : public app::Ui {
 public:
-    void MessageBox(MessageIcon icon, std::string_view title, std::string_view text) override;
+    void MessageBox(app::MessageIcon icon, std::string_view title, std::string_view text) override;
     int refusals() const { return refusals_; }
 
 private:
@@ -42,7 +42,7 @@ private:
 };
 
 struct Run {
-    Program& program;
+    app::Program& program;
     ConsoleUi& ui;
     const Options& options;
 };
@@ -62,4 +62,4 @@ const std::map<std::string, Command>& Commands();
 // Prints a usage error for the command and returns 2.
 int UsageError(const std::string& command, const std::string& message);
 
-}  // namespace velorin::batch
+}  // namespace velorin::cli
