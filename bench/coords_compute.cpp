@@ -27,8 +27,8 @@ struct Data {
 Data Make() {
     Data d;
     for (int i = 0; i < 10000; ++i)
-        d.control.rows.push_back({"K" + std::to_string(i), F(3500000 + (i / 100) * 50.0), F(500000 + (i % 100) * 50.0 + 7),
-                                  F(40 + i % 17), ""});
+        d.control.rows.push_back({"K" + std::to_string(i), F(3500000 + (i / 100) * 50.0),
+                                  F(500000 + (i % 100) * 50.0 + 7), F(40 + i % 17), ""});
     d.observations.path = "/tmp/bench.sur";
     int lines = 0, setup = 0;
     while (lines < 100000) {
@@ -36,12 +36,14 @@ Data Make() {
         d.observations.lines.push_back("");
         d.observations.lines.push_back("CZ,K" + std::to_string(s) + ",1.500");
         d.observations.lines.push_back("HS,K" + std::to_string(s + 100));
-        d.observations.lines.push_back("K" + std::to_string(s + 100) + ",0.0000,50.000,0.100,1.500");
+        d.observations.lines.push_back("K" + std::to_string(s + 100) +
+                                       ",0.0000,50.000,0.100,1.500");
         ++lines;
         for (int k = 0; k < 99 && lines < 100000; ++k, ++lines) {
-            std::string name = k % 10 == 0 ? "K" + std::to_string((s + k * 101) % 10000) : "P" + std::to_string(setup) + "_" + std::to_string(k);
-            d.observations.lines.push_back(name + "," + std::to_string(k * 3 % 360) + ".2530," + std::to_string(20 + k % 60) +
-                                           ".321,0.250,1.300");
+            std::string name = k % 10 == 0 ? "K" + std::to_string((s + k * 101) % 10000)
+                                           : "P" + std::to_string(setup) + "_" + std::to_string(k);
+            d.observations.lines.push_back(name + "," + std::to_string(k * 3 % 360) + ".2530," +
+                                           std::to_string(20 + k % 60) + ".321,0.250,1.300");
         }
         ++setup;
     }
@@ -54,7 +56,8 @@ void BM_ComputeCoordinates(benchmark::State& state) {
     for (auto _ : state) {
         coords::ControlTable control = data.control;
         coords::ResultTable results;
-        coords::Computation run = coords::ComputeCoordinates(data.observations, control, results, coords::ObservationMode::Automatic);
+        coords::Computation run = coords::ComputeCoordinates(data.observations, control, results,
+                                                             coords::ObservationMode::Automatic);
         rows = results.rows.size();
         benchmark::DoNotOptimize(run);
     }

@@ -53,7 +53,9 @@ std::unique_ptr<Drawing> SurveyDrawing() {
     for (int i = 0; i < 50000; ++i) {
         double px = x(rng), py = y(rng);
         std::vector<Point2> pts;
-        for (int k = 0; k < 20; ++k) pts.push_back({std::round((px + k * 1.7) * 1000) / 1000, std::round((py + std::sin(k) * 3) * 1000) / 1000});
+        for (int k = 0; k < 20; ++k)
+            pts.push_back({std::round((px + k * 1.7) * 1000) / 1000,
+                           std::round((py + std::sin(k) * 3) * 1000) / 1000});
         d->AddPolyline(pts);
     }
     return d;
@@ -123,7 +125,8 @@ void BM_ReadPeakMemory(benchmark::State& state) {
     long peak_kb = 0;
     for (auto _ : state) {
         char self[4096] = {};
-        ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);  // before the shell replaces it
+        ssize_t n =
+            readlink("/proc/self/exe", self, sizeof self - 1);  // before the shell replaces it
         FILE* pipe = n > 0 ? popen((std::string(self) + " --load " + path).c_str(), "r") : nullptr;
         if (!pipe || std::fscanf(pipe, "%ld", &peak_kb) != 1) state.SkipWithError("child failed");
         if (pipe) pclose(pipe);

@@ -4,13 +4,14 @@
 // refresh after a command (tabs, the unsaved-changes mark, a repaint). Runs on Qt's
 // offscreen platform:
 //   cmake --build BUILD --target bench_drawing_window && BUILD/bench/bench_drawing_window
+#include "qt/drawing/drawing_window.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <random>
 
 #include "cad/embedded/host.h"
-#include "qt/drawing/drawing_window.h"
 #include "qt/drawing/pick_rules.h"
 
 namespace {
@@ -64,7 +65,9 @@ void Repaint(benchmark::State& state, emb::Box view) {
     f.doc->views().pop_back();
 }
 
-void BM_RepaintWholeDrawing(benchmark::State& state) { Repaint(state, emb::Box{0, 0, kLength, 100}); }
+void BM_RepaintWholeDrawing(benchmark::State& state) {
+    Repaint(state, emb::Box{0, 0, kLength, 100});
+}
 BENCHMARK(BM_RepaintWholeDrawing)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_RepaintZoomedIn(benchmark::State& state) { Repaint(state, emb::Box{10000, 0, 10150, 100}); }
@@ -74,7 +77,8 @@ void BM_ClickTakesNearestEntity(benchmark::State& state) {
     Fixture& f = Shared();
     std::mt19937 random(3);
     std::uniform_real_distribution<double> x(0, kLength), y(0, 100);
-    for (auto _ : state) benchmark::DoNotOptimize(qt::EntityAt(f.doc->drawing(), {x(random), y(random)}, 0.5, {}));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(qt::EntityAt(f.doc->drawing(), {x(random), y(random)}, 0.5, {}));
 }
 BENCHMARK(BM_ClickTakesNearestEntity)->Unit(benchmark::kMicrosecond);
 

@@ -32,7 +32,8 @@ struct Bench {
         fs::remove_all(folder);
         fs::create_directories(folder + "Support");
         fs::copy_file(std::string(VELORIN_APP_DIR) + "/Velorin.mdb", folder + "Velorin.mdb");
-        fs::copy(std::string(VELORIN_APP_DIR) + "/Support", folder + "Support", fs::copy_options::recursive);
+        fs::copy(std::string(VELORIN_APP_DIR) + "/Support", folder + "Support",
+                 fs::copy_options::recursive);
         program.ProgramDir = folder;
         program.settings = app::Settings::Defaults(folder);
         Status s;
@@ -82,7 +83,9 @@ void PlotAndSave(benchmark::State& state, Bench& b, Draw draw) {
 
 void BM_CrossSections1000x100(benchmark::State& state) {
     Bench b("velorin-bench-cross", 1000, 100);
-    PlotAndSave(state, b, [](app::Context& c) { return plots::DrawCrossSections(c, 0, 0, "ＸＸ市ＸＸ路横断面图"); });
+    PlotAndSave(state, b, [](app::Context& c) {
+        return plots::DrawCrossSections(c, 0, 0, "ＸＸ市ＸＸ路横断面图");
+    });
 }
 BENCHMARK(BM_CrossSections1000x100)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -16,7 +16,7 @@ using namespace velorin;
 namespace fs = std::filesystem;
 
 class QuietUi : public app::Ui {
-public:
+  public:
     void MessageBox(app::MessageIcon, std::string_view, std::string_view) override {}
 };
 
@@ -31,13 +31,14 @@ struct Site {
         fs::remove_all(folder);
         fs::create_directories(folder);
         fs::copy_file(std::string(VELORIN_APP_DIR) + "/Velorin.mdb", folder + "Velorin.mdb");
-        fs::copy(std::string(VELORIN_APP_DIR) + "/Support", folder + "Support", fs::copy_options::recursive);
+        fs::copy(std::string(VELORIN_APP_DIR) + "/Support", folder + "Support",
+                 fs::copy_options::recursive);
         std::vector<std::string> lines = {"; 坐标文件： " + folder + "site.cor", ""};
         for (long i = 0; i < n; ++i) {
             double e = 512000 + (i % 300) * 2.0, north = 3500000 + (i / 300) * 2.0;
             std::string h = i % 10 == 9 ? "" : Format(40 + (i % 97) * 0.05, "#0.000");
-            lines.push_back("P" + std::to_string(i + 1) + "," + Format(e, "#0.000") + "," + Format(north, "#0.000") +
-                            "," + h + ",");
+            lines.push_back("P" + std::to_string(i + 1) + "," + Format(e, "#0.000") + "," +
+                            Format(north, "#0.000") + "," + h + ",");
         }
         cor = folder + "site.cor";
         if (!WriteTextLines(cor, lines).ok()) throw std::runtime_error("cannot write " + cor);
@@ -65,7 +66,8 @@ bool PlotAndSave(Site& site, const app::Settings& settings) {
     Status opened;
     auto* doc = host.Open(site.folder + "site.dxf", &opened);
     if (!doc) return false;
-    auto outcome = cad::PlotPoints(connector, ui, settings, site.store->Standing(store::WorkingStore::Table::Ctl),
+    auto outcome = cad::PlotPoints(connector, ui, settings,
+                                   site.store->Standing(store::WorkingStore::Table::Ctl),
                                    Options(site.folder));
     return outcome == cad::PlotOutcome::Plotted && doc->Save().ok();
 }

@@ -8,10 +8,10 @@
 
 #include "app/clock.h"
 #include "app/context.h"
-#include "window/page6.h"
 #include "cad/embedded/host.h"
 #include "sections/crossing.h"
 #include "store/statements.h"
+#include "window/page6.h"
 
 namespace {
 
@@ -24,8 +24,10 @@ constexpr double kSpacing = 10;  // metres between section lines
 constexpr long kBlocks = 500000;
 
 class QuietUi : public app::Ui {
-public:
-    void MessageBox(app::MessageIcon, std::string_view, std::string_view text) override { last = text; }
+  public:
+    void MessageBox(app::MessageIcon, std::string_view, std::string_view text) override {
+        last = text;
+    }
     std::string last;
 };
 
@@ -39,7 +41,8 @@ std::unique_ptr<emb::Drawing> RoadDrawing() {
     int block = d->ImportBlock(*symbol, "纯坐标展点");
     double length = kSections * kSpacing;
     std::vector<Point2> road;
-    for (int i = 0; i < 50; ++i) road.push_back({-5 + (length + 10) * i / 49.0, 50 + (i % 2 ? 2.0 : -2.0)});
+    for (int i = 0; i < 50; ++i)
+        road.push_back({-5 + (length + 10) * i / 49.0, 50 + (i % 2 ? 2.0 : -2.0)});
     d->AddLayer("道路");
     d->AddPolyline(road)->SetLayer("道路");
     d->AddLayer("断_断面线");
@@ -97,7 +100,8 @@ void BM_BatchExtraction(benchmark::State& state) {
     for (auto _ : state) {
         b.PickRoad();
         auto result = sections::CollectCrossingSections(b.context, in);
-        if (!result.numbered || result.sketch.sections.size() < kSections) state.SkipWithError("sections lost");
+        if (!result.numbered || result.sketch.sections.size() < kSections)
+            state.SkipWithError("sections lost");
     }
     auto points = b.program.store->OpenRecordSet(store::statements::kPointByCrossNoSlen);
     state.counters["points"] = static_cast<double>(points->RecordCount());

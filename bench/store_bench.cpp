@@ -43,16 +43,21 @@ void BM_MillionPointAppendsAndOrderedReadBack(benchmark::State& state) {
             p.Update();
         }
         store->Commit();
-        store::RecordSet& back = store->Reopen(store::WorkingStore::Table::Point, store::statements::kPointByCrossNoSlen);
+        store::RecordSet& back = store->Reopen(store::WorkingStore::Table::Point,
+                                               store::statements::kPointByCrossNoSlen);
         double sum = 0;
         long rows = 0;
-        for (back.MoveFirst(); !back.EndOfFile(); back.MoveNext(), ++rows) sum += back.Number("Slen");
+        for (back.MoveFirst(); !back.EndOfFile(); back.MoveNext(), ++rows)
+            sum += back.Number("Slen");
         if (rows != n) state.SkipWithError("rows lost");
         benchmark::DoNotOptimize(sum);
     }
     state.SetItemsProcessed(state.iterations() * n);
 }
-BENCHMARK(BM_MillionPointAppendsAndOrderedReadBack)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_MillionPointAppendsAndOrderedReadBack)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 void BM_ReadSectionFile(benchmark::State& state) {
     const long n = state.range(0);

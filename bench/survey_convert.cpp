@@ -15,7 +15,8 @@ using namespace velorin;
 
 // 100,000 records: per set-up STN, BS and its HD, then 48 SS/HD pairs (99 records).
 std::string MakeRawFile(size_t records) {
-    std::string path = (std::filesystem::temp_directory_path() / "velorin_bench_gts311.dat").string();
+    std::string path =
+        (std::filesystem::temp_directory_path() / "velorin_bench_gts311.dat").string();
     std::vector<std::string> lines = {"GTS-311 benchmark"};
     size_t n = 0, station = 0;
     while (n < records) {
@@ -24,9 +25,10 @@ std::string MakeRawFile(size_t records) {
         lines.push_back("HD      0.0000,85.123,-0.456");
         n += 3;
         for (int k = 0; k < 48 && n < records; ++k, n += 2) {
-            lines.push_back("SS      P" + std::to_string(station) + "`" + std::to_string(k) + ",1.300");
-            lines.push_back("HD      " + std::to_string(k * 7 % 360) + ".1530," + std::to_string(10 + k) + ".123,0.4" +
-                            std::to_string(k % 10));
+            lines.push_back("SS      P" + std::to_string(station) + "`" + std::to_string(k) +
+                            ",1.300");
+            lines.push_back("HD      " + std::to_string(k * 7 % 360) + ".1530," +
+                            std::to_string(10 + k) + ".123,0.4" + std::to_string(k % 10));
         }
         ++station;
     }
@@ -38,7 +40,8 @@ void BM_ConvertGts311File(benchmark::State& state) {
     static const std::string path = MakeRawFile(100000);
     size_t lines = 0;
     for (auto _ : state) {
-        survey::Conversion c = survey::ConvertRawFile(path, survey::RawModel::Gts311, 10, "2024-5-6 14:03:22");
+        survey::Conversion c =
+            survey::ConvertRawFile(path, survey::RawModel::Gts311, 10, "2024-5-6 14:03:22");
         lines = c.lines.size();
         benchmark::DoNotOptimize(c);
     }

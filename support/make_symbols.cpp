@@ -52,27 +52,32 @@ int main(int argc, char** argv) {
         // Elevation point: the map's 0.5 mm dot.
         {"高程点", [](Drawing& d) { Dot(d, 0.5); }},
         // Plotted point with a ring, so that it stands out from elevation points.
-        {"展点", [](Drawing& d) {
+        {"展点",
+         [](Drawing& d) {
              Dot(d, 0.5);
              d.AddCircle({0, 0, 0}, 0.8);
          }},
         // GPS control point: triangle of 3.0 mm with its centre dot.
-        {"GPS点", [](Drawing& d) {
+        {"GPS点",
+         [](Drawing& d) {
              Polygon(d, Triangle(3.0));
              Dot(d, 0.5);
          }},
         // Traverse point: circle of 2.0 mm with its centre dot.
-        {"导线点", [](Drawing& d) {
+        {"导线点",
+         [](Drawing& d) {
              d.AddCircle({0, 0, 0}, 1.0);
              Dot(d, 0.5);
          }},
         // Monumented control point: square of 2.0 mm with its centre dot.
-        {"埋石图根点", [](Drawing& d) {
+        {"埋石图根点",
+         [](Drawing& d) {
              Polygon(d, Square(2.0));
              Dot(d, 0.5);
          }},
         // Unmonumented control point: circle of 1.6 mm with its centre dot.
-        {"不埋石图根点", [](Drawing& d) {
+        {"不埋石图根点",
+         [](Drawing& d) {
              d.AddCircle({0, 0, 0}, 0.8);
              Dot(d, 0.5);
          }},

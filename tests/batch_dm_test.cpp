@@ -33,24 +33,30 @@ struct Batch : testing::BatchProgram {
     }
 };
 
-const Lines kFile = {"; 两个断面", "Dmh,K0+000", "-12.3,12.34", "0,15.6", "17.6,13", "Dmh,K0+020", "@-10,12", "@10,@1"};
+const Lines kFile = {"; 两个断面", "Dmh,K0+000", "-12.3,12.34", "0,15.6",
+                     "17.6,13",    "Dmh,K0+020", "@-10,12",     "@10,@1"};
 const Lines kListing = {"", "Dmh,K0+000", "-12.300,12.340", "0.000,15.600", "17.600,13.000",
                         "", "Dmh,K0+020", "-10.000,12.000", "0.000,13.000"};
 
 TEST(BatchDmPlot, CrossSectionsAndProfileOpenInAnotherReader) {
     Batch b;
     testing::WriteBytes(b.dir.File("k.dm"), testing::GbkCrlf(kFile));
-    ASSERT_EQ(b.Run("dm-plot '" + b.dir.File("k.dm") + "' --out '" + b.dir.File("cross.dxf") + "' --title 测试"), 0);
+    ASSERT_EQ(b.Run("dm-plot '" + b.dir.File("k.dm") + "' --out '" + b.dir.File("cross.dxf") +
+                    "' --title 测试"),
+              0);
     EXPECT_EQ(b.out, kListing);
     EXPECT_TRUE(b.err.empty());
     Lines cross = b.Ezdxf(b.dir.File("cross.dxf"));
-    for (const char* want : {"横_断面号 TEXT 2", "横_断面线 LWPOLYLINE 2", "横_高程点 CIRCLE 5", "横_高程 TEXT 5",
-                             "横_标题 TEXT 1"})
+    for (const char* want : {"横_断面号 TEXT 2", "横_断面线 LWPOLYLINE 2", "横_高程点 CIRCLE 5",
+                             "横_高程 TEXT 5", "横_标题 TEXT 1"})
         EXPECT_NE(std::find(cross.begin(), cross.end(), want), cross.end()) << want;
 
-    ASSERT_EQ(b.Run("dm-plot '" + b.dir.File("k.dm") + "' --profile --out '" + b.dir.File("profile.dxf") + "'"), 0);
+    ASSERT_EQ(b.Run("dm-plot '" + b.dir.File("k.dm") + "' --profile --out '" +
+                    b.dir.File("profile.dxf") + "'"),
+              0);
     Lines profile = b.Ezdxf(b.dir.File("profile.dxf"));
-    for (const char* want : {"纵_断面线 LWPOLYLINE 2", "纵_断面数据 TEXT 10", "纵_注字 TEXT 5", "纵_点位 INSERT 5"})
+    for (const char* want :
+         {"纵_断面线 LWPOLYLINE 2", "纵_断面数据 TEXT 10", "纵_注字 TEXT 5", "纵_点位 INSERT 5"})
         EXPECT_NE(std::find(profile.begin(), profile.end(), want), profile.end()) << want;
 }
 
@@ -58,10 +64,13 @@ TEST(BatchDmPlot, RefusalsAndUsage) {
     Batch b;
     testing::WriteBytes(b.dir.File("k.dm"), testing::GbkCrlf(kFile));
     testing::WriteBytes(b.dir.File("bad.dm"), testing::GbkCrlf({"Dmh,A", "1,x"}));
-    EXPECT_EQ(b.Run("dm-plot '" + b.dir.File("bad.dm") + "' --out '" + b.dir.File("x.dxf") + "'"), 1);
+    EXPECT_EQ(b.Run("dm-plot '" + b.dir.File("bad.dm") + "' --out '" + b.dir.File("x.dxf") + "'"),
+              1);
     EXPECT_EQ(b.out, (Lines{"Dmh,A", "; 错误 1,x"}));
     EXPECT_EQ(b.err, Lines{"数据断面: 断面文件格式有误，请检查后再试！"});
-    EXPECT_EQ(b.Run("dm-plot '" + b.dir.File("k.dm") + "' --axis 10,abc --out '" + b.dir.File("x.dxf") + "'"), 1);
+    EXPECT_EQ(b.Run("dm-plot '" + b.dir.File("k.dm") + "' --axis 10,abc --out '" +
+                    b.dir.File("x.dxf") + "'"),
+              1);
     EXPECT_EQ(b.err, Lines{"数据断面: 统一高程轴设置有误，请更正。"});
     EXPECT_FALSE(std::filesystem::exists(b.dir.File("x.dxf")));
     EXPECT_EQ(b.Run("dm-plot '" + b.dir.File("k.dm") + "'"), 2);
@@ -74,8 +83,9 @@ TEST(BatchDmExport, WritesTheChosenFormats) {
     ASSERT_EQ(b.Run("dm-export '" + b.dir.File("k.dm") + "' --left-right"), 0);
     EXPECT_FALSE(std::filesystem::exists(b.dir.File("k（标）.dm")));
     EXPECT_EQ(testing::ReadBytes(b.dir.File("k（左右）.Txt")),
-              testing::GbkCrlf({"; 道路断面左右格式", "", "K0+000,15.600", "12.300,12.340,", "17.600,13.000,", "",
-                                "K0+020,13.000", "10.000,12.000,", "没有右侧资料"}));
+              testing::GbkCrlf({"; 道路断面左右格式", "", "K0+000,15.600", "12.300,12.340,",
+                                "17.600,13.000,", "", "K0+020,13.000", "10.000,12.000,",
+                                "没有右侧资料"}));
     // Without options the boxes stay as the load set them: the standard file, as the
     // file uses increments.
     std::filesystem::remove(b.dir.File("k（左右）.Txt"));

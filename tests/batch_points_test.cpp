@@ -21,18 +21,20 @@ namespace fs = std::filesystem;
 
 struct Batch : testing::BatchProgram {
     Batch() {
-        for (const char* name : {"traverse/traverse.dat", "traverse/traverse.ctl"}) CopyExample(name);
+        for (const char* name : {"traverse/traverse.dat", "traverse/traverse.ctl"})
+            CopyExample(name);
     }
     // The block references of a drawing as ezdxf reads them: "layer name x,y,z" lines.
     std::vector<std::string> Inserts(const std::string& drawing) {
-        testing::WriteBytes(dir.File("inserts.py"),
-                            "import sys, ezdxf\n"
-                            "doc = ezdxf.readfile(sys.argv[1])\n"
-                            "for e in doc.modelspace().query('INSERT'):\n"
-                            "    p = e.dxf.insert\n"
-                            "    print(e.dxf.layer, e.dxf.name, '%.3f,%.3f,%.3f' % (p.x, p.y, p.z))\n");
-        std::string command = "PYTHONIOENCODING=utf-8 /usr/bin/python3 '" + dir.File("inserts.py") + "' '" + drawing +
-                              "' >'" + dir.File("ezdxf.txt") + "' 2>&1";
+        testing::WriteBytes(
+            dir.File("inserts.py"),
+            "import sys, ezdxf\n"
+            "doc = ezdxf.readfile(sys.argv[1])\n"
+            "for e in doc.modelspace().query('INSERT'):\n"
+            "    p = e.dxf.insert\n"
+            "    print(e.dxf.layer, e.dxf.name, '%.3f,%.3f,%.3f' % (p.x, p.y, p.z))\n");
+        std::string command = "PYTHONIOENCODING=utf-8 /usr/bin/python3 '" + dir.File("inserts.py") +
+                              "' '" + drawing + "' >'" + dir.File("ezdxf.txt") + "' 2>&1";
         EXPECT_EQ(std::system(command.c_str()), 0) << testing::ReadBytes(dir.File("ezdxf.txt"));
         return SplitLines(testing::ReadBytes(dir.File("ezdxf.txt")));
     }
@@ -41,10 +43,12 @@ struct Batch : testing::BatchProgram {
 TEST(BatchPlotPoints, SampleTraversePlotsWithItsElevations) {
     Batch b;
     b.Run("convert '" + b.dir.File("traverse.dat") + "'");
-    b.Run("compute '" + b.dir.File("traverse.sur") + "' --ctl '" + b.dir.File("traverse.ctl") + "'");
+    b.Run("compute '" + b.dir.File("traverse.sur") + "' --ctl '" + b.dir.File("traverse.ctl") +
+          "'");
     ASSERT_EQ(b.status, 0);
     std::string drawing = b.dir.File("site.dxf");
-    b.Run("plot-points '" + b.dir.File("traverse.cor") + "' --drawing '" + drawing + "' --elevations");
+    b.Run("plot-points '" + b.dir.File("traverse.cor") + "' --drawing '" + drawing +
+          "' --elevations");
     EXPECT_EQ(b.status, 0);
     ASSERT_EQ(b.err.size(), 1u);
     EXPECT_TRUE(EndsWith(b.err[0], "展点完成！")) << b.err[0];
@@ -59,7 +63,8 @@ TEST(BatchPlotPoints, SampleTraversePlotsWithItsElevations) {
         auto f = Split(line, ',');
         std::string z = f[3].empty() ? "0.000" : f[3];
         expected.push_back("地_点位_traverse.cor 纯坐标展点 " + f[1] + "," + f[2] + "," + z);
-        if (!f[3].empty()) elevation_symbols.push_back("它_高程注记 高程点 " + f[1] + "," + f[2] + "," + f[3]);
+        if (!f[3].empty())
+            elevation_symbols.push_back("它_高程注记 高程点 " + f[1] + "," + f[2] + "," + f[3]);
     }
     ASSERT_EQ(expected.size(), 12u);
     std::vector<std::string> inserts = b.Inserts(drawing);
@@ -70,7 +75,8 @@ TEST(BatchPlotPoints, SampleTraversePlotsWithItsElevations) {
     EXPECT_EQ(marks.size(), 11u);  // P6 has no elevation
 
     // The control points go into the same drawing, which keeps what it held.
-    b.Run("plot-points '" + b.dir.File("traverse.ctl") + "' --drawing '" + drawing + "' --class GPS点");
+    b.Run("plot-points '" + b.dir.File("traverse.ctl") + "' --drawing '" + drawing +
+          "' --class GPS点");
     EXPECT_EQ(b.status, 0);
     inserts = b.Inserts(drawing);
     EXPECT_EQ(inserts.size(), 12u + 11u + 3u);
@@ -108,10 +114,12 @@ TEST(BatchPlotPoints, WrongOptionsAreUsageErrorsAndNothingIsWritten) {
 
 TEST(BatchPreview, PrintsTheGridValuesAndWritesThePicture) {
     Batch b;
-    b.Run("preview '" + b.dir.File("traverse.ctl") + "' --scale 1:500 --out '" + b.dir.File("p.png") + "'");
+    b.Run("preview '" + b.dir.File("traverse.ctl") + "' --scale 1:500 --out '" +
+          b.dir.File("p.png") + "'");
     EXPECT_EQ(b.status, 0) << (b.err.empty() ? "" : b.err[0]);
     // K1..K3 span 512180..512560 east, 3500060..3500250 north: 250 m grid.
-    EXPECT_EQ(b.out, (std::vector<std::string>{"512000", "512250", "512500", "3499750", "3500000", "3500250"}));
+    EXPECT_EQ(b.out, (std::vector<std::string>{"512000", "512250", "512500", "3499750", "3500000",
+                                               "3500250"}));
     std::string png = testing::ReadBytes(b.dir.File("p.png"));
     ASSERT_GT(png.size(), 24u);
     EXPECT_EQ(png.substr(1, 3), "PNG");

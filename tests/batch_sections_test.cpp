@@ -22,7 +22,7 @@ struct Result {
 };
 
 class BatchEndToEnd : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testing::CopyStoreInto(dir.path());
         std::filesystem::create_directories(dir.File("main"));
@@ -41,17 +41,19 @@ protected:
         on(d->AddPolyline({{60, 40}, {60, 60}}), "断_断面线");
         struct P {
             double x, y, z;
-        } points[] = {{20.5, 42, 10.1}, {19.5, 50, 10.5}, {20.3, 55, 10.9}, {40, 45, 11},
-                      {41, 52, 12},     {60, 47, 13},     {60.2, 53, 14},   {59, 58, 15},
-                      {80, 50, 99}};  // beside no section line
-        for (const auto& p : points) on(d->AddInsert(block, {p.x, p.y, p.z}, 1, 1, 1, 0), "地_点位_地形");
+        } points[] = {{20.5, 42, 10.1}, {19.5, 50, 10.5}, {20.3, 55, 10.9},
+                      {40, 45, 11},     {41, 52, 12},     {60, 47, 13},
+                      {60.2, 53, 14},   {59, 58, 15},     {80, 50, 99}};  // beside no section line
+        for (const auto& p : points)
+            on(d->AddInsert(block, {p.x, p.y, p.z}, 1, 1, 1, 0), "地_点位_地形");
         ASSERT_TRUE(d->Save(drawing).ok());
     }
 
     Result Run(const std::string& args) {
         std::string out = dir.File("out.txt"), err = dir.File("err.txt");
-        std::string command = "'" + testing::AppDir() + "velorin-batch' --program-dir '" + dir.path() +
-                              "' --main-dir '" + dir.File("main") + "' " + args + " >'" + out + "' 2>'" + err + "'";
+        std::string command = "'" + testing::AppDir() + "velorin-batch' --program-dir '" +
+                              dir.path() + "' --main-dir '" + dir.File("main") + "' " + args +
+                              " >'" + out + "' 2>'" + err + "'";
         int raw = std::system(command.c_str());
         return {WEXITSTATUS(raw), ReadTextLines(out).lines, ReadTextLines(err).lines};
     }
@@ -90,16 +92,19 @@ TEST_F(BatchEndToEnd, MarkOutlineBatchAndCleanUp) {
     ASSERT_EQ(r.status, 0);
 
     std::string plot = dir.File("plots.dxf");
-    r = Run("batch --drawing '" + drawing + "' --pick 30,50 --centre --centre-layer 断_中心点 --prefix 断 --start 1 "
-            "--plot '" + plot + "'");
+    r = Run("batch --drawing '" + drawing +
+            "' --pick 30,50 --centre --centre-layer 断_中心点 --prefix 断 --start 1 "
+            "--plot '" +
+            plot + "'");
     ASSERT_EQ(r.status, 0) << (r.err.empty() ? "" : r.err[0]);
     EXPECT_EQ(r.out, (std::vector<std::string>{"断1", "断2", "断3"}));
     auto dm = ReadTextLines(dir.File("main/断面数据/断1～断3.dm"));
     ASSERT_TRUE(dm.status.ok()) << dm.status.message();
-    EXPECT_EQ(dm.lines, (std::vector<std::string>{"; 批量断面", "; 断面号：断1～断3", "", "Dmh,断1", "-8.000,10.100",
-                                                  "0.000,10.500", "5.000,10.900", "", "Dmh,断2", "5.000,11.000",
-                                                  "12.000,12.000", "", "Dmh,断3", "0.000,13.000", "6.000,14.000",
-                                                  "11.000,15.000"}));
+    EXPECT_EQ(dm.lines,
+              (std::vector<std::string>{"; 批量断面", "; 断面号：断1～断3", "", "Dmh,断1",
+                                        "-8.000,10.100", "0.000,10.500", "5.000,10.900", "",
+                                        "Dmh,断2", "5.000,11.000", "12.000,12.000", "", "Dmh,断3",
+                                        "0.000,13.000", "6.000,14.000", "11.000,15.000"}));
     // Bytes as users' files hold them: GBK with CR LF.
     std::string bytes = testing::ReadBytes(dir.File("main/断面数据/断1～断3.dm"));
     EXPECT_EQ(bytes.substr(0, 12), Utf8ToGbk("; 批量断面") + "\r\n");
@@ -116,28 +121,36 @@ TEST_F(BatchEndToEnd, MarkOutlineBatchAndCleanUp) {
 }
 
 TEST_F(BatchEndToEnd, SingleSectionWithItsPlotAndFile) {
-    Result r = Run("section --drawing '" + drawing + "' --pick 20,45 --section-no K0+020 --centre-layer 地_点位_地形 "
-                   "--cross '" + dir.File("cross.dxf") + "'");
+    Result r = Run("section --drawing '" + drawing +
+                   "' --pick 20,45 --section-no K0+020 --centre-layer 地_点位_地形 "
+                   "--cross '" +
+                   dir.File("cross.dxf") + "'");
     ASSERT_EQ(r.status, 0) << (r.err.empty() ? "" : r.err[0]);
     // The vertical line's start moves 0.001 left, which the offsets show.
-    EXPECT_EQ(r.out, (std::vector<std::string>{"2.000,10.100,0.501,地_点位_地形", "10.000,10.500,0.499,地_点位_地形",
-                                                "15.000,10.900,0.300,地_点位_地形"}));
+    EXPECT_EQ(r.out, (std::vector<std::string>{"2.000,10.100,0.501,地_点位_地形",
+                                               "10.000,10.500,0.499,地_点位_地形",
+                                               "15.000,10.900,0.300,地_点位_地形"}));
     auto dm = ReadTextLines(dir.File("main/断面数据/K0+020.dm"));
-    EXPECT_EQ(dm.lines, (std::vector<std::string>{"; 横断面图", "", "Dmh,K0+020", "0.000,10.100", "8.000,10.500",
-                                                  "13.000,10.900"}));
+    EXPECT_EQ(dm.lines, (std::vector<std::string>{"; 横断面图", "", "Dmh,K0+020", "0.000,10.100",
+                                                  "8.000,10.500", "13.000,10.900"}));
     EXPECT_TRUE(std::filesystem::exists(dir.File("cross.dxf")));
 }
 
 TEST_F(BatchEndToEnd, SampleRoadGivesTheFileItsScriptComputed) {
     std::string sample = testing::SourceDir() + "examples/sections/";
-    std::filesystem::copy_file(sample + "road.dxf", drawing, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(sample + "road.dxf", drawing,
+                               std::filesystem::copy_options::overwrite_existing);
     auto picks = ReadTextLines(sample + "centre_picks.txt");
     ASSERT_FALSE(picks.lines.empty());
-    ASSERT_EQ(Run("centre-points --page 6 --drawing '" + drawing + "' --centre-layer 断_中心点 " + picks.lines[0]).status,
+    ASSERT_EQ(Run("centre-points --page 6 --drawing '" + drawing + "' --centre-layer 断_中心点 " +
+                  picks.lines[0])
+                  .status,
               0);
-    Result r = Run("batch --drawing '" + drawing + "' --pick 1050,510 --centre --prefix 断 --start 1");
+    Result r =
+        Run("batch --drawing '" + drawing + "' --pick 1050,510 --centre --prefix 断 --start 1");
     ASSERT_EQ(r.status, 0) << (r.err.empty() ? "" : r.err[0]);
-    EXPECT_EQ(testing::ReadBytes(dir.File("main/断面数据/断1～断5.dm")), testing::ReadBytes(sample + "road_expected.dm"));
+    EXPECT_EQ(testing::ReadBytes(dir.File("main/断面数据/断1～断5.dm")),
+              testing::ReadBytes(sample + "road_expected.dm"));
 }
 
 TEST_F(BatchEndToEnd, UsageErrorsAndRefusals) {

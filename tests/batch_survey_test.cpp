@@ -16,7 +16,8 @@ namespace {
 
 struct Batch : testing::BatchProgram {
     Batch() {
-        for (const char* name : {"traverse/traverse.dat", "traverse/traverse.idx", "traverse/traverse.ctl"})
+        for (const char* name :
+             {"traverse/traverse.dat", "traverse/traverse.idx", "traverse/traverse.ctl"})
             CopyExample(name);
     }
 };
@@ -29,7 +30,8 @@ TEST(BatchConvert, PrintsTheListAndSavesTheSurveyFile) {
     ASSERT_TRUE(saved.status.ok());
     EXPECT_EQ(b.out, saved.lines);
     EXPECT_EQ(b.out[0], "; 全 站 仪：Topcon GTS 311");
-    EXPECT_EQ(b.err, std::vector<std::string>{"测量文件: 文件已保存在“" + b.dir.File("traverse.sur") + "”中。"});
+    EXPECT_EQ(b.err, std::vector<std::string>{"测量文件: 文件已保存在“" +
+                                              b.dir.File("traverse.sur") + "”中。"});
 }
 
 TEST(BatchConvert, ModelComesFromTheExtensionOrTheOption) {
@@ -40,7 +42,9 @@ TEST(BatchConvert, ModelComesFromTheExtensionOrTheOption) {
     EXPECT_EQ(b.out[0], "; 全 站 仪：Leica TC 307");
     // The 12 m target height stays under a limit of 20.
     EXPECT_NE(std::find_if(b.out.begin(), b.out.end(),
-                           [](const std::string& l) { return StartsWith(l, "P6,189.3741,") && EndsWith(l, ",12.000"); }),
+                           [](const std::string& l) {
+                               return StartsWith(l, "P6,189.3741,") && EndsWith(l, ",12.000");
+                           }),
               b.out.end());
     b.Run("convert '" + b.dir.File("traverse.idx") + "' --model gts311");
     EXPECT_EQ(b.out.size(), 2u);  // an IDEX file holds no GTS-311 records
@@ -60,7 +64,8 @@ TEST(BatchConvert, InvalidLimitIsRefused) {
 TEST(BatchCompute, PrintsTheReportAndSavesTheResults) {
     Batch b;
     b.Run("convert '" + b.dir.File("traverse.dat") + "'");
-    b.Run("compute '" + b.dir.File("traverse.sur") + "' --ctl '" + b.dir.File("traverse.ctl") + "'");
+    b.Run("compute '" + b.dir.File("traverse.sur") + "' --ctl '" + b.dir.File("traverse.ctl") +
+          "'");
     EXPECT_EQ(b.status, 0);
     ASSERT_GE(b.out.size(), 3u);
     EXPECT_EQ(b.out[0], "测量类型：自动");
@@ -70,8 +75,9 @@ TEST(BatchCompute, PrintsTheReportAndSavesTheResults) {
     EXPECT_EQ(std::vector<std::string>(log.lines.begin() + 3, log.lines.end()), b.out);
     EXPECT_TRUE(std::filesystem::exists(b.dir.File("traverse.cor")));
     EXPECT_TRUE(std::filesystem::exists(b.dir.File("traverse(支).ctl")));
-    EXPECT_EQ(b.err, (std::vector<std::string>{"坐标计算: 坐标计算结束！", "", "12个坐标点全部计算完毕！",
-                                               "坐标保存: 数据已保存在“" + b.dir.File("traverse.cor") + "”文件中！"}));
+    EXPECT_EQ(b.err, (std::vector<std::string>{
+                         "坐标计算: 坐标计算结束！", "", "12个坐标点全部计算完毕！",
+                         "坐标保存: 数据已保存在“" + b.dir.File("traverse.cor") + "”文件中！"}));
 }
 
 TEST(BatchCompute, StoppedRunsAndMissingFilesExitWithOne) {

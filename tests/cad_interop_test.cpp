@@ -35,7 +35,10 @@ std::string Shell(const std::string& command, int* status = nullptr) {
     return out;
 }
 
-std::string Probe() { return "/usr/bin/python3 " + Quote(velorin::testing::SourceDir() + "tests/interop/dxf_probe.py"); }
+std::string Probe() {
+    return "/usr/bin/python3 " +
+           Quote(velorin::testing::SourceDir() + "tests/interop/dxf_probe.py");
+}
 
 // What ezdxf sees in a file.
 struct Seen {
@@ -72,7 +75,8 @@ std::string WriteSurveyDrawing(const TempDir& dir) {
     cad::embedded::Host host(velorin::testing::SourceDir() + "support/");
     cad::embedded::EmbeddedConnector connector(host);
     app::Settings settings = app::Settings::Defaults(dir.path());
-    cad::HostHandles h = cad::PrepareDrawing(connector, host, cad::DocumentChoice::Current, cad::VariableSet::All);
+    cad::HostHandles h =
+        cad::PrepareDrawing(connector, host, cad::DocumentChoice::Current, cad::VariableSet::All);
     cad::SetupTextStyle(host, *h.doc, settings, "地形");
     cad::MakeLayerCurrent(host, *h.doc, "地_点位_图根", cad::kRed);
     for (int i = 0; i < 3; ++i)
@@ -108,26 +112,30 @@ TEST(Interop, OurDrawingsOpenInEzdxfGdalAndLibreCad) {
         ++types[e.type];
         if (e.type == "INSERT") inserts.push_back(e.insert);
     }
-    EXPECT_EQ(types, (std::map<std::string, int>{{"CIRCLE", 1}, {"INSERT", 3}, {"LWPOLYLINE", 1}, {"TEXT", 2}}));
-    EXPECT_THAT(inserts, ::testing::UnorderedElementsAre("高程点@10.500", "高程点@11.500", "高程点@12.500"));
+    EXPECT_EQ(types, (std::map<std::string, int>{
+                         {"CIRCLE", 1}, {"INSERT", 3}, {"LWPOLYLINE", 1}, {"TEXT", 2}}));
+    EXPECT_THAT(inserts,
+                ::testing::UnorderedElementsAre("高程点@10.500", "高程点@11.500", "高程点@12.500"));
     EXPECT_THAT(seen.texts, ::testing::UnorderedElementsAre("T1 图根点", "中"));
 
     std::string ogr = Shell("ogrinfo -q -al " + Quote(path));
-    for (const char* expected : {"Layer (String) = 地_点位_图根", "Layer (String) = 横_断面线", "Text (String) = T1 图根点",
-                                 "POINT Z (101 201 10.5)"})
+    for (const char* expected : {"Layer (String) = 地_点位_图根", "Layer (String) = 横_断面线",
+                                 "Text (String) = T1 图根点", "POINT Z (101 201 10.5)"})
         EXPECT_THAT(ogr, HasSubstr(expected));
     // GDAL draws block references out (in the plane: ezdxf above checks their elevations).
     size_t references = 0;
-    for (size_t at = ogr.find("AcDbBlockReference"); at != std::string::npos; at = ogr.find("AcDbBlockReference", at + 1))
+    for (size_t at = ogr.find("AcDbBlockReference"); at != std::string::npos;
+         at = ogr.find("AcDbBlockReference", at + 1))
         ++references;
     EXPECT_EQ(references, 3u);
     EXPECT_THAT(ogr, HasSubstr("LINESTRING (101.9375 200.0,"));
 
     std::string out = dir.File("librecad");
     int status = -1;
-    Shell("mkdir -p " + Quote(out) + " && QT_QPA_PLATFORM=offscreen timeout 120 librecad dxf2pdf -a -t " + Quote(out) +
-            " " + Quote(path),
-        &status);
+    Shell("mkdir -p " + Quote(out) +
+              " && QT_QPA_PLATFORM=offscreen timeout 120 librecad dxf2pdf -a -t " + Quote(out) +
+              " " + Quote(path),
+          &status);
     EXPECT_EQ(status, 0);
     EXPECT_THAT(velorin::testing::ReadBytes(out + "/survey.pdf"), StartsWith("%PDF"));
 }
@@ -150,7 +158,8 @@ TEST_P(EzdxfDrawings, KeepEveryEntityThroughOurSave) {
     // Texts arrive intact, Chinese included.
     std::vector<std::string> texts;
     for (const auto& e : doc->drawing().entities())
-        if (e->EntityName() == "TEXT" || e->EntityName() == "MTEXT") texts.push_back(e->TextString());
+        if (e->EntityName() == "TEXT" || e->EntityName() == "MTEXT")
+            texts.push_back(e->TextString());
     EXPECT_THAT(texts, ::testing::UnorderedElementsAre("图根点 T1", "横断面\\P第二行 K0+100"));
 
     // A command changes the drawing: a layer's colour, a new text, a line to another layer.
@@ -162,7 +171,9 @@ TEST_P(EzdxfDrawings, KeepEveryEntityThroughOurSave) {
     ASSERT_EQ(lines->Count(), 1);
     lines->Item(0)->SetLayer("地_点位_图根");
     ASSERT_TRUE(doc->Save().ok());
-    EXPECT_TRUE(velorin::testing::ReadBytes(dir.File(std::string("ezdxf_") + GetParam() + ".bak")).size() > 0);
+    EXPECT_TRUE(
+        velorin::testing::ReadBytes(dir.File(std::string("ezdxf_") + GetParam() + ".bak")).size() >
+        0);
 
     Seen after = Describe(path);
     EXPECT_EQ(after.audit_errors, 0);
@@ -173,24 +184,29 @@ TEST_P(EzdxfDrawings, KeepEveryEntityThroughOurSave) {
         EXPECT_EQ(it->second.type, e.type) << handle;
         EXPECT_EQ(it->second.text, e.text) << handle;
         EXPECT_EQ(it->second.insert, e.insert) << handle;
-        if (e.type != "LINE") EXPECT_EQ(it->second.layer, e.layer) << handle;
-        else EXPECT_EQ(it->second.layer, "地_点位_图根");
+        if (e.type != "LINE")
+            EXPECT_EQ(it->second.layer, e.layer) << handle;
+        else
+            EXPECT_EQ(it->second.layer, "地_点位_图根");
     }
     EXPECT_EQ(after.entities.size(), before.entities.size() + 1);
     EXPECT_THAT(after.texts, ::testing::Contains("新增 K0+120"));
 
     // GDAL and LibreCAD open the saved drawing too (GDAL reads R2007 and later as UTF-8
     // only when told).
-    std::string ogr = Shell("ogrinfo -q -al --config DXF_ENCODING " + std::string(std::string(GetParam()) == "R2018" ? "UTF-8" : "CP936") +
+    std::string ogr = Shell("ogrinfo -q -al --config DXF_ENCODING " +
+                            std::string(std::string(GetParam()) == "R2018" ? "UTF-8" : "CP936") +
                             " " + Quote(path));
     EXPECT_THAT(ogr, HasSubstr("Text (String) = 新增 K0+120"));
     EXPECT_THAT(ogr, HasSubstr("Layer (String) = 断_断面线"));
     std::string out = dir.File("librecad");
-    Shell("mkdir -p " + Quote(out) + " && QT_QPA_PLATFORM=offscreen timeout 120 librecad dxf2pdf -a -t " + Quote(out) + " " +
-              Quote(path),
+    Shell("mkdir -p " + Quote(out) +
+              " && QT_QPA_PLATFORM=offscreen timeout 120 librecad dxf2pdf -a -t " + Quote(out) +
+              " " + Quote(path),
           &status);
     EXPECT_EQ(status, 0);
-    EXPECT_THAT(velorin::testing::ReadBytes(out + "/ezdxf_" + GetParam() + ".pdf"), StartsWith("%PDF"));
+    EXPECT_THAT(velorin::testing::ReadBytes(out + "/ezdxf_" + GetParam() + ".pdf"),
+                StartsWith("%PDF"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, EzdxfDrawings, ::testing::Values("R2000", "R2018"));
@@ -202,15 +218,19 @@ TEST(Interop, RenderMakesPngAndPdfPictures) {
     std::string program = " --program-dir " + Quote(velorin::testing::AppDir());
     for (const char* picture : {"survey.png", "survey.pdf"}) {
         int status = -1;
-        Shell(batch + program + " render " + Quote(path) + " --out " + Quote(dir.File(picture)), &status);
+        Shell(batch + program + " render " + Quote(path) + " --out " + Quote(dir.File(picture)),
+              &status);
         EXPECT_EQ(status, 0) << picture;
     }
     EXPECT_THAT(velorin::testing::ReadBytes(dir.File("survey.png")), StartsWith("\x89PNG"));
     EXPECT_THAT(velorin::testing::ReadBytes(dir.File("survey.pdf")), StartsWith("%PDF"));
     int status = -1;
-    Shell(batch + program + " render " + Quote(path) + " --out " + Quote(dir.File("survey.bmp")), &status);
+    Shell(batch + program + " render " + Quote(path) + " --out " + Quote(dir.File("survey.bmp")),
+          &status);
     EXPECT_EQ(status, 2);
-    Shell(batch + program + " render " + Quote(dir.File("missing.dxf")) + " --out " + Quote(dir.File("m.png")), &status);
+    Shell(batch + program + " render " + Quote(dir.File("missing.dxf")) + " --out " +
+              Quote(dir.File("m.png")),
+          &status);
     EXPECT_EQ(status, 1);
 }
 

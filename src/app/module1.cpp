@@ -12,13 +12,15 @@ std::unique_ptr<Program> Startup(const std::string& program_dir, Ui& ui) {
 
     std::string store_path = program->ProgramDir + kStoreFileName;
     if (!PathExists(store_path)) {
-        ui.MessageBox(MessageIcon::Critical, "Velorin", "本系统文件不全，请重新安装或与开发者联系！");
+        ui.MessageBox(MessageIcon::Critical, "Velorin",
+                      "本系统文件不全，请重新安装或与开发者联系！");
         return nullptr;
     }
     Status status;
     program->store = store::WorkingStore::Open(store_path, &status);
     if (!program->store) {
-        ui.MessageBox(MessageIcon::Critical, "Velorin", status.message() + "\n请重新安装或与开发者联系！");
+        ui.MessageBox(MessageIcon::Critical, "Velorin",
+                      status.message() + "\n请重新安装或与开发者联系！");
         return nullptr;
     }
     program->store->OpenStandingRecordSets();

@@ -7,7 +7,7 @@
 namespace velorin::app {
 
 class Progress {
-public:
+  public:
     virtual ~Progress() = default;
     // A new piece of work of `total` steps (0 when unknown), described for the user.
     virtual void Start(std::string_view what, long total) { (void)what, (void)total; }
@@ -19,7 +19,7 @@ public:
 // Reports to an optional progress service: commands hold one of these so that a missing
 // service costs nothing.
 class ProgressReport {
-public:
+  public:
     ProgressReport(Progress* progress, std::string_view what, long total) : progress_(progress) {
         if (progress_) progress_->Start(what, total);
     }
@@ -32,7 +32,7 @@ public:
         if (progress_) progress_->Step(done);
     }
 
-private:
+  private:
     Progress* progress_;
 };
 

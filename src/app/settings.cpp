@@ -45,32 +45,70 @@ void ApplySettingsLines(const std::vector<std::string>& lines, Settings& s) {
             case 1:
                 if (!line.empty() && PathExists(line)) s.MainDir = line;
                 break;
-            case 2: TakeNumber(line, s.PointTextHeight); break;
-            case 3: TakeNumber(line, s.ElevTextHeight); break;
-            case 4: TakeNumber(line, s.PlotScale); break;
-            case 5: TakeFlag(line, s.CtlWithElev); break;
-            case 6: TakeNumber(line, s.HScale); break;
-            case 7: TakeNumber(line, s.VScale); break;
-            case 8: TakeNonEmpty(line, s.TextFont); break;
-            case 9: TakeNonEmpty(line, s.TextBigFont); break;
-            case 10: TakeNonEmpty(line, s.SymbolName); break;
-            case 11: TakeNonEmpty(line, s.SectionLineLayer); break;
-            case 12: TakeNonEmpty(line, s.CentreLayer); break;
-            case 13: TakeNumber(line, s.ValidOffset); break;
-            case 14: s.PlotTitle = line; break;
-            case 15: TakeFlag(line, s.CheckDirection); break;
-            case 16: TakeFlag(line, s.MarkStart); break;
-            case 17: s.SectionNo = line; break;
-            case 18: s.SectionPrefix = line; break;
+            case 2:
+                TakeNumber(line, s.PointTextHeight);
+                break;
+            case 3:
+                TakeNumber(line, s.ElevTextHeight);
+                break;
+            case 4:
+                TakeNumber(line, s.PlotScale);
+                break;
+            case 5:
+                TakeFlag(line, s.CtlWithElev);
+                break;
+            case 6:
+                TakeNumber(line, s.HScale);
+                break;
+            case 7:
+                TakeNumber(line, s.VScale);
+                break;
+            case 8:
+                TakeNonEmpty(line, s.TextFont);
+                break;
+            case 9:
+                TakeNonEmpty(line, s.TextBigFont);
+                break;
+            case 10:
+                TakeNonEmpty(line, s.SymbolName);
+                break;
+            case 11:
+                TakeNonEmpty(line, s.SectionLineLayer);
+                break;
+            case 12:
+                TakeNonEmpty(line, s.CentreLayer);
+                break;
+            case 13:
+                TakeNumber(line, s.ValidOffset);
+                break;
+            case 14:
+                s.PlotTitle = line;
+                break;
+            case 15:
+                TakeFlag(line, s.CheckDirection);
+                break;
+            case 16:
+                TakeFlag(line, s.MarkStart);
+                break;
+            case 17:
+                s.SectionNo = line;
+                break;
+            case 18:
+                s.SectionPrefix = line;
+                break;
             case 19:
                 if (auto v = ParseNumber(line)) {
                     double r = RoundHalfEven(*v);
                     // Outside a 32-bit whole number the line fails its rule.
-                    if (r >= -2147483648.0 && r <= 2147483647.0) s.StartSectionNo = static_cast<int>(r);
+                    if (r >= -2147483648.0 && r <= 2147483647.0)
+                        s.StartSectionNo = static_cast<int>(r);
                 }
                 break;
-            case 20: s.SectionSuffix = line; break;
-            default: return;
+            case 20:
+                s.SectionSuffix = line;
+                break;
+            default:
+                return;
         }
     }
 }
@@ -111,7 +149,9 @@ std::vector<std::string> SettingsFileLines(const Settings& s) {
 
 Status WriteSettingsFile(const std::string& path, const Settings& settings) {
     Status s = WriteTextLines(path, SettingsFileLines(settings));
-    if (!s.ok()) return Status::Error("设置文件“" + path + "”无法写入，本次的设置修改未能保存。\n" + s.message());
+    if (!s.ok())
+        return Status::Error("设置文件“" + path + "”无法写入，本次的设置修改未能保存。\n" +
+                             s.message());
     return s;
 }
 

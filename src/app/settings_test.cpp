@@ -59,33 +59,44 @@ TEST_P(ValueLineTest, AppliesTheLinesRule) {
 INSTANTIATE_TEST_SUITE_P(
     Rules, ValueLineTest,
     ::testing::Values(
-        ValueLineCase{"OnlyCommentsKeepDefaults", {"; 警告：该文件内容的修改可能会导致本系统的非正常运行！！！", ";"},
+        ValueLineCase{"OnlyCommentsKeepDefaults",
+                      {"; 警告：该文件内容的修改可能会导致本系统的非正常运行！！！", ";"},
                       [](const Settings& s) {
                           Settings d = Settings::Defaults(kProgramDir);
                           return SettingsFileLines(s) == SettingsFileLines(d);
                       }},
-        ValueLineCase{"MainDirThatExists", {"/tmp"}, [](const Settings& s) { return s.MainDir == "/tmp"; }},
-        ValueLineCase{"MainDirGoneKeepsDefault", {"/no/such/folder/at/all"},
+        ValueLineCase{
+            "MainDirThatExists", {"/tmp"}, [](const Settings& s) { return s.MainDir == "/tmp"; }},
+        ValueLineCase{"MainDirGoneKeepsDefault",
+                      {"/no/such/folder/at/all"},
                       [](const Settings& s) { return s.MainDir == kProgramDir; }},
-        ValueLineCase{"EmptyMainDirKeepsDefault", {""}, [](const Settings& s) { return s.MainDir == kProgramDir; }},
-        ValueLineCase{"NumberLine", WithLine(2, "3.5"), [](const Settings& s) { return s.PointTextHeight == 3.5; }},
+        ValueLineCase{"EmptyMainDirKeepsDefault",
+                      {""},
+                      [](const Settings& s) { return s.MainDir == kProgramDir; }},
+        ValueLineCase{"NumberLine", WithLine(2, "3.5"),
+                      [](const Settings& s) { return s.PointTextHeight == 3.5; }},
         ValueLineCase{"NumberLineWithBlanks", WithLine(3, "  2.5  "),
                       [](const Settings& s) { return s.ElevTextHeight == 2.5; }},
         ValueLineCase{"NotANumberKeepsDefault", WithLine(4, "1:500"),
                       [](const Settings& s) { return s.PlotScale == 0.5; }},
-        ValueLineCase{"ScaleOneToTwenty", WithLine(6, "0.02"), [](const Settings& s) { return s.HScale == 0.02; }},
+        ValueLineCase{"ScaleOneToTwenty", WithLine(6, "0.02"),
+                      [](const Settings& s) { return s.HScale == 0.02; }},
         ValueLineCase{"FlagOneDotZeroKeepsDefault", WithLine(5, "1.0"),
                       [](const Settings& s) { return s.CtlWithElev == 1; }},
         ValueLineCase{"FlagZeroBetweenBlanks", WithLine(5, " 0 "),
                       [](const Settings& s) { return s.CtlWithElev == 0; }},
         ValueLineCase{"FlagTwoKeepsDefault", WithLine(15, "2"),
                       [](const Settings& s) { return s.CheckDirection == 1; }},
-        ValueLineCase{"MarkStartOne", WithLine(16, "1"), [](const Settings& s) { return s.MarkStart == 1; }},
+        ValueLineCase{"MarkStartOne", WithLine(16, "1"),
+                      [](const Settings& s) { return s.MarkStart == 1; }},
         ValueLineCase{"BlankSymbolKeepsDefault", WithLine(10, ""),
                       [](const Settings& s) { return s.SymbolName == "纯坐标展点"; }},
-        ValueLineCase{"SymbolName", WithLine(10, "高程点"), [](const Settings& s) { return s.SymbolName == "高程点"; }},
-        ValueLineCase{"BlankTitleIsEmpty", WithLine(14, ""), [](const Settings& s) { return s.PlotTitle.empty(); }},
-        ValueLineCase{"SectionNoAsIs", WithLine(17, "K1+020"), [](const Settings& s) { return s.SectionNo == "K1+020"; }},
+        ValueLineCase{"SymbolName", WithLine(10, "高程点"),
+                      [](const Settings& s) { return s.SymbolName == "高程点"; }},
+        ValueLineCase{"BlankTitleIsEmpty", WithLine(14, ""),
+                      [](const Settings& s) { return s.PlotTitle.empty(); }},
+        ValueLineCase{"SectionNoAsIs", WithLine(17, "K1+020"),
+                      [](const Settings& s) { return s.SectionNo == "K1+020"; }},
         ValueLineCase{"StartHalfToEvenDown", WithLine(19, "2.5"),
                       [](const Settings& s) { return s.StartSectionNo == 2; }},
         ValueLineCase{"StartHalfToEvenUp", WithLine(19, "3.5"),
@@ -94,8 +105,10 @@ INSTANTIATE_TEST_SUITE_P(
                       [](const Settings& s) { return s.StartSectionNo == 1; }},
         ValueLineCase{"StartTooLargeKeepsDefault", WithLine(19, "1e12"),
                       [](const Settings& s) { return s.StartSectionNo == 1; }},
-        ValueLineCase{"SuffixEmpty", WithLine(20, ""), [](const Settings& s) { return s.SectionSuffix.empty(); }},
-        ValueLineCase{"ExtraLinesIgnored", [] {
+        ValueLineCase{"SuffixEmpty", WithLine(20, ""),
+                      [](const Settings& s) { return s.SectionSuffix.empty(); }},
+        ValueLineCase{"ExtraLinesIgnored",
+                      [] {
                           auto l = WithLine(20, "尾");
                           l.push_back("junk");
                           return l;
@@ -109,9 +122,9 @@ TEST(ValueLineTest, CommentBetweenLinesChangesNothingButABlankLineShifts) {
     std::vector<std::string> blank = {"/tmp", "3", "4", "", "0.2", "0"};
     EXPECT_EQ(SettingsFileLines(Read(commented)), SettingsFileLines(Read(base)));
     Settings shifted = Read(blank);
-    EXPECT_EQ(shifted.PlotScale, 0.5);   // line 4 is the blank one: not a number
-    EXPECT_EQ(shifted.CtlWithElev, 1);   // line 5 reads 0.2: not a flag
-    EXPECT_EQ(shifted.HScale, 0.0);      // line 6 reads 0
+    EXPECT_EQ(shifted.PlotScale, 0.5);  // line 4 is the blank one: not a number
+    EXPECT_EQ(shifted.CtlWithElev, 1);  // line 5 reads 0.2: not a flag
+    EXPECT_EQ(shifted.HScale, 0.0);     // line 6 reads 0
 }
 
 TEST(SettingsFileTest, WritesTheTwentyTwoLinesByteForByte) {
@@ -120,10 +133,29 @@ TEST(SettingsFileTest, WritesTheTwentyTwoLinesByteForByte) {
     s.StartSectionNo = -3;
     testing::TempDir dir;
     ASSERT_TRUE(WriteSettingsFile(dir.File("Velorin.ini"), s).ok());
-    std::string expected = testing::GbkCrlf({
-        "; 警告：该文件内容的修改可能会导致本系统的非正常运行！！！", ";", "/home/user/work/", "2.00", "2.00",
-        "0.50", " 1 ", "0.02", "0.10", "Romans", "Htj_S", "纯坐标展点", "断_断面线", "断_中心点", "2.00",
-        "ＸＸ市ＸＸ路横断面图", " 1 ", " 0 ", "断1", "断面", "-3 ", ""});
+    std::string expected =
+        testing::GbkCrlf({"; 警告：该文件内容的修改可能会导致本系统的非正常运行！！！",
+                          ";",
+                          "/home/user/work/",
+                          "2.00",
+                          "2.00",
+                          "0.50",
+                          " 1 ",
+                          "0.02",
+                          "0.10",
+                          "Romans",
+                          "Htj_S",
+                          "纯坐标展点",
+                          "断_断面线",
+                          "断_中心点",
+                          "2.00",
+                          "ＸＸ市ＸＸ路横断面图",
+                          " 1 ",
+                          " 0 ",
+                          "断1",
+                          "断面",
+                          "-3 ",
+                          ""});
     EXPECT_EQ(testing::ReadBytes(dir.File("Velorin.ini")), expected);
 }
 
@@ -143,7 +175,7 @@ TEST(SettingsFileTest, WrittenSettingsReadBackTheSame) {
 }
 
 class RecordingUi : public Ui {
-public:
+  public:
     void MessageBox(MessageIcon icon, std::string_view title, std::string_view text) override {
         messages.push_back({icon, std::string(title), std::string(text)});
     }

@@ -11,7 +11,7 @@ namespace velorin::app {
 enum class MessageIcon { Critical, Question, Exclamation, Information };
 
 class Ui {
-public:
+  public:
     virtual ~Ui() = default;
     virtual void MessageBox(MessageIcon icon, std::string_view title, std::string_view text) = 0;
     // Moves the main window to the right edge of the screen (true) and back (false).

@@ -54,7 +54,8 @@ std::string FormatFixed(double value, int decimals) {
     // The value as a decimal of 15 significant digits: digits d0.d1...d14 x 10^exp.
     // to_chars, unlike printf, ignores the process locale (Qt sets it from the user's).
     char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14);
+    auto res =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14);
     *res.ptr = '\0';
     std::string mant;
     const char* p = buf;

@@ -24,25 +24,25 @@ TEST_P(FormatTest, GivesTheTextUsersSeeInFiles) {
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, FormatTest,
-    ::testing::Values(
-        FormatCase{"ThreeDecimals", 12.5, "#0.000", "12.500"},
-        FormatCase{"LeadingZero", 0.5, "#0.00", "0.50"},
-        FormatCase{"SmallScale", 0.02, "#0.00", "0.02"},
-        FormatCase{"HalfUpAsPrinted", 2.675, "#0.00", "2.68"},  // binary 2.67499999... prints as 2.675
-        FormatCase{"HalfUpThousandth", 1.0005, "#0.000", "1.001"},
-        FormatCase{"NegativeHalfAwayFromZero", -2.675, "#0.00", "-2.68"},
-        FormatCase{"NegativeValue", -12.5, "#0.000", "-12.500"},
-        FormatCase{"NoNegativeZero", -0.0004, "#0.000", "0.000"},
-        FormatCase{"NegativeZeroItself", -0.0, "#0.000", "0.000"},
-        FormatCase{"CarryIntoIntegers", 9.9996, "#0.000", "10.000"},
-        FormatCase{"CarryNewDigit", 999.95, "#0.0", "1000.0"},
-        FormatCase{"WholeHalfUp", 2.5, "#0", "3"},
-        FormatCase{"WholeNegativeHalf", -2.5, "#0", "-3"},
-        FormatCase{"Angles", 123.4567891, "#0.0000", "123.4568"},
-        FormatCase{"Large", 3456789.12345, "#0.000", "3456789.123"},
-        FormatCase{"Tiny", 1e-9, "#0.000", "0.000"},
-        FormatCase{"Exponent", 1.5e20, "#0", "150000000000000000000"},
-        FormatCase{"TenPointZero", 10, "#0.00", "10.00"}),
+    ::testing::Values(FormatCase{"ThreeDecimals", 12.5, "#0.000", "12.500"},
+                      FormatCase{"LeadingZero", 0.5, "#0.00", "0.50"},
+                      FormatCase{"SmallScale", 0.02, "#0.00", "0.02"},
+                      FormatCase{"HalfUpAsPrinted", 2.675, "#0.00",
+                                 "2.68"},  // binary 2.67499999... prints as 2.675
+                      FormatCase{"HalfUpThousandth", 1.0005, "#0.000", "1.001"},
+                      FormatCase{"NegativeHalfAwayFromZero", -2.675, "#0.00", "-2.68"},
+                      FormatCase{"NegativeValue", -12.5, "#0.000", "-12.500"},
+                      FormatCase{"NoNegativeZero", -0.0004, "#0.000", "0.000"},
+                      FormatCase{"NegativeZeroItself", -0.0, "#0.000", "0.000"},
+                      FormatCase{"CarryIntoIntegers", 9.9996, "#0.000", "10.000"},
+                      FormatCase{"CarryNewDigit", 999.95, "#0.0", "1000.0"},
+                      FormatCase{"WholeHalfUp", 2.5, "#0", "3"},
+                      FormatCase{"WholeNegativeHalf", -2.5, "#0", "-3"},
+                      FormatCase{"Angles", 123.4567891, "#0.0000", "123.4568"},
+                      FormatCase{"Large", 3456789.12345, "#0.000", "3456789.123"},
+                      FormatCase{"Tiny", 1e-9, "#0.000", "0.000"},
+                      FormatCase{"Exponent", 1.5e20, "#0", "150000000000000000000"},
+                      FormatCase{"TenPointZero", 10, "#0.00", "10.00"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct ParseCase {
@@ -64,20 +64,22 @@ TEST_P(ParseTest, ReadsNumbersAsTheFieldsNeed) {
 
 INSTANTIATE_TEST_SUITE_P(
     Numbers, ParseTest,
-    ::testing::Values(ParseCase{"Integer", "12", true, 12}, ParseCase{"Signed", "-3.25", true, -3.25},
-                      ParseCase{"PlusSign", "+4", true, 4}, ParseCase{"Blanks", "  7.5  ", true, 7.5},
-                      ParseCase{"TrailingPoint", "2.", true, 2}, ParseCase{"LeadingPoint", ".5", true, 0.5},
-                      ParseCase{"Exponent", "1.5e3", true, 1500}, ParseCase{"NegExponent", "25E-1", true, 2.5},
-                      ParseCase{"ThousandsComma", "1,000", false, 1}, ParseCase{"Empty", "", false, 0},
-                      ParseCase{"Blank", "   ", false, 0}, ParseCase{"Letters", "abc", false, 0},
-                      ParseCase{"NumberThenText", "12abc", false, 12}, ParseCase{"LoneSign", "-", false, 0},
-                      ParseCase{"LonePoint", ".", false, 0}, ParseCase{"Hex", "0x10", false, 0},
-                      ParseCase{"Infinity", "inf", false, 0}, ParseCase{"BrokenExponent", "3e", false, 3},
-                      ParseCase{"InnerBlank", "1 2", false, 1}),
+    ::testing::Values(
+        ParseCase{"Integer", "12", true, 12}, ParseCase{"Signed", "-3.25", true, -3.25},
+        ParseCase{"PlusSign", "+4", true, 4}, ParseCase{"Blanks", "  7.5  ", true, 7.5},
+        ParseCase{"TrailingPoint", "2.", true, 2}, ParseCase{"LeadingPoint", ".5", true, 0.5},
+        ParseCase{"Exponent", "1.5e3", true, 1500}, ParseCase{"NegExponent", "25E-1", true, 2.5},
+        ParseCase{"ThousandsComma", "1,000", false, 1}, ParseCase{"Empty", "", false, 0},
+        ParseCase{"Blank", "   ", false, 0}, ParseCase{"Letters", "abc", false, 0},
+        ParseCase{"NumberThenText", "12abc", false, 12}, ParseCase{"LoneSign", "-", false, 0},
+        ParseCase{"LonePoint", ".", false, 0}, ParseCase{"Hex", "0x10", false, 0},
+        ParseCase{"Infinity", "inf", false, 0}, ParseCase{"BrokenExponent", "3e", false, 3},
+        ParseCase{"InnerBlank", "1 2", false, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RoundHalfEvenTest, HalvesGoToTheEvenNeighbour) {
-    const std::pair<double, double> cases[] = {{2.5, 2}, {3.5, 4}, {-2.5, -2}, {0.5, 0}, {1.4999, 1}, {2.6, 3}};
+    const std::pair<double, double> cases[] = {{2.5, 2}, {3.5, 4},    {-2.5, -2},
+                                               {0.5, 0}, {1.4999, 1}, {2.6, 3}};
     for (auto [value, expected] : cases) EXPECT_EQ(RoundHalfEven(value), expected) << value;
 }
 

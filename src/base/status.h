@@ -8,7 +8,7 @@
 namespace velorin {
 
 class Status {
-public:
+  public:
     Status() = default;
     static Status Ok() { return Status(); }
     static Status Error(std::string message) { return Status(std::move(message)); }
@@ -17,7 +17,7 @@ public:
     explicit operator bool() const { return ok(); }
     const std::string& message() const { return message_; }
 
-private:
+  private:
     explicit Status(std::string message) : failed_(true), message_(std::move(message)) {}
     bool failed_ = false;
     std::string message_;

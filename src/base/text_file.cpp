@@ -21,7 +21,7 @@ bool IsAscii(std::string_view s) {
 // One converter per direction and thread: opening iconv is costly and drawings convert
 // hundreds of thousands of strings.
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
     ~Converter() {
         if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
@@ -65,7 +65,7 @@ public:
         return out;
     }
 
-private:
+  private:
     iconv_t cd_;
 };
 

@@ -21,11 +21,16 @@ TEST(GbkTest, ChineseRoundTripsThroughTheCodePage) {
 }
 
 TEST(GbkTest, CharactersOutsideTheCodePageBecomeQuestionMarks) {
-    EXPECT_EQ(Utf8ToGbk("a\xF0\x9F\x98\x80" "b"), "a?b");  // an emoji has no GBK code
+    EXPECT_EQ(Utf8ToGbk("a\xF0\x9F\x98\x80"
+                        "b"),
+              "a?b");  // an emoji has no GBK code
 }
 
 TEST(GbkTest, BrokenBytesDoNotStopTheReader) {
-    std::string decoded = GbkToUtf8(std::string("A\xFF" "B", 3));
+    std::string decoded =
+        GbkToUtf8(std::string("A\xFF"
+                              "B",
+                              3));
     EXPECT_EQ(decoded.front(), 'A');
     EXPECT_EQ(decoded.back(), 'B');
 }
@@ -47,15 +52,21 @@ TEST_P(ReadLinesTest, DecodesAndSplits) {
     EXPECT_EQ(read.lines, GetParam().lines);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, ReadLinesTest,
-    ::testing::Values(ReadCase{"GbkCrLf", "\xB6\xCF" "1\r\n2,3\r\n", {"断1", "2,3"}},
-                      ReadCase{"Utf8Bom", "\xEF\xBB\xBF" "断1\n2,3", {"断1", "2,3"}},
-                      ReadCase{"Utf8NoBom", "断1\r\n", {"断1"}},
-                      ReadCase{"LoneCarriageReturns", "a\rb\r", {"a", "b"}},
-                      ReadCase{"EmptyLinesKept", "a\r\n\r\nb\r\n", {"a", "", "b"}},
-                      ReadCase{"Empty", "", {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Files, ReadLinesTest,
+                         ::testing::Values(ReadCase{"GbkCrLf",
+                                                    "\xB6\xCF"
+                                                    "1\r\n2,3\r\n",
+                                                    {"断1", "2,3"}},
+                                           ReadCase{"Utf8Bom",
+                                                    "\xEF\xBB\xBF"
+                                                    "断1\n2,3",
+                                                    {"断1", "2,3"}},
+                                           ReadCase{"Utf8NoBom", "断1\r\n", {"断1"}},
+                                           ReadCase{"LoneCarriageReturns", "a\rb\r", {"a", "b"}},
+                                           ReadCase{
+                                               "EmptyLinesKept", "a\r\n\r\nb\r\n", {"a", "", "b"}},
+                                           ReadCase{"Empty", "", {}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ReadLinesTest, MissingFileNamesTheFile) {
     TempDir dir;
@@ -67,7 +78,9 @@ TEST(ReadLinesTest, MissingFileNamesTheFile) {
 TEST(WriteLinesTest, WritesGbkWithCrLf) {
     TempDir dir;
     ASSERT_TRUE(WriteTextLines(dir.File("o.dm"), {"; 横断面图", "", "Dmh,断1"}).ok());
-    EXPECT_EQ(ReadBytes(dir.File("o.dm")), "; \xBA\xE1\xB6\xCF\xC3\xE6\xCD\xBC\r\n\r\nDmh,\xB6\xCF" "1\r\n");
+    EXPECT_EQ(ReadBytes(dir.File("o.dm")),
+              "; \xBA\xE1\xB6\xCF\xC3\xE6\xCD\xBC\r\n\r\nDmh,\xB6\xCF"
+              "1\r\n");
 }
 
 TEST(WriteLinesTest, ReplacesAnEarlierFile) {

@@ -20,11 +20,11 @@ namespace velorin::cad {
 // Host error codes. 0 is success.
 using HResult = uint32_t;
 inline constexpr HResult kOk = 0;
-inline constexpr HResult kLayerNotFound = 0x80210066;   // "CLayer" names a missing layer
-inline constexpr HResult kUnexpected = 0x8000FFFF;      // font file not found, bad call
-inline constexpr HResult kNotFound = 0x80200033;        // block or drawing file not found
-inline constexpr HResult kInvalidArgument = 0x80070057; // a value the host refuses
-inline constexpr HResult kMemberNotFound = 0x80020006;  // the member does not exist on that object
+inline constexpr HResult kLayerNotFound = 0x80210066;    // "CLayer" names a missing layer
+inline constexpr HResult kUnexpected = 0x8000FFFF;       // font file not found, bad call
+inline constexpr HResult kNotFound = 0x80200033;         // block or drawing file not found
+inline constexpr HResult kInvalidArgument = 0x80070057;  // a value the host refuses
+inline constexpr HResult kMemberNotFound = 0x80020006;   // the member does not exist on that object
 
 struct Point3 {
     double x = 0, y = 0, z = 0;
@@ -44,7 +44,7 @@ struct Filter {
 
 // The error register ("Err"): the last failure of any call, until cleared.
 class ErrorRegister {
-public:
+  public:
     HResult Number() const { return number_; }
     void Clear() { number_ = kOk; }
     HResult Raise(HResult code) {
@@ -52,17 +52,24 @@ public:
         return code;
     }
 
-private:
+  private:
     HResult number_ = kOk;
 };
 
-enum class HorizontalAlignment { Left = 0, Center = 1, Right = 2, Aligned = 3, Middle = 4, Fit = 5 };
+enum class HorizontalAlignment {
+    Left = 0,
+    Center = 1,
+    Right = 2,
+    Aligned = 3,
+    Middle = 4,
+    Fit = 5
+};
 enum class VerticalAlignment { Baseline = 0, Bottom = 1, Middle = 2, Top = 3 };
 
 // One entity. Members that its kind lacks answer kMemberNotFound, as a late-bound call
 // on the wrong object would.
 class Entity {
-public:
+  public:
     virtual ~Entity() = default;
     // DXF type name: "LWPOLYLINE", "TEXT", "CIRCLE", "INSERT", "LINE", ...
     virtual std::string EntityName() const = 0;
@@ -88,14 +95,14 @@ public:
     virtual Point3 InsertionPoint() const { return {}; }
     virtual std::string Name() const { return {}; }
 
-protected:
+  protected:
     // Every failing call passes its code through here, so that a host can keep it in
     // its error register.
     virtual HResult Report(HResult code) { return code; }
 };
 
 class Layer {
-public:
+  public:
     virtual ~Layer() = default;
     virtual std::string Name() const = 0;
     virtual int Color() const = 0;
@@ -103,7 +110,7 @@ public:
 };
 
 class TextStyle {
-public:
+  public:
     virtual ~TextStyle() = default;
     virtual std::string Name() const = 0;
     virtual std::string FontFile() const = 0;
@@ -115,14 +122,15 @@ public:
 };
 
 class SelectionSet {
-public:
+  public:
     virtual ~SelectionSet() = default;
     virtual std::string Name() const = 0;
     // The user picks in the drawing; only entities passing the filter are taken.
     virtual HResult SelectOnScreen(const Filter& filter) = 0;
     // Mode 7: entities inside or crossing the polygon; mode 2: entities the open line
     // (fence) crosses. Points as x, y, z triples.
-    virtual HResult SelectByPolygon(int mode, const std::vector<double>& points, const Filter& filter) = 0;
+    virtual HResult SelectByPolygon(int mode, const std::vector<double>& points,
+                                    const Filter& filter) = 0;
     // Mode 5: every entity passing the filter.
     virtual HResult Select(int mode, const Filter& filter) = 0;
     virtual int Count() const = 0;
@@ -134,7 +142,7 @@ public:
 };
 
 class ModelSpace {
-public:
+  public:
     virtual ~ModelSpace() = default;
     virtual Entity* AddLightWeightPolyline(const std::vector<double>& points) = 0;
     virtual Entity* AddText(const std::string& text, Point3 at, double height) = 0;
@@ -145,32 +153,32 @@ public:
 };
 
 class Layers {
-public:
+  public:
     virtual ~Layers() = default;
     virtual cad::Layer* Add(const std::string& name) = 0;  // the layer, new or existing
 };
 
 class TextStyles {
-public:
+  public:
     virtual ~TextStyles() = default;
     virtual TextStyle* Add(const std::string& name) = 0;  // the style, new or existing
 };
 
 class SelectionSets {
-public:
+  public:
     virtual ~SelectionSets() = default;
     virtual int Count() const = 0;
     virtual SelectionSet* Add(const std::string& name) = 0;  // fails when the name is taken
 };
 
 class Utility {
-public:
+  public:
     virtual ~Utility() = default;
     virtual HResult Prompt(const std::string& text) = 0;
 };
 
 class Document {
-public:
+  public:
     virtual ~Document() = default;
     virtual cad::ModelSpace& ModelSpace() = 0;
     virtual HResult SetVariable(const std::string& name, const Variable& value) = 0;
@@ -186,13 +194,13 @@ public:
 };
 
 class Documents {
-public:
+  public:
     virtual ~Documents() = default;
     virtual Document* Add() = 0;  // a new empty drawing, made the active one
 };
 
 class Application {
-public:
+  public:
     virtual ~Application() = default;
     virtual Document* ActiveDocument() = 0;
     virtual cad::Documents& Documents() = 0;
@@ -206,7 +214,7 @@ public:
 
 // Reaches the running host. The program hands the embedded host out; tests may refuse.
 class HostConnector {
-public:
+  public:
     virtual ~HostConnector() = default;
     // The running host, or nullptr when none can be reached.
     virtual Application* Attach() = 0;

@@ -35,11 +35,13 @@ bool PointFileTypeOf(const std::string& entry, PointFileType* type) {
     return false;
 }
 
-Status LoadPointFiles(store::WorkingStore& store, const std::vector<std::string>& paths, PointFileType type, long* rows) {
+Status LoadPointFiles(store::WorkingStore& store, const std::vector<std::string>& paths,
+                      PointFileType type, long* rows) {
     long count = 0;
     if (rows) *rows = 0;
     store.Execute(store::statements::kDeleteCtl);
-    store::RecordSet& ctl = store.Reopen(store::WorkingStore::Table::Ctl, store::statements::kCtlByNameCtlNo);
+    store::RecordSet& ctl =
+        store.Reopen(store::WorkingStore::Table::Ctl, store::statements::kCtlByNameCtlNo);
     // Easting goes to X1 (drawing x) whichever order the file keeps.
     const char* const second = type == PointFileType::Coordinates ? "X1" : "Y1";
     const char* const third = type == PointFileType::Coordinates ? "Y1" : "X1";
@@ -62,7 +64,8 @@ Status LoadPointFiles(store::WorkingStore& store, const std::vector<std::string>
             if (fields.size() > 2) ctl.SetField(third, LeadingNumber(fields[2]));
             // A coordinate file leaves the elevation field empty for a point computed
             // without one, so an empty field is no elevation rather than 0.
-            if (fields.size() > 3 && !Trim(fields[3]).empty()) ctl.SetField("H1", LeadingNumber(fields[3]));
+            if (fields.size() > 3 && !Trim(fields[3]).empty())
+                ctl.SetField("H1", LeadingNumber(fields[3]));
             ctl.Update();
             ++count;
         }
@@ -90,7 +93,7 @@ struct LoadedPoint {
 // Draws the points into one document; the per-file layers are made current through the
 // host as each point asks for them.
 class PointDrawer {
-public:
+  public:
     PointDrawer(Application& app, Document& doc, ModelSpace& space, const PointPlotOptions& options)
         : app_(app), doc_(doc), space_(space), o_(options), s_(options.scale) {}
 
@@ -101,7 +104,7 @@ public:
             DrawControlPoint(p);
     }
 
-private:
+  private:
     void Layer(const std::string& name, int colour) { MakeLayerCurrent(app_, doc_, name, colour); }
 
     Entity* Symbol(Point3 at, const std::string& block) {
@@ -163,7 +166,8 @@ private:
 };
 
 // The host shows `message` with the main window out of its way.
-void HostAlert(HostConnector& connector, app::Ui& ui, Application& app, Document& doc, const std::string& message) {
+void HostAlert(HostConnector& connector, app::Ui& ui, Application& app, Document& doc,
+               const std::string& message) {
     ui.Activate();
     WindowAside(ui, true);
     doc.SendCommand(AlertCommand(message));
@@ -173,8 +177,9 @@ void HostAlert(HostConnector& connector, app::Ui& ui, Application& app, Document
 
 }  // namespace
 
-PlotOutcome PlotPoints(HostConnector& connector, app::Ui& ui, const app::Settings& settings, store::RecordSet& ctl,
-                       const PointPlotOptions& options, app::Progress* progress) {
+PlotOutcome PlotPoints(HostConnector& connector, app::Ui& ui, const app::Settings& settings,
+                       store::RecordSet& ctl, const PointPlotOptions& options,
+                       app::Progress* progress) {
     Application* app = AttachHost(connector, ui, kTitle);
     if (!app) return PlotOutcome::NoHost;
     // From here on host failures are skipped; a code an earlier command left behind must
@@ -189,7 +194,8 @@ PlotOutcome PlotPoints(HostConnector& connector, app::Ui& ui, const app::Setting
     HResult code = app->Err().Number();
     // A style that did not take the font files has no font to write with, whether or not
     // the host raised the error.
-    bool missing = code == kUnexpected || code == kNotFound || !style || style->FontFile() != settings.TextFont ||
+    bool missing = code == kUnexpected || code == kNotFound || !style ||
+                   style->FontFile() != settings.TextFont ||
                    style->BigFontFile() != settings.TextBigFont;
     if (missing) {
         HostAlert(connector, ui, *app, *h.doc, "系统没有找到你要的字库！");

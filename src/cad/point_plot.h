@@ -32,8 +32,8 @@ inline constexpr double kNoElevation = 9999;
 // name, X1 the easting, Y1 the northing, H1 the elevation (left empty when the line has
 // no elevation). A file that cannot be read stops the load with a message naming it;
 // the rows of the files before it stay.
-Status LoadPointFiles(store::WorkingStore& store, const std::vector<std::string>& paths, PointFileType type,
-                      long* rows = nullptr);
+Status LoadPointFiles(store::WorkingStore& store, const std::vector<std::string>& paths,
+                      PointFileType type, long* rows = nullptr);
 
 // Whether a loaded row carries an elevation: H1 given and not 9999, and for control
 // points not 0 either.
@@ -59,7 +59,8 @@ enum class PlotOutcome { Plotted, NoHost, MissingFont };
 // the host's font alert when the font files are not found, zooms to the points, draws
 // every row in record-set order and has the host say "展点完成！". Messages carry the
 // title "地形展点".
-PlotOutcome PlotPoints(HostConnector& connector, app::Ui& ui, const app::Settings& settings, store::RecordSet& ctl,
-                       const PointPlotOptions& options, app::Progress* progress = nullptr);
+PlotOutcome PlotPoints(HostConnector& connector, app::Ui& ui, const app::Settings& settings,
+                       store::RecordSet& ctl, const PointPlotOptions& options,
+                       app::Progress* progress = nullptr);
 
 }  // namespace velorin::cad

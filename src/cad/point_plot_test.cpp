@@ -10,12 +10,12 @@
 #include <map>
 #include <memory>
 
-#include "support/recording_ui.h"
 #include "base/paths.h"
 #include "base/strings.h"
 #include "cad/embedded/drawing.h"
 #include "cad/embedded/host.h"
 #include "store/statements.h"
+#include "support/recording_ui.h"
 #include "support/testing.h"
 
 namespace velorin::cad {
@@ -40,7 +40,8 @@ struct PlotFixture {
     std::unique_ptr<embedded::Host> host;
     std::unique_ptr<embedded::EmbeddedConnector> connector;
 
-    explicit PlotFixture(std::vector<std::string> symbols = {"纯坐标展点", "高程点", "GPS点", "导线点"}) {
+    explicit PlotFixture(std::vector<std::string> symbols = {"纯坐标展点", "高程点", "GPS点",
+                                                             "导线点"}) {
         Status status;
         store = store::WorkingStore::Open(testing::CopyStoreInto(dir.path()), &status);
         EXPECT_TRUE(status.ok()) << status.message();
@@ -76,7 +77,8 @@ struct PlotFixture {
         return o;
     }
     PlotOutcome Plot(const PointPlotOptions& o) {
-        return PlotPoints(*connector, ui, settings, store->Standing(store::WorkingStore::Table::Ctl), o);
+        return PlotPoints(*connector, ui, settings,
+                          store->Standing(store::WorkingStore::Table::Ctl), o);
     }
     Drawing& drawing() { return host->active()->drawing(); }
 
@@ -88,7 +90,8 @@ struct PlotFixture {
     }
     const TextEntity* Text(const std::string& layer, const std::string& text) {
         for (const EntityBase* e : On(layer, Kind::Text))
-            if (static_cast<const TextEntity*>(e)->text == text) return static_cast<const TextEntity*>(e);
+            if (static_cast<const TextEntity*>(e)->text == text)
+                return static_cast<const TextEntity*>(e);
         return nullptr;
     }
     std::vector<std::string> Alerts() { return host->active()->command_line(); }
@@ -113,16 +116,18 @@ TEST(PointLoading, LinesBecomeRowsByTheFileTypesFieldOrder) {
         double h1;
     };
     const Row rows[] = {
-        {"coordinate line, easting first", PointFileType::Coordinates, "P1,512300.000,3500100.000,12.345,", "P1",
-         512300, 3500100, true, 12.345},
-        {"coordinate line without elevation", PointFileType::Coordinates, "P7,512300.000,3500100.000,,", "P7", 512300,
-         3500100, false, 0},
+        {"coordinate line, easting first", PointFileType::Coordinates,
+         "P1,512300.000,3500100.000,12.345,", "P1", 512300, 3500100, true, 12.345},
+        {"coordinate line without elevation", PointFileType::Coordinates,
+         "P7,512300.000,3500100.000,,", "P7", 512300, 3500100, false, 0},
         {"three fields", PointFileType::Coordinates, "P8,10,20", "P8", 10, 20, false, 0},
-        {"control line, northing first", PointFileType::Control, "K1,3500100.000,512200.000,45.210", "K1", 512200,
-         3500100, true, 45.21},
+        {"control line, northing first", PointFileType::Control, "K1,3500100.000,512200.000,45.210",
+         "K1", 512200, 3500100, true, 45.21},
         {"control line with a mark", PointFileType::Control, "K2,1,2,3,支", "K2", 2, 1, true, 3},
-        {"fields that are not numbers read 0", PointFileType::Coordinates, "Q,abc,12x,h", "Q", 0, 12, true, 0},
-        {"blanks around the line", PointFileType::Coordinates, "   P9,1,2,3   ", "P9", 1, 2, true, 3},
+        {"fields that are not numbers read 0", PointFileType::Coordinates, "Q,abc,12x,h", "Q", 0,
+         12, true, 0},
+        {"blanks around the line", PointFileType::Coordinates, "   P9,1,2,3   ", "P9", 1, 2, true,
+         3},
         {"a name only", PointFileType::Coordinates, "LONE", "LONE", 0, 0, false, 0},
     };
     for (const Row& row : rows) {
@@ -156,7 +161,8 @@ TEST(PointLoading, EveryLoadReplacesTheRowsAndKeepsFileOrder) {
     f.Load({b, a}, PointFileType::Coordinates);
     std::vector<std::string> seen;
     store::RecordSet& ctl = f.store->Standing(store::WorkingStore::Table::Ctl);
-    for (ctl.MoveFirst(); !ctl.EndOfFile(); ctl.MoveNext()) seen.push_back(ctl.Text("Name") + ":" + ctl.Text("CtlNo"));
+    for (ctl.MoveFirst(); !ctl.EndOfFile(); ctl.MoveNext())
+        seen.push_back(ctl.Text("Name") + ":" + ctl.Text("CtlNo"));
     EXPECT_EQ(seen, (std::vector<std::string>{"b.cor:Z1", "b.cor:A1", "a.cor:M1"}));
     EXPECT_EQ(f.store->OpenRecordSet("Select * from Ctl")->RecordCount(), 3);
 }
@@ -197,8 +203,9 @@ TEST(TerrainPlot, EachSourceFileGetsItsOwnPairOfLayers) {
 
 TEST(TerrainPlot, SymbolsNamesAndElevationMarksAtOneToFiveHundred) {
     PlotFixture f;
-    std::string path = f.Write("t.cor", {"P1,512300.000,3500100.000,12.345,", "P7,512310.000,3500110.000,,",
-                                         "P8,512320.000,3500120.000", "P9,512330.000,3500130.000,9999,"});
+    std::string path =
+        f.Write("t.cor", {"P1,512300.000,3500100.000,12.345,", "P7,512310.000,3500110.000,,",
+                          "P8,512320.000,3500120.000", "P9,512330.000,3500130.000,9999,"});
     f.Load({path}, PointFileType::Coordinates);
     PointPlotOptions o = f.Options(PointFileType::Coordinates);
     o.elevation_points = true;
@@ -328,7 +335,8 @@ TEST(ControlPlot, WithoutElevationOptionLabelsNamesOnlyInTheChosenClass) {
     auto texts = f.On("控_点名", Kind::Text);
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0]->TextString(), "K1");
-    ExpectAt(static_cast<const TextEntity*>(texts[0])->alignment_point, 512202.3, 3500100, 0, "name at 1:1000");
+    ExpectAt(static_cast<const TextEntity*>(texts[0])->alignment_point, 512202.3, 3500100, 0,
+             "name at 1:1000");
     EXPECT_TRUE(f.On("控_点名", Kind::LwPolyline).empty());
 }
 
@@ -342,9 +350,11 @@ TEST(TerrainPlot, ProgressCountsEveryPoint) {
     } progress;
     PlotFixture f;
     std::vector<std::string> lines;
-    for (int i = 0; i < 2500; ++i) lines.push_back("P" + std::to_string(i) + "," + std::to_string(i) + ",0,1,");
+    for (int i = 0; i < 2500; ++i)
+        lines.push_back("P" + std::to_string(i) + "," + std::to_string(i) + ",0,1,");
     f.Load({f.Write("t.cor", lines)}, PointFileType::Coordinates);
-    ASSERT_EQ(PlotPoints(*f.connector, f.ui, f.settings, f.store->Standing(store::WorkingStore::Table::Ctl),
+    ASSERT_EQ(PlotPoints(*f.connector, f.ui, f.settings,
+                         f.store->Standing(store::WorkingStore::Table::Ctl),
                          f.Options(PointFileType::Coordinates), &progress),
               PlotOutcome::Plotted);
     EXPECT_EQ(progress.total, 2500);
@@ -417,26 +427,29 @@ std::string RunCommand(const std::string& command) {
 
 TEST(PlotInterop, EzdxfReadsTheBlocksAtTheirElevationsAndTheLabels) {
     PlotFixture f;
-    f.Load({f.Write("r1.cor", {"P1,512300.000,3500100.000,12.345,", "P2,512310.000,3500110.000,,"})},
-           PointFileType::Coordinates);
+    f.Load(
+        {f.Write("r1.cor", {"P1,512300.000,3500100.000,12.345,", "P2,512310.000,3500110.000,,"})},
+        PointFileType::Coordinates);
     PointPlotOptions o = f.Options(PointFileType::Coordinates);
     o.elevation_points = true;
     ASSERT_EQ(f.Plot(o), PlotOutcome::Plotted);
     std::string path = f.dir.File("plotted.dxf");
     ASSERT_TRUE(f.host->active()->Save(path).ok());
 
-    testing::WriteBytes(f.dir.File("read.py"),
-                        "import sys, ezdxf\n"
-                        "doc = ezdxf.readfile(sys.argv[1])\n"
-                        "auditor = doc.audit()\n"
-                        "print('errors', len(auditor.errors))\n"
-                        "for e in doc.modelspace():\n"
-                        "    if e.dxftype() == 'INSERT':\n"
-                        "        p = e.dxf.insert\n"
-                        "        print('INSERT', e.dxf.layer, e.dxf.name, '%.3f,%.3f,%.3f' % (p.x, p.y, p.z))\n"
-                        "    elif e.dxftype() == 'TEXT':\n"
-                        "        print('TEXT', e.dxf.layer, e.dxf.text, e.dxf.style)\n");
-    std::string out = RunCommand("PYTHONIOENCODING=utf-8 /usr/bin/python3 " + f.dir.File("read.py") + " " + path + " 2>&1");
+    testing::WriteBytes(
+        f.dir.File("read.py"),
+        "import sys, ezdxf\n"
+        "doc = ezdxf.readfile(sys.argv[1])\n"
+        "auditor = doc.audit()\n"
+        "print('errors', len(auditor.errors))\n"
+        "for e in doc.modelspace():\n"
+        "    if e.dxftype() == 'INSERT':\n"
+        "        p = e.dxf.insert\n"
+        "        print('INSERT', e.dxf.layer, e.dxf.name, '%.3f,%.3f,%.3f' % (p.x, p.y, p.z))\n"
+        "    elif e.dxftype() == 'TEXT':\n"
+        "        print('TEXT', e.dxf.layer, e.dxf.text, e.dxf.style)\n");
+    std::string out = RunCommand("PYTHONIOENCODING=utf-8 /usr/bin/python3 " +
+                                 f.dir.File("read.py") + " " + path + " 2>&1");
     const std::vector<std::string> expected = {
         "errors 0",
         "INSERT 地_点位_r1.cor 纯坐标展点 512300.000,3500100.000,12.345",

@@ -7,10 +7,11 @@ namespace velorin::cad {
 
 int SystemLayerColour(std::string_view layer, const app::Settings& settings) {
     static const SystemLayer kFixed[] = {
-        kElevationNoteLayer, kControlPointLayer, kControlNameLayer, kValidRangeLayer, kSectionNumberLayer,
-        kCrossTitleLayer,    kCrossGridLayer,    kCrossNumberLayer, kCrossLineLayer,   kCrossPointLayer,
-        kCrossElevationLayer, kProfileTitleLayer, kProfileTableLayer, kProfileScaleLayer, kProfileDataLayer,
-        kProfileLineLayer,   kProfileNoteLayer,  kProfilePointLayer};
+        kElevationNoteLayer, kControlPointLayer, kControlNameLayer,    kValidRangeLayer,
+        kSectionNumberLayer, kCrossTitleLayer,   kCrossGridLayer,      kCrossNumberLayer,
+        kCrossLineLayer,     kCrossPointLayer,   kCrossElevationLayer, kProfileTitleLayer,
+        kProfileTableLayer,  kProfileScaleLayer, kProfileDataLayer,    kProfileLineLayer,
+        kProfileNoteLayer,   kProfilePointLayer};
     for (const SystemLayer& l : kFixed)
         if (layer == l.name) return l.colour;
     if (layer == settings.CentreLayer) return kCentreLayerColour;
@@ -35,16 +36,27 @@ Application* AttachHost(HostConnector& connector, app::Ui& ui, std::string_view 
 }
 
 std::vector<VariableValue> DrawingVariables(VariableSet set) {
-    const std::vector<VariableValue> all = {
-        {"AttDia", int16_t{1}},  {"AunIts", int16_t{0}},        {"BlipMode", int16_t{0}},
-        {"CeColor", std::string("ByLayer")}, {"Celtype", std::string("Bylayer")}, {"FileDia", int16_t{1}},
-        {"LunIts", int16_t{2}},  {"MeasureMent", int16_t{1}},   {"MirrText", int16_t{0}},
-        {"OsMode", int16_t{0}},  {"UcsIcon", int16_t{1}}};
+    const std::vector<VariableValue> all = {{"AttDia", int16_t{1}},
+                                            {"AunIts", int16_t{0}},
+                                            {"BlipMode", int16_t{0}},
+                                            {"CeColor", std::string("ByLayer")},
+                                            {"Celtype", std::string("Bylayer")},
+                                            {"FileDia", int16_t{1}},
+                                            {"LunIts", int16_t{2}},
+                                            {"MeasureMent", int16_t{1}},
+                                            {"MirrText", int16_t{0}},
+                                            {"OsMode", int16_t{0}},
+                                            {"UcsIcon", int16_t{1}}};
     std::vector<std::string> names;
     switch (set) {
-        case VariableSet::All: return all;
-        case VariableSet::LineReversal: names = {"CeColor", "Celtype", "OsMode", "UcsIcon"}; break;
-        case VariableSet::AuxiliaryRemoval: names = {"OsMode", "UcsIcon"}; break;
+        case VariableSet::All:
+            return all;
+        case VariableSet::LineReversal:
+            names = {"CeColor", "Celtype", "OsMode", "UcsIcon"};
+            break;
+        case VariableSet::AuxiliaryRemoval:
+            names = {"OsMode", "UcsIcon"};
+            break;
     }
     std::vector<VariableValue> out;
     for (const auto& v : all)
@@ -53,7 +65,8 @@ std::vector<VariableValue> DrawingVariables(VariableSet set) {
     return out;
 }
 
-HostHandles PrepareDrawing(HostConnector& connector, Application& app, DocumentChoice choice, VariableSet variables) {
+HostHandles PrepareDrawing(HostConnector& connector, Application& app, DocumentChoice choice,
+                           VariableSet variables) {
     HostHandles h;
     h.app = &app;
     h.doc = choice == DocumentChoice::New ? app.Documents().Add() : app.ActiveDocument();
@@ -65,7 +78,8 @@ HostHandles PrepareDrawing(HostConnector& connector, Application& app, DocumentC
     return h;
 }
 
-TextStyle* SetupTextStyle(Application& app, Document& doc, const app::Settings& settings, const std::string& name) {
+TextStyle* SetupTextStyle(Application& app, Document& doc, const app::Settings& settings,
+                          const std::string& name) {
     (void)app;  // failures land in its error register
     TextStyle* style = doc.TextStyles().Add(name);
     if (!style) return nullptr;
@@ -76,7 +90,8 @@ TextStyle* SetupTextStyle(Application& app, Document& doc, const app::Settings& 
     return style;
 }
 
-void MakeLayerCurrent(Application& app, Document& doc, const std::string& name, int colour, bool activate) {
+void MakeLayerCurrent(Application& app, Document& doc, const std::string& name, int colour,
+                      bool activate) {
     // The call's own status decides: an older failure left in the register must not
     // make an existing layer look missing.
     if (doc.SetVariable("CLayer", name) != kLayerNotFound) return;
@@ -107,7 +122,8 @@ Entity* InsertSymbol(Application& app, ModelSpace& space, const std::string& pro
     // symbol twice.
     HResult code = app.Err().Number();
     if (!e && (code == kUnexpected || code == kNotFound))
-        e = space.InsertBlock(at, JoinPath(JoinPath(program_dir, "Support"), drawing_file), scale, scale, scale, 0);
+        e = space.InsertBlock(at, JoinPath(JoinPath(program_dir, "Support"), drawing_file), scale,
+                              scale, scale, 0);
     return e;
 }
 

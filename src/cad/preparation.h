@@ -22,8 +22,8 @@ struct SystemLayer {
     const char* name;  // a prefix for the two per-class layers of the point plot
     int colour;
 };
-inline constexpr SystemLayer kPointLayerPrefix{"地_点位_", kRed};   // + the class name
-inline constexpr SystemLayer kNameLayerPrefix{"地_点号_", kBlue};   // + the class name
+inline constexpr SystemLayer kPointLayerPrefix{"地_点位_", kRed};  // + the class name
+inline constexpr SystemLayer kNameLayerPrefix{"地_点号_", kBlue};  // + the class name
 inline constexpr SystemLayer kElevationNoteLayer{"它_高程注记", kWhite};
 inline constexpr SystemLayer kControlPointLayer{"控_点位", kWhite};
 inline constexpr SystemLayer kControlNameLayer{"控_点名", kWhite};
@@ -65,7 +65,8 @@ Application* AttachHost(HostConnector& connector, app::Ui& ui, std::string_view 
 
 // Takes the current or a new document and its model space, sets the variable set in
 // order, shows the host and brings its window forward. Host errors do not stop it.
-HostHandles PrepareDrawing(HostConnector& connector, Application& app, DocumentChoice choice, VariableSet variables);
+HostHandles PrepareDrawing(HostConnector& connector, Application& app, DocumentChoice choice,
+                           VariableSet variables);
 
 // The variables of a set, in the order they are sent.
 struct VariableValue {
@@ -77,11 +78,13 @@ std::vector<VariableValue> DrawingVariables(VariableSet set);
 // Adds (or takes) the text style, gives it the font files of the settings and width
 // 0.8, and makes it the active style. The caller tests the error register for a
 // missing font where its rules say so.
-TextStyle* SetupTextStyle(Application& app, Document& doc, const app::Settings& settings, const std::string& name);
+TextStyle* SetupTextStyle(Application& app, Document& doc, const app::Settings& settings,
+                          const std::string& name);
 
 // Makes the layer current through "CLayer"; a missing layer is created with `colour`
 // and, when `activate`, made the active layer. An existing layer keeps its colour.
-void MakeLayerCurrent(Application& app, Document& doc, const std::string& name, int colour, bool activate = true);
+void MakeLayerCurrent(Application& app, Document& doc, const std::string& name, int colour,
+                      bool activate = true);
 
 // Adds (or takes) the layer, gives it `colour` every time and makes it active.
 void UseLayer(Document& doc, const std::string& name, int colour);

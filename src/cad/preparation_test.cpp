@@ -1,11 +1,12 @@
 // The preparation the drawing commands share, run against the embedded host.
+#include "cad/preparation.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "cad/embedded/host.h"
-#include "cad/preparation.h"
 #include "support/testing.h"
 
 namespace velorin::cad {
@@ -16,8 +17,8 @@ using ::testing::ElementsAre;
 struct RecordingUi : app::Ui {
     std::vector<std::string> events;
     void MessageBox(app::MessageIcon icon, std::string_view title, std::string_view text) override {
-        events.push_back(std::string(icon == app::MessageIcon::Exclamation ? "!" : "?") + std::string(title) + ": " +
-                         std::string(text));
+        events.push_back(std::string(icon == app::MessageIcon::Exclamation ? "!" : "?") +
+                         std::string(title) + ": " + std::string(text));
     }
     void WindowAside(bool aside) override { events.push_back(aside ? "aside" : "back"); }
 };
@@ -33,8 +34,10 @@ struct RecordingConnector : embedded::EmbeddedConnector {
 };
 
 class PreparationTest : public ::testing::Test {
-protected:
-    embedded::Drawing& DrawingOf(Document* doc) { return static_cast<embedded::HostDocument*>(doc)->drawing(); }
+  protected:
+    embedded::Drawing& DrawingOf(Document* doc) {
+        return static_cast<embedded::HostDocument*>(doc)->drawing();
+    }
     app::Settings settings = app::Settings::Defaults("/tmp/");
     RecordingUi ui;
     embedded::Host host{"", &ui};
@@ -55,9 +58,10 @@ TEST_F(PreparationTest, VariableSetsInTheirOrder) {
         std::vector<std::string> names;
     };
     const Case cases[] = {
-        {"full", VariableSet::All,
-         {"AttDia", "AunIts", "BlipMode", "CeColor", "Celtype", "FileDia", "LunIts", "MeasureMent", "MirrText",
-          "OsMode", "UcsIcon"}},
+        {"full",
+         VariableSet::All,
+         {"AttDia", "AunIts", "BlipMode", "CeColor", "Celtype", "FileDia", "LunIts", "MeasureMent",
+          "MirrText", "OsMode", "UcsIcon"}},
         {"line reversal", VariableSet::LineReversal, {"CeColor", "Celtype", "OsMode", "UcsIcon"}},
         {"auxiliary line removal", VariableSet::AuxiliaryRemoval, {"OsMode", "UcsIcon"}},
     };
@@ -67,7 +71,7 @@ TEST_F(PreparationTest, VariableSetsInTheirOrder) {
         EXPECT_EQ(names, c.names) << c.name;
     }
     auto all = DrawingVariables(VariableSet::All);
-    EXPECT_EQ(std::get<int16_t>(all[6].value), 2);             // LunIts
+    EXPECT_EQ(std::get<int16_t>(all[6].value), 2);              // LunIts
     EXPECT_EQ(std::get<std::string>(all[3].value), "ByLayer");  // CeColor
     EXPECT_EQ(std::get<std::string>(all[4].value), "Bylayer");  // Celtype
 }
@@ -155,23 +159,28 @@ TEST_F(PreparationTest, TextStyleTakesTheFontsOfTheSettings) {
 TEST_F(PreparationTest, SymbolsComeFromTheSupportFolderWhenTheDrawingLacksThem) {
     velorin::testing::TempDir program;
     std::filesystem::create_directories(program.path() + "Support");
-    std::filesystem::copy_file(velorin::testing::SourceDir() + "support/高程点.dxf", program.path() + "Support/高程点.dxf");
+    std::filesystem::copy_file(velorin::testing::SourceDir() + "support/高程点.dxf",
+                               program.path() + "Support/高程点.dxf");
     Document* doc = host.ActiveDocument();
     host.Err().Clear();
-    Entity* first = InsertSymbol(host, doc->ModelSpace(), program.path(), {10, 20, 31.5}, "高程点", "高程点.Dwg", 0.5);
+    Entity* first = InsertSymbol(host, doc->ModelSpace(), program.path(), {10, 20, 31.5}, "高程点",
+                                 "高程点.Dwg", 0.5);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->Name(), "高程点");
     EXPECT_DOUBLE_EQ(first->InsertionPoint().z, 31.5);
 
     // With an old error still in the register, a symbol the drawing has is inserted once.
-    Entity* second = InsertSymbol(host, doc->ModelSpace(), program.path(), {11, 20, 1}, "高程点", "高程点.Dwg", 0.5);
+    Entity* second = InsertSymbol(host, doc->ModelSpace(), program.path(), {11, 20, 1}, "高程点",
+                                  "高程点.Dwg", 0.5);
     ASSERT_NE(second, nullptr);
     SelectionSet* all = doc->SelectionSets().Add("all");
     all->Select(5, {{0}, {"INSERT"}});
     EXPECT_EQ(all->Count(), 2);
 
     // Neither in the drawing nor in Support: skipped like any failing call.
-    EXPECT_EQ(InsertSymbol(host, doc->ModelSpace(), program.path(), {0, 0, 0}, "无此点", "无此点.Dwg", 1), nullptr);
+    EXPECT_EQ(
+        InsertSymbol(host, doc->ModelSpace(), program.path(), {0, 0, 0}, "无此点", "无此点.Dwg", 1),
+        nullptr);
 }
 
 TEST_F(PreparationTest, SystemLayerColours) {
@@ -180,9 +189,10 @@ TEST_F(PreparationTest, SystemLayerColours) {
         int colour;
     };
     const Case cases[] = {{"地_点位_图根", kRed}, {"地_点号_图根", kBlue}, {"它_高程注记", kWhite},
-                          {"断_中心点", kGreen},  {"断_断面号", kRed},    {"横_格网", kGrey},
+                          {"断_中心点", kGreen},  {"断_断面号", kRed},     {"横_格网", kGrey},
                           {"纵_注字", kGreen},    {"用户层", -1}};
-    for (const Case& c : cases) EXPECT_EQ(SystemLayerColour(c.layer, settings), c.colour) << c.layer;
+    for (const Case& c : cases)
+        EXPECT_EQ(SystemLayerColour(c.layer, settings), c.colour) << c.layer;
     EXPECT_EQ(AlertCommand("系统没有找到你要的字库！"), "(Alert \"系统没有找到你要的字库！\")\r");
 }
 

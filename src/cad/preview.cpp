@@ -60,7 +60,8 @@ PreviewPicture MakePreview(const std::vector<Point2>& points, double plot_scale)
 std::vector<Point2> PreviewPoints(store::RecordSet& ctl) {
     std::vector<Point2> points;
     points.reserve(static_cast<size_t>(std::max(0L, ctl.RecordCount())));
-    for (ctl.MoveFirst(); !ctl.EndOfFile(); ctl.MoveNext()) points.push_back({ctl.Number("X1"), ctl.Number("Y1")});
+    for (ctl.MoveFirst(); !ctl.EndOfFile(); ctl.MoveNext())
+        points.push_back({ctl.Number("X1"), ctl.Number("Y1")});
     return points;
 }
 

@@ -20,7 +20,8 @@ struct PreviewWindow {
 
 struct PreviewPicture {
     static constexpr double kMargin = 5;  // metres on every side
-    static constexpr uint32_t kPointColour = 255, kGridColour = 16711680, kLabelColour = 0;  // 0xBBGGRR
+    static constexpr uint32_t kPointColour = 255, kGridColour = 16711680,
+                              kLabelColour = 0;  // 0xBBGGRR
 
     PreviewWindow window;
     // The picture's user scale: upper left and lower right corners.
@@ -31,8 +32,8 @@ struct PreviewPicture {
     };
     struct GridLine {
         double x1, y1, x2, y2;
-        std::string label;          // the line's value formatted "#0"
-        double label_x, label_y;    // top left corner of the label
+        std::string label;        // the line's value formatted "#0"
+        double label_x, label_y;  // top left corner of the label
     };
     std::vector<Circle> points;
     std::vector<GridLine> vertical;    // west to east

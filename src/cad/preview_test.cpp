@@ -35,7 +35,10 @@ TEST(PreviewWindow, SquareAboutThePointsWithAFiveMetreMargin) {
         double radius;
     };
     const Row rows[] = {
-        {"one point: a 10 m picture centred on it, circle of radius 0", {{500, 300}}, {500, 500, 300, 300}, 0},
+        {"one point: a 10 m picture centred on it, circle of radius 0",
+         {{500, 300}},
+         {500, 500, 300, 300},
+         0},
         {"1000 m east-west, 200 m north-south: 1000 m high, centred vertically",
          {{0, 0}, {1000, 200}},
          {0, 1000, 600, -400},

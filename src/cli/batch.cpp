@@ -1,9 +1,9 @@
 // velorin-batch batch: page 6's "横断面图" on the picked crossing line: every crossed
 // section numbered, filled and centred, plotted (--plot OUT.dxf) and written to
 // "MainDir\断面数据\first～last.dm". Prints the section numbers of the page's sketch.
-#include "window/page6.h"
 #include "base/strings.h"
 #include "cli/section_session.h"
+#include "window/page6.h"
 
 namespace velorin::cli {
 
@@ -50,13 +50,14 @@ int BatchSections(Run& run) {
     return session->Finish(failed ? 1 : 0);
 }
 
-const bool registered = Register(
-    {"batch",
-     "--drawing FILE.dxf --pick X,Y [--section-layer LAYER] [--centre] [--centre-layer LAYER] [--symbol NAME] "
-     "[--valid-offset M] [--axis LOW,HIGH] [--title TEXT] [--prefix TEXT] [--start N] [--suffix TEXT] "
-     "[--hscale 1:N] [--vscale 1:N] [--plot OUT.dxf]",
-     {"centre"},
-     BatchSections});
+const bool registered = Register({"batch",
+                                  "--drawing FILE.dxf --pick X,Y [--section-layer LAYER] "
+                                  "[--centre] [--centre-layer LAYER] [--symbol NAME] "
+                                  "[--valid-offset M] [--axis LOW,HIGH] [--title TEXT] [--prefix "
+                                  "TEXT] [--start N] [--suffix TEXT] "
+                                  "[--hscale 1:N] [--vscale 1:N] [--plot OUT.dxf]",
+                                  {"centre"},
+                                  BatchSections});
 
 }  // namespace
 

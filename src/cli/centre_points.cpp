@@ -1,8 +1,8 @@
 // velorin-batch centre-points: "设中心点" on page 5 or 6; the picked symbol blocks go to
 // the centre-point layer.
+#include "cli/section_session.h"
 #include "window/page5.h"
 #include "window/page6.h"
-#include "cli/section_session.h"
 
 namespace velorin::cli {
 
@@ -10,7 +10,8 @@ namespace {
 
 int CentrePoints(Run& run) {
     std::string page_no = run.options.Get("page").value_or("5");
-    if (page_no != "5" && page_no != "6") return UsageError("centre-points", "--page 只能是 5 或 6");
+    if (page_no != "5" && page_no != "6")
+        return UsageError("centre-points", "--page 只能是 5 或 6");
     if (run.options.Has("point-layer") && page_no == "6")
         return UsageError("centre-points", "--point-layer 只用于第 5 页");
     int status = 0;
@@ -39,12 +40,12 @@ int CentrePoints(Run& run) {
     return session->Finish(run.ui.refusals() > before ? 1 : 0);
 }
 
-const bool registered =
-    Register({"centre-points",
-              "--drawing FILE.dxf [--page 5|6] [--pick X,Y]... [--pick-window X1,Y1,X2,Y2]... [--symbol NAME] "
-              "[--centre-layer LAYER] [--point-layer LAYER]",
-              {},
-              CentrePoints});
+const bool registered = Register({"centre-points",
+                                  "--drawing FILE.dxf [--page 5|6] [--pick X,Y]... [--pick-window "
+                                  "X1,Y1,X2,Y2]... [--symbol NAME] "
+                                  "[--centre-layer LAYER] [--point-layer LAYER]",
+                                  {},
+                                  CentrePoints});
 
 }  // namespace
 

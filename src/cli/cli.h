@@ -17,7 +17,7 @@ namespace velorin::cli {
 
 // Options of one run: "--name value" pairs (repeatable) and plain arguments in order.
 class Options {
-public:
+  public:
     // Parses argv after the command name. Flags named in `flags` take no value.
     static std::optional<Options> Parse(const std::vector<std::string>& args,
                                         const std::vector<std::string>& flags, std::string* error);
@@ -26,18 +26,18 @@ public:
     std::vector<std::string> All(const std::string& name) const;
     const std::vector<std::string>& Arguments() const { return arguments_; }
 
-private:
+  private:
     std::multimap<std::string, std::string> values_;
     std::vector<std::string> order_;
     std::vector<std::string> arguments_;
 };
 
 class ConsoleUi : public app::Ui {
-public:
+  public:
     void MessageBox(app::MessageIcon icon, std::string_view title, std::string_view text) override;
     int refusals() const { return refusals_; }
 
-private:
+  private:
     int refusals_ = 0;  // exclamation and critical boxes: the command stopped on them
 };
 

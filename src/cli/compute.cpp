@@ -5,21 +5,23 @@
 
 #include "app/clock.h"
 #include "app/context.h"
-#include "window/page3.h"
 #include "cli/cli.h"
+#include "window/page3.h"
 
 namespace velorin::cli {
 
 namespace {
 
 // Shows the file in page 3's lists as the user would find it and double-clicks it.
-bool DoubleClickFile(Run& run, window::Page3& page, const std::string& type, const std::string& path) {
+bool DoubleClickFile(Run& run, window::Page3& page, const std::string& type,
+                     const std::string& path) {
     std::filesystem::path file = std::filesystem::absolute(path).lexically_normal();
     page.Combo2.ChooseText(type);
     page.Dir3.Choose(file.parent_path().string());
     int index = page.File2.IndexOf(file.filename().string());
     if (index < 0) {
-        run.ui.MessageBox(app::MessageIcon::Exclamation, "坐标计算", "找不到文件“" + file.string() + "”。");
+        run.ui.MessageBox(app::MessageIcon::Exclamation, "坐标计算",
+                          "找不到文件“" + file.string() + "”。");
         return false;
     }
     page.File2.DblClick(index);
@@ -30,7 +32,8 @@ int Compute(Run& run) {
     const auto& args = run.options.Arguments();
     if (args.size() != 1) return UsageError("compute", "需要一个测量文件");
     std::string mode = run.options.Get("mode").value_or("auto");
-    if (mode != "auto" && mode != "hd" && mode != "sv") return UsageError("compute", "--mode 只能是 auto、hd 或 sv");
+    if (mode != "auto" && mode != "hd" && mode != "sv")
+        return UsageError("compute", "--mode 只能是 auto、hd 或 sv");
 
     app::SystemClock clock;
     app::Context context{run.program, run.ui, clock};
@@ -51,7 +54,8 @@ int Compute(Run& run) {
     return run.ui.refusals() > before ? 1 : 0;
 }
 
-const bool registered = Register({"compute", "SURVEY --ctl FILE [--ctl FILE...] [--mode auto|hd|sv]", {}, Compute});
+const bool registered =
+    Register({"compute", "SURVEY --ctl FILE [--ctl FILE...] [--mode auto|hd|sv]", {}, Compute});
 
 }  // namespace
 

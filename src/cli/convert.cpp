@@ -4,10 +4,10 @@
 
 #include "app/clock.h"
 #include "app/context.h"
-#include "window/page2.h"
 #include "base/strings.h"
 #include "cli/cli.h"
 #include "survey/conversion.h"
+#include "window/page2.h"
 
 namespace velorin::cli {
 
@@ -18,8 +18,10 @@ int Convert(Run& run) {
     if (args.size() != 1) return UsageError("convert", "需要一个原始文件");
     std::string model = run.options.Get("model").value_or("");
     std::filesystem::path raw = std::filesystem::absolute(args[0]).lexically_normal();
-    if (model.empty()) model = EqualsIgnoreCase(raw.extension().string(), ".idx") ? "idex" : "gts311";
-    if (model != "gts311" && model != "idex") return UsageError("convert", "--model 只能是 gts311 或 idex");
+    if (model.empty())
+        model = EqualsIgnoreCase(raw.extension().string(), ".idx") ? "idex" : "gts311";
+    if (model != "gts311" && model != "idex")
+        return UsageError("convert", "--model 只能是 gts311 或 idex");
 
     app::SystemClock clock;
     app::Context context{run.program, run.ui, clock};
@@ -33,7 +35,8 @@ int Convert(Run& run) {
     if (page.File1.IndexOf(name) < 0) page.File1.SetPattern("*");
     int index = page.File1.IndexOf(name);
     if (index < 0) {
-        run.ui.MessageBox(app::MessageIcon::Critical, "测量文件", "找不到文件“" + raw.string() + "”。");
+        run.ui.MessageBox(app::MessageIcon::Critical, "测量文件",
+                          "找不到文件“" + raw.string() + "”。");
         return 1;
     }
     page.File1.DblClick(index);

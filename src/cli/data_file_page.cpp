@@ -11,7 +11,8 @@ bool LoadOnPage(Run& run, window::Page7& page, const std::string& file) {
     if (page.File4.IndexOf(path.filename().string()) < 0) page.File4.SetPattern("*");
     int index = page.File4.IndexOf(path.filename().string());
     if (index < 0) {
-        run.ui.MessageBox(app::MessageIcon::Exclamation, "数据断面", "找不到文件“" + path.string() + "”。");
+        run.ui.MessageBox(app::MessageIcon::Exclamation, "数据断面",
+                          "找不到文件“" + path.string() + "”。");
         return false;
     }
     int before = run.ui.refusals();

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "window/page7.h"
 #include "cli/cli.h"
+#include "window/page7.h"
 
 namespace velorin::cli {
 

@@ -1,6 +1,6 @@
 // velorin-batch delete-aux: page 6's "删辅助线": everything on "断_有效范围" goes.
-#include "window/page6.h"
 #include "cli/section_session.h"
+#include "window/page6.h"
 
 namespace velorin::cli {
 

@@ -6,12 +6,12 @@
 
 #include "app/clock.h"
 #include "app/context.h"
-#include "window/page7.h"
 #include "base/paths.h"
 #include "cli/cli.h"
 #include "cli/data_file_page.h"
 #include "sectionfile/section_export.h"
 #include "sectionfile/section_file.h"
+#include "window/page7.h"
 
 namespace velorin::cli {
 
@@ -22,7 +22,8 @@ namespace {
 bool SetBox(Run& run, window::CheckBox& box, bool wanted, const char* why) {
     if (box.ticked() == wanted) return true;
     if (!box.enabled) {
-        run.ui.MessageBox(app::MessageIcon::Exclamation, "数据断面", std::string("“") + box.caption + "”不可选：" + why);
+        run.ui.MessageBox(app::MessageIcon::Exclamation, "数据断面",
+                          std::string("“") + box.caption + "”不可选：" + why);
         return false;
     }
     box.Click();
@@ -37,11 +38,13 @@ int DmExport(Run& run) {
     window::Page7 page(context);
     page.Setup();
     bool loaded = LoadOnPage(run, page, args[0]);
-    for (const auto& line : (loaded ? page.List5.items : page.List4.items)) std::printf("%s\n", line.c_str());
+    for (const auto& line : (loaded ? page.List5.items : page.List4.items))
+        std::printf("%s\n", line.c_str());
     std::fflush(stdout);
     if (!loaded) return 1;
     if (page.List5.items.empty()) {
-        run.ui.MessageBox(app::MessageIcon::Exclamation, "数据断面", "文件“" + args[0] + "”中没有断面点，没有可保存的数据。");
+        run.ui.MessageBox(app::MessageIcon::Exclamation, "数据断面",
+                          "文件“" + args[0] + "”中没有断面点，没有可保存的数据。");
         return 1;
     }
     bool standard = run.options.Has("standard"), left_right = run.options.Has("left-right");
@@ -57,12 +60,17 @@ int DmExport(Run& run) {
     int before = run.ui.refusals();
     page.Command25.Click();
     if (run.ui.refusals() > before) return 1;
-    if (page.Check11.ticked()) std::fprintf(stderr, "已保存: %s\n", sectionfile::NormalisedFileName(page.Text22.text).c_str());
-    if (page.Check12.ticked()) std::fprintf(stderr, "已保存: %s\n", sectionfile::LeftRightFileName(page.Text22.text).c_str());
+    if (page.Check11.ticked())
+        std::fprintf(stderr, "已保存: %s\n",
+                     sectionfile::NormalisedFileName(page.Text22.text).c_str());
+    if (page.Check12.ticked())
+        std::fprintf(stderr, "已保存: %s\n",
+                     sectionfile::LeftRightFileName(page.Text22.text).c_str());
     return 0;
 }
 
-const bool registered = Register({"dm-export", "DM [--standard] [--left-right]", {"standard", "left-right"}, DmExport});
+const bool registered =
+    Register({"dm-export", "DM [--standard] [--left-right]", {"standard", "left-right"}, DmExport});
 
 }  // namespace
 

@@ -5,13 +5,13 @@
 
 #include "app/clock.h"
 #include "app/context.h"
-#include "window/page7.h"
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "base/strings.h"
 #include "cad/embedded/host.h"
 #include "cli/cli.h"
 #include "cli/data_file_page.h"
+#include "window/page7.h"
 
 namespace velorin::cli {
 
@@ -65,7 +65,8 @@ int DmPlot(Run& run) {
     Print(loaded ? page.List5.items : page.List4.items);
     if (!loaded) return 1;
     if (page.List5.items.empty()) {
-        run.ui.MessageBox(app::MessageIcon::Exclamation, "数据断面", "文件“" + args[0] + "”中没有断面点，未生成图形。");
+        run.ui.MessageBox(app::MessageIcon::Exclamation, "数据断面",
+                          "文件“" + args[0] + "”中没有断面点，未生成图形。");
         return 1;
     }
 
@@ -76,16 +77,18 @@ int DmPlot(Run& run) {
     std::string target = std::filesystem::absolute(*out).lexically_normal().string();
     Status saved = host.documents().back()->Save(target);
     if (!saved.ok()) {
-        run.ui.MessageBox(app::MessageIcon::Critical, profile ? "纵断面图" : "横断面图", saved.message());
+        run.ui.MessageBox(app::MessageIcon::Critical, profile ? "纵断面图" : "横断面图",
+                          saved.message());
         return 1;
     }
     return 0;
 }
 
-const bool registered =
-    Register({"dm-plot", "DM --out OUT.dxf [--profile] [--axis LOW,HIGH] [--title T] [--hscale 1:N] [--vscale 1:N]",
-              {"profile"},
-              DmPlot});
+const bool registered = Register(
+    {"dm-plot",
+     "DM --out OUT.dxf [--profile] [--axis LOW,HIGH] [--title T] [--hscale 1:N] [--vscale 1:N]",
+     {"profile"},
+     DmPlot});
 
 }  // namespace
 

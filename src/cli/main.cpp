@@ -13,12 +13,16 @@ namespace {
 using namespace velorin;
 
 void PrintUsage(FILE* out) {
-    std::fputs("用法: velorin-batch [--program-dir DIR] [--main-dir DIR] COMMAND [options] [args]\n\n命令:\n", out);
+    std::fputs(
+        "用法: velorin-batch [--program-dir DIR] [--main-dir DIR] COMMAND [options] "
+        "[args]\n\n命令:\n",
+        out);
     for (const auto& [name, command] : cli::Commands())
         std::fprintf(out, "  %s %s\n", name.c_str(), command.usage.c_str());
-    std::fputs("\n点选: --pick X,Y 为图上一点的点击，--pick-window X1,Y1,X2,Y2 为窗口选择，均可重复。\n"
-               "退出码: 0 完成，1 被拒绝或失败，2 用法错误。\n",
-               out);
+    std::fputs(
+        "\n点选: --pick X,Y 为图上一点的点击，--pick-window X1,Y1,X2,Y2 为窗口选择，均可重复。\n"
+        "退出码: 0 完成，1 被拒绝或失败，2 用法错误。\n",
+        out);
 }
 
 }  // namespace
@@ -53,8 +57,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> rest(args.begin() + i + 1, args.end());
     for (const auto& a : rest)
         if (a == "--help" || a == "-h") {
-            std::printf("用法: velorin-batch [--program-dir DIR] [--main-dir DIR] %s %s\n", name.c_str(),
-                        it->second.usage.c_str());
+            std::printf("用法: velorin-batch [--program-dir DIR] [--main-dir DIR] %s %s\n",
+                        name.c_str(), it->second.usage.c_str());
             return 0;
         }
     std::string error;

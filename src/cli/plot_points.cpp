@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "window/page4.h"
 #include "base/numbers.h"
 #include "base/strings.h"
 #include "cli/point_files.h"
 #include "cli/section_session.h"
+#include "window/page4.h"
 
 namespace velorin::cli {
 
@@ -57,7 +57,8 @@ bool ChoosePointFiles(Run& run, window::Page4& page, const std::string& command,
             *status = 1;
             return false;
         }
-        if (index < static_cast<int>(page.File3.selected.size()) && page.File3.selected[index]) continue;
+        if (index < static_cast<int>(page.File3.selected.size()) && page.File3.selected[index])
+            continue;
         page.File3.Click(index);
     }
     return true;
@@ -69,7 +70,8 @@ int PlotPoints(Run& run) {
     if (run.options.Has("with-elevation") && run.options.Has("without-elevation"))
         return UsageError(kCommand, "--with-elevation 与 --without-elevation 只能选一个");
     double scale = run.program.settings.PlotScale;
-    if (!ScaleOption(run.options.Get("scale"), scale)) return UsageError(kCommand, "--scale 应写成 1:N");
+    if (!ScaleOption(run.options.Get("scale"), scale))
+        return UsageError(kCommand, "--scale 应写成 1:N");
     for (const char* height : {"point-text", "elev-text"}) {
         auto v = run.options.Get(height);
         if (v && !(IsNumeric(*v) && LeadingNumber(*v) > 0))
@@ -95,7 +97,8 @@ int PlotPoints(Run& run) {
         if (!page.Check2.ticked()) page.Check2.Click();
     }
     if (auto v = run.options.Get("class")) {
-        if (std::find(page.Combo5.items.begin(), page.Combo5.items.end(), *v) == page.Combo5.items.end())
+        if (std::find(page.Combo5.items.begin(), page.Combo5.items.end(), *v) ==
+            page.Combo5.items.end())
             return UsageError(kCommand, "--class 只能是 GPS点、导线点、埋石图根点 或 不埋石图根点");
         page.Combo5.ChooseText(*v);
     }
@@ -109,12 +112,12 @@ int PlotPoints(Run& run) {
     return session->Finish(done ? 0 : 1);
 }
 
-const bool registered =
-    Register({kCommand,
-              "FILE... --drawing FILE.dxf [--type cor|ctl] [--scale 1:N] [--point-text H] [--elev-text H] "
-              "[--no-terrain] [--elevations] [--class NAME] [--with-elevation|--without-elevation]",
-              {"no-terrain", "elevations", "with-elevation", "without-elevation"},
-              PlotPoints});
+const bool registered = Register(
+    {kCommand,
+     "FILE... --drawing FILE.dxf [--type cor|ctl] [--scale 1:N] [--point-text H] [--elev-text H] "
+     "[--no-terrain] [--elevations] [--class NAME] [--with-elevation|--without-elevation]",
+     {"no-terrain", "elevations", "with-elevation", "without-elevation"},
+     PlotPoints});
 
 }  // namespace
 

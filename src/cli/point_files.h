@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "window/page4.h"
 #include "cli/cli.h"
+#include "window/page4.h"
 
 namespace velorin::cli {
 

@@ -40,7 +40,8 @@ std::unique_ptr<cad::embedded::Drawing> PictureDrawing(const window::PictureBox&
             case window::PictureOp::Kind::Text:
                 e = d->AddText(op.text, {op.x1, op.y1 - height, 0}, height);
                 break;
-            default: break;
+            default:
+                break;
         }
         if (e) e->color = ColourIndex(op.color);
     }
@@ -49,9 +50,11 @@ std::unique_ptr<cad::embedded::Drawing> PictureDrawing(const window::PictureBox&
 
 int Preview(Run& run) {
     double scale = run.program.settings.PlotScale;
-    if (!ScaleOption(run.options.Get("scale"), scale)) return UsageError(kCommand, "--scale 应写成 1:N");
+    if (!ScaleOption(run.options.Get("scale"), scale))
+        return UsageError(kCommand, "--scale 应写成 1:N");
     auto out = run.options.Get("out");
-    if (out && !EndsWith(UpperCase(*out), ".PNG")) return UsageError(kCommand, "--out 应为 .png 文件");
+    if (out && !EndsWith(UpperCase(*out), ".PNG"))
+        return UsageError(kCommand, "--out 应为 .png 文件");
 
     app::SystemClock clock;
     app::Context context{run.program, run.ui, clock};
@@ -66,7 +69,8 @@ int Preview(Run& run) {
     PrintLines(page.Pic1.Texts());
     if (!out) return 0;
     if (page.Pic1.ops.empty()) {
-        run.ui.MessageBox(app::MessageIcon::Exclamation, "地形展点", "所选文件中没有点，未生成图片。");
+        run.ui.MessageBox(app::MessageIcon::Exclamation, "地形展点",
+                          "所选文件中没有点，未生成图片。");
         return 1;
     }
     Status written = qt::RenderPicture(*PictureDrawing(page.Pic1), *out, 1000, 1000);

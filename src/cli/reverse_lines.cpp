@@ -1,6 +1,6 @@
 // velorin-batch reverse-lines: page 6's "线型反向" on the picked section lines.
-#include "window/page6.h"
 #include "cli/section_session.h"
+#include "window/page6.h"
 
 namespace velorin::cli {
 
@@ -18,11 +18,12 @@ int ReverseLinesCommand(Run& run) {
     return session->Finish(run.ui.refusals() > before ? 1 : 0);
 }
 
-const bool registered = Register({"reverse-lines",
-                                  "--drawing FILE.dxf [--pick X,Y]... [--pick-window X1,Y1,X2,Y2]... "
-                                  "[--section-layer LAYER]",
-                                  {},
-                                  ReverseLinesCommand});
+const bool registered =
+    Register({"reverse-lines",
+              "--drawing FILE.dxf [--pick X,Y]... [--pick-window X1,Y1,X2,Y2]... "
+              "[--section-layer LAYER]",
+              {},
+              ReverseLinesCommand});
 
 }  // namespace
 

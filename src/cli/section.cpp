@@ -1,8 +1,8 @@
 // velorin-batch section: page 5's "取断面线" on the picked section line, then "横断面图"
 // (--cross OUT.dxf) and/or "纵断面图" (--profile OUT.dxf). Prints the section's grid.
-#include "window/page5.h"
 #include "base/strings.h"
 #include "cli/section_session.h"
+#include "window/page5.h"
 
 namespace velorin::cli {
 
@@ -61,12 +61,13 @@ int SectionCommand(Run& run) {
     return session->Finish(failed ? 1 : 0);
 }
 
-const bool registered = Register(
-    {"section",
-     "--drawing FILE.dxf --pick X,Y [--section-no NO] [--symbol NAME] [--valid-offset M] [--point-layer LAYER] "
-     "[--centre-layer LAYER] [--hscale 1:N] [--vscale 1:N] [--cross OUT.dxf] [--profile OUT.dxf] [--start K+M]",
-     {},
-     SectionCommand});
+const bool registered = Register({"section",
+                                  "--drawing FILE.dxf --pick X,Y [--section-no NO] [--symbol NAME] "
+                                  "[--valid-offset M] [--point-layer LAYER] "
+                                  "[--centre-layer LAYER] [--hscale 1:N] [--vscale 1:N] [--cross "
+                                  "OUT.dxf] [--profile OUT.dxf] [--start K+M]",
+                                  {},
+                                  SectionCommand});
 
 }  // namespace
 

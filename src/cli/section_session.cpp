@@ -32,7 +32,8 @@ SectionSession::SectionSession(Run& run)
     host_.set_picker(&picker_);
 }
 
-std::unique_ptr<SectionSession> SectionSession::Open(Run& run, const std::string& command, int* status) {
+std::unique_ptr<SectionSession> SectionSession::Open(Run& run, const std::string& command,
+                                                     int* status) {
     auto drawing = run.options.Get("drawing");
     if (!drawing || drawing->empty()) {
         *status = UsageError(command, "需要 --drawing FILE.dxf");
@@ -86,7 +87,8 @@ bool SectionSession::SaveNewDrawing(size_t before, const std::string& path) {
     const auto& docs = host_.documents();
     if (docs.size() <= before) return false;
     Status saved = docs.back()->Save(path);
-    if (!saved.ok()) run_.ui.MessageBox(app::MessageIcon::Critical, "velorin-batch", saved.message());
+    if (!saved.ok())
+        run_.ui.MessageBox(app::MessageIcon::Critical, "velorin-batch", saved.message());
     return saved.ok();
 }
 

@@ -16,7 +16,7 @@
 namespace velorin::cli {
 
 class SectionSession {
-public:
+  public:
     // Opens the drawing and takes the picks; nothing (a usage error was printed and
     // `status` set) when the options are wrong or the drawing cannot be read.
     static std::unique_ptr<SectionSession> Open(Run& run, const std::string& command, int* status);
@@ -31,7 +31,7 @@ public:
 
     SectionSession(Run& run);
 
-private:
+  private:
     Run& run_;
     cad::embedded::Host host_;
     cad::embedded::ScriptedPicker picker_;

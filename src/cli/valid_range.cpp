@@ -1,7 +1,7 @@
 // velorin-batch valid-range: page 6's "有效范围" on the picked crossing line; prints the
 // page's log.
-#include "window/page6.h"
 #include "cli/section_session.h"
+#include "window/page6.h"
 
 namespace velorin::cli {
 
@@ -26,12 +26,12 @@ int ValidRange(Run& run) {
     return session->Finish(run.ui.refusals() > before ? 1 : 0);
 }
 
-const bool registered =
-    Register({"valid-range",
-              "--drawing FILE.dxf --pick X,Y [--section-layer LAYER] [--valid-offset M] [--no-direction-check] "
-              "[--mark-start] [--prefix TEXT] [--start N] [--suffix TEXT]",
-              {"no-direction-check", "mark-start"},
-              ValidRange});
+const bool registered = Register({"valid-range",
+                                  "--drawing FILE.dxf --pick X,Y [--section-layer LAYER] "
+                                  "[--valid-offset M] [--no-direction-check] "
+                                  "[--mark-start] [--prefix TEXT] [--start N] [--suffix TEXT]",
+                                  {"no-direction-check", "mark-start"},
+                                  ValidRange});
 
 }  // namespace
 

@@ -37,9 +37,12 @@ double Number(std::string_view text) { return LeadingNumber(text); }
 
 const char* ModeLine(ObservationMode mode) {
     switch (mode) {
-        case ObservationMode::Automatic: return "测量类型：自动";
-        case ObservationMode::DistanceHeight: return "测量类型：平距，高差测量";
-        case ObservationMode::SlopeVertical: return "测量类型：斜距，垂直角测量";
+        case ObservationMode::Automatic:
+            return "测量类型：自动";
+        case ObservationMode::DistanceHeight:
+            return "测量类型：平距，高差测量";
+        case ObservationMode::SlopeVertical:
+            return "测量类型：斜距，垂直角测量";
     }
     return "";
 }
@@ -52,19 +55,24 @@ struct Point {
 };
 
 class Run {
-public:
-    Run(const ObservationList& observations, ControlTable& control, ResultTable& results, ObservationMode mode,
-        Computation& out)
-        : observations_(observations), control_(control), results_(results), option_(mode), out_(out) {
+  public:
+    Run(const ObservationList& observations, ControlTable& control, ResultTable& results,
+        ObservationMode mode, Computation& out)
+        : observations_(observations),
+          control_(control),
+          results_(results),
+          option_(mode),
+          out_(out) {
         control_index_.reserve(control_.rows.size() * 2);
-        for (size_t i = 0; i < control_.rows.size(); ++i) control_index_.emplace(UpperCase(control_.rows[i].name), i);
+        for (size_t i = 0; i < control_.rows.size(); ++i)
+            control_index_.emplace(UpperCase(control_.rows[i].name), i);
         result_index_.reserve(observations_.lines.size());
         results_.rows.reserve(observations_.lines.size());
     }
 
     void Go();
 
-private:
+  private:
     void Report(std::string line) { out_.report.push_back(std::move(line)); }
     void Stop(app::MessageIcon icon, std::string title, std::string text) {
         out_.messages.push_back({icon, std::move(title), std::move(text)});
@@ -77,8 +85,8 @@ private:
     bool Observation(const std::string& line);
     void ControlCheck(const std::string& name, const survey::ControlRow& known, const Point& p);
     void BacksightCheck(const Point& p);
-    void HeightCheck(bool control_check, double known_h, double computed_h, const std::string& plane_first,
-                     const std::string& failed_first);
+    void HeightCheck(bool control_check, double known_h, double computed_h,
+                     const std::string& plane_first, const std::string& failed_first);
     void Summary();
 
     const ObservationList& observations_;
@@ -135,7 +143,8 @@ void Run::Backsight(const std::string& line) {
     double dx = backsight_.x - station_.x, dy = backsight_.y - station_.y;
     if (dx == 0) {
         out_.messages.push_back({app::MessageIcon::Exclamation, "计算",
-                                 "“" + station_name_ + "～" + backsight_name_ + "”纵方向坐标相同，该站坐标将不参与计算！"});
+                                 "“" + station_name_ + "～" + backsight_name_ +
+                                     "”纵方向坐标相同，该站坐标将不参与计算！"});
         return;
     }
     usable_ = true;
@@ -150,17 +159,20 @@ void Run::Backsight(const std::string& line) {
 bool Run::Observation(const std::string& line) {
     ++to_compute_;
     std::vector<std::string> f = Split(line, ',');
-    auto field = [&](size_t k) { return k < f.size() ? std::string_view(f[k]) : std::string_view(); };
+    auto field = [&](size_t k) {
+        return k < f.size() ? std::string_view(f[k]) : std::string_view();
+    };
     std::string name(field(0));
     // Field 2 is the horizontal or slope distance and field 3 the height difference or
     // vertical angle, by the observation mode.
-    double reading = Number(field(1)), measured_distance = Number(field(2)), height_or_angle = Number(field(3)),
-           target_height = Number(field(4));
+    double reading = Number(field(1)), measured_distance = Number(field(2)),
+           height_or_angle = Number(field(3)), target_height = Number(field(4));
 
     if (f.size() >= 4) {
         if (option_ == ObservationMode::Automatic) {
-            ObservationMode pair =
-                height_or_angle <= kAutoThreshold ? ObservationMode::DistanceHeight : ObservationMode::SlopeVertical;
+            ObservationMode pair = height_or_angle <= kAutoThreshold
+                                       ? ObservationMode::DistanceHeight
+                                       : ObservationMode::SlopeVertical;
             if (!decided_ || pair != pair_) {
                 decided_ = true;
                 pair_ = pair;
@@ -176,7 +188,8 @@ bool Run::Observation(const std::string& line) {
     if (option_ != ObservationMode::Automatic) {
         pair_ = option_;
     } else if (!decided_) {
-        Stop(app::MessageIcon::Exclamation, "坐标计算", "系统自动识别失败，\n\n请手工选择“平距高差”或“高差垂直角”。");
+        Stop(app::MessageIcon::Exclamation, "坐标计算",
+             "系统自动识别失败，\n\n请手工选择“平距高差”或“高差垂直角”。");
         return false;
     }
 
@@ -199,18 +212,21 @@ bool Run::Observation(const std::string& line) {
             p.x = station_.x + distance * std::cos(azimuth);
             if (kOverDistanceFactor * backsight_distance_ <= distance + kSlack) {
                 ++over_distance_;
-                Report("！ " + name + " 前视超距（" + F3(distance) + "≥" + F3(backsight_distance_) + "×3）");
+                Report("！ " + name + " 前视超距（" + F3(distance) + "≥" + F3(backsight_distance_) +
+                       "×3）");
             }
         }
     }
     if (station_.h != 0 && instrument_height_ != 0 && target_height != 0) {
         p.h = pair_ == ObservationMode::DistanceHeight
                   ? instrument_height_ + station_.h + height_or_angle - target_height
-                  : instrument_height_ + station_.h + measured_distance * std::cos(vertical) - target_height;
+                  : instrument_height_ + station_.h + measured_distance * std::cos(vertical) -
+                        target_height;
     }
     // No trap stops a run on overflow; a value that is not finite would be written into
     // the results as garbage, so the run stops here instead.
-    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.h) || !std::isfinite(distance)) {
+    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.h) ||
+        !std::isfinite(distance)) {
         Stop(app::MessageIcon::Critical, "计算被中止",
              "在计算“" + name + "”点时发生了错误，\n\n错误原因：溢出（6号错误）");
         return false;
@@ -277,8 +293,8 @@ void Run::BacksightCheck(const Point& p) {
     HeightCheck(false, backsight_.h, p.h, first, "× " + setup + "（高程超差）");
 }
 
-void Run::HeightCheck(bool control_check, double known_h, double computed_h, const std::string& plane_first,
-                      const std::string& failed_first) {
+void Run::HeightCheck(bool control_check, double known_h, double computed_h,
+                      const std::string& plane_first, const std::string& failed_first) {
     if (known_h == 0 || computed_h == 0) return;
     double error = control_check ? known_h - computed_h : computed_h - known_h;
     auto& report = out_.report;
@@ -300,24 +316,31 @@ void Run::HeightCheck(bool control_check, double known_h, double computed_h, con
 
 void Run::Summary() {
     Report(kLongRule);
-    std::string rate = Format(computed_ > 0 ? static_cast<double>(over_distance_) / computed_ * 100 : 0.0, "#0.00");
-    std::string over_line = "其中：" + std::to_string(over_distance_) + "个点前视超距，超距率" + rate + "%";
-    std::string over_report = "— 超距数：" + std::to_string(over_distance_) + "，超距率：" + rate + "%";
+    std::string rate = Format(
+        computed_ > 0 ? static_cast<double>(over_distance_) / computed_ * 100 : 0.0, "#0.00");
+    std::string over_line =
+        "其中：" + std::to_string(over_distance_) + "个点前视超距，超距率" + rate + "%";
+    std::string over_report =
+        "— 超距数：" + std::to_string(over_distance_) + "，超距率：" + rate + "%";
     if (computed_ == to_compute_) {
         std::string all = std::to_string(computed_) + "个坐标点全部计算完毕！";
         Report("— " + all);
         if (over_distance_ > 0) {
-            out_.messages.push_back({app::MessageIcon::Exclamation, "坐标计算", "坐标计算结束！\n\n" + all + "\n" + over_line});
+            out_.messages.push_back({app::MessageIcon::Exclamation, "坐标计算",
+                                     "坐标计算结束！\n\n" + all + "\n" + over_line});
             Report(over_report);
         } else {
-            out_.messages.push_back({app::MessageIcon::Information, "坐标计算", "坐标计算结束！\n\n" + all});
+            out_.messages.push_back(
+                {app::MessageIcon::Information, "坐标计算", "坐标计算结束！\n\n" + all});
         }
     } else {
-        std::string counts = "应算" + std::to_string(to_compute_) + "，实算" + std::to_string(computed_) + "个坐标点";
+        std::string counts = "应算" + std::to_string(to_compute_) + "，实算" +
+                             std::to_string(computed_) + "个坐标点";
         Report("— " + counts);
         std::string text = "坐标计算结束，\n\n" + counts + "。";
         if (over_distance_ > 0) {
-            out_.messages.push_back({app::MessageIcon::Exclamation, "坐标计算", text + "\n" + over_line});
+            out_.messages.push_back(
+                {app::MessageIcon::Exclamation, "坐标计算", text + "\n" + over_line});
             Report(over_report);
         } else {
             out_.messages.push_back({app::MessageIcon::Exclamation, "坐标计算", text});
@@ -353,8 +376,8 @@ double AngleToRadians(double a) {
     return (d + m / 60 + s / 3600) * kPi / 180;
 }
 
-Computation ComputeCoordinates(const ObservationList& observations, ControlTable& control, ResultTable& results,
-                               ObservationMode mode) {
+Computation ComputeCoordinates(const ObservationList& observations, ControlTable& control,
+                               ResultTable& results, ObservationMode mode) {
     Computation out;
     results.rows.clear();
     if (observations.lines.empty()) return out;

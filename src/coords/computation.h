@@ -28,7 +28,7 @@ struct Computation {
 // Empties `results` and computes into it. The control table gains the "支" rows of
 // stations and backsights found among the results. An empty observation list computes
 // nothing and leaves an empty report. The result path is set only when the run ends.
-Computation ComputeCoordinates(const ObservationList& observations, ControlTable& control, ResultTable& results,
-                               ObservationMode mode);
+Computation ComputeCoordinates(const ObservationList& observations, ControlTable& control,
+                               ResultTable& results, ObservationMode mode);
 
 }  // namespace velorin::coords

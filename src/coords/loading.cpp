@@ -4,7 +4,8 @@
 
 namespace velorin::coords {
 
-Status LoadCoordinateInput(const std::string& path, ControlTable& control, ObservationList& observations) {
+Status LoadCoordinateInput(const std::string& path, ControlTable& control,
+                           ObservationList& observations) {
     std::string ending = UpperCase(path.size() >= 4 ? path.substr(path.size() - 4) : path);
     if (ending == ".CTL") return LoadControlFile(path, control);
     if (ending == ".SUR") return LoadSurveyFile(path, observations);

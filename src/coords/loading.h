@@ -12,7 +12,8 @@ namespace velorin::coords {
 // Decides by the path's last four characters: ".ctl" appends to the control table,
 // ".sur" replaces the observation list; any other ending loads nothing. A file that
 // cannot be read or is refused leaves every table as it was.
-Status LoadCoordinateInput(const std::string& path, ControlTable& control, ObservationList& observations);
+Status LoadCoordinateInput(const std::string& path, ControlTable& control,
+                           ObservationList& observations);
 
 Status LoadControlFile(const std::string& path, ControlTable& control);
 Status LoadSurveyFile(const std::string& path, ObservationList& observations);

@@ -12,7 +12,9 @@ struct Tables {
     testing::TempDir dir;
     ControlTable control;
     ObservationList observations;
-    Status Load(const std::string& name) { return LoadCoordinateInput(dir.File(name), control, observations); }
+    Status Load(const std::string& name) {
+        return LoadCoordinateInput(dir.File(name), control, observations);
+    }
     void Write(const std::string& name, const std::vector<std::string>& lines) {
         testing::WriteBytes(dir.File(name), testing::GbkCrlf(lines));
     }

@@ -18,11 +18,13 @@ std::vector<std::string> CoordinateFileLines(const ResultTable& results, std::st
     lines.push_back("; 计算时间： " + std::string(now));
     lines.emplace_back();
     for (const auto& row : results.rows)
-        lines.push_back(row.name + "," + Reformatted(row.y) + "," + Reformatted(row.x) + "," + Reformatted(row.h) + ",");
+        lines.push_back(row.name + "," + Reformatted(row.y) + "," + Reformatted(row.x) + "," +
+                        Reformatted(row.h) + ",");
     return lines;
 }
 
-std::vector<std::string> LogFileLines(const std::vector<std::string>& report, std::string_view now) {
+std::vector<std::string> LogFileLines(const std::vector<std::string>& report,
+                                      std::string_view now) {
     std::vector<std::string> lines;
     lines.reserve(report.size() + 3);
     lines.push_back("—— 坐标计算LOG文件 ——");
@@ -48,12 +50,17 @@ SavedResults SaveResults(const ControlTable& control, const ResultTable& results
         saved.messages.push_back({app::MessageIcon::Critical, "坐标保存", status.message()});
         return saved;
     };
-    if (Status s = WriteTextLines(results.path, CoordinateFileLines(results, now)); !s.ok()) return failed(s);
-    if (Status s = WriteTextLines(survey::ReplaceLastFour(results.path, ".log"), LogFileLines(report, now)); !s.ok())
+    if (Status s = WriteTextLines(results.path, CoordinateFileLines(results, now)); !s.ok())
+        return failed(s);
+    if (Status s = WriteTextLines(survey::ReplaceLastFour(results.path, ".log"),
+                                  LogFileLines(report, now));
+        !s.ok())
         return failed(s);
     std::vector<std::string> branch = BranchFileLines(control);
     if (!branch.empty()) {
-        if (Status s = WriteTextLines(survey::ReplaceLastFour(results.path, "(支).ctl"), branch); !s.ok()) return failed(s);
+        if (Status s = WriteTextLines(survey::ReplaceLastFour(results.path, "(支).ctl"), branch);
+            !s.ok())
+            return failed(s);
     }
     saved.messages.push_back(
         {app::MessageIcon::Information, "坐标保存", "数据已保存在“" + results.path + "”文件中！"});

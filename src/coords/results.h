@@ -17,7 +17,7 @@ std::vector<std::string> LogFileLines(const std::vector<std::string>& report, st
 std::vector<std::string> BranchFileLines(const ControlTable& control);
 
 struct SavedResults {
-    bool attempted = false;            // false: nothing to save, nothing shown
+    bool attempted = false;             // false: nothing to save, nothing shown
     std::vector<PageMessage> messages;  // the completion message, or the file that failed
 };
 

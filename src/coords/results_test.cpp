@@ -19,7 +19,8 @@ struct Saved {
     ControlTable control{{{"K1", "3500000.000", "500000.000", "50.000", ""},
                           {"T1", "3500010.000", "500020.000", "0.000", "支"}},
                          "k.ctl"};
-    ResultTable results{{{"K3核", "512345.678", "3500123.456", "12.345"}, {"P7", "512300", "3500100", ""}}, ""};
+    ResultTable results{
+        {{"K3核", "512345.678", "3500123.456", "12.345"}, {"P7", "512300", "3500100", ""}}, ""};
     std::vector<std::string> report{"测量类型：自动", "☆ A1～B1"};
     Saved() { results.path = dir.File("r1.cor"); }
     SavedResults Save() { return SaveResults(control, results, report, kNow); }
@@ -30,15 +31,18 @@ TEST(SavedFiles, AreWrittenByteForByte) {
     SavedResults saved = s.Save();
     EXPECT_TRUE(saved.attempted);
     ASSERT_EQ(saved.messages.size(), 1u);
-    EXPECT_EQ(saved.messages[0], (PageMessage{app::MessageIcon::Information, "坐标保存",
-                                              "数据已保存在“" + s.dir.File("r1.cor") + "”文件中！"}));
+    EXPECT_EQ(saved.messages[0],
+              (PageMessage{app::MessageIcon::Information, "坐标保存",
+                           "数据已保存在“" + s.dir.File("r1.cor") + "”文件中！"}));
     EXPECT_EQ(testing::ReadBytes(s.dir.File("r1.cor")),
-              testing::GbkCrlf({"; 坐标文件： " + s.dir.File("r1.cor"), std::string("; 计算时间： ") + kNow, "",
-                                "K3核,512345.678,3500123.456,12.345,", "P7,512300.000,3500100.000,,"}));
+              testing::GbkCrlf(
+                  {"; 坐标文件： " + s.dir.File("r1.cor"), std::string("; 计算时间： ") + kNow, "",
+                   "K3核,512345.678,3500123.456,12.345,", "P7,512300.000,3500100.000,,"}));
     EXPECT_EQ(testing::ReadBytes(s.dir.File("r1.log")),
-              testing::GbkCrlf({"—— 坐标计算LOG文件 ——", std::string("计算时间：") + kNow, "", "测量类型：自动",
-                                "☆ A1～B1"}));
-    EXPECT_EQ(testing::ReadBytes(s.dir.File("r1(支).ctl")), testing::GbkCrlf({"T1,3500010.000,500020.000,0.000"}));
+              testing::GbkCrlf({"—— 坐标计算LOG文件 ——", std::string("计算时间：") + kNow, "",
+                                "测量类型：自动", "☆ A1～B1"}));
+    EXPECT_EQ(testing::ReadBytes(s.dir.File("r1(支).ctl")),
+              testing::GbkCrlf({"T1,3500010.000,500020.000,0.000"}));
 }
 
 TEST(SavedFiles, NoBranchRowsLeaveAnOlderBranchFileAlone) {
@@ -58,11 +62,14 @@ TEST(SavedFiles, SavingTwiceOverwritesAllThree) {
     s.control.rows[1].name = "T2";
     s.Save();
     EXPECT_EQ(testing::ReadBytes(s.dir.File("r1.cor")),
-              testing::GbkCrlf({"; 坐标文件： " + s.dir.File("r1.cor"), std::string("; 计算时间： ") + kNow, "",
+              testing::GbkCrlf({"; 坐标文件： " + s.dir.File("r1.cor"),
+                                std::string("; 计算时间： ") + kNow, "",
                                 "K3核,512345.678,3500123.456,12.345,"}));
     EXPECT_EQ(testing::ReadBytes(s.dir.File("r1.log")),
-              testing::GbkCrlf({"—— 坐标计算LOG文件 ——", std::string("计算时间：") + kNow, "", "second"}));
-    EXPECT_EQ(testing::ReadBytes(s.dir.File("r1(支).ctl")), testing::GbkCrlf({"T2,3500010.000,500020.000,0.000"}));
+              testing::GbkCrlf(
+                  {"—— 坐标计算LOG文件 ——", std::string("计算时间：") + kNow, "", "second"}));
+    EXPECT_EQ(testing::ReadBytes(s.dir.File("r1(支).ctl")),
+              testing::GbkCrlf({"T2,3500010.000,500020.000,0.000"}));
 }
 
 TEST(SavedFiles, NothingToSaveDoesNothing) {

@@ -10,16 +10,16 @@
 
 #include "app/clock.h"
 #include "app/context.h"
-#include "support/recording_ui.h"
 #include "base/paths.h"
 #include "cad/embedded/host.h"
 #include "sectionfile/section_file.h"
+#include "support/recording_ui.h"
 #include "support/testing.h"
 
 namespace velorin::testing {
 
 class PlotFixture {
-public:
+  public:
     PlotFixture() : clock("2024-5-6 14:03:22"), host(dir.path() + "Support", &ui), connector(host) {
         program.ProgramDir = dir.path();
         program.settings = app::Settings::Defaults(dir.path());
@@ -59,10 +59,12 @@ public:
 
 // What the drawing holds on one layer, by kind.
 template <typename T>
-std::vector<const T*> OnLayer(const cad::embedded::Drawing& d, const std::string& layer, cad::embedded::Kind kind) {
+std::vector<const T*> OnLayer(const cad::embedded::Drawing& d, const std::string& layer,
+                              cad::embedded::Kind kind) {
     std::vector<const T*> out;
     for (const auto& e : d.entities())
-        if (!e->erased && e->kind == kind && e->Layer() == layer) out.push_back(static_cast<const T*>(e.get()));
+        if (!e->erased && e->kind == kind && e->Layer() == layer)
+            out.push_back(static_cast<const T*>(e.get()));
     return out;
 }
 inline std::vector<const cad::embedded::TextEntity*> TextsOn(const cad::embedded::Drawing& d,
@@ -73,7 +75,8 @@ inline std::vector<const cad::embedded::PolylineEntity*> LinesOn(const cad::embe
                                                                  const std::string& layer) {
     return OnLayer<cad::embedded::PolylineEntity>(d, layer, cad::embedded::Kind::LwPolyline);
 }
-inline const cad::embedded::TextEntity* FindText(const cad::embedded::Drawing& d, const std::string& layer,
+inline const cad::embedded::TextEntity* FindText(const cad::embedded::Drawing& d,
+                                                 const std::string& layer,
                                                  const std::string& text) {
     for (const auto* t : TextsOn(d, layer))
         if (t->text == text) return t;

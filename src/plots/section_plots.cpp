@@ -32,7 +32,8 @@ struct NoHost : cad::HostConnector {
 // an escaped literal, so an apostrophe in it is harmless.
 std::vector<PlotPoint> PointsOf(store::WorkingStore& store, const std::string& section) {
     std::vector<PlotPoint> points;
-    store::RecordSet& rows = store.Reopen(store::WorkingStore::Table::Point, st::PointsOfSection(section));
+    store::RecordSet& rows =
+        store.Reopen(store::WorkingStore::Table::Point, st::PointsOfSection(section));
     for (rows.MoveFirst(); !rows.EndOfFile(); rows.MoveNext())
         points.push_back({rows.Number("Slen"), rows.Number("High")});
     return points;
@@ -41,10 +42,12 @@ std::vector<PlotPoint> PointsOf(store::WorkingStore& store, const std::string& s
 // Section numbers in SIndex order, or nothing when Cross or Point holds no row.
 std::vector<std::string> SectionsToDraw(store::WorkingStore& store) {
     store::RecordSet& cross = store.Reopen(store::WorkingStore::Table::Cross, st::kCrossBySIndex);
-    store::RecordSet& point = store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
+    store::RecordSet& point =
+        store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
     std::vector<std::string> sections;
     if (cross.EndOfFile() || point.EndOfFile()) return sections;
-    for (cross.MoveFirst(); !cross.EndOfFile(); cross.MoveNext()) sections.push_back(cross.Text("CrossNo"));
+    for (cross.MoveFirst(); !cross.EndOfFile(); cross.MoveNext())
+        sections.push_back(cross.Text("CrossNo"));
     return sections;
 }
 
@@ -55,7 +58,8 @@ cad::HostHandles NewPlotDrawing(app::Context& context, std::string_view title) {
     cad::HostConnector& connector = context.host ? *context.host : none;
     cad::Application* app = cad::AttachHost(connector, context.ui, title);
     if (!app) return {};
-    cad::HostHandles h = cad::PrepareDrawing(connector, *app, cad::DocumentChoice::New, cad::VariableSet::All);
+    cad::HostHandles h =
+        cad::PrepareDrawing(connector, *app, cad::DocumentChoice::New, cad::VariableSet::All);
     if (h.doc) cad::SetupTextStyle(*app, *h.doc, context.program.settings, "断面");
     return h;
 }
@@ -69,8 +73,9 @@ constexpr double kStyleWidth = 0;  // keep the text style's width factor
 // A text set with its alignment and, unless `scale` is 0, its width factor (otherwise the
 // style's stays); the alignment point is the insertion point, where every aligned plot
 // text belongs.
-cad::Entity* AlignedText(cad::ModelSpace& space, const std::string& text, double x, double y, double height,
-                         double scale, HorizontalAlignment horizontal, VerticalAlignment vertical) {
+cad::Entity* AlignedText(cad::ModelSpace& space, const std::string& text, double x, double y,
+                         double height, double scale, HorizontalAlignment horizontal,
+                         VerticalAlignment vertical) {
     cad::Entity* t = space.AddText(text, {x, y, 0}, height);
     if (!t) return nullptr;
     if (scale != 0) t->SetScaleFactor(scale);
@@ -80,7 +85,8 @@ cad::Entity* AlignedText(cad::ModelSpace& space, const std::string& text, double
     return t;
 }
 
-cad::Entity* PlainText(cad::ModelSpace& space, const std::string& text, double x, double y, double height) {
+cad::Entity* PlainText(cad::ModelSpace& space, const std::string& text, double x, double y,
+                       double height) {
     cad::Entity* t = space.AddText(text, {x, y, 0}, height);
     if (t) t->SetScaleFactor(1.0);
     return t;
@@ -89,7 +95,8 @@ cad::Entity* PlainText(cad::ModelSpace& space, const std::string& text, double x
 // The ground line grown vertex by vertex, each new segment given its width: made at the
 // second point, one vertex added per further point. A single point makes no line.
 template <typename Position>
-void GroundLine(cad::ModelSpace& space, const std::vector<PlotPoint>& points, double width, Position at) {
+void GroundLine(cad::ModelSpace& space, const std::vector<PlotPoint>& points, double width,
+                Position at) {
     cad::Entity* line = nullptr;
     for (size_t k = 1; k < points.size(); ++k) {
         auto [x, y] = at(points[k]);
@@ -143,7 +150,8 @@ cad::Document* DrawCrossSections(app::Context& context, const double& axis_a, co
 
     if (!title.empty()) {
         cad::UseLayer(doc, cad::kCrossTitleLayer.name, cad::kCrossTitleLayer.colour);
-        std::string line = title + "  水平比例 1：" + Format(H * 1000, "#0") + "，垂直比例 1：" + Format(V * 1000, "#0");
+        std::string line = title + "  水平比例 1：" + Format(H * 1000, "#0") + "，垂直比例 1：" +
+                           Format(V * 1000, "#0");
         PlainText(space, line, 0, 12 * H - 5 * E, 10 * H);
     }
 
@@ -177,8 +185,8 @@ cad::Document* DrawCrossSections(app::Context& context, const double& axis_a, co
         WholeSteps(left, right, 5, [&](double i) {
             Polyline(space, i, top, i, base);
             if (std::fmod(i, 10) == 0)
-                AlignedText(space, Format(i, "#0"), i, top + 2 * H, 3 * H, 0.8, HorizontalAlignment::Center,
-                            VerticalAlignment::Bottom);
+                AlignedText(space, Format(i, "#0"), i, top + 2 * H, 3 * H, 0.8,
+                            HorizontalAlignment::Center, VerticalAlignment::Bottom);
         });
         WholeSteps(low, high, 1, [&](double j) {
             Polyline(space, left, y(j), right, y(j));
@@ -190,18 +198,22 @@ cad::Document* DrawCrossSections(app::Context& context, const double& axis_a, co
         });
 
         cad::UseLayer(doc, cad::kCrossNumberLayer.name, cad::kCrossNumberLayer.colour);
-        PlainText(space, section + "～" + section + "'", left, base - 6.25 * H * E, settings.PointTextHeight * H);
+        PlainText(space, section + "～" + section + "'", left, base - 6.25 * H * E,
+                  settings.PointTextHeight * H);
 
         cad::UseLayer(doc, cad::kCrossLineLayer.name, cad::kCrossLineLayer.colour);
-        GroundLine(space, points, 0.3 * H, [&](const PlotPoint& p) { return std::pair{p.chainage, y(p.elevation)}; });
+        GroundLine(space, points, 0.3 * H, [&](const PlotPoint& p) {
+            return std::pair{p.chainage, y(p.elevation)};
+        });
 
         cad::UseLayer(doc, cad::kCrossPointLayer.name, cad::kCrossPointLayer.colour);
         for (const auto& p : points) space.AddCircle({p.chainage, y(p.elevation), 0}, 0.5 * H);
 
         cad::UseLayer(doc, cad::kCrossElevationLayer.name, cad::kCrossElevationLayer.colour);
         for (const auto& p : points)
-            AlignedText(space, Format(p.elevation, "#0.000"), p.chainage, y(p.elevation) + 0.8 * H * E,
-                        settings.ElevTextHeight * H, 0.8, HorizontalAlignment::Center, VerticalAlignment::Middle);
+            AlignedText(space, Format(p.elevation, "#0.000"), p.chainage,
+                        y(p.elevation) + 0.8 * H * E, settings.ElevTextHeight * H, 0.8,
+                        HorizontalAlignment::Center, VerticalAlignment::Middle);
 
         app.ZoomExtents();
     }
@@ -259,10 +271,12 @@ cad::Document* DrawProfile(app::Context& context, const double& start_chainage) 
         const double middle_x = (start_x + end_x) / 2;
 
         cad::UseLayer(doc, cad::kProfileTitleLayer.name, cad::kProfileTitleLayer.colour);
-        AlignedText(space, settings.PlotTitle, middle_x, top + 30 * H, 10 * H, kStyleWidth, HorizontalAlignment::Center,
+        AlignedText(space, settings.PlotTitle, middle_x, top + 30 * H, 10 * H, kStyleWidth,
+                    HorizontalAlignment::Center, VerticalAlignment::Middle);
+        AlignedText(space,
+                    "水平 1：" + Format(H * 1000, "#0") + "  垂直 1：" + Format(V * 1000, "#0"),
+                    middle_x, top + 10 * H, 4 * H, kStyleWidth, HorizontalAlignment::Center,
                     VerticalAlignment::Middle);
-        AlignedText(space, "水平 1：" + Format(H * 1000, "#0") + "  垂直 1：" + Format(V * 1000, "#0"), middle_x,
-                    top + 10 * H, 4 * H, kStyleWidth, HorizontalAlignment::Center, VerticalAlignment::Middle);
 
         cad::UseLayer(doc, cad::kProfileTableLayer.name, cad::kProfileTableLayer.colour);
         const double ruler_x = start_x - 15 * H, border_x = start_x - 25 * H;
@@ -272,46 +286,51 @@ cad::Document* DrawProfile(app::Context& context, const double& start_chainage) 
         Polyline(space, end_x, table_bottom, end_x, top);
         Polyline(space, border_x, top, end_x, top);
         Polyline(space, border_x, bottom, end_x, bottom);
-        for (int k = 15; k <= 105; k += 15) Polyline(space, border_x, bottom - k * H, end_x, bottom - k * H);
-        AlignedText(space, "高", start_x - 19.5 * H, y(low + 0.66 * (high - low + 1)), 3 * H, kStyleWidth,
-                    HorizontalAlignment::Center, VerticalAlignment::Middle);
-        AlignedText(space, "程", start_x - 19.5 * H, y(low + 0.33 * (high - low + 1)), 3 * H, kStyleWidth,
-                    HorizontalAlignment::Center, VerticalAlignment::Middle);
-        static const char* const kRowTitles[] = {"坡度及距离", "竖曲线", "设计比实际高", "设计路面高",
-                                                 "地面高",     "桩号",   "平曲线"};
+        for (int k = 15; k <= 105; k += 15)
+            Polyline(space, border_x, bottom - k * H, end_x, bottom - k * H);
+        AlignedText(space, "高", start_x - 19.5 * H, y(low + 0.66 * (high - low + 1)), 3 * H,
+                    kStyleWidth, HorizontalAlignment::Center, VerticalAlignment::Middle);
+        AlignedText(space, "程", start_x - 19.5 * H, y(low + 0.33 * (high - low + 1)), 3 * H,
+                    kStyleWidth, HorizontalAlignment::Center, VerticalAlignment::Middle);
+        static const char* const kRowTitles[] = {
+            "坡度及距离", "竖曲线", "设计比实际高", "设计路面高", "地面高", "桩号", "平曲线"};
         for (int r = 1; r <= 7; ++r)
-            AlignedText(space, kRowTitles[r - 1], start_x - 12.5 * H, bottom - 15 * r * H + 7.5 * H, 3 * H, kStyleWidth,
-                        HorizontalAlignment::Center, VerticalAlignment::Middle);
+            AlignedText(space, kRowTitles[r - 1], start_x - 12.5 * H, bottom - 15 * r * H + 7.5 * H,
+                        3 * H, kStyleWidth, HorizontalAlignment::Center, VerticalAlignment::Middle);
 
         cad::UseLayer(doc, cad::kProfileScaleLayer.name, cad::kProfileScaleLayer.colour);
         WholeSteps(low, high, 1, [&](double j) {
             Polyline(space, start_x - 2 * H, y(j), start_x, y(j));
-            AlignedText(space, Format(j, "#0.0"), start_x - 3 * H, y(j), 3 * H, 0.8, HorizontalAlignment::Right,
-                        VerticalAlignment::Middle);
+            AlignedText(space, Format(j, "#0.0"), start_x - 3 * H, y(j), 3 * H, 0.8,
+                        HorizontalAlignment::Right, VerticalAlignment::Middle);
         });
 
         cad::UseLayer(doc, cad::kProfileDataLayer.name, cad::kProfileDataLayer.colour);
         for (const auto& p : points) {
-            if (auto* t = AlignedText(space, Format(p.elevation, "#0.000"), p.chainage, bottom - 67.5 * H, 2.4 * H,
-                                      0.8, HorizontalAlignment::Center, VerticalAlignment::Middle))
+            if (auto* t = AlignedText(space, Format(p.elevation, "#0.000"), p.chainage,
+                                      bottom - 67.5 * H, 2.4 * H, 0.8, HorizontalAlignment::Center,
+                                      VerticalAlignment::Middle))
                 t->SetRotation(quarter_turn);
-            if (auto* t = AlignedText(space, ChainageText(p.chainage), p.chainage, bottom - 82.5 * H, 2 * H, 0.8,
-                                      HorizontalAlignment::Center, VerticalAlignment::Middle))
+            if (auto* t =
+                    AlignedText(space, ChainageText(p.chainage), p.chainage, bottom - 82.5 * H,
+                                2 * H, 0.8, HorizontalAlignment::Center, VerticalAlignment::Middle))
                 t->SetRotation(quarter_turn);
         }
 
         cad::UseLayer(doc, cad::kProfileLineLayer.name, cad::kProfileLineLayer.colour);
-        GroundLine(space, points, 0.3 * H, [&](const PlotPoint& p) { return std::pair{p.chainage, y(p.elevation)}; });
+        GroundLine(space, points, 0.3 * H, [&](const PlotPoint& p) {
+            return std::pair{p.chainage, y(p.elevation)};
+        });
 
         cad::UseLayer(doc, cad::kProfileNoteLayer.name, cad::kProfileNoteLayer.colour);
         for (const auto& p : points)
-            AlignedText(space, "注", p.chainage, y(low - 0.5), 3 * H, kStyleWidth, HorizontalAlignment::Center,
-                        VerticalAlignment::Middle);
+            AlignedText(space, "注", p.chainage, y(low - 0.5), 3 * H, kStyleWidth,
+                        HorizontalAlignment::Center, VerticalAlignment::Middle);
 
         cad::UseLayer(doc, cad::kProfilePointLayer.name, cad::kProfilePointLayer.colour);
         for (const auto& p : points)
-            cad::InsertSymbol(app, space, context.program.ProgramDir, {p.chainage, y(p.elevation), 0}, "展点",
-                              "展点.Dwg", 2 * H);
+            cad::InsertSymbol(app, space, context.program.ProgramDir,
+                              {p.chainage, y(p.elevation), 0}, "展点", "展点.Dwg", 2 * H);
 
         app.ZoomExtents();
     }

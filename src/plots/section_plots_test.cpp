@@ -1,6 +1,8 @@
 // Cross-section plots and profiles as the user finds them in the new drawing: grid,
 // labels, ground line, circles and elevations at hand-computed places; the profile's
 // frame, table, ruler and chainages. Default scales 1:200 and 1:100: H = 0.2, E = 2.
+#include "plots/section_plots.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +12,6 @@
 
 #include "app/progress.h"
 #include "plots/plot_fixture.h"
-#include "plots/section_plots.h"
 #include "store/statements.h"
 
 namespace velorin::plots {
@@ -28,14 +29,16 @@ constexpr double kTol = 1e-9;  // drawing units; all values are exact sums of de
 std::pair<double, double> GridColumns(const Drawing& d) {
     double lo = INFINITY, hi = -INFINITY;
     for (const auto* l : LinesOn(d, "横_格网"))
-        if (l->vertices[0].x == l->vertices[1].x) lo = std::min(lo, l->vertices[0].x), hi = std::max(hi, l->vertices[0].x);
+        if (l->vertices[0].x == l->vertices[1].x)
+            lo = std::min(lo, l->vertices[0].x), hi = std::max(hi, l->vertices[0].x);
     return {lo, hi};
 }
 // Lowest and highest elevation labelled on the grid's left side.
 std::pair<double, double> GridRows(const Drawing& d) {
     double lo = INFINITY, hi = -INFINITY;
     for (const auto* t : TextsOn(d, "横_格网"))
-        if (t->horizontal == 2) lo = std::min(lo, std::stod(t->text)), hi = std::max(hi, std::stod(t->text));
+        if (t->horizontal == 2)
+            lo = std::min(lo, std::stod(t->text)), hi = std::max(hi, std::stod(t->text));
     return {lo, hi};
 }
 
@@ -66,8 +69,9 @@ TEST(CrossSectionPlot, SmallSectionAtHandComputedPlaces) {
         double x, y;
         int horizontal, vertical;
     };
-    std::vector<Label> labels = {{"-10", -10, -9.6, 1, 1}, {"0", 0, -9.6, 1, 1},    {"10", 10, -9.6, 1, 1},
-                                 {"20", 20, -9.6, 1, 1},   {"10.0", -15.4, -24, 2, 2}, {"10.0", 20.4, -24, 0, 2},
+    std::vector<Label> labels = {{"-10", -10, -9.6, 1, 1},   {"0", 0, -9.6, 1, 1},
+                                 {"10", 10, -9.6, 1, 1},     {"20", 20, -9.6, 1, 1},
+                                 {"10.0", -15.4, -24, 2, 2}, {"10.0", 20.4, -24, 0, 2},
                                  {"17.0", -15.4, -10, 2, 2}, {"17.0", 20.4, -10, 0, 2}};
     for (const auto& want : labels) {
         bool found = false;
@@ -123,8 +127,9 @@ TEST(CrossSectionPlot, SmallSectionAtHandComputedPlaces) {
     EXPECT_NEAR(title->height, 2, kTol);
 
     // The layers carry the system's colours, the text style "断面" its fonts.
-    const std::pair<const char*, int> colours[] = {{"横_标题", 7}, {"横_格网", 8}, {"横_断面号", 7},
-                                                   {"横_断面线", 1}, {"横_高程点", 3}, {"横_高程", 5}};
+    const std::pair<const char*, int> colours[] = {{"横_标题", 7},   {"横_格网", 8},
+                                                   {"横_断面号", 7}, {"横_断面线", 1},
+                                                   {"横_高程点", 3}, {"横_高程", 5}};
     for (const auto& [layer, colour] : colours) {
         ASSERT_NE(d.FindLayer(layer), nullptr) << layer;
         EXPECT_EQ(d.FindLayer(layer)->color, colour) << layer;
@@ -196,8 +201,10 @@ TEST(CrossSectionPlot, UnifiedAxis) {
     const Drawing& d = f.Drawn(DrawCrossSections(f.context, 10.5, 20, ""));
     double base = INFINITY, lowest = INFINITY;
     for (const auto* l : LinesOn(d, "横_格网")) {
-        if (l->vertices[0].x == l->vertices[1].x) base = std::min(base, l->vertices[1].y);
-        else lowest = std::min(lowest, l->vertices[0].y);
+        if (l->vertices[0].x == l->vertices[1].x)
+            base = std::min(base, l->vertices[1].y);
+        else
+            lowest = std::min(lowest, l->vertices[0].y);
     }
     EXPECT_NEAR(base - lowest, 0.5 * 2, kTol);
 }
@@ -209,7 +216,8 @@ TEST(CrossSectionPlot, AutomaticAxesDifferPerSection) {
     std::set<std::string> labels;
     for (const auto* t : TextsOn(d, "横_格网"))
         if (t->horizontal == 2) labels.insert(t->text);
-    EXPECT_TRUE(labels.count("10.0") && labels.count("15.0") && labels.count("28.0") && labels.count("33.0"));
+    EXPECT_TRUE(labels.count("10.0") && labels.count("15.0") && labels.count("28.0") &&
+                labels.count("33.0"));
     EXPECT_FALSE(labels.count("20.0"));
 }
 
@@ -280,13 +288,16 @@ TEST(PlotProgress, OneStepPerSection) {
     f.Sections({"Dmh,A", "1,12", "2,13", "Dmh,B", "Dmh,C", "1,12"});
     DrawCrossSections(f.context, 0, 0, "");
     DrawProfile(f.context, 0);
-    EXPECT_EQ(progress.events, (std::vector<std::string>{"横断面图 3", "1", "2", "3", "finish", "纵断面图 3", "1", "2",
-                                                         "3", "finish"}));
+    EXPECT_EQ(progress.events, (std::vector<std::string>{"横断面图 3", "1", "2", "3", "finish",
+                                                         "纵断面图 3", "1", "2", "3", "finish"}));
 }
 
 TEST(ProfileChainage, KilometresPlusMetres) {
-    const std::pair<double, const char*> rows[] = {
-        {1234.56, "1+234.6"}, {87.25, "0+87.3"}, {1999.7, "1+999.7"}, {0, "0+0.0"}, {12000, "12+0.0"}};
+    const std::pair<double, const char*> rows[] = {{1234.56, "1+234.6"},
+                                                   {87.25, "0+87.3"},
+                                                   {1999.7, "1+999.7"},
+                                                   {0, "0+0.0"},
+                                                   {12000, "12+0.0"}};
     for (const auto& [chainage, text] : rows) EXPECT_EQ(ChainageText(chainage), text) << chainage;
 }
 
@@ -301,15 +312,16 @@ TEST(ProfilePlot, FrameTableRulerAndPoints) {
     std::set<std::vector<double>> frame;
     for (const auto* l : LinesOn(d, "纵_表格"))
         frame.insert({l->vertices[0].x, l->vertices[0].y, l->vertices[1].x, l->vertices[1].y});
-    std::set<std::vector<double>> want = {
-        {995, -61, 995, -22}, {992, -40, 992, -22}, {990, -61, 990, -22}, {1190, -61, 1190, -22},
-        {990, -22, 1190, -22}, {990, -40, 1190, -40}};
+    std::set<std::vector<double>> want = {{995, -61, 995, -22},  {992, -40, 992, -22},
+                                          {990, -61, 990, -22},  {1190, -61, 1190, -22},
+                                          {990, -22, 1190, -22}, {990, -40, 1190, -40}};
     for (int k = 15; k <= 105; k += 15) want.insert({990, -40 - k * 0.2, 1190, -40 - k * 0.2});
     ASSERT_EQ(frame.size(), want.size());
     for (auto a = frame.begin(), b = want.begin(); a != frame.end(); ++a, ++b)
         for (int i = 0; i < 4; ++i) EXPECT_NEAR((*a)[i], (*b)[i], 1e-9);
 
-    const char* titles[] = {"坡度及距离", "竖曲线", "设计比实际高", "设计路面高", "地面高", "桩号", "平曲线"};
+    const char* titles[] = {"坡度及距离", "竖曲线", "设计比实际高", "设计路面高",
+                            "地面高",     "桩号",   "平曲线"};
     for (int r = 1; r <= 7; ++r) {
         const TextEntity* t = FindText(d, "纵_表格", titles[r - 1]);
         ASSERT_NE(t, nullptr) << titles[r - 1];
@@ -390,7 +402,8 @@ TEST(ProfilePlot, FrameStart) {
         const Drawing& d = f.Drawn(DrawProfile(f.context, 0));
         double lo = INFINITY, hi = -INFINITY;
         for (const auto* l : LinesOn(d, "纵_表格"))
-            if (l->vertices[0].x == l->vertices[1].x) lo = std::min(lo, l->vertices[0].x), hi = std::max(hi, l->vertices[0].x);
+            if (l->vertices[0].x == l->vertices[1].x)
+                lo = std::min(lo, l->vertices[0].x), hi = std::max(hi, l->vertices[0].x);
         EXPECT_NEAR(lo, row.start_x - 25 * 0.2, kTol);  // the left border
         EXPECT_NEAR(hi, row.end_x, kTol);
     }

@@ -12,16 +12,14 @@ namespace velorin::qt {
 
 namespace {
 
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
+QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // A line editor that asks its model about every typed key and reports getting the focus.
 class LineEdit : public QLineEdit {
-public:
+  public:
     LineEdit(window::TextBox& model, Binder& binder) : model_(model), binder_(binder) {}
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override {
         char32_t key = 0;
         if (event->key() == Qt::Key_Backspace) {
@@ -41,11 +39,12 @@ protected:
         // After the mouse press that gave the focus has placed the cursor.
         QTimer::singleShot(0, this, [this] {
             if (hasFocus() && model_.sel_length > 0)
-                setSelection(static_cast<int>(model_.sel_start), static_cast<int>(model_.sel_length));
+                setSelection(static_cast<int>(model_.sel_start),
+                             static_cast<int>(model_.sel_length));
         });
     }
 
-private:
+  private:
     window::TextBox& model_;
     Binder& binder_;
 };
@@ -53,10 +52,10 @@ private:
 // A table or list that passes the Delete key (with Shift or not) to its model.
 template <class Widget, class Model>
 class DeleteKeyView : public Widget {
-public:
+  public:
     DeleteKeyView(Model& model, Binder& binder) : model_(model), binder_(binder) {}
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override {
         if (event->key() == Qt::Key_Delete) {
             bool shift = event->modifiers() & Qt::ShiftModifier;
@@ -66,7 +65,7 @@ protected:
         Widget::keyPressEvent(event);
     }
 
-private:
+  private:
     Model& model_;
     Binder& binder_;
 };
@@ -116,7 +115,8 @@ QLabel* Binder::Bind(velorin::window::Label& model) {
 
 QPushButton* Binder::Bind(velorin::window::Button& model) {
     auto* w = new QPushButton;
-    QObject::connect(w, &QPushButton::clicked, [this, &model] { Event([&model] { model.Click(); }); });
+    QObject::connect(w, &QPushButton::clicked,
+                     [this, &model] { Event([&model] { model.Click(); }); });
     syncs_.push_back([this, w, &model] {
         if (w->text() != Q(model.caption)) {
             w->setText(Q(model.caption));
@@ -131,8 +131,9 @@ QPushButton* Binder::Bind(velorin::window::Button& model) {
 QLineEdit* Binder::Bind(window::TextBox& model) {
     auto* w = new LineEdit(model, *this);
     editors_[&model] = w;
-    QObject::connect(w, &QLineEdit::textEdited,
-                     [this, &model](const QString& text) { Event([&model, text] { model.Edit(text.toStdString()); }); });
+    QObject::connect(w, &QLineEdit::textEdited, [this, &model](const QString& text) {
+        Event([&model, text] { model.Edit(text.toStdString()); });
+    });
     syncs_.push_back([this, w, &model] {
         if (w->text().toStdString() != model.text) w->setText(Q(model.text));
         w->setReadOnly(model.locked);
@@ -144,9 +145,8 @@ QLineEdit* Binder::Bind(window::TextBox& model) {
 QListWidget* Binder::Bind(window::ListBox& model) {
     auto* w = new ListView(model, *this);
     auto shown = std::make_shared<std::vector<std::string>>();
-    QObject::connect(w, &QListWidget::currentRowChanged, [this, &model](int row) {
-        Event([&model, row] { model.Select(row); });
-    });
+    QObject::connect(w, &QListWidget::currentRowChanged,
+                     [this, &model](int row) { Event([&model, row] { model.Select(row); }); });
     syncs_.push_back([this, w, &model, shown] {
         if (*shown != model.items) {
             *shown = model.items;
@@ -164,11 +164,14 @@ QComboBox* Binder::Bind(window::ComboBox& model) {
     w->setEditable(model.editable);
     w->setInsertPolicy(QComboBox::NoInsert);
     auto shown = std::make_shared<std::vector<std::string>>();
-    QObject::connect(w, &QComboBox::activated, [this, &model](int index) { Event([&model, index] { model.Choose(index); }); });
+    QObject::connect(w, &QComboBox::activated, [this, &model](int index) {
+        Event([&model, index] { model.Choose(index); });
+    });
     if (model.editable) {
-        QObject::connect(w->lineEdit(), &QLineEdit::textEdited, [this, &model](const QString& text) {
-            Event([&model, text] { model.Edit(text.toStdString()); });
-        });
+        QObject::connect(w->lineEdit(), &QLineEdit::textEdited,
+                         [this, &model](const QString& text) {
+                             Event([&model, text] { model.Edit(text.toStdString()); });
+                         });
     }
     syncs_.push_back([this, w, &model, shown] {
         if (*shown != model.items) {
@@ -177,7 +180,8 @@ QComboBox* Binder::Bind(window::ComboBox& model) {
             for (const std::string& item : model.items) w->addItem(Q(item));
         }
         if (w->currentIndex() != model.list_index) w->setCurrentIndex(model.list_index);
-        if (model.editable && w->currentText().toStdString() != model.text) w->setEditText(Q(model.text));
+        if (model.editable && w->currentText().toStdString() != model.text)
+            w->setEditText(Q(model.text));
         Common(w, model);
     });
     return w;
@@ -185,7 +189,8 @@ QComboBox* Binder::Bind(window::ComboBox& model) {
 
 QCheckBox* Binder::Bind(window::CheckBox& model) {
     auto* w = new QCheckBox;
-    QObject::connect(w, &QCheckBox::clicked, [this, &model] { Event([&model] { model.Click(); }); });
+    QObject::connect(w, &QCheckBox::clicked,
+                     [this, &model] { Event([&model] { model.Click(); }); });
     syncs_.push_back([this, w, &model] {
         if (w->text() != Q(model.caption)) w->setText(Q(model.caption));
         w->setChecked(model.value == 1);
@@ -197,7 +202,8 @@ QCheckBox* Binder::Bind(window::CheckBox& model) {
 QRadioButton* Binder::Bind(window::OptionButton& model) {
     auto* w = new QRadioButton;
     w->setAutoExclusive(false);  // the model's group decides
-    QObject::connect(w, &QRadioButton::clicked, [this, &model] { Event([&model] { model.Click(); }); });
+    QObject::connect(w, &QRadioButton::clicked,
+                     [this, &model] { Event([&model] { model.Click(); }); });
     syncs_.push_back([this, w, &model] {
         if (w->text() != Q(model.caption)) w->setText(Q(model.caption));
         w->setChecked(model.value);
@@ -227,12 +233,14 @@ QTableWidget* Binder::Bind(window::Grid& model) {
             w->clear();
             w->setColumnCount(static_cast<int>(columns));
             QStringList labels;
-            for (size_t c = 0; c < columns; ++c) labels << (c < header.size() ? Q(header[c]) : QString());
+            for (size_t c = 0; c < columns; ++c)
+                labels << (c < header.size() ? Q(header[c]) : QString());
             w->setHorizontalHeaderLabels(labels);
             w->setRowCount(std::max(0, model.Rows() - 1));
             for (int r = 1; r < model.Rows(); ++r)
                 for (size_t c = 0; c < model.rows[r].size(); ++c)
-                    w->setItem(r - 1, static_cast<int>(c), new QTableWidgetItem(Q(model.rows[r][c])));
+                    w->setItem(r - 1, static_cast<int>(c),
+                               new QTableWidgetItem(Q(model.rows[r][c])));
             w->resizeColumnsToContents();
             w->scrollToBottom();
         }
@@ -259,7 +267,8 @@ QComboBox* Binder::Bind(window::DriveList& model) {
     });
     syncs_.push_back([this, w, &model] {
         std::vector<std::string> drives = model.drives;
-        if (!model.drive.empty() && std::find(drives.begin(), drives.end(), model.drive) == drives.end())
+        if (!model.drive.empty() &&
+            std::find(drives.begin(), drives.end(), model.drive) == drives.end())
             drives.push_back(model.drive);
         QStringList texts;
         for (const std::string& d : drives) texts << Q(d);
@@ -299,7 +308,8 @@ QListWidget* Binder::Bind(window::DirList& model) {
             }
             int depth = 0;
             for (const std::string& folder : chain) {
-                std::string name = folder == "/" ? "/" : folder.substr(folder.find_last_of('/') + 1);
+                std::string name =
+                    folder == "/" ? "/" : folder.substr(folder.find_last_of('/') + 1);
                 auto* item = new QListWidgetItem(open, QString(depth * 2, ' ') + Q(name));
                 item->setData(Qt::UserRole, Q(folder));
                 w->addItem(item);
@@ -320,7 +330,8 @@ QListWidget* Binder::Bind(window::DirList& model) {
 
 QListWidget* Binder::Bind(window::FileList& model) {
     auto* w = new QListWidget;
-    w->setSelectionMode(model.multi_select ? QAbstractItemView::MultiSelection : QAbstractItemView::SingleSelection);
+    w->setSelectionMode(model.multi_select ? QAbstractItemView::MultiSelection
+                                           : QAbstractItemView::SingleSelection);
     auto shown = std::make_shared<std::vector<std::string>>();
     QObject::connect(w, &QListWidget::itemClicked, [this, w, &model](QListWidgetItem* item) {
         int row = w->row(item);

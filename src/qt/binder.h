@@ -15,13 +15,13 @@
 #include <map>
 #include <vector>
 
-#include "window/controls.h"
 #include "qt/picture_widget.h"
+#include "window/controls.h"
 
 namespace velorin::qt {
 
 class Binder {
-public:
+  public:
     // `refresh` runs after every forwarded user action (it calls Sync and more).
     explicit Binder(std::function<void()> refresh) : refresh_(std::move(refresh)) {}
 
@@ -47,7 +47,7 @@ public:
     // widgets are being synchronised (Qt signals raised by Sync itself).
     void Event(const std::function<void()>& action);
 
-private:
+  private:
     void Common(QWidget* widget, const window::Control& model);
 
     std::function<void()> refresh_;

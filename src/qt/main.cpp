@@ -3,18 +3,19 @@
 
 #include "app/clock.h"
 #include "app/module1.h"
-#include "window/form1.h"
 #include "base/paths.h"
 #include "cad/embedded/host.h"
 #include "qt/drawing/drawing_window.h"
 #include "qt/main_window.h"
 #include "qt/qt_ui.h"
+#include "window/form1.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     velorin::qt::UseChineseFont();
     velorin::qt::QtUi ui;
-    std::unique_ptr<velorin::app::Program> program = velorin::app::Startup(velorin::ExecutableDir(), ui);
+    std::unique_ptr<velorin::app::Program> program =
+        velorin::app::Startup(velorin::ExecutableDir(), ui);
     if (!program) return 1;
     velorin::app::SystemClock clock;
     // The embedded drawing host, shown and picked in the drawing window; the drawing

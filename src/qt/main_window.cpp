@@ -23,8 +23,10 @@ QHBoxLayout* Row(std::initializer_list<QWidget*> widgets) {
     auto* row = new QHBoxLayout;
     row->setSpacing(4);
     for (QWidget* w : widgets) {
-        if (w) row->addWidget(w);
-        else row->addStretch(1);
+        if (w)
+            row->addWidget(w);
+        else
+            row->addStretch(1);
     }
     return row;
 }
@@ -33,8 +35,10 @@ QVBoxLayout* Column(std::initializer_list<QWidget*> widgets) {
     auto* col = new QVBoxLayout;
     col->setSpacing(3);
     for (QWidget* w : widgets) {
-        if (w) col->addWidget(w);
-        else col->addStretch(1);
+        if (w)
+            col->addWidget(w);
+        else
+            col->addStretch(1);
     }
     return col;
 }
@@ -55,8 +59,9 @@ QWidget* PageWidget(QLayout* layout) {
 
 // The tab pictures: a coloured tile with the page's number.
 QIcon TabIcon(int number) {
-    static const QColor colors[] = {QColor(0x4a, 0x6f, 0xa5), QColor(0x2e, 0x8b, 0x57), QColor(0xb8, 0x86, 0x0b),
-                                    QColor(0x8b, 0x45, 0x13), QColor(0x6a, 0x5a, 0xcd), QColor(0xc7, 0x15, 0x85),
+    static const QColor colors[] = {QColor(0x4a, 0x6f, 0xa5), QColor(0x2e, 0x8b, 0x57),
+                                    QColor(0xb8, 0x86, 0x0b), QColor(0x8b, 0x45, 0x13),
+                                    QColor(0x6a, 0x5a, 0xcd), QColor(0xc7, 0x15, 0x85),
                                     QColor(0x20, 0x80, 0x80)};
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);
@@ -77,7 +82,7 @@ QIcon TabIcon(int number) {
 // Tabs drawn plainly, each as wide as its picture and caption, so that the seven tabs
 // fit the strip at the window's fixed size whatever the widget style adds around them.
 class TabBar : public QTabBar {
-protected:
+  protected:
     QSize tabSizeHint(int index) const override {
         int width = iconSize().width() + fontMetrics().horizontalAdvance(tabText(index)) + 9;
         return QSize(width, std::max(fontMetrics().height(), iconSize().height()) + 8);
@@ -103,7 +108,7 @@ protected:
 };
 
 class TabWidget : public QTabWidget {
-public:
+  public:
     TabWidget() { setTabBar(new TabBar); }
 };
 
@@ -144,11 +149,11 @@ MainWindow::MainWindow(window::Form1& form) : form_(form), binder_([this] { Refr
     tab_font.setPointSizeF(tab_font.pointSizeF() - 1.5);
     tabs_->tabBar()->setFont(tab_font);
     layout->addWidget(tabs_);
-    QWidget* pages[] = {BuildPage1(), BuildPage2(), BuildPage3(), BuildPage4(), BuildPage5(), BuildPage6(), BuildPage7()};
+    QWidget* pages[] = {BuildPage1(), BuildPage2(), BuildPage3(), BuildPage4(),
+                        BuildPage5(), BuildPage6(), BuildPage7()};
     for (int i = 0; i < 7; ++i) tabs_->addTab(pages[i], TabIcon(i + 1), QString());
-    connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
-        binder_.Event([this, index] { form_.Strip1_Click(index + 1); });
-    });
+    connect(tabs_, &QTabWidget::currentChanged, this,
+            [this](int index) { binder_.Event([this, index] { form_.Strip1_Click(index + 1); }); });
 }
 
 void MainWindow::Refresh() {
@@ -175,7 +180,8 @@ void MainWindow::PlaceHome() {
     const double dpi = ScreenDpi(this);
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-    window::TwipRect place = window::Form1::HomePlace(PixelsToTwips(area.width(), dpi), PixelsToTwips(area.height(), dpi));
+    window::TwipRect place = window::Form1::HomePlace(PixelsToTwips(area.width(), dpi),
+                                                      PixelsToTwips(area.height(), dpi));
     resize(TwipsToPixels(place.width, dpi), TwipsToPixels(place.height, dpi));
     move(area.left() + TwipsToPixels(place.left, dpi), area.top() + TwipsToPixels(place.top, dpi));
 }
@@ -303,10 +309,11 @@ QWidget* MainWindow::BuildPage3() {
     auto* page = new QVBoxLayout;
     page->setSpacing(3);
     page->addLayout(top, 1);
-    page->addLayout(Row({binder_.Bind(p.Label6), binder_.Bind(p.Combo2), binder_.Bind(p.Label7), binder_.Bind(p.Text5)}));
+    page->addLayout(Row({binder_.Bind(p.Label6), binder_.Bind(p.Combo2), binder_.Bind(p.Label7),
+                         binder_.Bind(p.Text5)}));
     page->addLayout(Row({binder_.Bind(p.Label11), binder_.Bind(p.Option1), binder_.Bind(p.Option2),
-                         binder_.Bind(p.Option3), nullptr, binder_.Bind(p.Command4), binder_.Bind(p.Command5),
-                         binder_.Bind(p.Command6)}));
+                         binder_.Bind(p.Option3), nullptr, binder_.Bind(p.Command4),
+                         binder_.Bind(p.Command5), binder_.Bind(p.Command6)}));
     return PageWidget(page);
 }
 
@@ -336,7 +343,8 @@ QWidget* MainWindow::BuildPage4() {
     fields->setRowStretch(7, 1);
     auto* middle = new QVBoxLayout;
     middle->addLayout(fields, 1);
-    middle->addLayout(Row({binder_.Bind(p.Command8), binder_.Bind(p.Command9), binder_.Bind(p.Command10)}));
+    middle->addLayout(
+        Row({binder_.Bind(p.Command8), binder_.Bind(p.Command9), binder_.Bind(p.Command10)}));
 
     auto* page = new QHBoxLayout;
     auto* l = Frame(left);
@@ -391,8 +399,9 @@ QWidget* MainWindow::BuildPage5() {
     top->addLayout(right, 1);
     auto* page = new QVBoxLayout;
     page->addLayout(top, 1);
-    page->addLayout(Row({binder_.Bind(p.Command11), binder_.Bind(p.Command12), binder_.Bind(p.Command13),
-                         binder_.Bind(p.Command14), nullptr, binder_.Bind(p.Command15)}));
+    page->addLayout(
+        Row({binder_.Bind(p.Command11), binder_.Bind(p.Command12), binder_.Bind(p.Command13),
+             binder_.Bind(p.Command14), nullptr, binder_.Bind(p.Command15)}));
     return PageWidget(page);
 }
 
@@ -439,15 +448,17 @@ QWidget* MainWindow::BuildPage6() {
     auto* page = new QVBoxLayout;
     page->setSpacing(3);
     page->addLayout(top, 1);
-    page->addLayout(Row({binder_.Bind(p.Command16), binder_.Bind(p.Command17), binder_.Bind(p.Command18),
-                         binder_.Bind(p.Command19), binder_.Bind(p.Command20), nullptr, binder_.Bind(p.Command21)}));
+    page->addLayout(Row({binder_.Bind(p.Command16), binder_.Bind(p.Command17),
+                         binder_.Bind(p.Command18), binder_.Bind(p.Command19),
+                         binder_.Bind(p.Command20), nullptr, binder_.Bind(p.Command21)}));
     return PageWidget(page);
 }
 
 QWidget* MainWindow::BuildPage7() {
     window::Page7& p = form_.page7;
     auto* files = new QGroupBox;
-    auto* files_layout = Column({binder_.Bind(p.Drive5), binder_.Bind(p.Dir5), binder_.Bind(p.File4)});
+    auto* files_layout =
+        Column({binder_.Bind(p.Drive5), binder_.Bind(p.Dir5), binder_.Bind(p.File4)});
     files_layout->setContentsMargins(4, 4, 4, 4);
     files->setLayout(files_layout);
     QLabel* frame_caption = binder_.Bind(p.Label36);
@@ -474,11 +485,12 @@ QWidget* MainWindow::BuildPage7() {
     right->addLayout(lists, 1);
     right->addLayout(Row({binder_.Bind(p.Label39), binder_.Bind(p.Combo12), binder_.Bind(p.Label40),
                           binder_.Bind(p.Combo13), nullptr}));
-    right->addLayout(Row({binder_.Bind(p.Check10), low, binder_.Bind(p.Label41), high, binder_.Bind(p.Label42), nullptr}));
+    right->addLayout(Row({binder_.Bind(p.Check10), low, binder_.Bind(p.Label41), high,
+                          binder_.Bind(p.Label42), nullptr}));
     right->addLayout(Row({binder_.Bind(p.Label43), binder_.Bind(p.Text25)}));
     right->addLayout(Row({binder_.Bind(p.Check11), binder_.Bind(p.Check12), nullptr}));
-    right->addLayout(Row({binder_.Bind(p.Command23), binder_.Bind(p.Command24), binder_.Bind(p.Command25), nullptr,
-                          binder_.Bind(p.Command7)}));
+    right->addLayout(Row({binder_.Bind(p.Command23), binder_.Bind(p.Command24),
+                          binder_.Bind(p.Command25), nullptr, binder_.Bind(p.Command7)}));
 
     auto* page = new QHBoxLayout;
     auto* l = Frame(left);

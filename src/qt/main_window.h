@@ -3,19 +3,19 @@
 // again after each of them.
 #pragma once
 
+#include <QPushButton>
 #include <QTabWidget>
 #include <QWidget>
-#include <QPushButton>
 #include <functional>
 #include <memory>
 
-#include "window/form1.h"
 #include "qt/binder.h"
+#include "window/form1.h"
 
 namespace velorin::qt {
 
 class MainWindow : public QWidget {
-public:
+  public:
     explicit MainWindow(window::Form1& form);
 
     // Shows the models again, the chosen tab and the field that asks for the cursor.
@@ -32,10 +32,10 @@ public:
     QTabWidget* tabs() const { return tabs_; }
     Binder& binder() { return binder_; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     QWidget* BuildPage1();
     QWidget* BuildPage2();
     QWidget* BuildPage3();

@@ -11,9 +11,9 @@
 #include <QTest>
 
 #include "app/settings.h"
-#include "support/window_fixture.h"
 #include "base/paths.h"
 #include "qt/qt_ui.h"
+#include "support/window_fixture.h"
 
 namespace velorin {
 namespace {
@@ -112,7 +112,8 @@ TEST(QtWindow, TickingABoxEnablesItsFieldsAndMovesTheCursor) {
     EXPECT_FALSE(low->isEnabled());
     q.window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(q.window.get()));
-    q.window->binder().Event([&] { q.form->page7.Check10.Click(); });  // as the view forwards a click
+    q.window->binder().Event(
+        [&] { q.form->page7.Check10.Click(); });  // as the view forwards a click
     QApplication::processEvents();
     EXPECT_TRUE(low->isEnabled());
     EXPECT_EQ(QApplication::focusWidget(), low);
@@ -141,9 +142,11 @@ TEST(QtWindow, StepsAsideToTheRightEdgeAndBack) {
     QRect screen = q.window->screen()->geometry();
     double dpi = q.window->screen()->logicalDotsPerInch();
     int home = q.window->pos().x();
-    EXPECT_EQ(home, screen.left() + qt::TwipsToPixels(qt::PixelsToTwips(screen.width(), dpi) - 8610 - 300, dpi));
+    EXPECT_EQ(home, screen.left() + qt::TwipsToPixels(
+                                        qt::PixelsToTwips(screen.width(), dpi) - 8610 - 300, dpi));
     ui.WindowAside(true);
-    EXPECT_EQ(q.window->pos().x(), screen.left() + qt::TwipsToPixels(qt::PixelsToTwips(screen.width(), dpi) - 300, dpi));
+    EXPECT_EQ(q.window->pos().x(),
+              screen.left() + qt::TwipsToPixels(qt::PixelsToTwips(screen.width(), dpi) - 300, dpi));
     ui.WindowAside(false);
     EXPECT_EQ(q.window->pos().x(), home);
 }

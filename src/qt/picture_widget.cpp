@@ -6,11 +6,10 @@
 
 namespace velorin::qt {
 
-QColor ColorOf(uint32_t bgr) {
-    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
+QColor ColorOf(uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
 
-PictureWidget::PictureWidget(window::PictureBox& model, QWidget* parent) : QFrame(parent), model_(model) {
+PictureWidget::PictureWidget(window::PictureBox& model, QWidget* parent)
+    : QFrame(parent), model_(model) {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setAutoFillBackground(true);
     QPalette p = palette();
@@ -47,7 +46,9 @@ void PictureWidget::paintEvent(QPaintEvent* event) {
                 painter.setBrush(color);
                 [[fallthrough]];
             case window::PictureOp::Kind::Box:
-                painter.drawRect(QRectF(QPointF(px(op.x1), py(op.y1)), QPointF(px(op.x2), py(op.y2))).normalized());
+                painter.drawRect(
+                    QRectF(QPointF(px(op.x1), py(op.y1)), QPointF(px(op.x2), py(op.y2)))
+                        .normalized());
                 break;
             case window::PictureOp::Kind::Circle: {
                 // Round on screen: the radius is measured along x, as picture boxes do.
@@ -56,7 +57,8 @@ void PictureWidget::paintEvent(QPaintEvent* event) {
                 break;
             }
             case window::PictureOp::Kind::Text:
-                painter.drawText(QPointF(px(op.x1), py(op.y1) + ascent), QString::fromStdString(op.text));
+                painter.drawText(QPointF(px(op.x1), py(op.y1) + ascent),
+                                 QString::fromStdString(op.text));
                 break;
         }
     }

@@ -9,14 +9,14 @@
 namespace velorin::qt {
 
 class PictureWidget : public QFrame {
-public:
+  public:
     PictureWidget(window::PictureBox& model, QWidget* parent = nullptr);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     window::PictureBox& model_;
 };
 

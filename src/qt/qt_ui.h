@@ -11,7 +11,7 @@ namespace velorin::qt {
 class MainWindow;
 
 class QtUi : public app::Ui {
-public:
+  public:
     void SetWindow(MainWindow* window) { window_ = window; }
 
     void MessageBox(app::MessageIcon icon, std::string_view title, std::string_view text) override;
@@ -19,7 +19,7 @@ public:
     void Activate() override;
     void EndProgram() override;
 
-private:
+  private:
     MainWindow* window_ = nullptr;
 };
 

@@ -13,20 +13,21 @@
 
 #include "app/clock.h"
 #include "app/module1.h"
-#include "window/form1.h"
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "cad/embedded/host.h"
 #include "cad/preparation.h"
 #include "qt/drawing/drawing_window.h"
 #include "qt/main_window.h"
+#include "window/form1.h"
 
 namespace {
 
 // Messages go to the terminal: nobody is there to close a box.
 class ConsoleUi : public velorin::app::Ui {
-public:
-    void MessageBox(velorin::app::MessageIcon, std::string_view title, std::string_view text) override {
+  public:
+    void MessageBox(velorin::app::MessageIcon, std::string_view title,
+                    std::string_view text) override {
         std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(),
                      static_cast<int>(text.size()), text.data());
     }
@@ -40,7 +41,8 @@ void DrawSample(velorin::cad::embedded::HostDocument& doc, const std::string& pr
     auto& space = doc.ModelSpace();
     velorin::cad::UseLayer(doc, "道路中线", 4);
     std::vector<double> centre;
-    for (int i = 0; i <= 12; ++i) centre.push_back(i * 20.0), centre.push_back(8 * std::sin(i / 4.0));
+    for (int i = 0; i <= 12; ++i)
+        centre.push_back(i * 20.0), centre.push_back(8 * std::sin(i / 4.0));
     space.AddLightWeightPolyline(centre);
     for (int k = 0; k <= 10; ++k) {
         double x = 10 + k * 20.0, y = 8 * std::sin(x / 80.0);
@@ -52,7 +54,8 @@ void DrawSample(velorin::cad::embedded::HostDocument& doc, const std::string& pr
             double px = x + j * 0.2 + (k % 3) * 0.4, py = y + j * 6.5 + 1.2;
             double h = 35.2 - std::abs(j) * 0.6 + k * 0.05;
             velorin::cad::UseLayer(doc, "地_点位_sample.cor", 1);
-            velorin::cad::InsertSymbol(app, space, program_dir, {px, py, h}, "纯坐标展点", "纯坐标展点.Dwg", 0.5);
+            velorin::cad::InsertSymbol(app, space, program_dir, {px, py, h}, "纯坐标展点",
+                                       "纯坐标展点.Dwg", 0.5);
             velorin::cad::UseLayer(doc, "地_点号_sample.cor", 5);
             space.AddText(std::to_string(k * 7 + j + 4), {px + 0.2, py, 0}, 1.0);
             velorin::cad::UseLayer(doc, "它_高程注记", 7);
@@ -127,7 +130,8 @@ int main(int argc, char** argv) {
     QDir().mkpath(out_dir);
     velorin::qt::UseChineseFont();
     ConsoleUi ui;
-    std::unique_ptr<velorin::app::Program> program = velorin::app::Startup(velorin::ExecutableDir(), ui);
+    std::unique_ptr<velorin::app::Program> program =
+        velorin::app::Startup(velorin::ExecutableDir(), ui);
     if (!program) return 1;
     if (argc > 2 && velorin::IsFolder(argv[2])) program->settings.MainDir = argv[2];
     velorin::app::SystemClock clock;

@@ -27,7 +27,8 @@ std::string SideLine(store::RecordSet& rows, bool left, const char* none) {
     std::string line;
     for (rows.MoveFirst(); !rows.EndOfFile(); rows.MoveNext()) {
         double chainage = rows.Number("Slen");
-        line += Format(left ? -chainage : chainage, "#0.000") + "," + Format(rows.Number("High"), "#0.000") + ",";
+        line += Format(left ? -chainage : chainage, "#0.000") + "," +
+                Format(rows.Number("High"), "#0.000") + ",";
     }
     return line;
 }
@@ -38,15 +39,19 @@ std::vector<std::string> LeftRightLines(store::WorkingStore& store) {
     std::vector<std::string> lines = {"; 道路断面左右格式"};
     std::vector<std::string> sections;
     store::RecordSet& cross = store.Reopen(Table::Cross, st::kCrossBySIndex);
-    for (cross.MoveFirst(); !cross.EndOfFile(); cross.MoveNext()) sections.push_back(cross.Text("CrossNo"));
+    for (cross.MoveFirst(); !cross.EndOfFile(); cross.MoveNext())
+        sections.push_back(cross.Text("CrossNo"));
     for (const std::string& section : sections) {
         lines.emplace_back();
         std::string centre = section;
         store::RecordSet& all = store.Reopen(Table::Point, st::PointsOfSectionUnordered(section));
-        if (all.FindFirst(st::SectionCentre(section))) centre += "," + Format(all.Number("High"), "#0.000");
+        if (all.FindFirst(st::SectionCentre(section)))
+            centre += "," + Format(all.Number("High"), "#0.000");
         lines.push_back(centre);
-        lines.push_back(SideLine(store.Reopen(Table::Point, st::LeftPointsOfSection(section)), true, "没有左侧资料"));
-        lines.push_back(SideLine(store.Reopen(Table::Point, st::RightPointsOfSection(section)), false, "没有右侧资料"));
+        lines.push_back(SideLine(store.Reopen(Table::Point, st::LeftPointsOfSection(section)), true,
+                                 "没有左侧资料"));
+        lines.push_back(SideLine(store.Reopen(Table::Point, st::RightPointsOfSection(section)),
+                                 false, "没有右侧资料"));
     }
     return lines;
 }

@@ -47,7 +47,8 @@ bool ReadSectionFile(std::vector<std::string>& lines, store::WorkingStore& store
     store.Execute(st::kDeletePoint);
     store.Reopen(store::WorkingStore::Table::Line, st::kLineByNo);
     store::RecordSet& cross = store.Reopen(store::WorkingStore::Table::Cross, st::kCrossBySIndex);
-    store::RecordSet& point = store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
+    store::RecordSet& point =
+        store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
 
     std::string section;
     double chainage = 0, elevation = 0;
@@ -75,7 +76,8 @@ bool ReadSectionFile(std::vector<std::string>& lines, store::WorkingStore& store
             mark(i);
             continue;
         }
-        if (!TakeValue(line.substr(0, comma), chainage) || !TakeValue(line.substr(comma + 1), elevation)) {
+        if (!TakeValue(line.substr(0, comma), chainage) ||
+            !TakeValue(line.substr(comma + 1), elevation)) {
             mark(i);
             store.Commit();
             return false;
@@ -91,7 +93,8 @@ std::vector<Section> SectionsOfStore(store::WorkingStore& store) {
     store::RecordSet& cross = store.Reopen(store::WorkingStore::Table::Cross, st::kCrossBySIndex);
     for (cross.MoveFirst(); !cross.EndOfFile(); cross.MoveNext()) {
         Section section{cross.Text("CrossNo"), {}};
-        store::RecordSet& point = store.Reopen(store::WorkingStore::Table::Point, st::PointsOfSection(section.number));
+        store::RecordSet& point =
+            store.Reopen(store::WorkingStore::Table::Point, st::PointsOfSection(section.number));
         for (point.MoveFirst(); !point.EndOfFile(); point.MoveNext())
             section.points.push_back({point.Number("Slen"), point.Number("High")});
         sections.push_back(std::move(section));
@@ -105,7 +108,8 @@ std::string PrepareSectionDataFolder(app::Settings& settings, Status* status) {
     std::string folder = settings.MainDir + "断面数据" + kSeparator;
     bool ok = MakeFolder(folder);
     if (status)
-        *status = ok ? Status::Ok() : Status::Error("无法建立文件夹“" + folder + "”，断面数据文件未能保存。");
+        *status = ok ? Status::Ok()
+                     : Status::Error("无法建立文件夹“" + folder + "”，断面数据文件未能保存。");
     return folder;
 }
 
@@ -122,7 +126,8 @@ std::string NormalisedFileName(const std::string& read_path) {
 
 std::vector<std::string> SingleSectionComments() { return {"; 横断面图"}; }
 std::vector<std::string> SingleProfileComments(double kilometres, double metres) {
-    return {"; 纵断面图", "; 起点里程：" + PlainNumber(kilometres) + "+" + Format(metres, "#0.000")};
+    return {"; 纵断面图",
+            "; 起点里程：" + PlainNumber(kilometres) + "+" + Format(metres, "#0.000")};
 }
 std::vector<std::string> BatchComments(const std::string& first, const std::string& last) {
     return {"; 批量断面", "; 断面号：" + first + "～" + last};

@@ -44,10 +44,10 @@ std::vector<Section> SectionsOfStore(store::WorkingStore& store);
 std::string PrepareSectionDataFolder(app::Settings& settings, Status* status = nullptr);
 
 // Producers' file names and comment lines.
-std::string SingleSectionFileName(const std::string& section);                    // 断1.dm
-std::string SingleProfileFileName(const std::string& section);                    // 纵_断1.dm
-std::string BatchFileName(const std::string& first, const std::string& last);     // 断1～断9.dm
-std::string NormalisedFileName(const std::string& read_path);                     // x（标）.dm
+std::string SingleSectionFileName(const std::string& section);                 // 断1.dm
+std::string SingleProfileFileName(const std::string& section);                 // 纵_断1.dm
+std::string BatchFileName(const std::string& first, const std::string& last);  // 断1～断9.dm
+std::string NormalisedFileName(const std::string& read_path);                  // x（标）.dm
 std::vector<std::string> SingleSectionComments();
 std::vector<std::string> SingleProfileComments(double kilometres, double metres);
 std::vector<std::string> BatchComments(const std::string& first, const std::string& last);

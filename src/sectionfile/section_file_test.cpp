@@ -14,7 +14,7 @@ namespace {
 using Table = store::WorkingStore::Table;
 
 class SectionFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Status s;
         store_ = store::WorkingStore::Open(testing::CopyStoreInto(dir_.path()), &s);
@@ -36,12 +36,13 @@ MATCHER_P2(IsPoint, chainage, elevation, "") {
 struct ReadCase {
     const char* name;
     std::vector<std::string> lines;
-    std::string section;                                   // the only section expected
-    std::vector<std::pair<double, double>> points;         // its points by chainage
+    std::string section;                            // the only section expected
+    std::vector<std::pair<double, double>> points;  // its points by chainage
     friend void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
 };
 
-class ReadOneSectionTest : public SectionFileTest, public ::testing::WithParamInterface<ReadCase> {};
+class ReadOneSectionTest : public SectionFileTest,
+                           public ::testing::WithParamInterface<ReadCase> {};
 
 TEST_P(ReadOneSectionTest, GivesTheSectionAndItsPoints) {
     auto lines = GetParam().lines;
@@ -51,7 +52,9 @@ TEST_P(ReadOneSectionTest, GivesTheSectionAndItsPoints) {
     EXPECT_EQ(sections[0].number, GetParam().section);
     ASSERT_EQ(sections[0].points.size(), GetParam().points.size());
     for (size_t i = 0; i < GetParam().points.size(); ++i)
-        EXPECT_THAT(sections[0].points[i], IsPoint(GetParam().points[i].first, GetParam().points[i].second)) << i;
+        EXPECT_THAT(sections[0].points[i],
+                    IsPoint(GetParam().points[i].first, GetParam().points[i].second))
+            << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -60,10 +63,15 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"Increments", {"Dmh,A", "@5,@-0.2", "@5,@-0.3"}, "A", {{5, -0.2}, {10, -0.5}}},
         ReadCase{"IncrementAfterAbsolute", {"DMH,B", "3,100", "@2,@1"}, "B", {{3, 100}, {5, 101}}},
         ReadCase{"EmptyHeaderNamedByLine", {"; c", "", "", "", "DMH,", "1,2"}, "临4", {{1, 2}}},
-        ReadCase{"NoHeaderNamedByFirstPointLine", {"; c", "", "7,8", "9,10"}, "临2", {{7, 8}, {9, 10}}},
+        ReadCase{
+            "NoHeaderNamedByFirstPointLine", {"; c", "", "7,8", "9,10"}, "临2", {{7, 8}, {9, 10}}},
         ReadCase{"HeaderUpperCased", {"dmh,k0+100", "0,1"}, "K0+100", {{0, 1}}},
-        ReadCase{"BlanksAroundEverything", {"  Dmh, 断3  ", " -1.5 , 100.25 "}, "断3", {{-1.5, 100.25}}},
-        ReadCase{"AnyOrderSortedByChainage", {"Dmh,C", "5,1", "-5,2", "0,3"}, "C", {{-5, 2}, {0, 3}, {5, 1}}}),
+        ReadCase{
+            "BlanksAroundEverything", {"  Dmh, 断3  ", " -1.5 , 100.25 "}, "断3", {{-1.5, 100.25}}},
+        ReadCase{"AnyOrderSortedByChainage",
+                 {"Dmh,C", "5,1", "-5,2", "0,3"},
+                 "C",
+                 {{-5, 2}, {0, 3}, {5, 1}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SectionFileTest, RunningValuesStartAgainAfterEveryHeader) {
@@ -128,8 +136,10 @@ TEST_P(BadNumberTest, MarksTheLineStopsAndKeepsWhatWasRead) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Failures, BadNumberTest,
-                         ::testing::Values(BadCase{"BadElevation", "12.5,abc"}, BadCase{"BadIncrement", "@x,3"},
-                                           BadCase{"EmptyElevation", "5,"}, BadCase{"ThousandsComma", "1,000,5"}),
+                         ::testing::Values(BadCase{"BadElevation", "12.5,abc"},
+                                           BadCase{"BadIncrement", "@x,3"},
+                                           BadCase{"EmptyElevation", "5,"},
+                                           BadCase{"ThousandsComma", "1,000,5"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SectionFileTest, AFileWithoutPointsReadsAsEmpty) {
@@ -142,15 +152,19 @@ TEST_F(SectionFileTest, WritesTheStandardFormatByteForByte) {
     std::vector<Section> sections = {{"断1", {{-12.5, 105.23}, {0, 105.0004}, {3.0005, 99}}},
                                      {"断2", {{-0.0001, 1}}}};
     ASSERT_TRUE(WriteSectionFile(dir_.File("b.dm"), BatchComments("断1", "断2"), sections).ok());
-    EXPECT_EQ(testing::ReadBytes(dir_.File("b.dm")),
-              testing::GbkCrlf({"; 批量断面", "; 断面号：断1～断2", "", "Dmh,断1", "-12.500,105.230", "0.000,105.000",
-                                "3.001,99.000", "", "Dmh,断2", "0.000,1.000"}));
+    EXPECT_EQ(
+        testing::ReadBytes(dir_.File("b.dm")),
+        testing::GbkCrlf({"; 批量断面", "; 断面号：断1～断2", "", "Dmh,断1", "-12.500,105.230",
+                          "0.000,105.000", "3.001,99.000", "", "Dmh,断2", "0.000,1.000"}));
 }
 
 TEST_F(SectionFileTest, EveryProducersSectionReadsBackToTheMillimetre) {
-    std::vector<Section> written = {{"K1+020", {{-25.4567, 101.2344}, {-0.001, 99.9995}, {0, 100}, {17.3333, 98.7777}}}};
-    const std::vector<std::vector<std::string>> producers = {
-        SingleSectionComments(), SingleProfileComments(1, 20.5), BatchComments("K1+020", "K1+020"), {}};
+    std::vector<Section> written = {
+        {"K1+020", {{-25.4567, 101.2344}, {-0.001, 99.9995}, {0, 100}, {17.3333, 98.7777}}}};
+    const std::vector<std::vector<std::string>> producers = {SingleSectionComments(),
+                                                             SingleProfileComments(1, 20.5),
+                                                             BatchComments("K1+020", "K1+020"),
+                                                             {}};
     for (const auto& comments : producers) {
         ASSERT_TRUE(WriteSectionFile(dir_.File("s.dm"), comments, written).ok());
         auto lines = ReadTextLines(dir_.File("s.dm")).lines;

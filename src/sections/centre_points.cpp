@@ -12,8 +12,10 @@ std::optional<int> MarkCentrePoints(app::Context& context, const CentrePointInpu
 
     cad::Filter filter = MakeFilter({{0, "INSERT"}, {2, in.symbol}});
     if (in.third_entry) {
-        if (in.point_layer) filter = MakeFilter({{0, "INSERT"}, {2, in.symbol}, {8, *in.point_layer}});
-        else filter = MakeFilter({{0, "INSERT"}, {2, in.symbol}, {0, "INSERT"}});
+        if (in.point_layer)
+            filter = MakeFilter({{0, "INSERT"}, {2, in.symbol}, {8, *in.point_layer}});
+        else
+            filter = MakeFilter({{0, "INSERT"}, {2, in.symbol}, {0, "INSERT"}});
     }
     cad::SelectionSet* set = cad::NewSelectionSet(*h->doc);
     cad::WindowAside(context.ui, true);
@@ -21,7 +23,8 @@ std::optional<int> MarkCentrePoints(app::Context& context, const CentrePointInpu
     if (set) {
         set->SelectOnScreen(filter);
         for (int i = 0; i < set->Count(); ++i)
-            if (cad::Entity* e = set->Item(i); e && e->SetLayer(in.centre_layer) == cad::kOk) ++moved;
+            if (cad::Entity* e = set->Item(i); e && e->SetLayer(in.centre_layer) == cad::kOk)
+                ++moved;
     }
     cad::WindowAside(context.ui, false);
     if (set) set->Delete();

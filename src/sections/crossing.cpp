@@ -37,13 +37,14 @@ struct Bounds {
     // Enlarged by a fifth of its size on every side.
     void ZoomTo(cad::Application& app) const {
         double w = max_x - min_x, h = max_y - min_y;
-        app.ZoomWindow({min_x - 0.2 * w, min_y - 0.2 * h, 0}, {max_x + 0.2 * w, max_y + 0.2 * h, 0});
+        app.ZoomWindow({min_x - 0.2 * w, min_y - 0.2 * h, 0},
+                       {max_x + 0.2 * w, max_y + 0.2 * h, 0});
     }
 };
 
 // A section line the fence found, with the crossing segment it was found from.
 struct Found {
-    Segment section;       // S1 → S2, S2 nudged
+    Segment section;  // S1 → S2, S2 nudged
     double sindex = 0;
     bool has_sindex = false;
 };
@@ -68,7 +69,8 @@ std::optional<Crossing> PickCrossingLine(app::Context& context, bool range_layer
     auto h = OpenCurrentDrawing(context, kTitle);
     if (!h) return std::nullopt;
     if (range_layer)
-        cad::MakeLayerCurrent(*h->app, *h->doc, cad::kValidRangeLayer.name, cad::kValidRangeLayer.colour);
+        cad::MakeLayerCurrent(*h->app, *h->doc, cad::kValidRangeLayer.name,
+                              cad::kValidRangeLayer.colour);
 
     cad::WindowAside(context.ui, true);
     cad::SelectionSet* set = cad::NewSelectionSet(*h->doc);
@@ -103,14 +105,16 @@ std::optional<Crossing> PickCrossingLine(app::Context& context, bool range_layer
 // Walks the crossing line segment by segment and hands every polyline on the section
 // layer that the fence around a segment crosses to `each`, with the segment, the
 // chainage of its start and the segment's number (from 1).
-void WalkCrossingLine(const Crossing& c, const std::string& section_layer,
-                      const std::function<void(const cad::Entity&, const Segment&, double, size_t)>& each) {
+void WalkCrossingLine(
+    const Crossing& c, const std::string& section_layer,
+    const std::function<void(const cad::Entity&, const Segment&, double, size_t)>& each) {
     cad::Filter filter = MakeFilter({{0, "LWPOLYLINE"}, {8, section_layer}});
     double chainage = 0;
     // The first vertex opens no segment; it is known by its place, since a vertex at
     // X or Y 0 is a real vertex in local coordinates.
     for (size_t i = 1; i < c.vertices.size(); ++i) {
-        Segment s = WalkSegment({c.vertices[i - 1].x, c.vertices[i - 1].y}, {c.vertices[i].x, c.vertices[i].y});
+        Segment s = WalkSegment({c.vertices[i - 1].x, c.vertices[i - 1].y},
+                                {c.vertices[i].x, c.vertices[i].y});
         auto points = PolygonPoints(RangeRectangle(s, kFenceHalfWidth));
         cad::SelectionSet* set = cad::NewSelectionSet(*c.h.doc);
         if (set) {
@@ -123,8 +127,8 @@ void WalkCrossingLine(const Crossing& c, const std::string& section_layer,
     }
 }
 
-void AddCrossRow(store::RecordSet& cross, const std::string& number, const Segment& section, const Segment& crossing,
-                 double chainage) {
+void AddCrossRow(store::RecordSet& cross, const std::string& number, const Segment& section,
+                 const Segment& crossing, double chainage) {
     cross.AddNew();
     cross.SetField("CrossNo", number);
     cross.SetField("X1", section.p.x);
@@ -132,8 +136,8 @@ void AddCrossRow(store::RecordSet& cross, const std::string& number, const Segme
     cross.SetField("X2", section.n.x);
     cross.SetField("Y2", section.n.y);
     // Parallel to the crossing segment: no position along it, the row keeps none.
-    auto cut = LineCutDistance(crossing.p.x, crossing.p.y, crossing.n.x, crossing.n.y, section.p.x, section.p.y,
-                               section.n.x, section.n.y);
+    auto cut = LineCutDistance(crossing.p.x, crossing.p.y, crossing.n.x, crossing.n.y, section.p.x,
+                               section.p.y, section.n.x, section.n.y);
     if (cut) cross.SetField("SIndex", *cut + chainage);
     cross.Update();
 }
@@ -149,27 +153,30 @@ std::vector<std::string> MarkValidRange(app::Context& context, const ValidRangeI
     int n = 0, m = 0;
     double reference = 0;
     size_t current = 0;
-    WalkCrossingLine(*c, in.section_layer,
-                     [&](const cad::Entity& polyline, const Segment& s, double chainage, size_t segment) {
-        // Each segment's first section line sets the direction the others are held to.
-        if (current != segment) current = segment, m = 0;
-        std::vector<double> xy = polyline.Coordinates();
-        if (xy.size() != 4) {
-            log.push_back("× 收集到一条无效的断面线，取消……");
-            return;
-        }
-        Segment section = SectionSegment({xy[0], xy[1]}, {xy[2], xy[3]});
-        ++m, ++n;
-        if (in.outline) DrawOutline(space, RangeRectangle(section, in.valid_offset));
-        if (in.check_direction) {
-            double a = DirectionAngle(section.p, section.n);
-            if (m == 1) reference = a;
-            else if (std::fabs(a - reference) > 90)
-                log.push_back("× 检查结果：第 " + Format(n, "#0") + " 条断面方向错误");
-        }
-        if (in.mark_start) space.AddCircle({section.p.x, section.p.y, 0}, 4 * in.plot_scale);
-        AddCrossRow(cross, in.prefix + Format(in.start - 1 + n, "#0") + in.suffix, section, s, chainage);
-    });
+    WalkCrossingLine(
+        *c, in.section_layer,
+        [&](const cad::Entity& polyline, const Segment& s, double chainage, size_t segment) {
+            // Each segment's first section line sets the direction the others are held to.
+            if (current != segment) current = segment, m = 0;
+            std::vector<double> xy = polyline.Coordinates();
+            if (xy.size() != 4) {
+                log.push_back("× 收集到一条无效的断面线，取消……");
+                return;
+            }
+            Segment section = SectionSegment({xy[0], xy[1]}, {xy[2], xy[3]});
+            ++m, ++n;
+            if (in.outline) DrawOutline(space, RangeRectangle(section, in.valid_offset));
+            if (in.check_direction) {
+                double a = DirectionAngle(section.p, section.n);
+                if (m == 1)
+                    reference = a;
+                else if (std::fabs(a - reference) > 90)
+                    log.push_back("× 检查结果：第 " + Format(n, "#0") + " 条断面方向错误");
+            }
+            if (in.mark_start) space.AddCircle({section.p.x, section.p.y, 0}, 4 * in.plot_scale);
+            AddCrossRow(cross, in.prefix + Format(in.start - 1 + n, "#0") + in.suffix, section, s,
+                        chainage);
+        });
     log.push_back("");
     log.push_back("累计：穿越该线的横断面一共有 " + Format(n, "#0") + " 条");
     cad::WindowAside(context.ui, false);
@@ -190,20 +197,22 @@ CrossingResult CollectCrossingSections(app::Context& context, const CrossingInpu
     // Collection: two-vertex lines only, with temporary numbers in the order found.
     Bounds bounds = c->bounds;
     int n = 0;
-    WalkCrossingLine(*c, in.section_layer, [&](const cad::Entity& polyline, const Segment& s, double chainage, size_t) {
-        std::vector<double> xy = polyline.Coordinates();
-        if (xy.size() != 4) return;
-        Segment section = SectionSegment({xy[0], xy[1]}, {xy[2], xy[3]});
-        ++n;
-        bounds.Add(section.p), bounds.Add(section.n);
-        AddCrossRow(*cross, "临" + Format(n, "#0"), section, s, chainage);
-    });
+    WalkCrossingLine(*c, in.section_layer,
+                     [&](const cad::Entity& polyline, const Segment& s, double chainage, size_t) {
+                         std::vector<double> xy = polyline.Coordinates();
+                         if (xy.size() != 4) return;
+                         Segment section = SectionSegment({xy[0], xy[1]}, {xy[2], xy[3]});
+                         ++n;
+                         bounds.Add(section.p), bounds.Add(section.n);
+                         AddCrossRow(*cross, "临" + Format(n, "#0"), section, s, chainage);
+                     });
     app.ZoomPrevious();
     bounds.ZoomTo(app);
 
     result.searched = true;
     PlanSketch& sketch = result.sketch;
-    sketch.min_x = bounds.min_x, sketch.min_y = bounds.min_y, sketch.max_x = bounds.max_x, sketch.max_y = bounds.max_y;
+    sketch.min_x = bounds.min_x, sketch.min_y = bounds.min_y, sketch.max_x = bounds.max_x,
+    sketch.max_y = bounds.max_y;
     for (const auto& v : c->vertices) sketch.crossing.push_back({v.x, v.y});
 
     // Numbering along the crossing line, whatever order the lines were found in.
@@ -222,10 +231,13 @@ CrossingResult CollectCrossingSections(app::Context& context, const CrossingInpu
     long i = 1;
     for (cross->MoveFirst(); !cross->EndOfFile(); cross->MoveNext(), ++i) {
         std::string name = in.prefix + Format(in.start + i - 1, "#0") + in.suffix;
-        Point2 a{cross->Number("X1"), cross->Number("Y1")}, b{cross->Number("X2"), cross->Number("Y2")};
+        Point2 a{cross->Number("X1"), cross->Number("Y1")},
+            b{cross->Number("X2"), cross->Number("Y2")};
         double height = 3 * in.plot_scale;
-        if (cad::Entity* t = c->h.space->AddText(name, {a.x, a.y, 0}, height)) t->SetScaleFactor(0.8);
-        if (cad::Entity* t = c->h.space->AddText(name + "'", {b.x, b.y, 0}, height)) t->SetScaleFactor(0.8);
+        if (cad::Entity* t = c->h.space->AddText(name, {a.x, a.y, 0}, height))
+            t->SetScaleFactor(0.8);
+        if (cad::Entity* t = c->h.space->AddText(name + "'", {b.x, b.y, 0}, height))
+            t->SetScaleFactor(0.8);
         sketch.sections.push_back({a, b});
         sketch.numbers.push_back({a, name});
         cross->Edit();
@@ -236,9 +248,11 @@ CrossingResult CollectCrossingSections(app::Context& context, const CrossingInpu
 
     // Points per section, no layer restriction; chainages from each line's first vertex.
     {
-        app::ProgressReport progress(context.progress, "横断面图：查找断面点", static_cast<long>(sections.size()));
+        app::ProgressReport progress(context.progress, "横断面图：查找断面点",
+                                     static_cast<long>(sections.size()));
         store.Reopen(store::WorkingStore::Table::Cross, st::kCrossBySIndex);
-        store::RecordSet& point = store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
+        store::RecordSet& point =
+            store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
         cad::Filter filter = MakeFilter({{0, "INSERT"}, {2, in.symbol}});
         std::vector<FoundPoint> found;
         std::vector<std::pair<std::string, double>> centres;
@@ -252,7 +266,8 @@ CrossingResult CollectCrossingSections(app::Context& context, const CrossingInpu
             for (const FoundPoint& f : found) {
                 store::AppendPoint(point, s.number, f.slen, f.high, f.pian, f.layer);
                 // The first centre block by chainage, as a search in chainage order finds it.
-                if (in.centre_shift && UpperCase(f.layer) == centre_layer && (!has_centre || f.slen < centre))
+                if (in.centre_shift && UpperCase(f.layer) == centre_layer &&
+                    (!has_centre || f.slen < centre))
                     has_centre = true, centre = f.slen;
             }
             if (has_centre) centres.push_back({s.number, centre});
@@ -264,7 +279,8 @@ CrossingResult CollectCrossingSections(app::Context& context, const CrossingInpu
         if (in.centre_shift) {
             store.Reopen(store::WorkingStore::Table::Cross, st::kCrossBySIndex);
             store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
-            for (const auto& [number, centre] : centres) store.Execute(st::ShiftSectionChainages(centre, number));
+            for (const auto& [number, centre] : centres)
+                store.Execute(st::ShiftSectionChainages(centre, number));
         }
     }
     result.numbered = true;
@@ -288,7 +304,8 @@ std::string WriteCrossingSectionFile(app::Context& context, std::string* error) 
         return {};
     }
     std::string path = folder + sectionfile::BatchFileName(first, last);
-    status = sectionfile::WriteSectionFile(path, sectionfile::BatchComments(first, last), sectionfile::SectionsOfStore(store));
+    status = sectionfile::WriteSectionFile(path, sectionfile::BatchComments(first, last),
+                                           sectionfile::SectionsOfStore(store));
     if (!status.ok()) {
         if (error) *error = status.message();
         return {};

@@ -18,13 +18,13 @@ inline constexpr double kFenceHalfWidth = 0.5;
 struct ValidRangeInputs {
     std::string section_layer;
     double valid_offset = 0;
-    bool outline = true;          // the range rectangle of each section
+    bool outline = true;  // the range rectangle of each section
     bool check_direction = false;
-    bool mark_start = false;      // a circle at each section line's first vertex
+    bool mark_start = false;  // a circle at each section line's first vertex
     std::string prefix;
-    double start = 0;             // the start number as read from its field
+    double start = 0;  // the start number as read from its field
     std::string suffix;
-    double plot_scale = 0.5;      // circle radius 4 × this
+    double plot_scale = 0.5;  // circle radius 4 × this
 };
 
 // Runs after the page checked its fields. Returns the log lines for the page; empty when
@@ -58,8 +58,8 @@ struct CrossingResult {
     PlanSketch sketch;
 };
 
-// Everything of page 6's "横断面图" up to the plots: the search, the numbering along the crossing line with the
-// numbers written in the drawing, the point search per section and the centre shift.
+// Everything of page 6's "横断面图" up to the plots: the search, the numbering along the crossing
+// line with the numbers written in the drawing, the point search per section and the centre shift.
 // The window stays aside when sections were numbered (the plots follow).
 CrossingResult CollectCrossingSections(app::Context& context, const CrossingInputs& in);
 

@@ -13,7 +13,8 @@ std::optional<cad::HostHandles> OpenCurrentDrawing(app::Context& context, std::s
         cad::WindowAside(context.ui, false);
     }
     if (!app) return std::nullopt;
-    cad::HostHandles handles = cad::PrepareDrawing(*context.host, *app, cad::DocumentChoice::Current, variables);
+    cad::HostHandles handles =
+        cad::PrepareDrawing(*context.host, *app, cad::DocumentChoice::Current, variables);
     // A host without a drawing open cannot be worked in; it is as good as none.
     if (!handles.doc || !handles.space) {
         cad::WindowAside(context.ui, true);
@@ -40,7 +41,9 @@ std::vector<Point2> Vertices(const cad::Entity& polyline) {
     return out;
 }
 
-void Alert(cad::Document& doc, std::string_view message) { doc.SendCommand(cad::AlertCommand(message)); }
+void Alert(cad::Document& doc, std::string_view message) {
+    doc.SendCommand(cad::AlertCommand(message));
+}
 
 void DrawOutline(cad::ModelSpace& space, const std::array<Point2, 4>& k) {
     cad::Entity* outline = space.AddLightWeightPolyline({k[0].x, k[0].y, k[1].x, k[1].y});

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "base/point.h"
 #include "app/context.h"
+#include "base/point.h"
 #include "cad/preparation.h"
 #include "sections/geometry.h"
 
@@ -16,8 +16,9 @@ namespace velorin::sections {
 
 // The current document, prepared with `variables`; nothing when no host answers (the
 // user has been told under `title`).
-std::optional<cad::HostHandles> OpenCurrentDrawing(app::Context& context, std::string_view title,
-                                                   cad::VariableSet variables = cad::VariableSet::All);
+std::optional<cad::HostHandles> OpenCurrentDrawing(
+    app::Context& context, std::string_view title,
+    cad::VariableSet variables = cad::VariableSet::All);
 
 // A filter from (group code, value) pairs.
 cad::Filter MakeFilter(std::initializer_list<std::pair<int16_t, std::string>> entries);

@@ -8,8 +8,8 @@ namespace velorin::sections {
 namespace st = store::statements;
 constexpr const char* kTitle = "单断面";
 
-void SearchSegment(cad::Document& doc, const Segment& s, double valid_offset, const cad::Filter& filter,
-                   double chainage, std::vector<FoundPoint>& out) {
+void SearchSegment(cad::Document& doc, const Segment& s, double valid_offset,
+                   const cad::Filter& filter, double chainage, std::vector<FoundPoint>& out) {
     auto corners = RangeRectangle(s, valid_offset);
     auto points = PolygonPoints(corners);
     cad::SelectionSet* set = cad::NewSelectionSet(doc);
@@ -33,7 +33,8 @@ TakenSection TakeSectionLine(app::Context& context, const SectionLineInputs& in)
     store.Execute(st::kDeletePoint);
     store::RecordSet& line = store.Reopen(store::WorkingStore::Table::Line, st::kLineByNo);
     store::RecordSet& cross = store.Reopen(store::WorkingStore::Table::Cross, st::kCrossBySIndex);
-    store::RecordSet& point = store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
+    store::RecordSet& point =
+        store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
 
     auto h = OpenCurrentDrawing(context, kTitle);
     if (!h) return result;
@@ -42,7 +43,8 @@ TakenSection TakeSectionLine(app::Context& context, const SectionLineInputs& in)
 
     cad::WindowAside(context.ui, true);
     cad::SelectionSet* set = cad::NewSelectionSet(doc);
-    if (set) set->SelectOnScreen(MakeFilter({{0, "LWPOLYLINE"}, {0, "LWPOLYLINE"}, {0, "LWPOLYLINE"}}));
+    if (set)
+        set->SelectOnScreen(MakeFilter({{0, "LWPOLYLINE"}, {0, "LWPOLYLINE"}, {0, "LWPOLYLINE"}}));
     if (set && set->Count() > 1) {
         Alert(doc, "不要太贪心，选一条断面线就够了！");
         cad::WindowAside(context.ui, false);
@@ -78,21 +80,24 @@ TakenSection TakeSectionLine(app::Context& context, const SectionLineInputs& in)
     std::vector<FoundPoint> found;
     double chainage = 0;
     for (size_t i = 1; i < vertices.size(); ++i) {
-        Segment s = WalkSegment({vertices[i - 1].x, vertices[i - 1].y}, {vertices[i].x, vertices[i].y});
+        Segment s =
+            WalkSegment({vertices[i - 1].x, vertices[i - 1].y}, {vertices[i].x, vertices[i].y});
         cad::MakeLayerCurrent(app, doc, cad::kValidRangeLayer.name, cad::kValidRangeLayer.colour);
         DrawOutline(*h->space, RangeRectangle(s, in.valid_offset));
         SearchSegment(doc, s, in.valid_offset, filter, chainage, found);
         chainage += s.Length();
     }
-    for (const FoundPoint& f : found) store::AppendPoint(point, in.section_no, f.slen, f.high, f.pian, f.layer);
+    for (const FoundPoint& f : found)
+        store::AppendPoint(point, in.section_no, f.slen, f.high, f.pian, f.layer);
     cad::WindowAside(context.ui, false);
     app.ZoomPrevious();
 
     result.taken = true;
-    store::RecordSet& listed = store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
+    store::RecordSet& listed =
+        store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
     for (listed.MoveFirst(); !listed.EndOfFile(); listed.MoveNext())
-        result.points.push_back(
-            {listed.Number("Slen"), listed.Number("High"), listed.Number("Pian"), listed.Text("Layer")});
+        result.points.push_back({listed.Number("Slen"), listed.Number("High"),
+                                 listed.Number("Pian"), listed.Text("Layer")});
     store.Commit();
     return result;
 }

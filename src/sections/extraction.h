@@ -27,7 +27,7 @@ struct SectionPointRow {
 };
 
 struct TakenSection {
-    bool taken = false;  // a line was picked and searched
+    bool taken = false;                   // a line was picked and searched
     std::vector<SectionPointRow> points;  // the store's points by chainage
 };
 
@@ -42,7 +42,7 @@ struct FoundPoint {
     double slen = 0, high = 0, pian = 0;
     std::string layer;
 };
-void SearchSegment(cad::Document& doc, const Segment& s, double valid_offset, const cad::Filter& filter,
-                   double chainage, std::vector<FoundPoint>& out);
+void SearchSegment(cad::Document& doc, const Segment& s, double valid_offset,
+                   const cad::Filter& filter, double chainage, std::vector<FoundPoint>& out);
 
 }  // namespace velorin::sections

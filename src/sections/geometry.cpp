@@ -20,7 +20,9 @@ Segment WithSlopes(Point2 p, Point2 n) {
 
 }  // namespace
 
-double Segment::Length() const { return std::sqrt((p.x - n.x) * (p.x - n.x) + (p.y - n.y) * (p.y - n.y)); }
+double Segment::Length() const {
+    return std::sqrt((p.x - n.x) * (p.x - n.x) + (p.y - n.y) * (p.y - n.y));
+}
 
 Segment WalkSegment(Point2 p, Point2 n) {
     if (p.x == n.x) p.x -= 0.001;
@@ -41,8 +43,8 @@ std::array<Point2, 4> RangeRectangle(const Segment& s, double r) {
     double dx = std::sqrt(r2 / (s.kp * s.kp + 1));
     double sign = s.k > 0 ? 1 : (s.k < 0 ? -1 : 0);
     double dy = sign * std::sqrt(r2 / (s.k * s.k + 1));
-    return {Point2{s.p.x + dx, s.p.y - dy}, Point2{s.n.x + dx, s.n.y - dy}, Point2{s.n.x - dx, s.n.y + dy},
-            Point2{s.p.x - dx, s.p.y + dy}};
+    return {Point2{s.p.x + dx, s.p.y - dy}, Point2{s.n.x + dx, s.n.y - dy},
+            Point2{s.n.x - dx, s.n.y + dy}, Point2{s.p.x - dx, s.p.y + dy}};
 }
 
 std::array<double, 12> PolygonPoints(const std::array<Point2, 4>& c) {
@@ -61,8 +63,8 @@ Station StationOf(const Segment& s, Point2 q) {
             std::sqrt((f.x - q.x) * (f.x - q.x) + (f.y - q.y) * (f.y - q.y))};
 }
 
-std::optional<double> LineCutDistance(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
-                                      double y4) {
+std::optional<double> LineCutDistance(double x1, double y1, double x2, double y2, double x3,
+                                      double y3, double x4, double y4) {
     if (x2 == x1 || x4 == x3) return std::nullopt;
     double k1 = (y2 - y1) / (x2 - x1), k2 = (y4 - y3) / (x4 - x3);
     if (k1 == k2) return std::nullopt;

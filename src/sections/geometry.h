@@ -47,8 +47,8 @@ Station StationOf(const Segment& s, Point2 q);
 
 // Distance from (x1, y1) to the point where the line through (x1, y1), (x2, y2) meets the
 // line through (x3, y3), (x4, y4). Nothing for a vertical line or parallel lines.
-std::optional<double> LineCutDistance(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
-                                      double y4);
+std::optional<double> LineCutDistance(double x1, double y1, double x2, double y2, double x3,
+                                      double y3, double x4, double y4);
 
 // The direction of s1→s2 in degrees in [0, 360), from the X axis towards the Y axis.
 double DirectionAngle(Point2 s1, Point2 s2);

@@ -23,8 +23,16 @@ TEST(RangeRectangle, CornersOfSlopedSegments) {
     const RectangleCase cases[] = {
         {"rising", {10, 10}, {13, 14}, 2, {{{11.6, 8.8}, {14.6, 12.8}, {11.4, 15.2}, {8.4, 11.2}}}},
         {"falling", {10, 10}, {13, 6}, 2, {{{11.6, 11.2}, {14.6, 7.2}, {11.4, 4.8}, {8.4, 8.8}}}},
-        {"running back", {13, 14}, {10, 10}, 2, {{{14.6, 12.8}, {11.6, 8.8}, {8.4, 11.2}, {11.4, 15.2}}}},
-        {"half a metre", {100, 50}, {106, 58}, 0.5, {{{100.4, 49.7}, {106.4, 57.7}, {105.6, 58.3}, {99.6, 50.3}}}},
+        {"running back",
+         {13, 14},
+         {10, 10},
+         2,
+         {{{14.6, 12.8}, {11.6, 8.8}, {8.4, 11.2}, {11.4, 15.2}}}},
+        {"half a metre",
+         {100, 50},
+         {106, 58},
+         0.5,
+         {{{100.4, 49.7}, {106.4, 57.7}, {105.6, 58.3}, {99.6, 50.3}}}},
     };
     for (const auto& c : cases) {
         auto k = RangeRectangle(WalkSegment(c.p, c.n), c.r);
@@ -112,10 +120,14 @@ TEST(DirectionAngle, QuadrantsFromTheXAxis) {
         Point2 to;
         double degrees;
     } cases[] = {
-        {"first quadrant", {1, 1}, 45},   {"second quadrant", {-1, 1}, 135}, {"third quadrant", {-1, -1}, 225},
-        {"fourth quadrant", {1, -1}, 315}, {"steep", {1, 2}, std::atan(2.0) / 3.1415926535 * 180},
+        {"first quadrant", {1, 1}, 45},
+        {"second quadrant", {-1, 1}, 135},
+        {"third quadrant", {-1, -1}, 225},
+        {"fourth quadrant", {1, -1}, 315},
+        {"steep", {1, 2}, std::atan(2.0) / 3.1415926535 * 180},
     };
-    for (const auto& c : cases) EXPECT_NEAR(DirectionAngle({0, 0}, c.to), c.degrees, 1e-6) << c.name;
+    for (const auto& c : cases)
+        EXPECT_NEAR(DirectionAngle({0, 0}, c.to), c.degrees, 1e-6) << c.name;
 }
 
 TEST(NextSectionNumber, TrailingDigitsCountUp) {
@@ -123,9 +135,12 @@ TEST(NextSectionNumber, TrailingDigitsCountUp) {
         const char* name;
         std::string number, next;
     } cases[] = {
-        {"one digit", "断1", "断2"},          {"carry to two digits", "断9", "断10"},
-        {"leading zeros dropped", "K1+020", "K1+21"}, {"digits only stay", "12", "12"},
-        {"no digits", "断", "断1"},           {"digits inside kept", "A2B", "A2B1"},
+        {"one digit", "断1", "断2"},
+        {"carry to two digits", "断9", "断10"},
+        {"leading zeros dropped", "K1+020", "K1+21"},
+        {"digits only stay", "12", "12"},
+        {"no digits", "断", "断1"},
+        {"digits inside kept", "A2B", "A2B1"},
     };
     for (const auto& c : cases) EXPECT_EQ(NextSectionNumber(c.number), c.next) << c.name;
 }

@@ -15,7 +15,8 @@ std::string PointsOfSectionUnordered(std::string_view section) {
     return "Select * from Point Where CrossNo=" + SqlText(section);
 }
 std::string LeftPointsOfSection(std::string_view section) {
-    return "Select * from Point Where (CrossNo=" + SqlText(section) + " And Slen<0) Order By Abs(Slen)";
+    return "Select * from Point Where (CrossNo=" + SqlText(section) +
+           " And Slen<0) Order By Abs(Slen)";
 }
 std::string RightPointsOfSection(std::string_view section) {
     return "Select * from Point Where (CrossNo=" + SqlText(section) + " And Slen>0) Order By Slen";
@@ -24,7 +25,8 @@ std::string ShiftAllChainages(double centre) {
     return "Update Point Set Slen=Slen-" + Format(centre, "#0.000");
 }
 std::string ShiftSectionChainages(double centre, std::string_view section) {
-    return "Update Point Set Slen=Slen-" + Format(centre, "#0.000") + " Where CrossNo=" + SqlText(section);
+    return "Update Point Set Slen=Slen-" + Format(centre, "#0.000") +
+           " Where CrossNo=" + SqlText(section);
 }
 std::string AddStartChainage(double start) {
     return "Update Point Set Slen=Slen+" + Format(start, "#0.000");

@@ -3,8 +3,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cmath>
 #include <charconv>
+#include <cmath>
 #include <unordered_map>
 
 #include "base/numbers.h"
@@ -56,7 +56,8 @@ std::string TableOf(std::string_view statement) {
     size_t end = at;
     while (end < upper.size() && upper[end] != ' ' && upper[end] != ';' && upper[end] != ',') ++end;
     std::string name = upper.substr(at, end - at);
-    if (name.size() >= 2 && name.front() == '[' && name.back() == ']') name = name.substr(1, name.size() - 2);
+    if (name.size() >= 2 && name.front() == '[' && name.back() == ']')
+        name = name.substr(1, name.size() - 2);
     return name;
 }
 
@@ -70,7 +71,8 @@ void Bind(sqlite3_stmt* st, int index, const FieldValue& v) {
             break;
         case FieldValue::Kind::Text:
             // The value outlives the step that uses it.
-            sqlite3_bind_text(st, index, v.text.data(), static_cast<int>(v.text.size()), SQLITE_STATIC);
+            sqlite3_bind_text(st, index, v.text.data(), static_cast<int>(v.text.size()),
+                              SQLITE_STATIC);
             break;
     }
 }
@@ -140,7 +142,8 @@ struct RecordSet::Rows {
         FieldValue v;
         v.kind = static_cast<FieldValue::Kind>(col.kind[row]);
         v.number = col.number[row];
-        if (v.kind == FieldValue::Kind::Text) v.text.assign(arena, col.offset[row], col.length[row]);
+        if (v.kind == FieldValue::Kind::Text)
+            v.text.assign(arena, col.offset[row], col.length[row]);
         return v;
     }
 };
@@ -169,8 +172,8 @@ std::string FieldValue::AsText() const {
     return std::string(buf, r.ptr);
 }
 
-Status AppendPoint(RecordSet& point, std::string_view section, double slen, double high, double pian,
-                   std::string_view layer) {
+Status AppendPoint(RecordSet& point, std::string_view section, double slen, double high,
+                   double pian, std::string_view layer) {
     point.AddNew();
     point.SetField("CrossNo", section);
     point.SetField("Slen", slen);
@@ -180,13 +183,16 @@ Status AppendPoint(RecordSet& point, std::string_view section, double slen, doub
     return point.Update();
 }
 
-std::string SqlText(std::string_view text) { return "'" + ReplaceAll(std::string(text), "'", "''") + "'"; }
+std::string SqlText(std::string_view text) {
+    return "'" + ReplaceAll(std::string(text), "'", "''") + "'";
+}
 
 // ---------------------------------------------------------------- WorkingStore
 
 std::unique_ptr<WorkingStore> WorkingStore::Open(const std::string& path, Status* status) {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    int rc =
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     auto fail = [&](const std::string& why) {
         if (db) sqlite3_close(db);
         if (status) *status = Status::Error("工作数据库“" + path + "”无法打开：" + why);
@@ -196,7 +202,10 @@ std::unique_ptr<WorkingStore> WorkingStore::Open(const std::string& path, Status
     sqlite3_busy_timeout(db, 2000);
     // WAL with NORMAL sync: a crash loses at most the last commit, never the file.
     char* err = nullptr;
-    if (sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-262144; PRAGMA temp_store=MEMORY; PRAGMA threads=2;", nullptr, nullptr, &err) != SQLITE_OK) {
+    if (sqlite3_exec(db,
+                     "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA "
+                     "cache_size=-262144; PRAGMA temp_store=MEMORY; PRAGMA threads=2;",
+                     nullptr, nullptr, &err) != SQLITE_OK) {
         std::string why = err ? err : "";
         sqlite3_free(err);
         return fail(why);
@@ -264,7 +273,8 @@ Status WorkingStore::Execute(std::string_view statement) {
     BeginWrite();
     std::string table = TableOf(statement);
     std::string upper = Upper(statement);
-    bool empties_points = table == "POINT" && upper.starts_with("DELETE") && upper.find(" WHERE ") == std::string::npos;
+    bool empties_points = table == "POINT" && upper.starts_with("DELETE") &&
+                          upper.find(" WHERE ") == std::string::npos;
     if (empties_points) {
         Run("DROP INDEX IF EXISTS PointBySection");
         section_index_ = false;
@@ -300,13 +310,16 @@ std::unique_ptr<RecordSet> WorkingStore::OpenRecordSet(std::string_view statemen
     NeedSectionIndex(set->table_, statement);
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
-        if (status) *status = Status::Error("工作数据库语句执行失败：" + std::string(statement) + "：" + sqlite3_errmsg(db_));
+        if (status)
+            *status = Status::Error("工作数据库语句执行失败：" + std::string(statement) + "：" +
+                                    sqlite3_errmsg(db_));
         return set;
     }
     int n = sqlite3_column_count(st);
     for (int c = 1; c < n; ++c) set->columns_.push_back(Upper(sqlite3_column_name(st, c)));
     set->rows_ = std::make_unique<RecordSet::Rows>(set->columns_.size());
-    while (sqlite3_step(st) == SQLITE_ROW) set->rows_->AppendFrom(st, sqlite3_column_int64(st, 0), 1);
+    while (sqlite3_step(st) == SQLITE_ROW)
+        set->rows_->AppendFrom(st, sqlite3_column_int64(st, 0), 1);
     sqlite3_finalize(st);
     if (status) *status = Status::Ok();
     return set;
@@ -335,7 +348,10 @@ void WorkingStore::OpenStandingRecordSets() {
 // ---------------------------------------------------------------- RecordSet
 
 RecordSet::RecordSet(WorkingStore* store, std::string statement, std::string table)
-    : store_(store), statement_(std::move(statement)), table_(std::move(table)), rows_(std::make_unique<Rows>(0)) {
+    : store_(store),
+      statement_(std::move(statement)),
+      table_(std::move(table)),
+      rows_(std::make_unique<Rows>(0)) {
     store_->open_sets_.push_back(this);
 }
 
@@ -487,8 +503,9 @@ Status RecordSet::Update() {
                 names += "[" + columns_[c] + "]";
                 marks += "?";
             }
-            sql = names.empty() ? "INSERT INTO " + table_ + " DEFAULT VALUES"
-                                : "INSERT INTO " + table_ + " (" + names + ") VALUES (" + marks + ")";
+            sql = names.empty()
+                      ? "INSERT INTO " + table_ + " DEFAULT VALUES"
+                      : "INSERT INTO " + table_ + " (" + names + ") VALUES (" + marks + ")";
         } else {
             std::string sets;
             for (size_t c = 0; c < columns_.size(); ++c) {
@@ -500,7 +517,8 @@ Status RecordSet::Update() {
             sql = "UPDATE " + table_ + " SET " + sets + " WHERE rowid=?";
         }
         if (sqlite3_prepare_v2(store_->db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
-            Status s = Status::Error("工作数据库语句执行失败：" + sql + "：" + sqlite3_errmsg(store_->db_));
+            Status s = Status::Error("工作数据库语句执行失败：" + sql + "：" +
+                                     sqlite3_errmsg(store_->db_));
             st = nullptr;
             return s;
         }
@@ -513,8 +531,10 @@ Status RecordSet::Update() {
     int rc = sqlite3_step(st);
     sqlite3_reset(st);
     sqlite3_clear_bindings(st);
-    if (rc != SQLITE_DONE) return Status::Error(std::string("工作数据库写入失败：") + sqlite3_errmsg(store_->db_));
-    size_t row = mode == Editing::Adding ? rows_->Append(sqlite3_last_insert_rowid(store_->db_)) : position_;
+    if (rc != SQLITE_DONE)
+        return Status::Error(std::string("工作数据库写入失败：") + sqlite3_errmsg(store_->db_));
+    size_t row =
+        mode == Editing::Adding ? rows_->Append(sqlite3_last_insert_rowid(store_->db_)) : position_;
     for (size_t c = 0; c < columns_.size(); ++c)
         if (mode == Editing::Adding || is_set(c)) rows_->Set(c, row, pending_[c]);
     // Other sets over the table see the change on their next access; this one is current.

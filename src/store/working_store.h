@@ -31,13 +31,13 @@ struct FieldValue {
     std::string text;
 
     bool IsNull() const { return kind == Kind::Null; }
-    double AsDouble() const;      // text read from its start, null as 0
-    long AsLong() const;          // rounded half to even, as a 32-bit field reads
-    std::string AsText() const;   // numbers in their shortest exact form, null as ""
+    double AsDouble() const;     // text read from its start, null as 0
+    long AsLong() const;         // rounded half to even, as a 32-bit field reads
+    std::string AsText() const;  // numbers in their shortest exact form, null as ""
 };
 
 class RecordSet {
-public:
+  public:
     ~RecordSet();
     RecordSet(const RecordSet&) = delete;
     RecordSet& operator=(const RecordSet&) = delete;
@@ -69,13 +69,15 @@ public:
     void SetField(std::string_view name, int value) { SetField(name, static_cast<double>(value)); }
     void SetField(std::string_view name, long value) { SetField(name, static_cast<double>(value)); }
     void SetField(std::string_view name, std::string_view text);
-    void SetField(std::string_view name, const char* text) { SetField(name, std::string_view(text)); }
+    void SetField(std::string_view name, const char* text) {
+        SetField(name, std::string_view(text));
+    }
     Status Update();
 
     const std::string& statement() const { return statement_; }
     const std::string& table() const { return table_; }
 
-private:
+  private:
     friend class WorkingStore;
     RecordSet(WorkingStore* store, std::string statement, std::string table);
     int Column(std::string_view name) const;
@@ -101,7 +103,7 @@ private:
 };
 
 class WorkingStore {
-public:
+  public:
     // Opens an existing store for reading and writing; never creates one. A file that is
     // not a store with the four tables gives a message naming it.
     static std::unique_ptr<WorkingStore> Open(const std::string& path, Status* status);
@@ -126,7 +128,7 @@ public:
 
     const std::string& path() const { return path_; }
 
-private:
+  private:
     friend class RecordSet;
     WorkingStore(sqlite3* db, std::string path);
     void BeginWrite();
@@ -150,8 +152,8 @@ private:
 
 // Appends one section point to a record set over Point: the one shape every producer of
 // sections writes.
-Status AppendPoint(RecordSet& point, std::string_view section, double slen, double high, double pian,
-                   std::string_view layer);
+Status AppendPoint(RecordSet& point, std::string_view section, double slen, double high,
+                   double pian, std::string_view layer);
 
 // A text value as a literal of the statement language: quoted, apostrophes doubled, so
 // a section number like K1'20 cannot break a statement.

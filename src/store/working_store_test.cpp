@@ -13,7 +13,7 @@ namespace st = statements;
 using Table = WorkingStore::Table;
 
 class StoreTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         path_ = testing::CopyStoreInto(dir_.path());
         Status s;
@@ -22,7 +22,8 @@ protected:
         store_->OpenStandingRecordSets();
     }
 
-    void AddPoint(const std::string& section, double slen, double high, const std::string& layer = "地_点位") {
+    void AddPoint(const std::string& section, double slen, double high,
+                  const std::string& layer = "地_点位") {
         RecordSet& p = store_->Standing(Table::Point);
         p.AddNew();
         p.SetField("CrossNo", section);
@@ -36,7 +37,8 @@ protected:
     std::vector<double> Chainages(const std::string& statement) {
         std::vector<double> out;
         auto set = store_->OpenRecordSet(statement);
-        for (set->MoveFirst(); !set->EndOfFile(); set->MoveNext()) out.push_back(set->Number("Slen"));
+        for (set->MoveFirst(); !set->EndOfFile(); set->MoveNext())
+            out.push_back(set->Number("Slen"));
         return out;
     }
 
@@ -58,8 +60,10 @@ TEST_F(StoreTest, PointsComeBackBySectionAndChainage) {
     AddPoint("断1", -2, 12);
     RecordSet& p = store_->Reopen(Table::Point, st::kPointByCrossNoSlen);
     std::vector<std::pair<std::string, double>> rows;
-    for (p.MoveFirst(); !p.EndOfFile(); p.MoveNext()) rows.emplace_back(p.Text("CrossNo"), p.Number("Slen"));
-    EXPECT_EQ(rows, (std::vector<std::pair<std::string, double>>{{"断1", -2}, {"断1", 5}, {"断2", 1}}));
+    for (p.MoveFirst(); !p.EndOfFile(); p.MoveNext())
+        rows.emplace_back(p.Text("CrossNo"), p.Number("Slen"));
+    EXPECT_EQ(rows,
+              (std::vector<std::pair<std::string, double>>{{"断1", -2}, {"断1", 5}, {"断2", 1}}));
 }
 
 TEST_F(StoreTest, DeleteStatementsOfTheOriginalDialectEmptyTables) {
@@ -70,7 +74,8 @@ TEST_F(StoreTest, DeleteStatementsOfTheOriginalDialectEmptyTables) {
 
 TEST_F(StoreTest, LeftSideListsFromTheCentreOutwards) {
     for (double s : {-1.5, -4.0, -0.5, 2.0}) AddPoint("K0+100", s, 100);
-    EXPECT_EQ(Chainages(st::LeftPointsOfSection("K0+100")), (std::vector<double>{-0.5, -1.5, -4.0}));
+    EXPECT_EQ(Chainages(st::LeftPointsOfSection("K0+100")),
+              (std::vector<double>{-0.5, -1.5, -4.0}));
     EXPECT_EQ(Chainages(st::RightPointsOfSection("K0+100")), (std::vector<double>{2.0}));
 }
 
@@ -145,7 +150,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ShiftCase{"Centre", st::ShiftAllChainages(4.25), 5.75},
                       // "Slen--3.000": minus a negative centre must not turn into a comment.
                       ShiftCase{"NegativeCentre", st::ShiftAllChainages(-3), 13},
-                      ShiftCase{"RoundedToMillimetre", st::ShiftAllChainages(1.00049), 8.9995 + 0.0005},
+                      ShiftCase{"RoundedToMillimetre", st::ShiftAllChainages(1.00049),
+                                8.9995 + 0.0005},
                       ShiftCase{"StartChainage", st::AddStartChainage(1020.5), 1030.5},
                       ShiftCase{"NegativeStart", st::AddStartChainage(-2), 8},
                       ShiftCase{"OneSection", st::ShiftSectionChainages(-1, "A"), 11}),
@@ -204,7 +210,8 @@ TEST_F(StoreTest, LineVerticesOrderByNumber) {
     }
     RecordSet& again = store_->Reopen(Table::Line, st::kLineByNo);
     std::vector<long> numbers;
-    for (again.MoveFirst(); !again.EndOfFile(); again.MoveNext()) numbers.push_back(again.Field("No").AsLong());
+    for (again.MoveFirst(); !again.EndOfFile(); again.MoveNext())
+        numbers.push_back(again.Field("No").AsLong());
     EXPECT_EQ(numbers, (std::vector<long>{0, 2, 4}));
 }
 

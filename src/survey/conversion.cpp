@@ -13,7 +13,8 @@ RawModel ModelFromItem(std::string_view item) {
     return RawModel::None;
 }
 
-Conversion ConvertRawFile(const std::string& path, RawModel model, double limit, std::string_view now) {
+Conversion ConvertRawFile(const std::string& path, RawModel model, double limit,
+                          std::string_view now) {
     Conversion result;
     if (model != RawModel::None) {
         TextLines raw = ReadTextLines(path);

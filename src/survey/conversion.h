@@ -25,7 +25,8 @@ struct Conversion {
 
 // Reads and converts the raw file. With no model the list stays empty but the target is
 // still set; a file that cannot be read gives its message and an empty list.
-Conversion ConvertRawFile(const std::string& path, RawModel model, double limit, std::string_view now);
+Conversion ConvertRawFile(const std::string& path, RawModel model, double limit,
+                          std::string_view now);
 
 // Writes the list as the survey file, replacing an older one whole.
 Status SaveSurveyFile(const std::string& target, const std::vector<std::string>& lines);

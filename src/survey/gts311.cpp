@@ -17,7 +17,8 @@ std::array<std::string, 5> RecordFields(std::string_view data) {
     size_t start = 0;
     for (size_t k = 0; k < fields.size() && start <= data.size(); ++k) {
         size_t comma = data.find(',', start);
-        std::string_view field = data.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+        std::string_view field = data.substr(
+            start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
         size_t tick = field.find('`');
         if (tick != std::string_view::npos) field.remove_prefix(tick + 1);
         fields[k] = std::string(field);
@@ -34,8 +35,8 @@ double HeightOf(const std::string& field) {
 
 }  // namespace
 
-std::vector<std::string> ConvertGts311(const std::vector<std::string>& raw_lines, std::string_view source_path,
-                                       double limit) {
+std::vector<std::string> ConvertGts311(const std::vector<std::string>& raw_lines,
+                                       std::string_view source_path, double limit) {
     std::vector<std::string> out;
     out.reserve(raw_lines.size() + 8);
     out.push_back(kGts311ModelLine);
@@ -49,9 +50,11 @@ std::vector<std::string> ConvertGts311(const std::vector<std::string>& raw_lines
         if (code != "STN" && code != "BS" && code != "SS" && code != "HD") continue;
         auto fields = RecordFields(Trim(std::string_view(line).substr(head.size())));
         if (code == "HD") {
-            std::string obs = name + "," + FormatField(fields[0], "#0.0000") + "," + FormatField(fields[1], "#0.000") +
-                              "," + FormatField(fields[2], "#0.000");
-            if (height != kNoHeight && height < limit) obs.append(",").append(Format(height, "#0.000"));
+            std::string obs = name + "," + FormatField(fields[0], "#0.0000") + "," +
+                              FormatField(fields[1], "#0.000") + "," +
+                              FormatField(fields[2], "#0.000");
+            if (height != kNoHeight && height < limit)
+                obs.append(",").append(Format(height, "#0.000"));
             out.push_back(std::move(obs));
             continue;
         }

@@ -13,7 +13,7 @@ inline constexpr double kNoHeight = 9999;
 
 // Survey lines for the raw file's decoded lines. Target heights at or above `limit` are
 // left out. Unknown records, the "GTS" header line and short records never stop it.
-std::vector<std::string> ConvertGts311(const std::vector<std::string>& raw_lines, std::string_view source_path,
-                                       double limit);
+std::vector<std::string> ConvertGts311(const std::vector<std::string>& raw_lines,
+                                       std::string_view source_path, double limit);
 
 }  // namespace velorin::survey

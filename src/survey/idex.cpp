@@ -28,8 +28,9 @@ std::string Prepared(std::string_view raw) {
 
 }  // namespace
 
-std::vector<std::string> ConvertIdex(const std::vector<std::string>& raw_lines, std::string_view source_path,
-                                     double limit, std::string_view now) {
+std::vector<std::string> ConvertIdex(const std::vector<std::string>& raw_lines,
+                                     std::string_view source_path, double limit,
+                                     std::string_view now) {
     std::vector<std::string> out;
     out.push_back(kIdexModelLine);
     out.push_back(std::string(kSourceLinePrefix) + std::string(source_path));
@@ -38,11 +39,24 @@ std::vector<std::string> ConvertIdex(const std::vector<std::string>& raw_lines, 
     int records = 0;
     for (const auto& raw : raw_lines) {
         std::string line = Prepared(raw);
-        if (line == "HEADER") { outer = Outer::Header; continue; }
-        if (line == "DATABASE") { outer = Outer::Database; continue; }
-        if (line == "METEO") { outer = Outer::Meteo; continue; }
-        if (line == "THEODOLITE") { outer = Outer::Theodolite; continue; }
-        if (line == "END HEADER" || line == "END DATABASE" || line == "END METEO" || line == "END THEODOLITE") {
+        if (line == "HEADER") {
+            outer = Outer::Header;
+            continue;
+        }
+        if (line == "DATABASE") {
+            outer = Outer::Database;
+            continue;
+        }
+        if (line == "METEO") {
+            outer = Outer::Meteo;
+            continue;
+        }
+        if (line == "THEODOLITE") {
+            outer = Outer::Theodolite;
+            continue;
+        }
+        if (line == "END HEADER" || line == "END DATABASE" || line == "END METEO" ||
+            line == "END THEODOLITE") {
             outer = Outer::None;
             continue;
         }
@@ -67,9 +81,18 @@ std::vector<std::string> ConvertIdex(const std::vector<std::string>& raw_lines, 
         }
         if (outer != Outer::Theodolite) continue;
         std::string keyword = Trim(std::string_view(line).substr(0, line.find('(')));
-        if (keyword == "INSTRUMENTS") { inner = Inner::Instruments; continue; }
-        if (keyword == "CONFIGS") { inner = Inner::Configs; continue; }
-        if (keyword == "SLOPE") { inner = Inner::Slope; continue; }
+        if (keyword == "INSTRUMENTS") {
+            inner = Inner::Instruments;
+            continue;
+        }
+        if (keyword == "CONFIGS") {
+            inner = Inner::Configs;
+            continue;
+        }
+        if (keyword == "SLOPE") {
+            inner = Inner::Slope;
+            continue;
+        }
         if (keyword == "SETUP") {
             inner = Inner::Setup;
             records = 0;

@@ -11,7 +11,8 @@ namespace velorin::survey {
 
 // Survey lines for the file's decoded lines. Target heights above `limit` are left
 // out; `now` is the date-and-time text written as the conversion time.
-std::vector<std::string> ConvertIdex(const std::vector<std::string>& raw_lines, std::string_view source_path,
-                                     double limit, std::string_view now);
+std::vector<std::string> ConvertIdex(const std::vector<std::string>& raw_lines,
+                                     std::string_view source_path, double limit,
+                                     std::string_view now);
 
 }  // namespace velorin::survey

@@ -22,18 +22,26 @@ std::vector<std::string> Body(const std::vector<std::string>& raw, double limit 
 }
 
 // A theodolite block with one set-up and the given slope records.
-std::vector<std::string> Setup(const std::vector<std::string>& records, const std::string& station = "\"A1\"") {
-    std::vector<std::string> raw = {"THEODOLITE", "\tSETUP", "\t\tSTN_NO\t7", "\t\tSTN_ID\t" + station,
-                                    "\t\tINST_HT\t1.52;", "\tEND SETUP",
-                                    "\tSLOPE(TgtNo, TgtID, CfgNo, Hz, Vz, SDist, RefHt, Date, Ppm, ApplType, Flags)"};
+std::vector<std::string> Setup(const std::vector<std::string>& records,
+                               const std::string& station = "\"A1\"") {
+    std::vector<std::string> raw = {
+        "THEODOLITE",
+        "\tSETUP",
+        "\t\tSTN_NO\t7",
+        "\t\tSTN_ID\t" + station,
+        "\t\tINST_HT\t1.52;",
+        "\tEND SETUP",
+        "\tSLOPE(TgtNo, TgtID, CfgNo, Hz, Vz, SDist, RefHt, Date, Ppm, ApplType, Flags)"};
     for (const auto& r : records) raw.push_back("\t\t" + r);
     raw.push_back("\tEND SLOPE");
     raw.push_back("END THEODOLITE");
     return raw;
 }
 
-std::string Record(const std::string& name, const std::string& height, const std::string& date = "06-05-2024/10:11:12.0") {
-    return "1,\t\"" + name + "\",\t1,\t12.345600,\t91.234500,\t123.456700,\t" + height + ",\t" + date + ",\t0,\t100,\t1;";
+std::string Record(const std::string& name, const std::string& height,
+                   const std::string& date = "06-05-2024/10:11:12.0") {
+    return "1,\t\"" + name + "\",\t1,\t12.345600,\t91.234500,\t123.456700,\t" + height + ",\t" +
+           date + ",\t0,\t100,\t1;";
 }
 
 struct IdexCase {
@@ -55,15 +63,26 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         IdexCase{"StationAndInstrumentHeight", Setup({}), 10, {"", "cz,A1,1.520"}},
         IdexCase{"BacksightFirstThenTimeThenObservations",
-                 Setup({Record("B1", "1.5"), Record("P1", "1.6"), Record("P2", "1.7", "06-05-2024/10:20:00.0")}), 10,
-                 {"", "cz,A1,1.520", "hs,B1", "; 观测时间 = 06-05-2024/10:11", "P1,12.3456,123.457,91.2345,1.600",
-                  "P2,12.3456,123.457,91.2345,1.700"}},
-        IdexCase{"HeightEqualToTheLimitIsKept", Setup({Record("B1", "1"), Record("P1", "2.000")}), 2,
-                 {"", "cz,A1,1.520", "hs,B1", "; 观测时间 = 06-05-2024/10:11", "P1,12.3456,123.457,91.2345,2.000"}},
-        IdexCase{"HeightAboveTheLimitIsLeftOut", Setup({Record("B1", "1"), Record("P1", "2.001")}), 2,
-                 {"", "cz,A1,1.520", "hs,B1", "; 观测时间 = 06-05-2024/10:11", "P1,12.3456,123.457,91.2345,"}},
-        IdexCase{"ShortRecordLeavesFieldsEmpty", Setup({"1,\"B1\"", "2,\"P1\",1,90.3", "3,\"P2\",1,1,2,3,4,1234"}), 10,
-                 {"", "cz,A1,1.520", "hs,B1", "; 观测时间 = ", "P1,90.3000,,,", "P2,1.0000,3.000,2.0000,4.000"}},
+                 Setup({Record("B1", "1.5"), Record("P1", "1.6"),
+                        Record("P2", "1.7", "06-05-2024/10:20:00.0")}),
+                 10,
+                 {"", "cz,A1,1.520", "hs,B1", "; 观测时间 = 06-05-2024/10:11",
+                  "P1,12.3456,123.457,91.2345,1.600", "P2,12.3456,123.457,91.2345,1.700"}},
+        IdexCase{"HeightEqualToTheLimitIsKept",
+                 Setup({Record("B1", "1"), Record("P1", "2.000")}),
+                 2,
+                 {"", "cz,A1,1.520", "hs,B1", "; 观测时间 = 06-05-2024/10:11",
+                  "P1,12.3456,123.457,91.2345,2.000"}},
+        IdexCase{"HeightAboveTheLimitIsLeftOut",
+                 Setup({Record("B1", "1"), Record("P1", "2.001")}),
+                 2,
+                 {"", "cz,A1,1.520", "hs,B1", "; 观测时间 = 06-05-2024/10:11",
+                  "P1,12.3456,123.457,91.2345,"}},
+        IdexCase{"ShortRecordLeavesFieldsEmpty",
+                 Setup({"1,\"B1\"", "2,\"P1\",1,90.3", "3,\"P2\",1,1,2,3,4,1234"}),
+                 10,
+                 {"", "cz,A1,1.520", "hs,B1", "; 观测时间 = ", "P1,90.3000,,,",
+                  "P2,1.0000,3.000,2.0000,4.000"}},
         IdexCase{"QuotesAndCaseOfTheStation", Setup({}, "\"st 9\""), 10, {"", "cz,ST 9,1.520"}},
         IdexCase{"SetupRestartsTheRecordCount",
                  [] {
@@ -73,18 +92,24 @@ INSTANTIATE_TEST_SUITE_P(
                      return a;
                  }(),
                  10,
-                 {"", "cz,A1,1.520", "hs,B1", "; 观测时间 = 06-05-2024/10:11", "P1,12.3456,123.457,91.2345,1.000", "",
-                  "cz,A2,1.520", "hs,B2", "; 观测时间 = 06-05-2024/10:11", "P2,12.3456,123.457,91.2345,1.000"}},
+                 {"", "cz,A1,1.520", "hs,B1", "; 观测时间 = 06-05-2024/10:11",
+                  "P1,12.3456,123.457,91.2345,1.000", "", "cz,A2,1.520", "hs,B2",
+                  "; 观测时间 = 06-05-2024/10:11", "P2,12.3456,123.457,91.2345,1.000"}},
         IdexCase{"RecordsOutsideTheTheodoliteBlockAreIgnored",
-                 {"DATABASE", "\tSLOPE(a)", Record("B1", "1"), Record("P1", "1"), "END DATABASE"}, 10, {}},
+                 {"DATABASE", "\tSLOPE(a)", Record("B1", "1"), Record("P1", "1"), "END DATABASE"},
+                 10,
+                 {}},
         IdexCase{"ProjectKeysWithTabs",
-                 {"HEADER", "\tPROJECT", "\t\tNAME\t\"X\"", "\t\tOPERATOR\t\"Wang Li\"", "\t\tCREATION_DATE\t12-02-2010/07:46:46.0",
-                  "\tEND PROJECT", "END HEADER"},
-                 10, {"; 操作员：WANG LI", "; 时  间：12-02-2010/07:46:46.0", std::string("; 转  换：") + kNow}},
+                 {"HEADER", "\tPROJECT", "\t\tNAME\t\"X\"", "\t\tOPERATOR\t\"Wang Li\"",
+                  "\t\tCREATION_DATE\t12-02-2010/07:46:46.0", "\tEND PROJECT", "END HEADER"},
+                 10,
+                 {"; 操作员：WANG LI", "; 时  间：12-02-2010/07:46:46.0",
+                  std::string("; 转  换：") + kNow}},
         IdexCase{"HeaderKeysOutsideTheProjectAreIgnored",
-                 {"HEADER", "\tOPERATOR\t\"X\"", "\tCREATION_DATE 1-1-2000", "\tPROJECT", "\tEND PROJECT",
-                  "\tOPERATOR \"Y\"", "END HEADER", "OPERATOR \"Z\""},
-                 10, {}}),
+                 {"HEADER", "\tOPERATOR\t\"X\"", "\tCREATION_DATE 1-1-2000", "\tPROJECT",
+                  "\tEND PROJECT", "\tOPERATOR \"Y\"", "END HEADER", "OPERATOR \"Z\""},
+                 10,
+                 {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(IdexHeader, NamesTheInstrumentAndTheSourceFile) {
@@ -137,10 +162,13 @@ TEST(IdexRealFiles, Maga0921GivesEverySetup) {
     }
     ASSERT_EQ(setups, 18u);
     std::vector<std::string> out = Body(raw.lines);
-    auto count = [&](auto pred) { return static_cast<size_t>(std::count_if(out.begin(), out.end(), pred)); };
+    auto count = [&](auto pred) {
+        return static_cast<size_t>(std::count_if(out.begin(), out.end(), pred));
+    };
     EXPECT_EQ(count([](const std::string& s) { return StartsWith(s, "cz,"); }), setups);
     EXPECT_EQ(count([](const std::string& s) { return StartsWith(s, "hs,"); }), setups);
-    EXPECT_EQ(count([](const std::string& s) { return StartsWith(s, "; 观测时间 = 21-09-2004/"); }), with_foresights);
+    EXPECT_EQ(count([](const std::string& s) { return StartsWith(s, "; 观测时间 = 21-09-2004/"); }),
+              with_foresights);
     size_t observations = count([](const std::string& s) {
         return !s.empty() && s[0] != ';' && !StartsWith(s, "cz,") && !StartsWith(s, "hs,");
     });

@@ -66,15 +66,18 @@ ControlFile ControlRowsFromText(const std::vector<std::string>& raw_lines, std::
         std::vector<std::string> fields = Split(line, ',');
         if (fields.size() > 5) {
             // The table has five columns; loading part of the file would hide the fault.
-            file.status = Status::Error("控制点文件“" + std::string(path) + "”第" + std::to_string(i + 1) +
-                                        "行的字段多于五个，文件未载入：" + line);
+            file.status =
+                Status::Error("控制点文件“" + std::string(path) + "”第" + std::to_string(i + 1) +
+                              "行的字段多于五个，文件未载入：" + line);
             file.rows.clear();
             return file;
         }
         ControlRow row;
         row.name = fields[0];
         // Missing numbers read as 0, so a point without elevation shows 0.000.
-        auto number = [&](size_t k) { return Format(k < fields.size() ? LeadingNumber(fields[k]) : 0.0, "#0.000"); };
+        auto number = [&](size_t k) {
+            return Format(k < fields.size() ? LeadingNumber(fields[k]) : 0.0, "#0.000");
+        };
         row.x = number(1);
         row.y = number(2);
         row.h = number(3);

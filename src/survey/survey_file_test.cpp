@@ -23,12 +23,15 @@ TEST_P(SurveyLines, AreLoadedAsTheListShowsThem) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, SurveyLines,
     ::testing::Values(
-        SurveyCase{"TrimmedAndUpperCased", {"  cz,a1,1.5  ", "p1,1,2,3"}, {"CZ,A1,1.5", "P1,1,2,3"}},
+        SurveyCase{
+            "TrimmedAndUpperCased", {"  cz,a1,1.5  ", "p1,1,2,3"}, {"CZ,A1,1.5", "P1,1,2,3"}},
         SurveyCase{"CommentsAndBlanksAreKept", {"; 注释 abc", "", "   "}, {"; 注释 ABC", "", ""}},
         SurveyCase{"CheckLineUsesTheCurrentBacksight",
-                   {"hs,B1,", "HC,85.123,-0.456,1.5"}, {"HS,B1,", "B1,0.0000,85.123,-0.456,1.5"}},
+                   {"hs,B1,", "HC,85.123,-0.456,1.5"},
+                   {"HS,B1,", "B1,0.0000,85.123,-0.456,1.5"}},
         SurveyCase{"CheckLineFollowsTheLatestBacksight",
-                   {"hs,B1", "hs,b2", "hc,1,2"}, {"HS,B1", "HS,B2", "B2,0.0000,1,2"}},
+                   {"hs,B1", "hs,b2", "hc,1,2"},
+                   {"HS,B1", "HS,B2", "B2,0.0000,1,2"}},
         SurveyCase{"CheckLineBeforeAnyBacksightHasNoName", {"HC,1,2,3"}, {",0.0000,1,2,3"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -62,16 +65,21 @@ TEST_P(ControlLines, BecomeTableRows) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, ControlLines,
     ::testing::Values(
-        ControlCase{"BlanksAroundNumbers", "k1, 100, 200 ,5", {"K1", "100.000", "200.000", "5.000", ""}},
-        ControlCase{"NoElevation", "K1,3500123.456,512345.678", {"K1", "3500123.456", "512345.678", "0.000", ""}},
+        ControlCase{
+            "BlanksAroundNumbers", "k1, 100, 200 ,5", {"K1", "100.000", "200.000", "5.000", ""}},
+        ControlCase{"NoElevation",
+                    "K1,3500123.456,512345.678",
+                    {"K1", "3500123.456", "512345.678", "0.000", ""}},
         ControlCase{"EmptyElevation", "K1,1,2,", {"K1", "1.000", "2.000", "0.000", ""}},
         ControlCase{"NonNumericCoordinate", "K1,abc,2.5x,3", {"K1", "0.000", "2.500", "3.000", ""}},
         ControlCase{"FifthField", "K1,1,2,3,4", {"K1", "1.000", "2.000", "3.000", "4.000"}},
-        ControlCase{"ChineseName", "  导线点7,1,2,3  ", {"导线点7", "1.000", "2.000", "3.000", ""}}),
+        ControlCase{
+            "ChineseName", "  导线点7,1,2,3  ", {"导线点7", "1.000", "2.000", "3.000", ""}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ControlFileLoading, SkipsCommentsAndBlanks) {
-    ControlFile file = ControlRowsFromText({"; K0,1,2,3", "   ; K0,1,2,3", "", "  ", "K1,1,2,3"}, "k.ctl");
+    ControlFile file =
+        ControlRowsFromText({"; K0,1,2,3", "   ; K0,1,2,3", "", "  ", "K1,1,2,3"}, "k.ctl");
     ASSERT_TRUE(file.status.ok());
     ASSERT_EQ(file.rows.size(), 1u);
     EXPECT_EQ(file.rows[0].name, "K1");

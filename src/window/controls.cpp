@@ -1,7 +1,5 @@
 #include "window/controls.h"
 
-#include "base/strings.h"
-
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -26,13 +24,15 @@ size_t ByteOffset(const std::string& s, size_t index) {
     return s.size();
 }
 
-
 std::vector<char32_t> DecodeUtf8(const std::string& s) {
     std::vector<char32_t> out;
     for (size_t i = 0; i < s.size();) {
         unsigned char b = static_cast<unsigned char>(s[i]);
         int extra = b < 0x80 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
-        char32_t c = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
+        char32_t c = extra == 0   ? b
+                     : extra == 1 ? (b & 0x1F)
+                     : extra == 2 ? (b & 0x0F)
+                                  : (b & 0x07);
         for (int k = 1; k <= extra && i + k < s.size(); ++k) c = (c << 6) | (s[i + k] & 0x3F);
         out.push_back(c);
         i += extra + 1;
@@ -216,9 +216,7 @@ void Grid::CutToHeader() {
     row = 0;
 }
 
-void Grid::AddRow(std::vector<std::string> cells) {
-    rows.push_back(std::move(cells));
-}
+void Grid::AddRow(std::vector<std::string> cells) { rows.push_back(std::move(cells)); }
 
 void Grid::Select(int r) {
     if (enabled && r >= 0 && r < Rows()) row = r;
@@ -245,9 +243,7 @@ void PictureBox::Scale(double x1, double y1, double x2, double y2) {
     current_y = y1;
 }
 
-void PictureBox::ScaleDefault() {
-    Scale(0, 0, width_px, height_px);
-}
+void PictureBox::ScaleDefault() { Scale(0, 0, width_px, height_px); }
 
 void PictureBox::Line(double x1, double y1, double x2, double y2, uint32_t color) {
     ops.push_back({PictureOp::Kind::Line, x1, y1, x2, y2, color, {}});
@@ -256,7 +252,8 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, uint32_t color
 }
 
 void PictureBox::Box(double x1, double y1, double x2, double y2, uint32_t color, bool filled) {
-    ops.push_back({filled ? PictureOp::Kind::FilledBox : PictureOp::Kind::Box, x1, y1, x2, y2, color, {}});
+    ops.push_back(
+        {filled ? PictureOp::Kind::FilledBox : PictureOp::Kind::Box, x1, y1, x2, y2, color, {}});
     current_x = x2;
     current_y = y2;
 }
@@ -350,7 +347,8 @@ void FileList::Refresh() {
     std::string chosen = FileName();
     items.clear();
     std::error_code ec;
-    for (fs::directory_iterator it(path.empty() ? "." : path, ec), end; !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it(path.empty() ? "." : path, ec), end; !ec && it != end;
+         it.increment(ec)) {
         std::error_code ec2;
         std::string name = it->path().filename().string();
         if (it->is_regular_file(ec2) && MatchesPattern(name, pattern)) items.push_back(name);
@@ -361,7 +359,8 @@ void FileList::Refresh() {
 }
 
 std::string FileList::FileName() const {
-    return list_index >= 0 && list_index < static_cast<int>(items.size()) ? items[list_index] : std::string();
+    return list_index >= 0 && list_index < static_cast<int>(items.size()) ? items[list_index]
+                                                                          : std::string();
 }
 
 int FileList::IndexOf(const std::string& name) const {

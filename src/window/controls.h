@@ -23,12 +23,12 @@ struct Control {
 };
 
 class Label : public Control {
-public:
+  public:
     std::string caption;
 };
 
 class Button : public Control {
-public:
+  public:
     std::string caption;
     std::function<void()> on_click;
 
@@ -36,9 +36,9 @@ public:
 };
 
 class TextBox : public Control {
-public:
+  public:
     std::string text;
-    bool locked = false;  // read-only
+    bool locked = false;    // read-only
     size_t sel_start = 0;   // in characters
     size_t sel_length = 0;  // in characters
 
@@ -59,7 +59,7 @@ public:
 };
 
 class ListBox : public Control {
-public:
+  public:
     std::vector<std::string> items;
     int list_index = -1;
 
@@ -72,7 +72,7 @@ public:
 };
 
 class ComboBox : public Control {
-public:
+  public:
     std::vector<std::string> items;
     std::string text;
     int list_index = -1;
@@ -85,13 +85,13 @@ public:
     // Shows the entry equal to `entry`; blank when the list has none.
     void ShowItem(const std::string& entry);
     void ShowIndex(int index);
-    void Choose(int index);               // user
+    void Choose(int index);                     // user
     void ChooseText(const std::string& entry);  // user, by the entry's text
-    void Edit(const std::string& typed);  // user, editable boxes only
+    void Edit(const std::string& typed);        // user, editable boxes only
 };
 
 class CheckBox : public Control {
-public:
+  public:
     std::string caption;
     int value = 0;  // 0 unticked, 1 ticked
     std::function<void()> on_click;
@@ -101,7 +101,7 @@ public:
 };
 
 class OptionButton : public Control {
-public:
+  public:
     std::string caption;
     bool value = false;
     std::vector<OptionButton*> group;  // the buttons that exclude each other, itself included
@@ -113,7 +113,7 @@ public:
 
 // A grid whose row 0 is the header.
 class Grid : public Control {
-public:
+  public:
     std::vector<std::vector<std::string>> rows{{}};
     int row = 0;  // the selected row
     std::function<void(Key, bool shift)> on_key_down;
@@ -139,7 +139,7 @@ struct PictureOp {
 // left and lower right corners (so y may run upwards), Print writes a line of text at the
 // current position and moves to the next line.
 class PictureBox : public Control {
-public:
+  public:
     static constexpr uint32_t kBlack = 0, kRed = 255, kBlue = 16711680;
 
     double scale_left = 0, scale_top = 0, scale_width = 400, scale_height = 300;
@@ -165,7 +165,7 @@ public:
 
 // The mounted volumes a drive list offers (file-system roots on Linux, letters on Windows).
 class DriveList : public Control {
-public:
+  public:
     std::string drive;
     std::vector<std::string> drives;
     std::function<void()> on_change;
@@ -174,7 +174,7 @@ public:
 };
 
 class DirList : public Control {
-public:
+  public:
     std::string path;  // without a trailing separator, except for a root
     std::vector<std::string> subfolders;
     std::function<void()> on_change;
@@ -186,7 +186,7 @@ public:
 };
 
 class FileList : public Control {
-public:
+  public:
     std::string path;
     std::string pattern = "*.*";  // one or more patterns separated by ";"
     std::vector<std::string> items;

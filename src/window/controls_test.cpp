@@ -47,11 +47,18 @@ TEST(FilePattern, MatchesTheExtensionWithoutRegardToCase) {
         bool matches;
     };
     const Row rows[] = {
-        {"a.dat", "*.dat", true},       {"A.DAT", "*.dat", true},   {"a.dat.bak", "*.dat", false},
-        {"adat", "*.dat", false},       {"k.cor", "*.cor;*.ctl", true}, {"k.ctl", "*.cor;*.ctl", true},
-        {"断面1～断面3.dm", "*.dm", true}, {"x.txt", "*.*", true},     {"x", "*.*", false},
+        {"a.dat", "*.dat", true},
+        {"A.DAT", "*.dat", true},
+        {"a.dat.bak", "*.dat", false},
+        {"adat", "*.dat", false},
+        {"k.cor", "*.cor;*.ctl", true},
+        {"k.ctl", "*.cor;*.ctl", true},
+        {"断面1～断面3.dm", "*.dm", true},
+        {"x.txt", "*.*", true},
+        {"x", "*.*", false},
     };
-    for (const Row& row : rows) EXPECT_EQ(MatchesPattern(row.name, row.pattern), row.matches) << row.name;
+    for (const Row& row : rows)
+        EXPECT_EQ(MatchesPattern(row.name, row.pattern), row.matches) << row.name;
 }
 
 TEST(ComboBox, ShowsOnlyListedEntriesAndTakesTypingWhenEditable) {

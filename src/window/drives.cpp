@@ -21,7 +21,8 @@ std::string Unescape(const std::string& field) {
         bool octal = field[i] == '\\' && i + 3 < field.size();
         for (size_t k = 1; octal && k <= 3; ++k) octal = field[i + k] >= '0' && field[i + k] <= '7';
         if (octal) {
-            out += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
+            out += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 +
+                                     (field[i + 3] - '0'));
             i += 3;
         } else {
             out += field[i];
@@ -35,10 +36,11 @@ std::string Unescape(const std::string& field) {
 std::vector<std::string> ListDrives() {
     // Kernel and memory file systems hold nothing a user keeps survey files in.
     static const std::set<std::string> kPseudo = {
-        "proc", "sysfs", "devtmpfs", "devpts", "tmpfs", "cgroup", "cgroup2", "securityfs",
-        "pstore", "debugfs", "tracefs", "configfs", "fusectl", "mqueue", "hugetlbfs",
-        "bpf", "binfmt_misc", "autofs", "rpc_pipefs", "nsfs", "efivarfs", "selinuxfs",
-        "overlay", "squashfs", "ramfs", "devfs", "fuse.gvfsd-fuse", "fuse.portal"};
+        "proc",       "sysfs",      "devtmpfs",        "devpts",     "tmpfs",       "cgroup",
+        "cgroup2",    "securityfs", "pstore",          "debugfs",    "tracefs",     "configfs",
+        "fusectl",    "mqueue",     "hugetlbfs",       "bpf",        "binfmt_misc", "autofs",
+        "rpc_pipefs", "nsfs",       "efivarfs",        "selinuxfs",  "overlay",     "squashfs",
+        "ramfs",      "devfs",      "fuse.gvfsd-fuse", "fuse.portal"};
     std::vector<std::string> drives = {"/"};
     std::ifstream mounts("/proc/mounts");
     std::string line;
@@ -48,8 +50,9 @@ std::vector<std::string> ListDrives() {
         if (!(fields >> device >> point >> type)) continue;
         point = Unescape(point);
         if (kPseudo.count(type) || point == "/") continue;
-        if (point.rfind("/proc", 0) == 0 || point.rfind("/sys", 0) == 0 || point.rfind("/dev", 0) == 0 ||
-            point.rfind("/run", 0) == 0 || point.rfind("/snap", 0) == 0)
+        if (point.rfind("/proc", 0) == 0 || point.rfind("/sys", 0) == 0 ||
+            point.rfind("/dev", 0) == 0 || point.rfind("/run", 0) == 0 ||
+            point.rfind("/snap", 0) == 0)
             continue;
         if (std::find(drives.begin(), drives.end(), point) == drives.end()) drives.push_back(point);
     }

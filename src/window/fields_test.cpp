@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <functional>
 
+#include "support/window_fixture.h"
 #include "window/drives.h"
 #include "window/form1.h"
-#include "support/window_fixture.h"
 
 namespace velorin::window {
 namespace {
@@ -21,10 +21,8 @@ TEST(DigitsOnly, TypedCharactersOtherThanDigitsAreDropped) {
         const char* shown;
     };
     const Row rows[] = {
-        {"digits", "123", "123"},
-        {"letters and a point", "1a2.b3", "123"},
-        {"minus sign", "-5", "5"},
-        {"backspace is dropped too", "12\b", "12"},
+        {"digits", "123", "123"},          {"letters and a point", "1a2.b3", "123"},
+        {"minus sign", "-5", "5"},         {"backspace is dropped too", "12\b", "12"},
         {"full-width digits", "１２", ""},
     };
     for (const Row& row : rows) {
@@ -64,7 +62,8 @@ TEST(TextToSetting, NumbersAreReadFromTheStartOfTheText) {
         {"Text7 letters", 5, text7, offset, "abc", 0},
         {"Text15", 6, text15, offset, "3.5", 3.5},
         {"Text4", 4, text4, [](const app::Settings& s) { return s.PointTextHeight; }, "2.5", 2.5},
-        {"Text6 not a number", 4, text6, [](const app::Settings& s) { return s.ElevTextHeight; }, "x1", 0},
+        {"Text6 not a number", 4, text6, [](const app::Settings& s) { return s.ElevTextHeight; },
+         "x1", 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -187,10 +186,14 @@ TEST(ScaleToSetting, ChoosingAScaleSetsItsFactor) {
          [](const app::Settings& s) { return s.PlotScale; }, "1:20000", 20},
         {"Combo6 1:50", 5, [](Form1& f) -> ComboBox& { return f.page5.Combo6; }, h, "1:50", 0.05},
         {"Combo7 1:20", 5, [](Form1& f) -> ComboBox& { return f.page5.Combo7; }, v, "1:20", 0.02},
-        {"Combo10 1:2000", 6, [](Form1& f) -> ComboBox& { return f.page6.Combo10; }, h, "1:2000", 2},
-        {"Combo11 1:500", 6, [](Form1& f) -> ComboBox& { return f.page6.Combo11; }, v, "1:500", 0.5},
-        {"Combo12 1:100", 7, [](Form1& f) -> ComboBox& { return f.page7.Combo12; }, h, "1:100", 0.1},
-        {"Combo13 1:1000", 7, [](Form1& f) -> ComboBox& { return f.page7.Combo13; }, v, "1:1000", 1},
+        {"Combo10 1:2000", 6, [](Form1& f) -> ComboBox& { return f.page6.Combo10; }, h, "1:2000",
+         2},
+        {"Combo11 1:500", 6, [](Form1& f) -> ComboBox& { return f.page6.Combo11; }, v, "1:500",
+         0.5},
+        {"Combo12 1:100", 7, [](Form1& f) -> ComboBox& { return f.page7.Combo12; }, h, "1:100",
+         0.1},
+        {"Combo13 1:1000", 7, [](Form1& f) -> ComboBox& { return f.page7.Combo13; }, v, "1:1000",
+         1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -239,18 +242,27 @@ TEST(TickEnablesFields, TickingEnablesAndUntickingDisables) {
     };
     const Row rows[] = {
         {"Check3", 5, [](Form1& f) -> CheckBox& { return f.page5.Check3; },
-         [](Form1& f) { return std::vector<Control*>{&f.page5.Text11}; }, [](Form1&) -> TextBox* { return nullptr; }},
+         [](Form1& f) { return std::vector<Control*>{&f.page5.Text11}; },
+         [](Form1&) -> TextBox* { return nullptr; }},
         {"Check4", 5, [](Form1& f) -> CheckBox& { return f.page5.Check4; },
-         [](Form1& f) { return std::vector<Control*>{&f.page5.Text12, &f.page5.Command11}; },
+         [](Form1& f) {
+             return std::vector<Control*>{&f.page5.Text12, &f.page5.Command11};
+         },
          [](Form1&) -> TextBox* { return nullptr; }},
         {"Check9", 6, [](Form1& f) -> CheckBox& { return f.page6.Check9; },
-         [](Form1& f) { return std::vector<Control*>{&f.page6.Label26, &f.page6.Text14, &f.page6.Command16}; },
+         [](Form1& f) {
+             return std::vector<Control*>{&f.page6.Label26, &f.page6.Text14, &f.page6.Command16};
+         },
          [](Form1& f) -> TextBox* { return &f.page6.Text14; }},
         {"Check5", 6, [](Form1& f) -> CheckBox& { return f.page6.Check5; },
-         [](Form1& f) { return std::vector<Control*>{&f.page6.Label31, &f.page6.Text16, &f.page6.Text17}; },
+         [](Form1& f) {
+             return std::vector<Control*>{&f.page6.Label31, &f.page6.Text16, &f.page6.Text17};
+         },
          [](Form1& f) -> TextBox* { return &f.page6.Text16; }},
         {"Check10", 7, [](Form1& f) -> CheckBox& { return f.page7.Check10; },
-         [](Form1& f) { return std::vector<Control*>{&f.page7.Label41, &f.page7.Text23, &f.page7.Text24}; },
+         [](Form1& f) {
+             return std::vector<Control*>{&f.page7.Label41, &f.page7.Text23, &f.page7.Text24};
+         },
          [](Form1& f) -> TextBox* { return &f.page7.Text23; }},
     };
     for (const Row& row : rows) {
@@ -323,11 +335,14 @@ struct FileListCase {
 };
 
 const FileListCase kFileLists[] = {
-    {2, [](Form1& f) -> DirList& { return f.page2.Dir2; }, [](Form1& f) -> FileList& { return f.page2.File1; },
+    {2, [](Form1& f) -> DirList& { return f.page2.Dir2; },
+     [](Form1& f) -> FileList& { return f.page2.File1; },
      [](Form1& f) -> TextBox& { return f.page2.Text2; }},
-    {3, [](Form1& f) -> DirList& { return f.page3.Dir3; }, [](Form1& f) -> FileList& { return f.page3.File2; },
+    {3, [](Form1& f) -> DirList& { return f.page3.Dir3; },
+     [](Form1& f) -> FileList& { return f.page3.File2; },
      [](Form1& f) -> TextBox& { return f.page3.Text5; }},
-    {7, [](Form1& f) -> DirList& { return f.page7.Dir5; }, [](Form1& f) -> FileList& { return f.page7.File4; },
+    {7, [](Form1& f) -> DirList& { return f.page7.Dir5; },
+     [](Form1& f) -> FileList& { return f.page7.File4; },
      [](Form1& f) -> TextBox& { return f.page7.Text22; }},
 };
 
@@ -337,7 +352,8 @@ TEST(ChosenFile, PathIsTheFolderAndTheNameWithOneSeparator) {
         WindowFixture w;
         std::string folder = w.dir.path() + "数据";
         std::filesystem::create_directories(folder);
-        for (const char* name : {"a.dat", "b.ctl", "c.dm"}) testing::WriteBytes(folder + "/" + name, "x");
+        for (const char* name : {"a.dat", "b.ctl", "c.dm"})
+            testing::WriteBytes(folder + "/" + name, "x");
         Form1& form = w.Load();
         form.Strip1_Click(c.tab);
         c.dir(form).Choose(folder);
@@ -382,8 +398,9 @@ TEST(FileType, ChoosingATypeSetsTheFileListsPattern) {
             testing::WriteBytes(w.settings().MainDir + "/" + name, "x");
         Form1& form = w.Load();
         form.Strip1_Click(row.tab);
-        row.combo(form).ChooseText(row.entry == std::string("Topcon GTS 311 (*.dat)") ? "Leica TC 307 (*.idx)"
-                                                                                       : row.entry);
+        row.combo(form).ChooseText(row.entry == std::string("Topcon GTS 311 (*.dat)")
+                                       ? "Leica TC 307 (*.idx)"
+                                       : row.entry);
         row.combo(form).ChooseText(row.entry);
         EXPECT_EQ(row.files(form).items, row.listed);
     }
@@ -423,10 +440,14 @@ TEST(Drives, OtherPagesGoBackToTheirFoldersDriveWithoutAMessage) {
         DirList& (*dir)(Form1&);
     };
     const Row rows[] = {
-        {2, [](Form1& f) -> DriveList& { return f.page2.Drive2; }, [](Form1& f) -> DirList& { return f.page2.Dir2; }},
-        {3, [](Form1& f) -> DriveList& { return f.page3.Drive3; }, [](Form1& f) -> DirList& { return f.page3.Dir3; }},
-        {4, [](Form1& f) -> DriveList& { return f.page4.Drive4; }, [](Form1& f) -> DirList& { return f.page4.Dir4; }},
-        {7, [](Form1& f) -> DriveList& { return f.page7.Drive5; }, [](Form1& f) -> DirList& { return f.page7.Dir5; }},
+        {2, [](Form1& f) -> DriveList& { return f.page2.Drive2; },
+         [](Form1& f) -> DirList& { return f.page2.Dir2; }},
+        {3, [](Form1& f) -> DriveList& { return f.page3.Drive3; },
+         [](Form1& f) -> DirList& { return f.page3.Dir3; }},
+        {4, [](Form1& f) -> DriveList& { return f.page4.Drive4; },
+         [](Form1& f) -> DirList& { return f.page4.Dir4; }},
+        {7, [](Form1& f) -> DriveList& { return f.page7.Drive5; },
+         [](Form1& f) -> DirList& { return f.page7.Dir5; }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE("page " + std::to_string(row.tab));
@@ -462,8 +483,8 @@ TEST(Drives, AFolderLiesOnItsVolume) {
         const char* drive;
     };
     const Row rows[] = {
-        {"/work/main", "/"},          {"/home/me/data", "/home"},  {"/home", "/home"},
-        {"/homework", "/"},           {"/media/usb2/k", "/media/usb2"}, {"/media/usb/k", "/media/usb"},
+        {"/work/main", "/"},  {"/home/me/data", "/home"},       {"/home", "/home"},
+        {"/homework", "/"},   {"/media/usb2/k", "/media/usb2"}, {"/media/usb/k", "/media/usb"},
         {"d:\\测量\\", "d:"},
     };
     for (const Row& row : rows) EXPECT_EQ(DriveOf(row.path, drives), row.drive) << row.path;

@@ -3,8 +3,14 @@
 namespace velorin::window {
 
 Form1::Form1(app::Context& context)
-    : page1(context), page2(context), page3(context), page4(context), page5(context), page6(context),
-      page7(context), context_(context) {}
+    : page1(context),
+      page2(context),
+      page3(context),
+      page4(context),
+      page5(context),
+      page6(context),
+      page7(context),
+      context_(context) {}
 
 void Form1::Form_Load() {
     Strip1.captions = {"系统与设置", "测量文件格式", "坐标计算程序", "地形展点程序",
@@ -23,19 +29,24 @@ void Form1::Strip1_Click(int tab) {
     page.Setup();
 }
 
-void Form1::Form_Unload() {
-    app::ExitSystem(context_.program, context_.ui);
-}
+void Form1::Form_Unload() { app::ExitSystem(context_.program, context_.ui); }
 
 Page& Form1::PageAt(int tab) {
     switch (tab) {
-        case 2: return page2;
-        case 3: return page3;
-        case 4: return page4;
-        case 5: return page5;
-        case 6: return page6;
-        case 7: return page7;
-        default: return page1;
+        case 2:
+            return page2;
+        case 3:
+            return page3;
+        case 4:
+            return page4;
+        case 5:
+            return page5;
+        case 6:
+            return page6;
+        case 7:
+            return page7;
+        default:
+            return page1;
     }
 }
 

@@ -27,7 +27,7 @@ struct TwipRect {
 };
 
 class Form1 {
-public:
+  public:
     static constexpr const char* kCaption = "Velorin——用于道路、堤坝、水利等断面测量工程";
     static constexpr int kWidth = 8610, kHeight = 6090;  // twips
     static constexpr int kStripWidth = 8535, kStripHeight = 5775;
@@ -61,7 +61,7 @@ public:
     static TwipRect HomePlace(int screen_width, int screen_height);
     static TwipRect AsidePlace(int screen_width, int screen_height);
 
-private:
+  private:
     app::Context& context_;
 };
 

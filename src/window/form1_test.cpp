@@ -7,8 +7,8 @@
 #include <filesystem>
 
 #include "app/settings.h"
-#include "support/window_fixture.h"
 #include "base/text_file.h"
+#include "support/window_fixture.h"
 
 namespace velorin::window {
 namespace {
@@ -49,9 +49,13 @@ TEST(TabChoice, ShowsOnlyTheChosenPageAndEmptiesEveryPagesResults) {
         EXPECT_TRUE(form.page7.List5.items.empty());
         // Page 3 shows its banner again when it is the chosen page.
         EXPECT_EQ(form.page3.List1.items.size(), tab == 3 ? 3u : 0u);
-        EXPECT_EQ(form.page3.ctl1.rows, (std::vector<std::vector<std::string>>{{"控制点", "纵 坐 标", "横 坐 标", "高程"}}));
-        EXPECT_EQ(form.page3.cor1.rows, (std::vector<std::vector<std::string>>{{"点号", "横坐标", "纵坐标", "高程"}}));
-        EXPECT_EQ(form.page5.Cross1.rows, (std::vector<std::vector<std::string>>{{"距离", "高程", "离心距", "备注"}}));
+        EXPECT_EQ(
+            form.page3.ctl1.rows,
+            (std::vector<std::vector<std::string>>{{"控制点", "纵 坐 标", "横 坐 标", "高程"}}));
+        EXPECT_EQ(form.page3.cor1.rows,
+                  (std::vector<std::vector<std::string>>{{"点号", "横坐标", "纵坐标", "高程"}}));
+        EXPECT_EQ(form.page5.Cross1.rows,
+                  (std::vector<std::vector<std::string>>{{"距离", "高程", "离心距", "备注"}}));
         EXPECT_TRUE(form.page4.Pic1.ops.empty());
         EXPECT_TRUE(form.page5.Pic2.ops.empty());
         EXPECT_TRUE(form.page6.Pic3.ops.empty());
@@ -65,8 +69,10 @@ TEST(TabChoice, ShowsOnlyTheChosenPageAndEmptiesEveryPagesResults) {
 TEST(TabChoice, LoadingCreatesTheSevenTabsAndShowsPageOne) {
     WindowFixture w;
     Form1& form = w.Load();
-    EXPECT_EQ(form.Strip1.captions, (std::array<std::string, 7>{"系统与设置", "测量文件格式", "坐标计算程序", "地形展点程序",
-                                                               "单断面生成", "批量生成断面", "数据生成断面"}));
+    EXPECT_EQ(
+        form.Strip1.captions,
+        (std::array<std::string, 7>{"系统与设置", "测量文件格式", "坐标计算程序", "地形展点程序",
+                                    "单断面生成", "批量生成断面", "数据生成断面"}));
     EXPECT_EQ(form.Strip1.selected, 1);
     EXPECT_TRUE(form.page1.visible);
     EXPECT_EQ(form.page1.Text1.text, w.dir.path());
@@ -87,7 +93,8 @@ TEST(TabChoice, PageThreeShowsItsBannerAnewAfterAComputation) {
     std::string rule;
     for (int i = 0; i < 22; ++i) rule += "—";
     EXPECT_EQ(form.page3.List1.items,
-              (std::vector<std::string>{"坐标计算程序（测量工程专用）", rule, "当高差＞30米或垂直角≤30°时，不得选择自动"}));
+              (std::vector<std::string>{"坐标计算程序（测量工程专用）", rule,
+                                        "当高差＞30米或垂直角≤30°时，不得选择自动"}));
     EXPECT_TRUE(form.page3.Option1.value);
     EXPECT_FALSE(form.page3.Option3.value);
     EXPECT_EQ(form.page3.Combo2.text, "控制点文件(*.ctl)");
@@ -102,7 +109,8 @@ TEST(TabChoice, PageTwoPresets) {
     form.Strip1_Click(2);
     EXPECT_EQ(form.page2.Text2.text, "");
     EXPECT_TRUE(form.page2.Text2.locked);
-    EXPECT_EQ(form.page2.Combo1.items, (std::vector<std::string>{"Topcon GTS 311 (*.dat)", "Leica TC 307 (*.idx)"}));
+    EXPECT_EQ(form.page2.Combo1.items,
+              (std::vector<std::string>{"Topcon GTS 311 (*.dat)", "Leica TC 307 (*.idx)"}));
     EXPECT_EQ(form.page2.Combo1.text, "Topcon GTS 311 (*.dat)");
     EXPECT_EQ(form.page2.File1.pattern, "*.dat");
     EXPECT_EQ(form.page2.File1.path + "/", w.dir.path());
@@ -116,8 +124,8 @@ TEST(TabChoice, PageFourShowsTheScaleOnlyWhenItIsListed) {
         const char* shown;
     };
     const Row rows[] = {
-        {"1:100", 0.1, "1:100"},       {"1:500", 0.5, "1:500"},
-        {"1:2000", 2, "1:2000"},       {"1:20000", 20, "1:20000"},
+        {"1:100", 0.1, "1:100"},           {"1:500", 0.5, "1:500"},
+        {"1:2000", 2, "1:2000"},           {"1:20000", 20, "1:20000"},
         {"unlisted 1:250", 0.25, "1:500"}, {"unlisted 1:300", 0.3, "1:500"},
     };
     for (const Row& row : rows) {
@@ -153,7 +161,8 @@ TEST(TabChoice, PageFourPresetsCoordinateFiles) {
     EXPECT_TRUE(p.Text6.visible);
     EXPECT_FALSE(p.Combo5.visible);
     EXPECT_EQ(p.Combo5.text, "导线点");
-    EXPECT_EQ(p.Combo5.items, (std::vector<std::string>{"GPS点", "导线点", "埋石图根点", "不埋石图根点"}));
+    EXPECT_EQ(p.Combo5.items,
+              (std::vector<std::string>{"GPS点", "导线点", "埋石图根点", "不埋石图根点"}));
 }
 
 TEST(TabChoice, PageFivePresets) {
@@ -324,7 +333,8 @@ TEST(WindowPlace, StandsNearTheLowerRightCornerAndStepsAsideToTheRightEdge) {
         int screen_w, screen_h, left, top, aside_left;
     };
     const Row rows[] = {
-        {"1920x1080 at 15 twips a pixel", 28800, 16200, 28800 - 8610 - 300, 16200 - 6090 - 800, 28500},
+        {"1920x1080 at 15 twips a pixel", 28800, 16200, 28800 - 8610 - 300, 16200 - 6090 - 800,
+         28500},
         {"1024x768", 15360, 11520, 15360 - 8610 - 300, 11520 - 6090 - 800, 15060},
     };
     for (const Row& row : rows) {

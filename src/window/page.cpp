@@ -1,9 +1,9 @@
 #include "window/page.h"
 
-#include "window/drives.h"
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "base/strings.h"
+#include "window/drives.h"
 
 namespace velorin::window {
 
@@ -12,18 +12,15 @@ void Page::SetFocus(TextBox& field) {
     field.GotFocus();
 }
 
-void Page::ExitProgram() {
-    app::ExitSystem(context_.program, context_.ui);
-}
+void Page::ExitProgram() { app::ExitSystem(context_.program, context_.ui); }
 
 const std::vector<std::string>& SectionScales() {
-    static const std::vector<std::string> scales = {"1:20", "1:50", "1:100", "1:200", "1:500", "1:1000", "1:2000"};
+    static const std::vector<std::string> scales = {"1:20",  "1:50",   "1:100", "1:200",
+                                                    "1:500", "1:1000", "1:2000"};
     return scales;
 }
 
-std::string ScaleEntry(double factor) {
-    return "1:" + Format(factor * 1000, "#0");
-}
+std::string ScaleEntry(double factor) { return "1:" + Format(factor * 1000, "#0"); }
 
 double ScaleFactorOf(const std::string& entry) {
     // The first two characters are "1:".

@@ -10,7 +10,7 @@
 namespace velorin::window {
 
 class Page {
-public:
+  public:
     explicit Page(app::Context& context) : context_(context) {}
     virtual ~Page() = default;
     Page(const Page&) = delete;
@@ -29,7 +29,7 @@ public:
     app::Context& context() { return context_; }
     app::Settings& settings() { return context_.program.settings; }
 
-protected:
+  protected:
     // Puts the cursor into the field, which then runs its got-focus handler.
     void SetFocus(TextBox& field);
     // Writes the settings file and ends the program: every page's exit button.

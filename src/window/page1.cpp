@@ -36,8 +36,6 @@ void Page1::Dir1_Change() {
     settings().MainDir = Text1.text;
 }
 
-void Page1::Command1_Click() {
-    ExitProgram();
-}
+void Page1::Command1_Click() { ExitProgram(); }
 
 }  // namespace velorin::window

@@ -6,15 +6,15 @@
 namespace velorin::window {
 
 class Page1 : public Page {
-public:
+  public:
     explicit Page1(app::Context& context);
 
     DriveList Drive1;
     DirList Dir1;
-    Label Label1;  // "主目录："
-    TextBox Text1;  // the main directory, read-only
-    Label Mess;     // status line
-    Label About;    // the about panel
+    Label Label1;     // "主目录："
+    TextBox Text1;    // the main directory, read-only
+    Label Mess;       // status line
+    Label About;      // the about panel
     Button Command1;  // "退出系统"
 
     void Setup() override;

@@ -45,29 +45,21 @@ void Page2::Drive2_Change() {
     if (FollowDrive(Drive2, Dir2)) Dir2_Change();
 }
 
-void Page2::Dir2_Change() {
-    File1.SetPath(Dir2.path);
-}
+void Page2::Dir2_Change() { File1.SetPath(Dir2.path); }
 
 void Page2::Combo1_Click() {
-    if (Combo1.text == kGts311) File1.SetPattern("*.dat");
-    else if (Combo1.text == kIdex) File1.SetPattern("*.idx");
+    if (Combo1.text == kGts311)
+        File1.SetPattern("*.dat");
+    else if (Combo1.text == kIdex)
+        File1.SetPattern("*.idx");
 }
 
-void Page2::File1_Click() {
-    Text2.text = ChosenFilePath(File1);
-}
+void Page2::File1_Click() { Text2.text = ChosenFilePath(File1); }
 
-void Page2::Text3_GotFocus() {
-    Text3.SelectAll();
-}
+void Page2::Text3_GotFocus() { Text3.SelectAll(); }
 
-bool Page2::Text3_KeyPress(char32_t key) {
-    return key >= U'0' && key <= U'9';
-}
+bool Page2::Text3_KeyPress(char32_t key) { return key >= U'0' && key <= U'9'; }
 
-void Page2::Command3_Click() {
-    ExitProgram();
-}
+void Page2::Command3_Click() { ExitProgram(); }
 
 }  // namespace velorin::window

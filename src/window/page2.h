@@ -6,20 +6,20 @@
 namespace velorin::window {
 
 class Page2 : public Page {
-public:
+  public:
     explicit Page2(app::Context& context);
 
     DriveList Drive2;
     DirList Dir2;
     FileList File1;
-    Label Label2;   // "仪器型号："
+    Label Label2;     // "仪器型号："
     ComboBox Combo1;  // instrument model
-    Label Label3;   // "文件："
-    TextBox Text2;  // full path of the chosen raw file, read-only
-    Label Label4;   // "无效觇标高： 忽略≥"
-    TextBox Text3;  // target height limit, digits only
-    Label Label5;   // "米的觇标高"
-    ListBox List3;  // conversion list
+    Label Label3;     // "文件："
+    TextBox Text2;    // full path of the chosen raw file, read-only
+    Label Label4;     // "无效觇标高： 忽略≥"
+    TextBox Text3;    // target height limit, digits only
+    Label Label5;     // "米的觇标高"
+    ListBox List3;    // conversion list
     Button Command2;  // "保存 .sur 文件"
     Button Command3;  // "退出系统"
 

@@ -1,8 +1,7 @@
 // The commands of page 2: converting a raw file and saving the survey file.
-#include "window/page2.h"
-
 #include "base/numbers.h"
 #include "survey/conversion.h"
+#include "window/page2.h"
 
 namespace velorin::window {
 
@@ -25,8 +24,8 @@ void Page2::File1_DblClick() {
         Show(context_.ui, app::MessageIcon::Critical, "错误", "“忽略觇标高”值不合法，请重新输入。");
         return;
     }
-    survey::Conversion conversion =
-        survey::ConvertRawFile(Text2.text, survey::ModelFromItem(Combo1.text), *limit, context_.clock.Now());
+    survey::Conversion conversion = survey::ConvertRawFile(
+        Text2.text, survey::ModelFromItem(Combo1.text), *limit, context_.clock.Now());
     if (!conversion.status.ok()) {
         Show(context_.ui, app::MessageIcon::Critical, "测量文件", conversion.status.message());
         return;
@@ -42,7 +41,8 @@ void Page2::Command2_Click() {
         Show(context_.ui, app::MessageIcon::Critical, "测量文件", saved.message());
         return;
     }
-    Show(context_.ui, app::MessageIcon::Information, "测量文件", "文件已保存在“" + TargetPath + "”中。");
+    Show(context_.ui, app::MessageIcon::Information, "测量文件",
+         "文件已保存在“" + TargetPath + "”中。");
 }
 
 }  // namespace velorin::window

@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "support/window_fixture.h"
 #include "base/paths.h"
 #include "base/text_file.h"
+#include "support/window_fixture.h"
 
 namespace velorin::window {
 namespace {
@@ -15,13 +15,15 @@ using testing::WindowFixture;
 
 struct Page2Fixture : WindowFixture {
     Page2& page;
-    explicit Page2Fixture(const std::vector<std::pair<std::string, std::vector<std::string>>>& files)
+    explicit Page2Fixture(
+        const std::vector<std::pair<std::string, std::vector<std::string>>>& files)
         : page((Write(files), Load().page2)) {
         form->Strip1_Click(2);
     }
     void Write(const std::vector<std::pair<std::string, std::vector<std::string>>>& files) {
         settings().MainDir = dir.path();
-        for (const auto& [name, lines] : files) testing::WriteBytes(dir.File(name), testing::GbkCrlf(lines));
+        for (const auto& [name, lines] : files)
+            testing::WriteBytes(dir.File(name), testing::GbkCrlf(lines));
     }
     void DoubleClick(const std::string& name) {
         int index = page.File1.IndexOf(name);
@@ -30,16 +32,21 @@ struct Page2Fixture : WindowFixture {
     }
 };
 
-const std::vector<std::string> kRaw = {"GTS-311", "STN     A1,1.45", "BS      B1,1.5", "HD      0,85.123,-0.456",
-                                       "SS      P1,5", "HD      12.3456,30,1"};
+const std::vector<std::string> kRaw = {"GTS-311",        "STN     A1,1.45",
+                                       "BS      B1,1.5", "HD      0,85.123,-0.456",
+                                       "SS      P1,5",   "HD      12.3456,30,1"};
 
 TEST(Page2Conversion, DoubleClickFillsTheListAndSaveWritesIt) {
     Page2Fixture w({{"r1.dat", kRaw}});
     w.page.Text3.Edit("5");
     w.DoubleClick("r1.dat");
     EXPECT_EQ(w.page.Text2.text, w.dir.File("r1.dat"));
-    std::vector<std::string> expected = {"; 全 站 仪：Topcon GTS 311", "; 文 件 名：" + w.dir.File("r1.dat"), "",
-                                         "cz,A1,1.450", "hs,B1", "B1,0.0000,85.123,-0.456,1.500",
+    std::vector<std::string> expected = {"; 全 站 仪：Topcon GTS 311",
+                                         "; 文 件 名：" + w.dir.File("r1.dat"),
+                                         "",
+                                         "cz,A1,1.450",
+                                         "hs,B1",
+                                         "B1,0.0000,85.123,-0.456,1.500",
                                          "P1,12.3456,30.000,1.000"};
     EXPECT_EQ(w.page.List3.items, expected);
     EXPECT_TRUE(w.ui.messages.empty());
@@ -71,18 +78,21 @@ TEST(Page2Conversion, InvalidLimitIsRefusedAndNothingIsConverted) {
 }
 
 TEST(Page2Conversion, IdexModelReadsIdxFilesWithTheClocksTime) {
-    Page2Fixture w({{"r2.idx", {"HEADER", "PROJECT", "CREATION_DATE 1-2-2024/08:00:00.0", "END PROJECT", "END HEADER",
-                                "THEODOLITE", "SETUP", "STN_ID \"A\"", "INST_HT 1.5;", "END SETUP", "SLOPE(x)",
-                                "1,\"B\",1,0,90,10,2.000,1-2-2024/08:01:00.0;", "2,\"P\",1,1,91,20,2.001,1-2-2024/08:02:00.0;",
-                                "END SLOPE", "END THEODOLITE"}}});
+    Page2Fixture w(
+        {{"r2.idx",
+          {"HEADER", "PROJECT", "CREATION_DATE 1-2-2024/08:00:00.0", "END PROJECT", "END HEADER",
+           "THEODOLITE", "SETUP", "STN_ID \"A\"", "INST_HT 1.5;", "END SETUP", "SLOPE(x)",
+           "1,\"B\",1,0,90,10,2.000,1-2-2024/08:01:00.0;",
+           "2,\"P\",1,1,91,20,2.001,1-2-2024/08:02:00.0;", "END SLOPE", "END THEODOLITE"}}});
     EXPECT_EQ(w.page.File1.IndexOf("r2.idx"), -1);  // the GTS-311 pattern shows .dat files
     w.page.Combo1.ChooseText("Leica TC 307 (*.idx)");
     w.page.Text3.Edit("2");
     w.DoubleClick("r2.idx");
     EXPECT_EQ(w.page.List3.items,
-              (std::vector<std::string>{"; 全 站 仪：Leica TC 307", "; 文 件 名：" + w.dir.File("r2.idx"),
-                                        "; 时  间：1-2-2024/08:00:00.0", "; 转  换：2024-5-6 14:03:22", "", "cz,A,1.500",
-                                        "hs,B", "; 观测时间 = 1-2-2024/08:02", "P,1.0000,20.000,91.0000,"}));
+              (std::vector<std::string>{
+                  "; 全 站 仪：Leica TC 307", "; 文 件 名：" + w.dir.File("r2.idx"),
+                  "; 时  间：1-2-2024/08:00:00.0", "; 转  换：2024-5-6 14:03:22", "", "cz,A,1.500",
+                  "hs,B", "; 观测时间 = 1-2-2024/08:02", "P,1.0000,20.000,91.0000,"}));
 }
 
 TEST(Page2Conversion, UnreadableFileGivesAMessageAndAnEmptyList) {

@@ -18,7 +18,8 @@ Page3::Page3(app::Context& context) : Page(context) {
     Option1.caption = "自动";
     Option2.caption = "平距高差";
     Option3.caption = "斜距垂直角";
-    for (OptionButton* option : {&Option1, &Option2, &Option3}) option->group = {&Option1, &Option2, &Option3};
+    for (OptionButton* option : {&Option1, &Option2, &Option3})
+        option->group = {&Option1, &Option2, &Option3};
     Option1.value = true;
     Command4.caption = "计算";
     Command5.caption = "保存";
@@ -69,21 +70,17 @@ void Page3::Drive3_Change() {
     if (FollowDrive(Drive3, Dir3)) Dir3_Change();
 }
 
-void Page3::Dir3_Change() {
-    File2.SetPath(Dir3.path);
-}
+void Page3::Dir3_Change() { File2.SetPath(Dir3.path); }
 
 void Page3::Combo2_Click() {
-    if (Combo2.text == kControlFiles) File2.SetPattern("*.ctl");
-    else if (Combo2.text == kSurveyFiles) File2.SetPattern("*.sur");
+    if (Combo2.text == kControlFiles)
+        File2.SetPattern("*.ctl");
+    else if (Combo2.text == kSurveyFiles)
+        File2.SetPattern("*.sur");
 }
 
-void Page3::File2_Click() {
-    Text5.text = ChosenFilePath(File2);
-}
+void Page3::File2_Click() { Text5.text = ChosenFilePath(File2); }
 
-void Page3::Command6_Click() {
-    ExitProgram();
-}
+void Page3::Command6_Click() { ExitProgram(); }
 
 }  // namespace velorin::window

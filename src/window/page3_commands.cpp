@@ -1,11 +1,10 @@
 // The commands of page 3: loading files, the table keys, computing and saving.
-#include "window/page3.h"
-
 #include <algorithm>
 
 #include "coords/computation.h"
 #include "coords/loading.h"
 #include "coords/results.h"
+#include "window/page3.h"
 
 namespace velorin::window {
 
@@ -17,7 +16,9 @@ void Show(app::Ui& ui, const coords::PageMessage& message) {
     ui.WindowAside(false);
 }
 
-std::string Cell(const std::vector<std::string>& cells, size_t k) { return k < cells.size() ? cells[k] : std::string(); }
+std::string Cell(const std::vector<std::string>& cells, size_t k) {
+    return k < cells.size() ? cells[k] : std::string();
+}
 
 // The grids hold rows of texts; the domain works on the same texts as named fields.
 coords::ControlTable ControlOf(const Grid& grid, const std::string& path) {
@@ -100,8 +101,8 @@ void Page3::List2_KeyDown(Key key, bool shift) {
 
 void Page3::Command4_Click() {
     coords::ObservationMode mode = Option2.value   ? coords::ObservationMode::DistanceHeight
-                           : Option3.value ? coords::ObservationMode::SlopeVertical
-                                           : coords::ObservationMode::Automatic;
+                                   : Option3.value ? coords::ObservationMode::SlopeVertical
+                                                   : coords::ObservationMode::Automatic;
     coords::ControlTable control = ControlOf(ctl1, ControlFilePath);
     coords::ObservationList observations{List2.items, SurveyFilePath};
     coords::ResultTable results = ResultsOf(cor1, CoordinateFilePath);
@@ -117,7 +118,8 @@ void Page3::Command4_Click() {
 void Page3::Command5_Click() {
     coords::ControlTable control = ControlOf(ctl1, ControlFilePath);
     coords::ResultTable results = ResultsOf(cor1, CoordinateFilePath);
-    coords::SavedResults saved = coords::SaveResults(control, results, List1.items, context_.clock.Now());
+    coords::SavedResults saved =
+        coords::SaveResults(control, results, List1.items, context_.clock.Now());
     for (const auto& message : saved.messages) Show(context_.ui, message);
 }
 

@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <map>
 
-#include "support/window_fixture.h"
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "base/strings.h"
 #include "base/text_file.h"
+#include "support/window_fixture.h"
 
 namespace velorin::window {
 namespace {
@@ -19,13 +19,15 @@ using testing::WindowFixture;
 
 struct Page3Fixture : WindowFixture {
     Page3& page;
-    explicit Page3Fixture(const std::vector<std::pair<std::string, std::vector<std::string>>>& files)
+    explicit Page3Fixture(
+        const std::vector<std::pair<std::string, std::vector<std::string>>>& files)
         : page((Write(files), Load().page3)) {
         form->Strip1_Click(3);
     }
     void Write(const std::vector<std::pair<std::string, std::vector<std::string>>>& files) {
         settings().MainDir = dir.path();
-        for (const auto& [name, lines] : files) testing::WriteBytes(dir.File(name), testing::GbkCrlf(lines));
+        for (const auto& [name, lines] : files)
+            testing::WriteBytes(dir.File(name), testing::GbkCrlf(lines));
     }
     void DoubleClick(const std::string& type, const std::string& name) {
         page.Combo2.ChooseText(type);
@@ -38,7 +40,8 @@ struct Page3Fixture : WindowFixture {
 };
 
 const std::vector<std::string> kControl = {"A1,3500000,500000,50", "B1,3500100,500000,51"};
-const std::vector<std::string> kSurvey = {"cz,a1,1.5", "hs,b1", "hc,100,1,1.5", "P1,90.0000,20,0.2,1.5"};
+const std::vector<std::string> kSurvey = {"cz,a1,1.5", "hs,b1", "hc,100,1,1.5",
+                                          "P1,90.0000,20,0.2,1.5"};
 
 TEST(Page3Loading, DoubleClicksFillTheTablesAndAppendControlPoints) {
     Page3Fixture w({{"k.ctl", kControl}, {"r1.sur", kSurvey}});
@@ -46,11 +49,14 @@ TEST(Page3Loading, DoubleClicksFillTheTablesAndAppendControlPoints) {
     w.LoadControl("k.ctl");
     w.LoadSurvey("r1.sur");
     ASSERT_EQ(w.page.ctl1.Rows(), 5);
-    EXPECT_EQ(w.page.ctl1.rows[0], (std::vector<std::string>{"控制点", "纵 坐 标", "横 坐 标", "高程"}));
-    EXPECT_EQ(w.page.ctl1.rows[4], (std::vector<std::string>{"B1", "3500100.000", "500000.000", "51.000", ""}));
+    EXPECT_EQ(w.page.ctl1.rows[0],
+              (std::vector<std::string>{"控制点", "纵 坐 标", "横 坐 标", "高程"}));
+    EXPECT_EQ(w.page.ctl1.rows[4],
+              (std::vector<std::string>{"B1", "3500100.000", "500000.000", "51.000", ""}));
     EXPECT_EQ(w.page.ControlFilePath, w.dir.File("k.ctl"));
     EXPECT_EQ(w.page.List2.items,
-              (std::vector<std::string>{"CZ,A1,1.5", "HS,B1", "B1,0.0000,100,1,1.5", "P1,90.0000,20,0.2,1.5"}));
+              (std::vector<std::string>{"CZ,A1,1.5", "HS,B1", "B1,0.0000,100,1,1.5",
+                                        "P1,90.0000,20,0.2,1.5"}));
     EXPECT_EQ(w.page.SurveyFilePath, w.dir.File("r1.sur"));
     EXPECT_TRUE(w.ui.messages.empty());
 }
@@ -109,12 +115,18 @@ TEST(Page3Computation, ComputeShowsTheReportAndSaveWritesTheFiles) {
     std::string rule16, rule24;
     for (int i = 0; i < 16; ++i) rule16 += "—";
     for (int i = 0; i < 24; ++i) rule24 += "—";
-    std::vector<std::string> report = {"测量类型：平距，高差测量", rule16, "☆ A1～B1", "——平面误差：0.000米，高程误差：0.000米",
-                                       rule24, "— 2个坐标点全部计算完毕！"};
+    std::vector<std::string> report = {"测量类型：平距，高差测量",
+                                       rule16,
+                                       "☆ A1～B1",
+                                       "——平面误差：0.000米，高程误差：0.000米",
+                                       rule24,
+                                       "— 2个坐标点全部计算完毕！"};
     EXPECT_EQ(w.page.List1.items, report);
     ASSERT_EQ(w.page.cor1.Rows(), 3);
-    EXPECT_EQ(w.page.cor1.rows[1], (std::vector<std::string>{"B1校", "500000.000", "3500100.000", "51.000"}));
-    EXPECT_EQ(w.page.cor1.rows[2], (std::vector<std::string>{"P1", "500020.000", "3500000.000", "50.200"}));
+    EXPECT_EQ(w.page.cor1.rows[1],
+              (std::vector<std::string>{"B1校", "500000.000", "3500100.000", "51.000"}));
+    EXPECT_EQ(w.page.cor1.rows[2],
+              (std::vector<std::string>{"P1", "500020.000", "3500000.000", "50.200"}));
     EXPECT_EQ(w.page.CoordinateFilePath, w.dir.File("r1.cor"));
     ASSERT_EQ(w.ui.messages.size(), 1u);
     EXPECT_EQ(w.ui.messages[0].title, "坐标计算");
@@ -123,8 +135,9 @@ TEST(Page3Computation, ComputeShowsTheReportAndSaveWritesTheFiles) {
 
     w.page.Command5.Click();
     EXPECT_EQ(testing::ReadBytes(w.dir.File("r1.cor")),
-              testing::GbkCrlf({"; 坐标文件： " + w.dir.File("r1.cor"), "; 计算时间： 2024-5-6 14:03:22", "",
-                                "B1校,500000.000,3500100.000,51.000,", "P1,500020.000,3500000.000,50.200,"}));
+              testing::GbkCrlf(
+                  {"; 坐标文件： " + w.dir.File("r1.cor"), "; 计算时间： 2024-5-6 14:03:22", "",
+                   "B1校,500000.000,3500100.000,51.000,", "P1,500020.000,3500000.000,50.200,"}));
     std::vector<std::string> log = {"—— 坐标计算LOG文件 ——", "计算时间：2024-5-6 14:03:22", ""};
     log.insert(log.end(), report.begin(), report.end());
     EXPECT_EQ(testing::ReadBytes(w.dir.File("r1.log")), testing::GbkCrlf(log));
@@ -152,7 +165,8 @@ TEST_P(SampleTraverse, ComputesToTheKnownCoordinates) {
     const auto& [raw, model] = GetParam();
     WindowFixture w;
     for (const char* name : {"traverse.dat", "traverse.idx", "traverse.ctl", "traverse_known.txt"})
-        std::filesystem::copy_file(testing::SourceDir() + "examples/traverse/" + name, w.dir.File(name));
+        std::filesystem::copy_file(testing::SourceDir() + "examples/traverse/" + name,
+                                   w.dir.File(name));
     w.settings().MainDir = w.dir.path();
     Form1& form = w.Load();
     form.Strip1_Click(2);
@@ -177,11 +191,14 @@ TEST_P(SampleTraverse, ComputesToTheKnownCoordinates) {
     for (size_t i = 3; i < cor.lines.size(); ++i) {
         std::vector<std::string> f = Split(cor.lines[i], ',');
         std::string name = f[0];
-        if (EndsWith(name, "校") || EndsWith(name, "核")) name = name.substr(0, name.size() - std::string("校").size());
+        if (EndsWith(name, "校") || EndsWith(name, "核"))
+            name = name.substr(0, name.size() - std::string("校").size());
         SCOPED_TRACE(cor.lines[i]);
         ASSERT_TRUE(known.count(name));
         const auto& k = known[name];
-        EXPECT_LE(std::hypot(LeadingNumber(f[1]) - LeadingNumber(k[2]), LeadingNumber(f[2]) - LeadingNumber(k[1])), 0.002);
+        EXPECT_LE(std::hypot(LeadingNumber(f[1]) - LeadingNumber(k[2]),
+                             LeadingNumber(f[2]) - LeadingNumber(k[1])),
+                  0.002);
         if (name == "P6")
             EXPECT_EQ(f[3], "");  // its 12 m target height is above the limit
         else

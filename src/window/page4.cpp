@@ -41,9 +41,7 @@ Page4::Page4(app::Context& context) : Page(context) {
     Command10.on_click = [this] { Command10_Click(); };
 }
 
-void Page4::ClearResults() {
-    Pic1.Cls();
-}
+void Page4::ClearResults() { Pic1.Cls(); }
 
 void Page4::Setup() {
     ShowFolder(settings().MainDir, Drive4, Dir4, &File3);
@@ -67,9 +65,7 @@ void Page4::Drive4_Change() {
     if (FollowDrive(Drive4, Dir4)) Dir4_Change();
 }
 
-void Page4::Dir4_Change() {
-    File3.SetPath(Dir4.path);
-}
+void Page4::Dir4_Change() { File3.SetPath(Dir4.path); }
 
 void Page4::Combo3_Click() {
     std::string kind = LeftChars(Combo3.text, 3);
@@ -88,36 +84,20 @@ void Page4::Combo3_Click() {
     Combo5.visible = Label16.visible = !coordinates;
 }
 
-void Page4::Combo4_Click() {
-    settings().PlotScale = ScaleFactorOf(Combo4.text);
-}
+void Page4::Combo4_Click() { settings().PlotScale = ScaleFactorOf(Combo4.text); }
 
-void Page4::Text4_GotFocus() {
-    Text4.SelectAll();
-}
+void Page4::Text4_GotFocus() { Text4.SelectAll(); }
 
-void Page4::Text4_Change() {
-    settings().PointTextHeight = LeadingNumber(Text4.text);
-}
+void Page4::Text4_Change() { settings().PointTextHeight = LeadingNumber(Text4.text); }
 
-void Page4::Text6_GotFocus() {
-    Text6.SelectAll();
-}
+void Page4::Text6_GotFocus() { Text6.SelectAll(); }
 
-void Page4::Text6_Change() {
-    settings().ElevTextHeight = LeadingNumber(Text6.text);
-}
+void Page4::Text6_Change() { settings().ElevTextHeight = LeadingNumber(Text6.text); }
 
-void Page4::Option4_Click() {
-    settings().CtlWithElev = 1;
-}
+void Page4::Option4_Click() { settings().CtlWithElev = 1; }
 
-void Page4::Option5_Click() {
-    settings().CtlWithElev = 0;
-}
+void Page4::Option5_Click() { settings().CtlWithElev = 0; }
 
-void Page4::Command10_Click() {
-    ExitProgram();
-}
+void Page4::Command10_Click() { ExitProgram(); }
 
 }  // namespace velorin::window

@@ -7,30 +7,30 @@
 namespace velorin::window {
 
 class Page4 : public Page {
-public:
+  public:
     explicit Page4(app::Context& context);
 
     DriveList Drive4;
     DirList Dir4;
-    FileList File3;  // several files may be chosen
-    Label Label12;   // "文件类型："
-    ComboBox Combo3;  // file type
-    CheckBox Check1;  // "地形点"
-    CheckBox Check2;  // "高程点"
-    Label Label13;    // "地形点字高" / "控制点字高"
-    TextBox Text4;    // PointTextHeight
-    Label Label14;    // "高程点字高"
-    TextBox Text6;    // ElevTextHeight
-    Label Label15;    // "比例："
-    ComboBox Combo4;  // PlotScale
+    FileList File3;        // several files may be chosen
+    Label Label12;         // "文件类型："
+    ComboBox Combo3;       // file type
+    CheckBox Check1;       // "地形点"
+    CheckBox Check2;       // "高程点"
+    Label Label13;         // "地形点字高" / "控制点字高"
+    TextBox Text4;         // PointTextHeight
+    Label Label14;         // "高程点字高"
+    TextBox Text6;         // ElevTextHeight
+    Label Label15;         // "比例："
+    ComboBox Combo4;       // PlotScale
     OptionButton Option4;  // "控制点（带高程）"
     OptionButton Option5;  // "控制点（不带高程）"
-    Label Label16;    // "控制点类型："
-    ComboBox Combo5;  // control point class (block name)
-    PictureBox Pic1;  // preview
-    Button Command8;   // "预览"
-    Button Command9;   // "展点"
-    Button Command10;  // "退出"
+    Label Label16;         // "控制点类型："
+    ComboBox Combo5;       // control point class (block name)
+    PictureBox Pic1;       // preview
+    Button Command8;       // "预览"
+    Button Command9;       // "展点"
+    Button Command10;      // "退出"
 
     // The preview window of the last preview, in drawing units.
     double PreviewLeft = 0, PreviewRight = 0, PreviewTop = 0, PreviewBottom = 0;

@@ -1,9 +1,8 @@
 // The commands of page 4: preview and point plotting.
-#include "window/page4.h"
-
 #include "base/paths.h"
 #include "cad/point_plot.h"
 #include "cad/preview.h"
+#include "window/page4.h"
 
 namespace velorin::window {
 
@@ -15,7 +14,8 @@ const char* const kTitle = "地形展点";
 std::vector<std::string> SelectedFiles(const FileList& files) {
     std::vector<std::string> paths;
     for (size_t i = 0; i < files.items.size(); ++i)
-        if (i < files.selected.size() && files.selected[i]) paths.push_back(JoinPath(files.path, files.items[i]));
+        if (i < files.selected.size() && files.selected[i])
+            paths.push_back(JoinPath(files.path, files.items[i]));
     return paths;
 }
 
@@ -36,7 +36,8 @@ void Page4::Command8_Click() {
     cad::PointFileTypeOf(Combo3.text, &type);
     Status loaded = cad::LoadPointFiles(store, paths, type);
     if (paths.empty()) {
-        ShowMessage(context_.ui, app::MessageIcon::Exclamation, "请先选择要预览的坐标文件（可多选）！");
+        ShowMessage(context_.ui, app::MessageIcon::Exclamation,
+                    "请先选择要预览的坐标文件（可多选）！");
         return;
     }
     if (!loaded.ok()) {
@@ -51,7 +52,8 @@ void Page4::Command8_Click() {
     PreviewTop = pic.window.top, PreviewBottom = pic.window.bottom;
     Pic1.Scale(pic.scale_x1, pic.scale_y1, pic.scale_x2, pic.scale_y2);
     Pic1.fore_color = cad::PreviewPicture::kLabelColour;
-    for (const auto& c : pic.points) Pic1.Circle(c.x, c.y, c.radius, cad::PreviewPicture::kPointColour);
+    for (const auto& c : pic.points)
+        Pic1.Circle(c.x, c.y, c.radius, cad::PreviewPicture::kPointColour);
     for (const auto* lines : {&pic.vertical, &pic.horizontal}) {
         for (const auto& l : *lines) {
             Pic1.Line(l.x1, l.y1, l.x2, l.y2, cad::PreviewPicture::kGridColour);
@@ -72,7 +74,8 @@ void Page4::Command9_Click() {
     long rows = 0;
     Status loaded = cad::LoadPointFiles(store, paths, options.type, &rows);
     if (paths.empty()) {
-        ShowMessage(context_.ui, app::MessageIcon::Exclamation, "请先选中要展点的坐标文件（可多选）！");
+        ShowMessage(context_.ui, app::MessageIcon::Exclamation,
+                    "请先选中要展点的坐标文件（可多选）！");
         return;
     }
     if (!loaded.ok()) {
@@ -94,8 +97,8 @@ void Page4::Command9_Click() {
         ShowMessage(context_.ui, app::MessageIcon::Exclamation, "请打开AutoCAD系统！");
         return;
     }
-    cad::PlotPoints(*context_.host, context_.ui, settings(), store.Standing(store::WorkingStore::Table::Ctl), options,
-                    context_.progress);
+    cad::PlotPoints(*context_.host, context_.ui, settings(),
+                    store.Standing(store::WorkingStore::Table::Ctl), options, context_.progress);
 }
 
 }  // namespace velorin::window

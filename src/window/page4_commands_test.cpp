@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "support/window_fixture.h"
 #include "base/paths.h"
 #include "cad/embedded/drawing.h"
 #include "cad/embedded/host.h"
+#include "support/window_fixture.h"
 
 namespace velorin::window {
 namespace {
@@ -23,8 +23,9 @@ struct Page4Fixture : WindowFixture {
     std::unique_ptr<cad::embedded::EmbeddedConnector> connector;
     Page4* page = nullptr;
 
-    explicit Page4Fixture(const std::vector<std::pair<std::string, std::vector<std::string>>>& files,
-                          bool with_host = true) {
+    explicit Page4Fixture(
+        const std::vector<std::pair<std::string, std::vector<std::string>>>& files,
+        bool with_host = true) {
         Status status;
         program.store = store::WorkingStore::Open(testing::CopyStoreInto(dir.path()), &status);
         EXPECT_TRUE(status.ok()) << status.message();
@@ -40,7 +41,8 @@ struct Page4Fixture : WindowFixture {
             context.host = connector.get();
         }
         settings().MainDir = dir.path();
-        for (const auto& [name, lines] : files) testing::WriteBytes(dir.File(name), testing::GbkCrlf(lines));
+        for (const auto& [name, lines] : files)
+            testing::WriteBytes(dir.File(name), testing::GbkCrlf(lines));
         page = &Load().page4;
         form->Strip1_Click(4);
     }
@@ -67,7 +69,8 @@ struct Page4Fixture : WindowFixture {
     }
 };
 
-const std::vector<std::string> kR1 = {"; 坐标文件： r1.cor", "", "P1,100.000,200.000,10.000,", "P2,300.000,250.000,,"};
+const std::vector<std::string> kR1 = {"; 坐标文件： r1.cor", "", "P1,100.000,200.000,10.000,",
+                                      "P2,300.000,250.000,,"};
 const std::vector<std::string> kR2 = {"Q1,150.000,260.000,12.500,"};
 
 TEST(Page4Refusals, NothingChosenIsRefusedByBothButtons) {
@@ -77,8 +80,10 @@ TEST(Page4Refusals, NothingChosenIsRefusedByBothButtons) {
         const char* message;
     };
     const Row rows[] = {
-        {"预览", [](Page4& p) -> Button& { return p.Command8; }, "请先选择要预览的坐标文件（可多选）！"},
-        {"展点", [](Page4& p) -> Button& { return p.Command9; }, "请先选中要展点的坐标文件（可多选）！"},
+        {"预览", [](Page4& p) -> Button& { return p.Command8; },
+         "请先选择要预览的坐标文件（可多选）！"},
+        {"展点", [](Page4& p) -> Button& { return p.Command9; },
+         "请先选中要展点的坐标文件（可多选）！"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -132,7 +137,8 @@ TEST(Page4Refusals, UnreadableFileIsNamedAndNothingIsPlotted) {
     w.page->Command9.Click();
     ASSERT_EQ(w.ui.messages.size(), 1u);
     EXPECT_EQ(w.ui.messages[0].title, "地形展点");
-    EXPECT_NE(w.ui.messages[0].text.find(w.dir.File("r1.cor")), std::string::npos) << w.ui.messages[0].text;
+    EXPECT_NE(w.ui.messages[0].text.find(w.dir.File("r1.cor")), std::string::npos)
+        << w.ui.messages[0].text;
     EXPECT_TRUE(w.Entities(Kind::Insert).empty());
 }
 
@@ -173,8 +179,8 @@ TEST(Page4Preview, PicturesEveryChosenFileInOneSquareWindow) {
     auto lines = w.Ops(PictureOp::Kind::Line);
     for (const auto& l : lines) EXPECT_EQ(l.color, 16711680u);
     // Every 50 m at 1:100: 100..300 east and 130..330 north.
-    EXPECT_EQ(pic.Texts(), (std::vector<std::string>{"100", "150", "200", "250", "300", "100", "150", "200",
-                                                     "250", "300"}));
+    EXPECT_EQ(pic.Texts(), (std::vector<std::string>{"100", "150", "200", "250", "300", "100",
+                                                     "150", "200", "250", "300"}));
     EXPECT_EQ(lines.size(), 10u);
     EXPECT_EQ(w.CtlRows(), 3);
 
@@ -190,8 +196,8 @@ TEST(Page4Preview, PreviewAndPlotLoadTheSameRows) {
         std::vector<std::string> out;
         store::RecordSet& ctl = w.program.store->Standing(store::WorkingStore::Table::Ctl);
         for (ctl.MoveFirst(); !ctl.EndOfFile(); ctl.MoveNext())
-            out.push_back(ctl.Text("Name") + "," + ctl.Text("CtlNo") + "," + ctl.Text("X1") + "," + ctl.Text("Y1") +
-                          "," + ctl.Text("H1"));
+            out.push_back(ctl.Text("Name") + "," + ctl.Text("CtlNo") + "," + ctl.Text("X1") + "," +
+                          ctl.Text("Y1") + "," + ctl.Text("H1"));
         return out;
     };
     w.page->Command8.Click();
@@ -203,7 +209,8 @@ TEST(Page4Preview, PreviewAndPlotLoadTheSameRows) {
 }
 
 TEST(Page4Plot, FieldsOfThePageReachTheDrawing) {
-    Page4Fixture w({{"k.ctl", {"K1,3500100.000,512200.000,45.210", "K2,3500250.000,512180.000,0"}}});
+    Page4Fixture w(
+        {{"k.ctl", {"K1,3500100.000,512200.000,45.210", "K2,3500250.000,512180.000,0"}}});
     w.page->Combo3.ChooseText("控制点(*.ctl)");
     w.page->Combo4.ChooseText("1:1000");
     w.page->Combo5.ChooseText("GPS点");

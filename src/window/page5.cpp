@@ -69,61 +69,35 @@ void Page5::Setup() {
     Check4_Click();
 }
 
-void Page5::Text7_GotFocus() {
-    Text7.SelectAll();
-}
+void Page5::Text7_GotFocus() { Text7.SelectAll(); }
 
-void Page5::Text7_Change() {
-    settings().ValidOffset = LeadingNumber(Text7.text);
-}
+void Page5::Text7_Change() { settings().ValidOffset = LeadingNumber(Text7.text); }
 
-void Page5::Text8_GotFocus() {
-    Text8.SelectAll();
-}
+void Page5::Text8_GotFocus() { Text8.SelectAll(); }
 
-void Page5::Text8_Change() {
-    settings().SectionNo = Text8.text;
-}
+void Page5::Text8_Change() { settings().SectionNo = Text8.text; }
 
-void Page5::Text9_GotFocus() {
-    Text9.SelectAll();
-}
+void Page5::Text9_GotFocus() { Text9.SelectAll(); }
 
-void Page5::Text10_GotFocus() {
-    Text10.SelectAll();
-}
+void Page5::Text10_GotFocus() { Text10.SelectAll(); }
 
-void Page5::Text12_Change() {
-    settings().CentreLayer = Text12.text;
-}
+void Page5::Text12_Change() { settings().CentreLayer = Text12.text; }
 
-void Page5::Combo6_Click() {
-    settings().HScale = ScaleFactorOf(Combo6.text);
-}
+void Page5::Combo6_Click() { settings().HScale = ScaleFactorOf(Combo6.text); }
 
-void Page5::Combo7_Click() {
-    settings().VScale = ScaleFactorOf(Combo7.text);
-}
+void Page5::Combo7_Click() { settings().VScale = ScaleFactorOf(Combo7.text); }
 
-void Page5::Combo8_Click() {
-    settings().SymbolName = Combo8.text;
-}
+void Page5::Combo8_Click() { settings().SymbolName = Combo8.text; }
 
-void Page5::Combo8_Change() {
-    settings().SymbolName = Combo8.text;
-}
+void Page5::Combo8_Change() { settings().SymbolName = Combo8.text; }
 
-void Page5::Check3_Click() {
-    Text11.enabled = Check3.ticked();
-}
+void Page5::Check3_Click() { Text11.enabled = Check3.ticked(); }
 
 void Page5::Check4_Click() {
     Text12.enabled = Check4.ticked();
     Command11.enabled = Check4.ticked();
 }
 
-void Page5::Command15_Click() {
-    ExitProgram();
-}
+void Page5::Command15_Click() { ExitProgram(); }
 
 }  // namespace velorin::window

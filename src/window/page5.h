@@ -6,30 +6,30 @@
 namespace velorin::window {
 
 class Page5 : public Page {
-public:
+  public:
     explicit Page5(app::Context& context);
 
-    Label Label17;    // "断面号(横)："
-    TextBox Text8;    // SectionNo
-    Label Label18;    // "展点符号名："
-    ComboBox Combo8;  // SymbolName, editable
-    Label Label19;    // "点有效偏距："
-    TextBox Text7;    // ValidOffset
-    Label Label20;    // "米"
-    CheckBox Check3;  // "限制断面点图层："
-    TextBox Text11;   // the point layer
-    CheckBox Check4;  // "道路中心点图层："
-    TextBox Text12;   // CentreLayer
-    Label Label21;    // "水平比例尺："
-    ComboBox Combo6;  // HScale
-    Label Label22;    // "垂直比例尺："
-    ComboBox Combo7;  // VScale
-    Label Label23;    // "起点里程：K"
-    TextBox Text9;    // start chainage, kilometres
-    Label Label24;    // "+"
-    TextBox Text10;   // start chainage, metres
-    Grid Cross1;      // the section's points
-    PictureBox Pic2;  // profile preview
+    Label Label17;     // "断面号(横)："
+    TextBox Text8;     // SectionNo
+    Label Label18;     // "展点符号名："
+    ComboBox Combo8;   // SymbolName, editable
+    Label Label19;     // "点有效偏距："
+    TextBox Text7;     // ValidOffset
+    Label Label20;     // "米"
+    CheckBox Check3;   // "限制断面点图层："
+    TextBox Text11;    // the point layer
+    CheckBox Check4;   // "道路中心点图层："
+    TextBox Text12;    // CentreLayer
+    Label Label21;     // "水平比例尺："
+    ComboBox Combo6;   // HScale
+    Label Label22;     // "垂直比例尺："
+    ComboBox Combo7;   // VScale
+    Label Label23;     // "起点里程：K"
+    TextBox Text9;     // start chainage, kilometres
+    Label Label24;     // "+"
+    TextBox Text10;    // start chainage, metres
+    Grid Cross1;       // the section's points
+    PictureBox Pic2;   // profile preview
     Button Command11;  // "设中心点"
     Button Command12;  // "取断面线"
     Button Command13;  // "横断面图"

@@ -1,16 +1,16 @@
 // The commands of page 5: centre points, the section line and its two plots.
 #include <cmath>
 
-#include "window/page5.h"
 #include "base/numbers.h"
 #include "base/strings.h"
 #include "cad/preparation.h"
-#include "sectionfile/section_file.h"
 #include "plots/section_plots.h"
+#include "sectionfile/section_file.h"
 #include "sections/centre_points.h"
 #include "sections/extraction.h"
 #include "sections/geometry.h"
 #include "store/statements.h"
+#include "window/page5.h"
 
 namespace velorin::window {
 
@@ -29,8 +29,8 @@ void Refuse(app::Context& context, std::string_view title, std::string_view text
 }
 
 // The profile preview of the listed points, elevations exaggerated by `e`.
-void DrawPreview(PictureBox& pic, const Grid& grid, double min_s, double max_s, double min_h, double max_h,
-                 double e) {
+void DrawPreview(PictureBox& pic, const Grid& grid, double min_s, double max_s, double min_h,
+                 double max_h, double e) {
     double w = max_s - min_s, h = (max_h - min_h) * e;
     double left, right, top, bottom;
     // All points at one elevation: the width decides, as for a flat wide section.
@@ -52,7 +52,8 @@ void DrawPreview(PictureBox& pic, const Grid& grid, double min_s, double max_s, 
     pic.Line(left, (min_h - 4) * e, left, (max_h + 4) * e, PictureBox::kBlack);
     for (int r = 2; r < grid.Rows(); ++r)
         pic.Line(LeadingNumber(grid.rows[r - 1][0]), LeadingNumber(grid.rows[r - 1][1]) * e,
-                 LeadingNumber(grid.rows[r][0]), LeadingNumber(grid.rows[r][1]) * e, PictureBox::kRed);
+                 LeadingNumber(grid.rows[r][0]), LeadingNumber(grid.rows[r][1]) * e,
+                 PictureBox::kRed);
 }
 
 // Writes a section data file into "断面数据"; a failure is told, never passed over.
@@ -78,17 +79,20 @@ void Page5::Command12_Click() {
     if (Blank(Text8.text)) return Refuse(context(), kTitle, "没有“断面号”吗？");
     if (Blank(Combo8.text)) return Refuse(context(), kTitle, "请设定“展点符号名”！");
     if (!IsNumeric(Text7.text)) return Refuse(context(), kTitle, "请设定“点有效偏距”！");
-    if (Check3.ticked() && Blank(Text11.text)) return Refuse(context(), kTitle, "请设定“断面点图层”！");
+    if (Check3.ticked() && Blank(Text11.text))
+        return Refuse(context(), kTitle, "请设定“断面点图层”！");
 
     Cross1.CutToHeader();
     Pic2.Cls();
-    sections::SectionLineInputs in{Text8.text, Combo8.text, *ParseNumber(Text7.text), Check3.ticked(), Text11.text};
+    sections::SectionLineInputs in{Text8.text, Combo8.text, *ParseNumber(Text7.text),
+                                   Check3.ticked(), Text11.text};
     sections::TakenSection taken = sections::TakeSectionLine(context(), in);
     if (taken.points.empty()) return;
 
     double min_s = taken.points[0].slen, max_s = min_s, min_h = taken.points[0].high, max_h = min_h;
     for (const auto& p : taken.points) {
-        Cross1.AddRow({Format(p.slen, "#0.000"), Format(p.high, "#0.000"), Format(p.pian, "#0.000"), p.layer});
+        Cross1.AddRow({Format(p.slen, "#0.000"), Format(p.high, "#0.000"), Format(p.pian, "#0.000"),
+                       p.layer});
         min_s = std::min(min_s, p.slen), max_s = std::max(max_s, p.slen);
         min_h = std::min(min_h, p.high), max_h = std::max(max_h, p.high);
     }
@@ -98,9 +102,11 @@ void Page5::Command12_Click() {
 
 void Page5::Command13_Click() {
     store::WorkingStore& store = *context().program.store;
-    store::RecordSet& point = store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
+    store::RecordSet& point =
+        store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
     if (point.EndOfFile()) return;
-    if (Check4.ticked() && Blank(Text12.text)) return Refuse(context(), kTitle, "请设定“中心点图层”！");
+    if (Check4.ticked() && Blank(Text12.text))
+        return Refuse(context(), kTitle, "请设定“中心点图层”！");
 
     // The store moves so that the centre point is at 0; a second press finds it there.
     if (Check4.ticked() && point.FindFirst(st::LayerIs(settings().CentreLayer))) {
@@ -116,7 +122,8 @@ void Page5::Command13_Click() {
     double taken_centre = 0;
     if (Check4.ticked())
         for (int r = 1; r < Cross1.Rows(); ++r)
-            if (Cross1.rows[r].size() > 3 && EqualsIgnoreCase(Cross1.rows[r][3], settings().CentreLayer)) {
+            if (Cross1.rows[r].size() > 3 &&
+                EqualsIgnoreCase(Cross1.rows[r][3], settings().CentreLayer)) {
                 taken_centre = LeadingNumber(Cross1.rows[r][0]);
                 break;
             }
@@ -124,7 +131,8 @@ void Page5::Command13_Click() {
     for (int r = 1; r < Cross1.Rows(); ++r)
         section.points.push_back(
             {LeadingNumber(Cross1.rows[r][0]) - taken_centre, LeadingNumber(Cross1.rows[r][1])});
-    WriteDataFile(context(), kTitle, sectionfile::SingleSectionFileName(Text8.text), sectionfile::SingleSectionComments(), section);
+    WriteDataFile(context(), kTitle, sectionfile::SingleSectionFileName(Text8.text),
+                  sectionfile::SingleSectionComments(), section);
     store.Commit();
 
     Text8.Edit(sections::NextSectionNumber(Text8.text));
@@ -132,10 +140,12 @@ void Page5::Command13_Click() {
 
 void Page5::Command14_Click() {
     store::WorkingStore& store = *context().program.store;
-    store::RecordSet& point = store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
+    store::RecordSet& point =
+        store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
     if (Cross1.Rows() <= 1 || point.EndOfFile()) return;
     auto km = ParseNumber(Text9.text), m = ParseNumber(Text10.text);
-    if (!km || !m || std::floor(*km) != *km || *m > 1000) return Refuse(context(), "纵断面图", "起点里程错误！");
+    if (!km || !m || std::floor(*km) != *km || *m > 1000)
+        return Refuse(context(), "纵断面图", "起点里程错误！");
     double start = *km * 1000 + *m;
 
     cad::WindowAside(context().ui, true);
@@ -144,7 +154,8 @@ void Page5::Command14_Click() {
 
     sectionfile::Section section{settings().SectionNo, {}};
     for (int r = 1; r < Cross1.Rows(); ++r)
-        section.points.push_back({LeadingNumber(Cross1.rows[r][0]) + start, LeadingNumber(Cross1.rows[r][1])});
+        section.points.push_back(
+            {LeadingNumber(Cross1.rows[r][0]) + start, LeadingNumber(Cross1.rows[r][1])});
     WriteDataFile(context(), "纵断面图", sectionfile::SingleProfileFileName(settings().SectionNo),
                   sectionfile::SingleProfileComments(*km, *m), section);
     store.Commit();

@@ -51,7 +51,8 @@ TEST(TakeSectionLine, RefusesMissingFieldsInOrderAndChangesNothing) {
         Page5Fixture w;
         w.Polyline({{10, 10}, {13, 14}});
         w.program.store->Execute("Delete * from Cross");
-        auto& cross = w.program.store->Reopen(store::WorkingStore::Table::Cross, store::statements::kCrossBySIndex);
+        auto& cross = w.program.store->Reopen(store::WorkingStore::Table::Cross,
+                                              store::statements::kCrossBySIndex);
         cross.AddNew();
         cross.SetField("CrossNo", "earlier");
         cross.Update();
@@ -75,10 +76,10 @@ TEST(TakeSectionLine, TwoVertexLineStoresVerticesSectionAndPointsOnBothSides) {
     w.page.Text8.Edit("断7");
     w.page.Text7.Edit("2");
     w.Polyline({{10, 10}, {13, 14}});
-    w.Block(12.3, 11.4, 101.5);                          // right, chainage 2.5, offset 1
-    w.Block(10.7, 12.6, 100.25);                         // left, the same place across
-    w.Block(12.4, 13.2, 0);                              // on the line at 4, elevation 0
-    w.Block(12.4 + 0.8 * 3, 13.2 - 0.6 * 3, 99);         // 3 m off: outside
+    w.Block(12.3, 11.4, 101.5);                           // right, chainage 2.5, offset 1
+    w.Block(10.7, 12.6, 100.25);                          // left, the same place across
+    w.Block(12.4, 13.2, 0);                               // on the line at 4, elevation 0
+    w.Block(12.4 + 0.8 * 3, 13.2 - 0.6 * 3, 99);          // 3 m off: outside
     w.Block(12.4, 13.2, 98, testing::kPointLayer, true);  // another symbol: not a point
     w.Take(11.5, 12);
 
@@ -125,7 +126,8 @@ TEST(TakeSectionLine, TwoVertexLineStoresVerticesSectionAndPointsOnBothSides) {
 
     // The preview draws the profile in red through the listed points.
     int red = 0;
-    for (const auto& op : w.page.Pic2.ops) red += op.kind == PictureOp::Kind::Line && op.color == PictureBox::kRed;
+    for (const auto& op : w.page.Pic2.ops)
+        red += op.kind == PictureOp::Kind::Line && op.color == PictureBox::kRed;
     EXPECT_EQ(red, 2);
     EXPECT_FALSE(w.ui.aside);
 }
@@ -295,9 +297,9 @@ struct PlottedFixture : Page5Fixture {
     // A section with a centre point 3 m along, points before and after it.
     PlottedFixture() {
         Polyline({{10, 10}, {16, 18}});
-        Block(10 + 0.6 * 1 + 0.8, 10 + 0.8 * 1 - 0.6, 50.1);            // 1 along
-        Block(10 + 0.6 * 3, 10 + 0.8 * 3, 50.3, "断_中心点");          // centre, 3 along
-        Block(10 + 0.6 * 7.5 - 0.8, 10 + 0.8 * 7.5 + 0.6, 50.75);      // 7.5 along
+        Block(10 + 0.6 * 1 + 0.8, 10 + 0.8 * 1 - 0.6, 50.1);       // 1 along
+        Block(10 + 0.6 * 3, 10 + 0.8 * 3, 50.3, "断_中心点");      // centre, 3 along
+        Block(10 + 0.6 * 7.5 - 0.8, 10 + 0.8 * 7.5 + 0.6, 50.75);  // 7.5 along
         page.Check4.Click();
         page.Text12.Edit("断_中心点");
         page.Text8.Edit("断9");
@@ -328,7 +330,8 @@ TEST(PlotSingleSection, ShiftsToTheCentreWritesTheFileAndAdvancesTheNumber) {
     EXPECT_NEAR(points[1].slen, 0, kTolerance);
     EXPECT_NEAR(points[2].slen, 4.5, kTolerance);
     EXPECT_EQ(w.DataFile("断9.dm"),
-              (std::vector<std::string>{"; 横断面图", "", "Dmh,断9", "-2.000,50.100", "0.000,50.300", "4.500,50.750"}));
+              (std::vector<std::string>{"; 横断面图", "", "Dmh,断9", "-2.000,50.100",
+                                        "0.000,50.300", "4.500,50.750"}));
     EXPECT_EQ(w.page.Text8.text, "断10");
     EXPECT_EQ(w.settings().SectionNo, "断10");
     ASSERT_EQ(w.host.documents().size(), docs + 1);
@@ -336,9 +339,11 @@ TEST(PlotSingleSection, ShiftsToTheCentreWritesTheFileAndAdvancesTheNumber) {
     // Pressed again: nothing more to shift, the same plot and the same values.
     w.page.Command13.Click();
     auto again = w.Points();
-    for (size_t i = 0; i < points.size(); ++i) EXPECT_NEAR(again[i].slen, points[i].slen, kTolerance);
+    for (size_t i = 0; i < points.size(); ++i)
+        EXPECT_NEAR(again[i].slen, points[i].slen, kTolerance);
     EXPECT_EQ(w.DataFile("断10.dm"),
-              (std::vector<std::string>{"; 横断面图", "", "Dmh,断10", "-2.000,50.100", "0.000,50.300", "4.500,50.750"}));
+              (std::vector<std::string>{"; 横断面图", "", "Dmh,断10", "-2.000,50.100",
+                                        "0.000,50.300", "4.500,50.750"}));
     ASSERT_EQ(w.host.documents().size(), docs + 2);
     EXPECT_EQ(w.Summary(docs), w.Summary(docs + 1));
     EXPECT_EQ(w.page.Text8.text, "断11");

@@ -64,9 +64,7 @@ Page6::Page6(app::Context& context) : Page(context) {
     Command21.on_click = [this] { Command21_Click(); };
 }
 
-void Page6::ClearResults() {
-    Pic3.Cls();
-}
+void Page6::ClearResults() { Pic3.Cls(); }
 
 void Page6::Setup() {
     Text13.text = settings().SectionLineLayer;
@@ -96,61 +94,33 @@ void Page6::Setup() {
     Check9_Click();
 }
 
-void Page6::Text13_GotFocus() {
-    Text13.SelectAll();
-}
+void Page6::Text13_GotFocus() { Text13.SelectAll(); }
 
-void Page6::Text13_Change() {
-    settings().SectionLineLayer = Text13.text;
-}
+void Page6::Text13_Change() { settings().SectionLineLayer = Text13.text; }
 
-void Page6::Text14_GotFocus() {
-    Text14.SelectAll();
-}
+void Page6::Text14_GotFocus() { Text14.SelectAll(); }
 
-void Page6::Text14_Change() {
-    settings().CentreLayer = Text14.text;
-}
+void Page6::Text14_Change() { settings().CentreLayer = Text14.text; }
 
-void Page6::Text15_GotFocus() {
-    Text15.SelectAll();
-}
+void Page6::Text15_GotFocus() { Text15.SelectAll(); }
 
-void Page6::Text15_Change() {
-    settings().ValidOffset = LeadingNumber(Text15.text);
-}
+void Page6::Text15_Change() { settings().ValidOffset = LeadingNumber(Text15.text); }
 
-void Page6::Text16_GotFocus() {
-    Text16.SelectAll();
-}
+void Page6::Text16_GotFocus() { Text16.SelectAll(); }
 
-void Page6::Text17_GotFocus() {
-    Text17.SelectAll();
-}
+void Page6::Text17_GotFocus() { Text17.SelectAll(); }
 
-void Page6::Text18_GotFocus() {
-    Text18.SelectAll();
-}
+void Page6::Text18_GotFocus() { Text18.SelectAll(); }
 
-void Page6::Text18_Change() {
-    settings().PlotTitle = Text18.text;
-}
+void Page6::Text18_Change() { settings().PlotTitle = Text18.text; }
 
-void Page6::Text19_GotFocus() {
-    Text19.SelectAll();
-}
+void Page6::Text19_GotFocus() { Text19.SelectAll(); }
 
-void Page6::Text19_Change() {
-    settings().SectionPrefix = Text19.text;
-}
+void Page6::Text19_Change() { settings().SectionPrefix = Text19.text; }
 
-void Page6::Text20_GotFocus() {
-    Text20.SelectAll();
-}
+void Page6::Text20_GotFocus() { Text20.SelectAll(); }
 
-bool Page6::Text20_KeyPress(char32_t key) {
-    return key >= U'0' && key <= U'9';
-}
+bool Page6::Text20_KeyPress(char32_t key) { return key >= U'0' && key <= U'9'; }
 
 void Page6::Text20_Change() {
     // Pasted text bypasses the key filter; a number too large for the setting is held
@@ -161,29 +131,17 @@ void Page6::Text20_Change() {
     settings().StartSectionNo = static_cast<int>(number);
 }
 
-void Page6::Text21_GotFocus() {
-    Text21.SelectAll();
-}
+void Page6::Text21_GotFocus() { Text21.SelectAll(); }
 
-void Page6::Text21_Change() {
-    settings().SectionSuffix = Text21.text;
-}
+void Page6::Text21_Change() { settings().SectionSuffix = Text21.text; }
 
-void Page6::Combo9_Click() {
-    settings().SymbolName = Combo9.text;
-}
+void Page6::Combo9_Click() { settings().SymbolName = Combo9.text; }
 
-void Page6::Combo9_Change() {
-    settings().SymbolName = Combo9.text;
-}
+void Page6::Combo9_Change() { settings().SymbolName = Combo9.text; }
 
-void Page6::Combo10_Click() {
-    settings().HScale = ScaleFactorOf(Combo10.text);
-}
+void Page6::Combo10_Click() { settings().HScale = ScaleFactorOf(Combo10.text); }
 
-void Page6::Combo11_Click() {
-    settings().VScale = ScaleFactorOf(Combo11.text);
-}
+void Page6::Combo11_Click() { settings().VScale = ScaleFactorOf(Combo11.text); }
 
 void Page6::Check5_Click() {
     bool on = Check5.ticked();
@@ -191,13 +149,9 @@ void Page6::Check5_Click() {
     if (on) SetFocus(Text16);
 }
 
-void Page6::Check7_Click() {
-    settings().CheckDirection = Check7.value;
-}
+void Page6::Check7_Click() { settings().CheckDirection = Check7.value; }
 
-void Page6::Check8_Click() {
-    settings().MarkStart = Check8.value;
-}
+void Page6::Check8_Click() { settings().MarkStart = Check8.value; }
 
 void Page6::Check9_Click() {
     bool on = Check9.ticked();
@@ -205,8 +159,6 @@ void Page6::Check9_Click() {
     if (on) SetFocus(Text14);
 }
 
-void Page6::Command21_Click() {
-    ExitProgram();
-}
+void Page6::Command21_Click() { ExitProgram(); }
 
 }  // namespace velorin::window

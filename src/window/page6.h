@@ -6,7 +6,7 @@
 namespace velorin::window {
 
 class Page6 : public Page {
-public:
+  public:
     explicit Page6(app::Context& context);
 
     Label Label25;     // "断面线图层："

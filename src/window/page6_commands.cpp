@@ -1,5 +1,4 @@
 // The commands of page 6: centre points, valid range, batch sections and the line tools.
-#include "window/page6.h"
 #include "base/numbers.h"
 #include "base/strings.h"
 #include "cad/preparation.h"
@@ -7,6 +6,7 @@
 #include "sections/centre_points.h"
 #include "sections/crossing.h"
 #include "sections/line_tools.h"
+#include "window/page6.h"
 
 namespace velorin::window {
 
@@ -36,7 +36,8 @@ void DrawSketch(PictureBox& pic, const sections::PlanSketch& s) {
     pic.Scale(left - 0.5, top + 0.5, right + 0.5, bottom - 0.5);
     for (const auto& [a, b] : s.sections) pic.Line(a.x, a.y, b.x, b.y, PictureBox::kRed);
     for (size_t i = 1; i < s.crossing.size(); ++i)
-        pic.Line(s.crossing[i - 1].x, s.crossing[i - 1].y, s.crossing[i].x, s.crossing[i].y, PictureBox::kBlack);
+        pic.Line(s.crossing[i - 1].x, s.crossing[i - 1].y, s.crossing[i].x, s.crossing[i].y,
+                 PictureBox::kBlack);
     for (const auto& [at, name] : s.numbers) pic.PrintAt(at.x, at.y, name);
 }
 
@@ -57,17 +58,19 @@ void Page6::Command17_Click() {
         Refuse(context(), "“有效偏距”值无效！");
         return SetFocus(Text15);
     }
-    sections::ValidRangeInputs in{Text13.text,    *offset,
-                                  Check6.ticked(), Check7.ticked(),
-                                  Check8.ticked(), Text19.text,
-                                  LeadingNumber(Text20.text), Text21.text,
+    sections::ValidRangeInputs in{Text13.text,
+                                  *offset,
+                                  Check6.ticked(),
+                                  Check7.ticked(),
+                                  Check8.ticked(),
+                                  Text19.text,
+                                  LeadingNumber(Text20.text),
+                                  Text21.text,
                                   settings().PlotScale};
     for (const std::string& line : sections::MarkValidRange(context(), in)) Pic3.Print(line);
 }
 
-void Page6::Command18_Click() {
-    sections::ReverseLines(context(), Text13.text);
-}
+void Page6::Command18_Click() { sections::ReverseLines(context(), Text13.text); }
 
 void Page6::Command19_Click() {
     Pic3.Cls();
@@ -81,24 +84,31 @@ void Page6::Command19_Click() {
         Refuse(context(), "“有效偏距”值无效！");
         return SetFocus(Text15);
     }
-    sections::CrossingInputs in{Text13.text, Check9.ticked(), Text14.text, Combo9.text, *offset,
-                             Text19.text, LeadingNumber(Text20.text), Text21.text, settings().PlotScale};
+    sections::CrossingInputs in{Text13.text,
+                                Check9.ticked(),
+                                Text14.text,
+                                Combo9.text,
+                                *offset,
+                                Text19.text,
+                                LeadingNumber(Text20.text),
+                                Text21.text,
+                                settings().PlotScale};
     sections::CrossingResult result = sections::CollectCrossingSections(context(), in);
     if (result.searched) DrawSketch(Pic3, result.sketch);
     if (!result.numbered) return;
 
     cad::WindowAside(context().ui, true);
-    double a = Check5.ticked() ? LeadingNumber(Text16.text) : 0, b = Check5.ticked() ? LeadingNumber(Text17.text) : 0;
+    double a = Check5.ticked() ? LeadingNumber(Text16.text) : 0,
+           b = Check5.ticked() ? LeadingNumber(Text17.text) : 0;
     plots::DrawCrossSections(context(), a, b, settings().PlotTitle);
     cad::WindowAside(context().ui, false);
 
     std::string error;
-    if (sections::WriteCrossingSectionFile(context(), &error).empty() && !error.empty()) Refuse(context(), error);
+    if (sections::WriteCrossingSectionFile(context(), &error).empty() && !error.empty())
+        Refuse(context(), error);
     context().program.store->Commit();
 }
 
-void Page6::Command20_Click() {
-    sections::DeleteAuxLines(context());
-}
+void Page6::Command20_Click() { sections::DeleteAuxLines(context()); }
 
 }  // namespace velorin::window

@@ -40,7 +40,7 @@ struct Page6Fixture : SectionsFixture {
 };
 
 class RecordingProgress : public app::Progress {
-public:
+  public:
     void Start(std::string_view what, long total) override {
         starts.push_back({std::string(what), total});
         last.push_back(0);
@@ -129,10 +129,10 @@ TEST(BatchSections, NumbersAlongTheCrossingLineFillsCentresAndWritesTheFile) {
 
     // One centre block: shifted to it; none: as measured; two: the nearer the start wins.
     EXPECT_EQ(w.DataFile("断面1～断面3.dm"),
-              (std::vector<std::string>{"; 批量断面", "; 断面号：断面1～断面3", "", "Dmh,断面1", "-8.000,10.100",
-                                        "0.000,10.500", "5.000,10.900", "", "Dmh,断面2", "5.000,11.000",
-                                        "12.000,12.000", "", "Dmh,断面3", "0.000,13.000", "6.000,14.000",
-                                        "11.000,15.000"}));
+              (std::vector<std::string>{
+                  "; 批量断面", "; 断面号：断面1～断面3", "", "Dmh,断面1", "-8.000,10.100",
+                  "0.000,10.500", "5.000,10.900", "", "Dmh,断面2", "5.000,11.000", "12.000,12.000",
+                  "", "Dmh,断面3", "0.000,13.000", "6.000,14.000", "11.000,15.000"}));
     EXPECT_EQ(w.host.documents().size(), docs + 1);  // the plots
     // The sketch names the sections at their first vertices.
     EXPECT_EQ(w.page.Pic3.Texts(), (std::vector<std::string>{"断面1", "断面2", "断面3"}));
@@ -210,7 +210,7 @@ TEST(MarkValidRange, OutlinesChecksDirectionsMarksStartsAndLogs) {
     Page6& page = w.page6();
     w.Polyline({{5, 50}, {105, 50}}, "道路");
     w.Polyline({{20, 40}, {20, 60}});
-    w.Polyline({{40, 60}, {40.5, 40}});            // points the other way
+    w.Polyline({{40, 60}, {40.5, 40}});          // points the other way
     w.Polyline({{60, 40}, {60, 50}, {61, 60}});  // three vertices
     if (!page.Check8.ticked()) page.Check8.Click();
     if (!page.Check7.ticked()) page.Check7.Click();
@@ -227,7 +227,8 @@ TEST(MarkValidRange, OutlinesChecksDirectionsMarksStartsAndLogs) {
     EXPECT_EQ(w.On("断_有效范围", "LWPOLYLINE").size(), 2u);
     auto circles = w.On("断_有效范围", "CIRCLE");
     ASSERT_EQ(circles.size(), 2u);
-    EXPECT_DOUBLE_EQ(static_cast<emb::CircleEntity*>(circles[0])->radius, 4 * w.settings().PlotScale);
+    EXPECT_DOUBLE_EQ(static_cast<emb::CircleEntity*>(circles[0])->radius,
+                     4 * w.settings().PlotScale);
 
     auto lines = w.LineRows();
     ASSERT_EQ(lines.size(), 2u);
@@ -237,7 +238,8 @@ TEST(MarkValidRange, OutlinesChecksDirectionsMarksStartsAndLogs) {
     ASSERT_EQ(cross.size(), 2u);
     EXPECT_EQ(cross[0].cross_no, "断面1");
     EXPECT_EQ(cross[1].cross_no, "断面2");
-    for (const auto& c : cross) EXPECT_NEAR(c.sindex, c.x1 - 5 + (c.x1 == 40 ? 0.25 : 0), 1e-2) << c.cross_no;
+    for (const auto& c : cross)
+        EXPECT_NEAR(c.sindex, c.x1 - 5 + (c.x1 == 40 ? 0.25 : 0), 1e-2) << c.cross_no;
     EXPECT_TRUE(w.Points().empty());
     EXPECT_FALSE(w.ui.aside);
 }
@@ -266,8 +268,16 @@ TEST(ReverseLines, TurnsPickedSectionLinesOnly) {
         std::vector<double> expected;
     } cases[] = {
         {"two vertices", {{0, 0}, {10, 5}}, testing::kSectionLayer, 1, {10, 5, 0, 0}},
-        {"twice gives the first direction", {{0, 0}, {10, 5}}, testing::kSectionLayer, 2, {0, 0, 10, 5}},
-        {"every vertex of a longer line", {{0, 0}, {5, 5}, {10, 0}}, testing::kSectionLayer, 1, {10, 0, 5, 5, 0, 0}},
+        {"twice gives the first direction",
+         {{0, 0}, {10, 5}},
+         testing::kSectionLayer,
+         2,
+         {0, 0, 10, 5}},
+        {"every vertex of a longer line",
+         {{0, 0}, {5, 5}, {10, 0}},
+         testing::kSectionLayer,
+         1,
+         {10, 0, 5, 5, 0, 0}},
         {"other layer untouched", {{0, 0}, {10, 5}}, "道路", 1, {0, 0, 10, 5}},
     };
     for (const auto& c : cases) {

@@ -67,25 +67,15 @@ void Page7::Drive5_Change() {
     if (FollowDrive(Drive5, Dir5)) Dir5_Change();
 }
 
-void Page7::Dir5_Change() {
-    File4.SetPath(Dir5.path);
-}
+void Page7::Dir5_Change() { File4.SetPath(Dir5.path); }
 
-void Page7::File4_Click() {
-    Text22.text = ChosenFilePath(File4);
-}
+void Page7::File4_Click() { Text22.text = ChosenFilePath(File4); }
 
-void Page7::Combo12_Click() {
-    settings().HScale = ScaleFactorOf(Combo12.text);
-}
+void Page7::Combo12_Click() { settings().HScale = ScaleFactorOf(Combo12.text); }
 
-void Page7::Combo13_Click() {
-    settings().VScale = ScaleFactorOf(Combo13.text);
-}
+void Page7::Combo13_Click() { settings().VScale = ScaleFactorOf(Combo13.text); }
 
-void Page7::Text25_Change() {
-    settings().PlotTitle = Text25.text;
-}
+void Page7::Text25_Change() { settings().PlotTitle = Text25.text; }
 
 void Page7::Check10_Click() {
     bool on = Check10.ticked();
@@ -93,8 +83,6 @@ void Page7::Check10_Click() {
     if (on) SetFocus(Text23);
 }
 
-void Page7::Command7_Click() {
-    ExitProgram();
-}
+void Page7::Command7_Click() { ExitProgram(); }
 
 }  // namespace velorin::window

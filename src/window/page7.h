@@ -6,10 +6,10 @@
 namespace velorin::window {
 
 class Page7 : public Page {
-public:
+  public:
     explicit Page7(app::Context& context);
 
-    Label Label36;     // frame "断面文件"
+    Label Label36;  // frame "断面文件"
     DriveList Drive5;
     DirList Dir5;
     FileList File4;

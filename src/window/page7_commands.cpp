@@ -1,14 +1,14 @@
 // The commands of page 7: loading a section data file, its plots and its export.
 #include <algorithm>
 
-#include "window/page7.h"
 #include "base/numbers.h"
 #include "base/text_file.h"
 #include "cad/preparation.h"
+#include "plots/section_plots.h"
 #include "sectionfile/section_export.h"
 #include "sectionfile/section_file.h"
-#include "plots/section_plots.h"
 #include "store/statements.h"
+#include "window/page7.h"
 
 namespace velorin::window {
 
@@ -41,7 +41,8 @@ void Page7::File4_DblClick() {
     List4.items = std::move(file.lines);
     if (!sectionfile::ReadSectionFile(List4.items, store)) {
         cad::WindowAside(context_.ui, true);
-        context_.ui.MessageBox(app::MessageIcon::Exclamation, kTitle, "断面文件格式有误，请检查后再试！");
+        context_.ui.MessageBox(app::MessageIcon::Exclamation, kTitle,
+                               "断面文件格式有误，请检查后再试！");
         cad::WindowAside(context_.ui, false);
         Command23.enabled = Command24.enabled = Command25.enabled = false;
         return;
@@ -75,7 +76,8 @@ void Page7::Command23_Click() {
         auto low = ParseNumber(Text23.text), high = ParseNumber(Text24.text);
         if (!low || !high) {
             cad::WindowAside(context_.ui, true);
-            context_.ui.MessageBox(app::MessageIcon::Exclamation, kTitle, "统一高程轴设置有误，请更正。");
+            context_.ui.MessageBox(app::MessageIcon::Exclamation, kTitle,
+                                   "统一高程轴设置有误，请更正。");
             cad::WindowAside(context_.ui, false);
             return;
         }

@@ -4,10 +4,10 @@
 
 #include <filesystem>
 
-#include "support/window_fixture.h"
 #include "base/paths.h"
 #include "cad/embedded/host.h"
 #include "sectionfile/section_file.h"
+#include "support/window_fixture.h"
 
 namespace velorin::window {
 namespace {
@@ -40,7 +40,9 @@ struct Page7Fixture : WindowFixture {
         ASSERT_GE(index, 0) << name;
         page->File4.DblClick(index);
     }
-    std::vector<sectionfile::Section> Store() { return sectionfile::SectionsOfStore(*program.store); }
+    std::vector<sectionfile::Section> Store() {
+        return sectionfile::SectionsOfStore(*program.store);
+    }
 };
 
 const Lines kStandard = {"; 横断面图", "", "Dmh,K1", "-3.000,12.300", "0.000,12.500"};
@@ -56,9 +58,24 @@ TEST(Page7Load, ListingsButtonsAndTickBoxes) {
         bool standard_enabled, standard_ticked, left_right_enabled;
     };
     const Row rows[] = {
-        {"written by a producer", kStandard, {"", "Dmh,K1", "-3.000,12.300", "0.000,12.500"}, false, false, true},
-        {"with increments", kIncrements, {"", "Dmh,A", "5.000,-0.200", "10.000,-0.500"}, true, true, false},
-        {"an @ in a comment", kCommentAt, {"", "Dmh,B", "3.000,100.000", "5.000,101.000"}, true, true, false},
+        {"written by a producer",
+         kStandard,
+         {"", "Dmh,K1", "-3.000,12.300", "0.000,12.500"},
+         false,
+         false,
+         true},
+        {"with increments",
+         kIncrements,
+         {"", "Dmh,A", "5.000,-0.200", "10.000,-0.500"},
+         true,
+         true,
+         false},
+        {"an @ in a comment",
+         kCommentAt,
+         {"", "Dmh,B", "3.000,100.000", "5.000,101.000"},
+         true,
+         true,
+         false},
         {"unsorted, two sections",
          {"Dmh,S2", "4,1", "-2,3", "Dmh,S1", "1,1"},
          {"", "Dmh,S2", "-2.000,3.000", "4.000,1.000", "", "Dmh,S1", "1.000,1.000"},
@@ -73,7 +90,8 @@ TEST(Page7Load, ListingsButtonsAndTickBoxes) {
         EXPECT_EQ(w.page->Text22.text, w.data + "f.dm");
         EXPECT_EQ(w.page->List4.items, row.file);
         EXPECT_EQ(w.page->List5.items, row.listing);
-        EXPECT_TRUE(w.page->Command23.enabled && w.page->Command24.enabled && w.page->Command25.enabled);
+        EXPECT_TRUE(w.page->Command23.enabled && w.page->Command24.enabled &&
+                    w.page->Command25.enabled);
         EXPECT_EQ(w.page->Check11.enabled, row.standard_enabled);
         EXPECT_EQ(w.page->Check11.ticked(), row.standard_ticked);
         EXPECT_EQ(w.page->Check12.enabled, row.left_right_enabled);
@@ -94,18 +112,21 @@ TEST(Page7Load, FaultyFileThenAGoodOne) {
     EXPECT_FALSE(w.ui.aside);
     EXPECT_EQ(w.page->List4.items, (Lines{"Dmh,A", "1,2", "; 错误 12.5,abc", "3,4"}));
     EXPECT_TRUE(w.page->List5.items.empty());
-    EXPECT_FALSE(w.page->Command23.enabled || w.page->Command24.enabled || w.page->Command25.enabled);
+    EXPECT_FALSE(w.page->Command23.enabled || w.page->Command24.enabled ||
+                 w.page->Command25.enabled);
     // The store keeps what was read before the fault.
     ASSERT_EQ(w.Store().size(), 1u);
     EXPECT_EQ(w.Store()[0].points.size(), 1u);
 
     w.Open("k1.dm");
-    EXPECT_TRUE(w.page->Command23.enabled && w.page->Command24.enabled && w.page->Command25.enabled);
+    EXPECT_TRUE(w.page->Command23.enabled && w.page->Command24.enabled &&
+                w.page->Command25.enabled);
     EXPECT_EQ(w.page->List5.items.size(), 4u);
 }
 
 TEST(Page7Load, EmptyOrVanishedFile) {
-    Page7Fixture w({{"empty.dm", {"; 只有注释", ""}}, {"k1.dm", kStandard}, {"gone.dm", kStandard}});
+    Page7Fixture w(
+        {{"empty.dm", {"; 只有注释", ""}}, {"k1.dm", kStandard}, {"gone.dm", kStandard}});
     w.Open("empty.dm");
     EXPECT_EQ(w.page->List4.items.size(), 2u);
     EXPECT_TRUE(w.page->List5.items.empty());
@@ -123,7 +144,8 @@ TEST(Page7Load, EmptyOrVanishedFile) {
     ASSERT_EQ(w.ui.messages.size(), 1u);
     EXPECT_NE(w.ui.messages[0].text.find(w.data + "gone.dm"), std::string::npos);
     EXPECT_TRUE(w.page->List4.items.empty() && w.page->List5.items.empty());
-    EXPECT_FALSE(w.page->Command23.enabled || w.page->Command24.enabled || w.page->Command25.enabled);
+    EXPECT_FALSE(w.page->Command23.enabled || w.page->Command24.enabled ||
+                 w.page->Command25.enabled);
     ASSERT_EQ(w.Store().size(), 1u);
     EXPECT_EQ(w.Store()[0].number, "K1");
 }
@@ -142,7 +164,8 @@ TEST(Page7Plots, UnifiedAxisFieldsAndStepAside) {
     auto labels = [&] {
         std::set<std::string> out;
         for (const auto& e : w.host.documents().back()->drawing().entities())
-            if (e->Layer() == "横_格网" && e->kind == cad::embedded::Kind::Text) out.insert(e->TextString());
+            if (e->Layer() == "横_格网" && e->kind == cad::embedded::Kind::Text)
+                out.insert(e->TextString());
         return out;
     };
     w.page->Text23.Edit("95");
@@ -199,18 +222,23 @@ TEST(Page7Plots, LeavingThePageEmptiesTheListsAndThePlotsWait) {
 
 // K1 has points on both sides and one at the centre; K2, written with increments, only
 // to the right and none at the centre.
-const Lines kK1 = {"; 示例", "Dmh,K1", "0,12.5", "-3,12.3", "4,12.45", "-8.25,11.9", "Dmh,K2", "@1,10", "@2,@0.5"};
-const std::string kStandardBytes = GbkCrlf({"", "Dmh,K1", "-8.250,11.900", "-3.000,12.300", "0.000,12.500",
-                                            "4.000,12.450", "", "Dmh,K2", "1.000,10.000", "3.000,10.500"});
-const std::string kLeftRightBytes = GbkCrlf({"; 道路断面左右格式", "", "K1,12.500", "3.000,12.300,8.250,11.900,",
-                                             "4.000,12.450,", "", "K2", "没有左侧资料", "1.000,10.000,3.000,10.500,"});
+const Lines kK1 = {"; 示例",     "Dmh,K1", "0,12.5", "-3,12.3", "4,12.45",
+                   "-8.25,11.9", "Dmh,K2", "@1,10",  "@2,@0.5"};
+const std::string kStandardBytes =
+    GbkCrlf({"", "Dmh,K1", "-8.250,11.900", "-3.000,12.300", "0.000,12.500", "4.000,12.450", "",
+             "Dmh,K2", "1.000,10.000", "3.000,10.500"});
+const std::string kLeftRightBytes =
+    GbkCrlf({"; 道路断面左右格式", "", "K1,12.500", "3.000,12.300,8.250,11.900,", "4.000,12.450,",
+             "", "K2", "没有左侧资料", "1.000,10.000,3.000,10.500,"});
 
 TEST(Page7Export, FilesByteForByte) {
     struct Row {
         const char* name;
         bool standard, left_right;
     };
-    const Row rows[] = {{"both", true, true}, {"standard only", true, false}, {"left/right only", false, true},
+    const Row rows[] = {{"both", true, true},
+                        {"standard only", true, false},
+                        {"left/right only", false, true},
                         {"neither", false, false}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "support/window_fixture.h"
 #include "base/text_file.h"
 #include "cad/embedded/host.h"
 #include "store/statements.h"
+#include "support/window_fixture.h"
 
 namespace velorin::testing {
 
@@ -39,7 +39,7 @@ struct CrossRow {
 };
 
 class SectionsFixture : public WindowFixture {
-public:
+  public:
     SectionsFixture() : host(dir.path() + "Support", &ui), connector(host) {
         Status status;
         program.store = store::WorkingStore::Open(CopyStoreInto(dir.path()), &status);
@@ -70,12 +70,14 @@ public:
 
     emb::InsertEntity* Block(double x, double y, double z, const std::string& layer = kPointLayer,
                              bool other_name = false) {
-        auto* e = drawing().AddInsert(other_name ? other_block : symbol_block, {x, y, z}, 1, 1, 1, 0);
+        auto* e =
+            drawing().AddInsert(other_name ? other_block : symbol_block, {x, y, z}, 1, 1, 1, 0);
         drawing().AddLayer(layer);
         e->SetLayer(layer);
         return e;
     }
-    emb::PolylineEntity* Polyline(const std::vector<Point2>& points, const std::string& layer = kSectionLayer) {
+    emb::PolylineEntity* Polyline(const std::vector<Point2>& points,
+                                  const std::string& layer = kSectionLayer) {
         auto* e = drawing().AddPolyline(points);
         drawing().AddLayer(layer);
         e->SetLayer(layer);
@@ -98,7 +100,8 @@ public:
     std::vector<emb::EntityBase*> On(const std::string& layer, const std::string& kind = "") {
         std::vector<emb::EntityBase*> out;
         for (const auto& e : drawing().entities())
-            if (!e->erased && e->Layer() == layer && (kind.empty() || e->EntityName() == kind)) out.push_back(e.get());
+            if (!e->erased && e->Layer() == layer && (kind.empty() || e->EntityName() == kind))
+                out.push_back(e.get());
         return out;
     }
 
@@ -106,8 +109,8 @@ public:
         std::vector<StoredPoint> out;
         auto rs = program.store->OpenRecordSet(store::statements::kPointByCrossNoSlen);
         for (; !rs->EndOfFile(); rs->MoveNext())
-            out.push_back({rs->Text("CrossNo"), rs->Number("Slen"), rs->Number("High"), rs->Number("Pian"),
-                           rs->Text("Layer")});
+            out.push_back({rs->Text("CrossNo"), rs->Number("Slen"), rs->Number("High"),
+                           rs->Number("Pian"), rs->Text("Layer")});
         return out;
     }
     std::vector<CrossRow> Crosses(const char* statement = store::statements::kCrossBySIndex) {

@@ -10,7 +10,7 @@
 namespace velorin {
 
 class RecordingUi : public app::Ui {
-public:
+  public:
     struct Message {
         app::MessageIcon icon;
         std::string title;

@@ -79,8 +79,8 @@ BatchProgram::BatchProgram() {
 }
 
 int BatchProgram::Run(const std::string& args) {
-    std::string command = "'" + AppDir() + "velorin-batch' --program-dir '" + dir.path() + "' " + args + " >'" +
-                          dir.File("out.txt") + "' 2>'" + dir.File("err.txt") + "'";
+    std::string command = "'" + AppDir() + "velorin-batch' --program-dir '" + dir.path() + "' " +
+                          args + " >'" + dir.File("out.txt") + "' 2>'" + dir.File("err.txt") + "'";
     int raw = std::system(command.c_str());
     status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     out = SplitLines(ReadBytes(dir.File("out.txt")));
@@ -90,7 +90,8 @@ int BatchProgram::Run(const std::string& args) {
 
 std::string BatchProgram::CopyExample(const std::string& relative) {
     std::string target = dir.File(FileName(relative));
-    fs::copy_file(SourceDir() + "examples/" + relative, target, fs::copy_options::overwrite_existing);
+    fs::copy_file(SourceDir() + "examples/" + relative, target,
+                  fs::copy_options::overwrite_existing);
     return target;
 }
 

@@ -9,7 +9,7 @@ namespace velorin::testing {
 
 // A fresh folder under the system's temporary folder, removed when the object goes.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -18,7 +18,7 @@ public:
     const std::string& path() const { return path_; }
     std::string File(const std::string& name) const { return path_ + name; }
 
-private:
+  private:
     std::string path_;
 };
 
@@ -37,7 +37,7 @@ std::string CopyStoreInto(const std::string& folder);
 // velorin-batch run in a scratch program folder of its own (fresh store, the built symbol
 // drawings), so tests never touch build/app's store or settings.
 class BatchProgram {
-public:
+  public:
     BatchProgram();
     // Runs `velorin-batch --program-dir DIR ARGS`; returns the exit status and keeps the
     // lines of standard output and standard error.

@@ -4,14 +4,14 @@
 
 #include <memory>
 
-#include "window/form1.h"
 #include "support/recording_ui.h"
 #include "support/testing.h"
+#include "window/form1.h"
 
 namespace velorin::testing {
 
 class WindowFixture {
-public:
+  public:
     WindowFixture() : clock("2024-5-6 14:03:22") {
         program.ProgramDir = dir.path();
         program.settings = app::Settings::Defaults(dir.path());

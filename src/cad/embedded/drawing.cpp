@@ -23,7 +23,9 @@ struct Drawing::SpatialIndex {
 };
 
 namespace {
-IndexBox ToIndex(const Box& b) { return IndexBox(IndexPoint(b.min_x, b.min_y), IndexPoint(b.max_x, b.max_y)); }
+IndexBox ToIndex(const Box& b) {
+    return IndexBox(IndexPoint(b.min_x, b.min_y), IndexPoint(b.max_x, b.max_y));
+}
 }  // namespace
 
 Drawing::Drawing() = default;
@@ -162,7 +164,8 @@ TextEntity* Drawing::AddText(const std::string& text, Point3 at, double height) 
     e->position = e->alignment_point = at;
     e->height = height;
     e->style = current_style;
-    if (current_style < static_cast<int>(styles_.size())) e->width_factor = styles_[current_style]->width;
+    if (current_style < static_cast<int>(styles_.size()))
+        e->width_factor = styles_[current_style]->width;
     auto* out = e.get();
     entities_.push_back(std::move(e));
     Adopt(out);
@@ -189,7 +192,8 @@ LineEntity* Drawing::AddLine(Point3 a, Point3 b) {
     return out;
 }
 
-InsertEntity* Drawing::AddInsert(int block, Point3 at, double xs, double ys, double zs, double rotation_deg) {
+InsertEntity* Drawing::AddInsert(int block, Point3 at, double xs, double ys, double zs,
+                                 double rotation_deg) {
     auto e = std::make_unique<InsertEntity>(this);
     e->block = block;
     e->position = at;
@@ -203,17 +207,28 @@ InsertEntity* Drawing::AddInsert(int block, Point3 at, double xs, double ys, dou
 
 std::string EntityBase::EntityName() const {
     switch (kind) {
-        case Kind::Line: return "LINE";
-        case Kind::Arc: return "ARC";
-        case Kind::Circle: return "CIRCLE";
-        case Kind::LwPolyline: return "LWPOLYLINE";
-        case Kind::Polyline: return "POLYLINE";
-        case Kind::Text: return "TEXT";
-        case Kind::MText: return "MTEXT";
-        case Kind::Point: return "POINT";
-        case Kind::Insert: return "INSERT";
-        case Kind::Solid: return "SOLID";
-        case Kind::Other: return static_cast<const OtherEntity*>(this)->type;
+        case Kind::Line:
+            return "LINE";
+        case Kind::Arc:
+            return "ARC";
+        case Kind::Circle:
+            return "CIRCLE";
+        case Kind::LwPolyline:
+            return "LWPOLYLINE";
+        case Kind::Polyline:
+            return "POLYLINE";
+        case Kind::Text:
+            return "TEXT";
+        case Kind::MText:
+            return "MTEXT";
+        case Kind::Point:
+            return "POINT";
+        case Kind::Insert:
+            return "INSERT";
+        case Kind::Solid:
+            return "SOLID";
+        case Kind::Other:
+            return static_cast<const OtherEntity*>(this)->type;
     }
     return {};
 }
@@ -259,7 +274,8 @@ HResult PolylineEntity::AddVertex(int index, double x, double y) {
 
 HResult PolylineEntity::SetWidth(int segment, double start_width, double end_width) {
     if (kind != Kind::LwPolyline || erased) return Report(kMemberNotFound);
-    if (segment < 0 || segment >= static_cast<int>(vertices.size()) || start_width < 0 || end_width < 0)
+    if (segment < 0 || segment >= static_cast<int>(vertices.size()) || start_width < 0 ||
+        end_width < 0)
         return Report(kInvalidArgument);
     vertices[segment].start_width = start_width;
     vertices[segment].end_width = end_width;
@@ -331,7 +347,8 @@ std::unique_ptr<T> CopyOf(const EntityBase& e) {
 }  // namespace
 
 int Drawing::ImportBlock(const Drawing& source, const std::string& name) {
-    if (int existing = BlockIndex(name); existing >= 0 && blocks_[existing]->defined) return existing;
+    if (int existing = BlockIndex(name); existing >= 0 && blocks_[existing]->defined)
+        return existing;
     const std::vector<EntityPtr>* entities = &source.entities_;
     Point3 base;
     int source_index = source.BlockIndex(name);
@@ -358,9 +375,13 @@ int Drawing::ImportBlock(const Drawing& source, const std::string& name) {
         if (e->erased || e->paper) continue;
         EntityPtr copy;
         switch (e->kind) {
-            case Kind::Line: copy = CopyOf<LineEntity>(*e); break;
+            case Kind::Line:
+                copy = CopyOf<LineEntity>(*e);
+                break;
             case Kind::Arc:
-            case Kind::Circle: copy = CopyOf<CircleEntity>(*e); break;
+            case Kind::Circle:
+                copy = CopyOf<CircleEntity>(*e);
+                break;
             case Kind::LwPolyline:
             case Kind::Polyline: {
                 auto p = CopyOf<PolylineEntity>(*e);
@@ -382,7 +403,9 @@ int Drawing::ImportBlock(const Drawing& source, const std::string& name) {
                 copy = std::move(t);
                 break;
             }
-            case Kind::Point: copy = CopyOf<PointEntity>(*e); break;
+            case Kind::Point:
+                copy = CopyOf<PointEntity>(*e);
+                break;
             case Kind::Insert: {
                 auto i = CopyOf<InsertEntity>(*e);
                 i->block = ImportBlock(source, source.blocks_[i->block]->name);
@@ -391,7 +414,8 @@ int Drawing::ImportBlock(const Drawing& source, const std::string& name) {
                 copy = std::move(i);
                 break;
             }
-            default: continue;  // solids and foreign records are not carried over
+            default:
+                continue;  // solids and foreign records are not carried over
         }
         const auto& source_layer = *source.layers_[e->layer];
         bool had = FindLayer(source_layer.name) != nullptr;
@@ -413,7 +437,7 @@ int Drawing::ImportBlock(const Drawing& source, const std::string& name) {
 namespace {
 
 class BoxSink : public PrimitiveSink {
-public:
+  public:
     Box box;
     void Segment(Point2 a, Point2 b) override { box.Add(a), box.Add(b); }
     void Circle(Point2 c, double r) override {
@@ -453,7 +477,8 @@ void TextBox(const TextEntity& t, const Affine& tr, PrimitiveSink& sink) {
         Point2 corners[4];
         double xs[4] = {dx, dx + w, dx + w, dx}, ys[4] = {dy, dy, dy + hh, dy + hh};
         for (int k = 0; k < 4; ++k)
-            corners[k] = tr({anchor.x + xs[k] * cs - ys[k] * sn, anchor.y + xs[k] * sn + ys[k] * cs});
+            corners[k] =
+                tr({anchor.x + xs[k] * cs - ys[k] * sn, anchor.y + xs[k] * sn + ys[k] * cs});
         sink.Area(corners, 4);
         return;
     }
@@ -466,10 +491,14 @@ void TextBox(const TextEntity& t, const Affine& tr, PrimitiveSink& sink) {
         rotation = std::atan2(ay, ax) * 180 / M_PI;
     } else if (t.horizontal || t.vertical) {
         anchor = t.alignment_point;
-        if (t.horizontal == 1 || t.horizontal == 4) dx = -w / 2;
-        else if (t.horizontal == 2) dx = -w;
-        if (t.horizontal == 4 || t.vertical == 2) dy = -h / 2;
-        else if (t.vertical == 3) dy = -h;
+        if (t.horizontal == 1 || t.horizontal == 4)
+            dx = -w / 2;
+        else if (t.horizontal == 2)
+            dx = -w;
+        if (t.horizontal == 4 || t.vertical == 2)
+            dy = -h / 2;
+        else if (t.vertical == 3)
+            dy = -h;
     }
     double r = rotation * M_PI / 180, cs = std::cos(r), sn = std::sin(r);
     double xs[4] = {dx, dx + w, dx + w, dx}, ys[4] = {dy, dy, dy + h, dy + h};
@@ -493,7 +522,8 @@ void PolylinePoints(const PolylineEntity& p, std::vector<Point2>& pts) {
     }
 }
 
-void Drawing::Primitives(const EntityBase& e, const Affine& t, PrimitiveSink& sink, int depth) const {
+void Drawing::Primitives(const EntityBase& e, const Affine& t, PrimitiveSink& sink,
+                         int depth) const {
     switch (e.kind) {
         case Kind::Line: {
             const auto& l = static_cast<const LineEntity&>(e);
@@ -524,7 +554,9 @@ void Drawing::Primitives(const EntityBase& e, const Affine& t, PrimitiveSink& si
             break;
         }
         case Kind::Text:
-        case Kind::MText: TextBox(static_cast<const TextEntity&>(e), t, sink); break;
+        case Kind::MText:
+            TextBox(static_cast<const TextEntity&>(e), t, sink);
+            break;
         case Kind::Point: {
             const auto& p = static_cast<const PointEntity&>(e);
             sink.Point(t({p.position.x, p.position.y}));
@@ -541,7 +573,8 @@ void Drawing::Primitives(const EntityBase& e, const Affine& t, PrimitiveSink& si
             const auto& i = static_cast<const InsertEntity&>(e);
             if (depth > 16 || i.block < 0) break;
             const Block& b = *blocks_[i.block];
-            Affine ti = t * Affine::Insert({i.position.x, i.position.y}, i.x_scale, i.y_scale, i.rotation, {b.base.x, b.base.y});
+            Affine ti = t * Affine::Insert({i.position.x, i.position.y}, i.x_scale, i.y_scale,
+                                           i.rotation, {b.base.x, b.base.y});
             for (const auto& be : b.entities)
                 if (!be->erased) Primitives(*be, ti, sink, depth + 1);
             for (const Attribute& a : i.attributes) {
@@ -585,7 +618,8 @@ std::optional<Box> Drawing::Extents(const EntityBase& e) const {
             const Block& b = *blocks_[i.block];
             const Box& local = BlockExtents(b);
             if (local.valid()) {
-                Affine t = Affine::Insert({i.position.x, i.position.y}, i.x_scale, i.y_scale, i.rotation, {b.base.x, b.base.y});
+                Affine t = Affine::Insert({i.position.x, i.position.y}, i.x_scale, i.y_scale,
+                                          i.rotation, {b.base.x, b.base.y});
                 // The block's box is about its own origin, not its base point.
                 box = t.Map(local);
             }
@@ -649,9 +683,9 @@ std::vector<EntityBase*> Drawing::Candidates(const Box& box) const {
         index_->tree = bgi::rtree<IndexValue, bgi::rstar<16>>(values.begin(), values.end());
     }
     std::vector<uint32_t> hits;
-    index_->tree.query(bgi::intersects(ToIndex(box)), boost::make_function_output_iterator([&](const IndexValue& v) {
-                           hits.push_back(v.second);
-                       }));
+    index_->tree.query(bgi::intersects(ToIndex(box)),
+                       boost::make_function_output_iterator(
+                           [&](const IndexValue& v) { hits.push_back(v.second); }));
     std::sort(hits.begin(), hits.end());
     hits.erase(std::unique(hits.begin(), hits.end()), hits.end());
     std::vector<EntityBase*> out;

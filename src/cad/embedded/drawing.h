@@ -28,7 +28,19 @@ namespace dxf {
 class Codec;
 }
 
-enum class Kind : uint8_t { Line, Arc, Circle, LwPolyline, Polyline, Text, MText, Point, Insert, Solid, Other };
+enum class Kind : uint8_t {
+    Line,
+    Arc,
+    Circle,
+    LwPolyline,
+    Polyline,
+    Text,
+    MText,
+    Point,
+    Insert,
+    Solid,
+    Other
+};
 
 // A span of the bytes the drawing was read from; empty for what the host made.
 struct Span {
@@ -37,7 +49,7 @@ struct Span {
 };
 
 class Layer : public cad::Layer {
-public:
+  public:
     Drawing* drawing = nullptr;
     std::string name;
     int color = 7;  // negative: layer off
@@ -51,7 +63,7 @@ public:
 };
 
 class TextStyle : public cad::TextStyle {
-public:
+  public:
     Drawing* drawing = nullptr;
     std::string name, font, big_font;
     double width = 1;
@@ -71,7 +83,7 @@ public:
 // Common part of every entity. Geometry is in drawing units; angles in degrees as DXF
 // stores them.
 class EntityBase : public cad::Entity {
-public:
+  public:
     EntityBase(Kind k, Drawing* d) : kind(k), drawing(d) {}
     Kind kind;
     bool erased = false;
@@ -93,18 +105,18 @@ public:
     // The record must be written from the model rather than copied.
     bool Generated() const { return raw.empty() || regenerate; }
 
-protected:
+  protected:
     HResult Report(HResult code) override;
 };
 
 class LineEntity : public EntityBase {
-public:
+  public:
     explicit LineEntity(Drawing* d) : EntityBase(Kind::Line, d) {}
     Point3 a, b;
 };
 
 class CircleEntity : public EntityBase {
-public:
+  public:
     CircleEntity(Kind k, Drawing* d) : EntityBase(k, d) {}  // Circle or Arc
     Point3 centre;
     double radius = 0, start_angle = 0, end_angle = 360;
@@ -115,7 +127,7 @@ struct Vertex {
 };
 
 class PolylineEntity : public EntityBase {
-public:
+  public:
     PolylineEntity(Kind k, Drawing* d) : EntityBase(k, d) {}  // LwPolyline or Polyline
     std::vector<Vertex> vertices;
     bool closed = false;
@@ -130,9 +142,9 @@ public:
 };
 
 class TextEntity : public EntityBase {
-public:
+  public:
     TextEntity(Kind k, Drawing* d) : EntityBase(k, d) {}  // Text or MText
-    std::string text;  // UTF-8
+    std::string text;                                     // UTF-8
     Point3 position, alignment_point;
     double height = 1, rotation = 0, width_factor = 1, oblique = 0;
     double box_width = 0;  // MTEXT reference width
@@ -148,13 +160,13 @@ public:
 };
 
 class PointEntity : public EntityBase {
-public:
+  public:
     explicit PointEntity(Drawing* d) : EntityBase(Kind::Point, d) {}
     Point3 position;
 };
 
 class SolidEntity : public EntityBase {
-public:
+  public:
     explicit SolidEntity(Drawing* d) : EntityBase(Kind::Solid, d) {}
     Point2 corners[4];
 };
@@ -167,7 +179,7 @@ struct Attribute {
 };
 
 class InsertEntity : public EntityBase {
-public:
+  public:
     explicit InsertEntity(Drawing* d) : EntityBase(Kind::Insert, d) {}
     int block = -1;  // index into the drawing's blocks
     Point3 position;
@@ -181,7 +193,7 @@ public:
 // Everything else (hatches, dimensions, splines, ...): kept as read, layer readable.
 // Dimensions remember the block that draws them and splines their curve, for pictures.
 class OtherEntity : public EntityBase {
-public:
+  public:
     explicit OtherEntity(Drawing* d) : EntityBase(Kind::Other, d) {}
     std::string type;
     int block = -1;  // DIMENSION: its picture, drawn in place
@@ -204,7 +216,7 @@ struct Block {
     uint64_t handle = 0, end_handle = 0, record_handle = 0;
     int flags = 0;
     bool defined = true;  // false: only referenced, the drawing lacks its definition
-    Span raw;  // BLOCK .. ENDBLK as read; empty for blocks the host added
+    Span raw;             // BLOCK .. ENDBLK as read; empty for blocks the host added
     std::vector<EntityPtr> entities;
     // Extents of the block's graphics about its base point, computed when first needed.
     mutable std::optional<Box> extents;
@@ -212,16 +224,16 @@ struct Block {
 
 // A table of the TABLES section, kept as read except for the records the model knows.
 struct TableChunk {
-    std::string name;   // "LAYER", "STYLE", "BLOCK_RECORD", ...
-    Span head;          // "0 TABLE" up to its first record
-    Span tail;          // "0 ENDTAB"
+    std::string name;  // "LAYER", "STYLE", "BLOCK_RECORD", ...
+    Span head;         // "0 TABLE" up to its first record
+    Span tail;         // "0 ENDTAB"
     uint64_t handle = 0;
     std::vector<Span> records;  // records the model does not parse (raw)
 };
 
 struct HeaderVariable {
-    std::string name;  // "$ACADVER"
-    Span raw;          // "9 $NAME" and its values
+    std::string name;         // "$ACADVER"
+    Span raw;                 // "9 $NAME" and its values
     std::string replacement;  // written instead when not empty (already encoded groups)
 };
 
@@ -233,7 +245,7 @@ struct Section {
 };
 
 class Drawing {
-public:
+  public:
     Drawing();
     ~Drawing();
     Drawing(const Drawing&) = delete;
@@ -243,7 +255,8 @@ public:
     static std::unique_ptr<Drawing> New();
     // Reads a DXF file; the message names the file and the fault.
     static std::unique_ptr<Drawing> Load(const std::string& path, Status* status);
-    static std::unique_ptr<Drawing> Parse(std::string bytes, const std::string& name, Status* status);
+    static std::unique_ptr<Drawing> Parse(std::string bytes, const std::string& name,
+                                          Status* status);
 
     // The DXF text of the drawing.
     std::string Serialize() const;
@@ -274,7 +287,8 @@ public:
     PolylineEntity* AddPolyline(const std::vector<Point2>& points);
     TextEntity* AddText(const std::string& text, Point3 at, double height);
     CircleEntity* AddCircle(Point3 centre, double radius);
-    InsertEntity* AddInsert(int block, Point3 at, double xs, double ys, double zs, double rotation_deg);
+    InsertEntity* AddInsert(int block, Point3 at, double xs, double ys, double zs,
+                            double rotation_deg);
     LineEntity* AddLine(Point3 a, Point3 b);
 
     int current_layer = 0;
@@ -308,7 +322,7 @@ public:
     void set_errors(ErrorRegister* errors) { errors_ = errors; }
     HResult Fail(HResult code) const { return errors_ ? errors_->Raise(code) : code; }
 
-private:
+  private:
     friend class DxfReader;
     friend class DxfWriter;
     void Adopt(EntityBase* e);

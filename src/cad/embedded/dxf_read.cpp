@@ -21,7 +21,7 @@ struct Record {
 };
 
 class DxfReader {
-public:
+  public:
     DxfReader(Drawing& d) : d_(d), src_(d.source_), scanner_(src_) {}
 
     bool Run(std::string* error) {
@@ -34,24 +34,31 @@ public:
         d_.eol_ = (nl != std::string_view::npos && nl > 0 && src_[nl - 1] == '\r') ? "\r\n" : "\n";
         if (!Advance()) return Fail(error, "文件为空或不是 DXF");
         while (has_next_) {
-            if (next_.code != 0) return Fail(error, "第 " + Line(next_.offset) + " 行：段外出现组码");
+            if (next_.code != 0)
+                return Fail(error, "第 " + Line(next_.offset) + " 行：段外出现组码");
             if (next_.value == "EOF") {
                 d_.eof_ = {next_.offset, src_.size()};
                 break;
             }
-            if (next_.value != "SECTION") return Fail(error, "第 " + Line(next_.offset) + " 行：应为 SECTION");
+            if (next_.value != "SECTION")
+                return Fail(error, "第 " + Line(next_.offset) + " 行：应为 SECTION");
             uint64_t begin = next_.offset;
-            if (!Advance() || next_.code != 2) return Fail(error, "第 " + Line(begin) + " 行：段缺少名称");
+            if (!Advance() || next_.code != 2)
+                return Fail(error, "第 " + Line(begin) + " 行：段缺少名称");
             std::string name(next_.value);
             Advance();
             if (name == "HEADER") {
                 ReadHeader();
             } else {
                 EnsureCodec();
-                if (name == "TABLES") ReadTables();
-                else if (name == "BLOCKS") ReadBlocks();
-                else if (name == "ENTITIES") ReadEntities();
-                else SkipSection();
+                if (name == "TABLES")
+                    ReadTables();
+                else if (name == "BLOCKS")
+                    ReadBlocks();
+                else if (name == "ENTITIES")
+                    ReadEntities();
+                else
+                    SkipSection();
             }
             if (!scanner_.error().empty()) return Fail(error, scanner_.error());
             if (!has_next_) return Fail(error, "段“" + name + "”没有结束（缺少 ENDSEC）");
@@ -66,7 +73,7 @@ public:
         return true;
     }
 
-private:
+  private:
     bool Fail(std::string* error, std::string message) {
         *error = std::move(message);
         return false;
@@ -116,9 +123,12 @@ private:
             while (Advance() && next_.code != 9 && next_.code != 0)
                 if (!have_first) first = next_.value, have_first = true;
             v.raw.end = Offset();
-            if (v.name == "$ACADVER") d_.version_ = dxf::VersionNumber(Trim(first));
-            else if (v.name == "$DWGCODEPAGE") d_.codepage_ = Trim(first);
-            else if (v.name == "$HANDSEED") d_.handle_seed_ = dxf::ToHandle(first);
+            if (v.name == "$ACADVER")
+                d_.version_ = dxf::VersionNumber(Trim(first));
+            else if (v.name == "$DWGCODEPAGE")
+                d_.codepage_ = Trim(first);
+            else if (v.name == "$HANDSEED")
+                d_.handle_seed_ = dxf::ToHandle(first);
             d_.header_.push_back(std::move(v));
         }
         in_header_ = false;
@@ -141,10 +151,13 @@ private:
                 if (tag.code == 5) t.handle = dxf::ToHandle(tag.value);
             }
             t.head.end = r.end;
-            while (has_next_ && next_.code == 0 && next_.value != "ENDTAB" && next_.value != "ENDSEC") {
+            while (has_next_ && next_.code == 0 && next_.value != "ENDTAB" &&
+                   next_.value != "ENDSEC") {
                 ReadRecord(r);
-                if (t.name == "LAYER" && r.type == "LAYER") ReadLayer(r);
-                else if (t.name == "STYLE" && r.type == "STYLE") ReadStyle(r);
+                if (t.name == "LAYER" && r.type == "LAYER")
+                    ReadLayer(r);
+                else if (t.name == "STYLE" && r.type == "STYLE")
+                    ReadStyle(r);
                 else {
                     if (t.name == "BLOCK_RECORD") ReadBlockRecord(r);
                     t.records.push_back({r.begin, r.end});
@@ -164,9 +177,12 @@ private:
         layer->drawing = &d_;
         layer->raw = {r.begin, r.end};
         for (const Tag& t : r.tags) {
-            if (t.code == 2) layer->name = Decode(t.value);
-            else if (t.code == 62) layer->color = static_cast<int>(dxf::ToInt(t.value));
-            else if (t.code == 5) layer->handle = dxf::ToHandle(t.value);
+            if (t.code == 2)
+                layer->name = Decode(t.value);
+            else if (t.code == 62)
+                layer->color = static_cast<int>(dxf::ToInt(t.value));
+            else if (t.code == 5)
+                layer->handle = dxf::ToHandle(t.value);
         }
         RegisterLayer(std::move(layer));
     }
@@ -190,11 +206,16 @@ private:
         style->drawing = &d_;
         style->raw = {r.begin, r.end};
         for (const Tag& t : r.tags) {
-            if (t.code == 2) style->name = Decode(t.value);
-            else if (t.code == 3) style->font = Decode(t.value);
-            else if (t.code == 4) style->big_font = Decode(t.value);
-            else if (t.code == 41) style->width = dxf::ToDouble(t.value);
-            else if (t.code == 5) style->handle = dxf::ToHandle(t.value);
+            if (t.code == 2)
+                style->name = Decode(t.value);
+            else if (t.code == 3)
+                style->font = Decode(t.value);
+            else if (t.code == 4)
+                style->big_font = Decode(t.value);
+            else if (t.code == 41)
+                style->width = dxf::ToDouble(t.value);
+            else if (t.code == 5)
+                style->handle = dxf::ToHandle(t.value);
         }
         d_.styles_.push_back(std::move(style));
     }
@@ -203,8 +224,10 @@ private:
         std::string name;
         uint64_t handle = 0;
         for (const Tag& t : r.tags) {
-            if (t.code == 2) name = Decode(t.value);
-            else if (t.code == 5) handle = dxf::ToHandle(t.value);
+            if (t.code == 2)
+                name = Decode(t.value);
+            else if (t.code == 5)
+                handle = dxf::ToHandle(t.value);
         }
         record_handles_[UpperCase(name)] = handle;
         if (EqualsIgnoreCase(name, "*Model_Space")) d_.model_space_record_ = handle;
@@ -219,16 +242,29 @@ private:
             block->raw.begin = r.begin;
             for (const Tag& t : r.tags) {
                 switch (t.code) {
-                    case 2: block->name = Decode(t.value); break;
-                    case 10: block->base.x = dxf::ToDouble(t.value); break;
-                    case 20: block->base.y = dxf::ToDouble(t.value); break;
-                    case 30: block->base.z = dxf::ToDouble(t.value); break;
-                    case 70: block->flags = static_cast<int>(dxf::ToInt(t.value)); break;
-                    case 5: block->handle = dxf::ToHandle(t.value); break;
+                    case 2:
+                        block->name = Decode(t.value);
+                        break;
+                    case 10:
+                        block->base.x = dxf::ToDouble(t.value);
+                        break;
+                    case 20:
+                        block->base.y = dxf::ToDouble(t.value);
+                        break;
+                    case 30:
+                        block->base.z = dxf::ToDouble(t.value);
+                        break;
+                    case 70:
+                        block->flags = static_cast<int>(dxf::ToInt(t.value));
+                        break;
+                    case 5:
+                        block->handle = dxf::ToHandle(t.value);
+                        break;
                 }
             }
             bool model_space = EqualsIgnoreCase(block->name, "*Model_Space");
-            while (has_next_ && next_.code == 0 && next_.value != "ENDBLK" && next_.value != "ENDSEC") {
+            while (has_next_ && next_.code == 0 && next_.value != "ENDBLK" &&
+                   next_.value != "ENDSEC") {
                 EntityPtr e = ReadEntity(r);
                 // Some writers put model-space entities into *Model_Space: they are the
                 // drawing's entities all the same, written back where they were.
@@ -243,7 +279,8 @@ private:
             auto rec = record_handles_.find(UpperCase(block->name));
             if (rec != record_handles_.end()) block->record_handle = rec->second;
             std::string key = UpperCase(block->name);
-            if (!d_.block_index_.count(key)) d_.block_index_[key] = static_cast<int>(d_.blocks_.size());
+            if (!d_.block_index_.count(key))
+                d_.block_index_[key] = static_cast<int>(d_.blocks_.size());
             d_.blocks_.push_back(std::move(block));
         }
         SkipSection();
@@ -292,11 +329,21 @@ private:
     // Common groups of every entity; false when the tag is not one of them.
     bool Common(EntityBase& e, const Tag& t) {
         switch (t.code) {
-            case 5: e.handle = dxf::ToHandle(t.value); return true;
-            case 8: e.layer = LayerOf(t.value); return true;
-            case 62: e.color = static_cast<int16_t>(dxf::ToInt(t.value)); return true;
-            case 67: e.paper = dxf::ToInt(t.value) == 1; return true;
-            case 330: if (!e.owner) e.owner = dxf::ToHandle(t.value); return true;
+            case 5:
+                e.handle = dxf::ToHandle(t.value);
+                return true;
+            case 8:
+                e.layer = LayerOf(t.value);
+                return true;
+            case 62:
+                e.color = static_cast<int16_t>(dxf::ToInt(t.value));
+                return true;
+            case 67:
+                e.paper = dxf::ToInt(t.value) == 1;
+                return true;
+            case 330:
+                if (!e.owner) e.owner = dxf::ToHandle(t.value);
+                return true;
         }
         return false;
     }
@@ -311,12 +358,24 @@ private:
             for (const Tag& t : r.tags) {
                 if (Common(*e, t)) continue;
                 switch (t.code) {
-                    case 10: e->a.x = dxf::ToDouble(t.value); break;
-                    case 20: e->a.y = dxf::ToDouble(t.value); break;
-                    case 30: e->a.z = dxf::ToDouble(t.value); break;
-                    case 11: e->b.x = dxf::ToDouble(t.value); break;
-                    case 21: e->b.y = dxf::ToDouble(t.value); break;
-                    case 31: e->b.z = dxf::ToDouble(t.value); break;
+                    case 10:
+                        e->a.x = dxf::ToDouble(t.value);
+                        break;
+                    case 20:
+                        e->a.y = dxf::ToDouble(t.value);
+                        break;
+                    case 30:
+                        e->a.z = dxf::ToDouble(t.value);
+                        break;
+                    case 11:
+                        e->b.x = dxf::ToDouble(t.value);
+                        break;
+                    case 21:
+                        e->b.y = dxf::ToDouble(t.value);
+                        break;
+                    case 31:
+                        e->b.z = dxf::ToDouble(t.value);
+                        break;
                 }
             }
             out = std::move(e);
@@ -325,12 +384,24 @@ private:
             for (const Tag& t : r.tags) {
                 if (Common(*e, t)) continue;
                 switch (t.code) {
-                    case 10: e->centre.x = dxf::ToDouble(t.value); break;
-                    case 20: e->centre.y = dxf::ToDouble(t.value); break;
-                    case 30: e->centre.z = dxf::ToDouble(t.value); break;
-                    case 40: e->radius = dxf::ToDouble(t.value); break;
-                    case 50: e->start_angle = dxf::ToDouble(t.value); break;
-                    case 51: e->end_angle = dxf::ToDouble(t.value); break;
+                    case 10:
+                        e->centre.x = dxf::ToDouble(t.value);
+                        break;
+                    case 20:
+                        e->centre.y = dxf::ToDouble(t.value);
+                        break;
+                    case 30:
+                        e->centre.z = dxf::ToDouble(t.value);
+                        break;
+                    case 40:
+                        e->radius = dxf::ToDouble(t.value);
+                        break;
+                    case 50:
+                        e->start_angle = dxf::ToDouble(t.value);
+                        break;
+                    case 51:
+                        e->end_angle = dxf::ToDouble(t.value);
+                        break;
                 }
             }
             out = std::move(e);
@@ -339,15 +410,35 @@ private:
             for (const Tag& t : r.tags) {
                 if (Common(*e, t)) continue;
                 switch (t.code) {
-                    case 90: e->vertices.reserve(dxf::ToInt(t.value)); break;
-                    case 70: e->flags = static_cast<int>(dxf::ToInt(t.value)); break;
-                    case 38: e->elevation = dxf::ToDouble(t.value); break;
-                    case 43: e->constant_width = dxf::ToDouble(t.value); break;
-                    case 10: e->vertices.push_back({dxf::ToDouble(t.value), 0, 0, 0, 0}); break;
-                    case 20: if (!e->vertices.empty()) e->vertices.back().y = dxf::ToDouble(t.value); break;
-                    case 40: if (!e->vertices.empty()) e->vertices.back().start_width = dxf::ToDouble(t.value); break;
-                    case 41: if (!e->vertices.empty()) e->vertices.back().end_width = dxf::ToDouble(t.value); break;
-                    case 42: if (!e->vertices.empty()) e->vertices.back().bulge = dxf::ToDouble(t.value); break;
+                    case 90:
+                        e->vertices.reserve(dxf::ToInt(t.value));
+                        break;
+                    case 70:
+                        e->flags = static_cast<int>(dxf::ToInt(t.value));
+                        break;
+                    case 38:
+                        e->elevation = dxf::ToDouble(t.value);
+                        break;
+                    case 43:
+                        e->constant_width = dxf::ToDouble(t.value);
+                        break;
+                    case 10:
+                        e->vertices.push_back({dxf::ToDouble(t.value), 0, 0, 0, 0});
+                        break;
+                    case 20:
+                        if (!e->vertices.empty()) e->vertices.back().y = dxf::ToDouble(t.value);
+                        break;
+                    case 40:
+                        if (!e->vertices.empty())
+                            e->vertices.back().start_width = dxf::ToDouble(t.value);
+                        break;
+                    case 41:
+                        if (!e->vertices.empty())
+                            e->vertices.back().end_width = dxf::ToDouble(t.value);
+                        break;
+                    case 42:
+                        if (!e->vertices.empty()) e->vertices.back().bulge = dxf::ToDouble(t.value);
+                        break;
                 }
             }
             e->closed = e->flags & 1;
@@ -358,9 +449,12 @@ private:
             auto e = std::make_unique<PointEntity>(&d_);
             for (const Tag& t : r.tags) {
                 if (Common(*e, t)) continue;
-                if (t.code == 10) e->position.x = dxf::ToDouble(t.value);
-                else if (t.code == 20) e->position.y = dxf::ToDouble(t.value);
-                else if (t.code == 30) e->position.z = dxf::ToDouble(t.value);
+                if (t.code == 10)
+                    e->position.x = dxf::ToDouble(t.value);
+                else if (t.code == 20)
+                    e->position.y = dxf::ToDouble(t.value);
+                else if (t.code == 30)
+                    e->position.z = dxf::ToDouble(t.value);
             }
             out = std::move(e);
         } else if (type == "SOLID" || type == "TRACE" || type == "3DFACE") {
@@ -384,14 +478,22 @@ private:
             bool dimension = type == "DIMENSION", spline = type == "SPLINE";
             for (const Tag& t : r.tags) {
                 if (t.code >= 1000) break;
-                if (t.code == 5 || t.code == 8 || t.code == 62 || t.code == 67) Common(*e, t);
-                else if (dimension && t.code == 2) pending_dimensions_.push_back({e.get(), std::string(t.value)});
-                else if (spline && t.code == 71) e->degree = static_cast<int>(dxf::ToInt(t.value));
-                else if (spline && t.code == 40) e->knots.push_back(dxf::ToDouble(t.value));
-                else if (spline && t.code == 10) e->control.push_back({dxf::ToDouble(t.value), 0});
-                else if (spline && t.code == 20 && !e->control.empty()) e->control.back().y = dxf::ToDouble(t.value);
-                else if (spline && t.code == 11) e->fit.push_back({dxf::ToDouble(t.value), 0});
-                else if (spline && t.code == 21 && !e->fit.empty()) e->fit.back().y = dxf::ToDouble(t.value);
+                if (t.code == 5 || t.code == 8 || t.code == 62 || t.code == 67)
+                    Common(*e, t);
+                else if (dimension && t.code == 2)
+                    pending_dimensions_.push_back({e.get(), std::string(t.value)});
+                else if (spline && t.code == 71)
+                    e->degree = static_cast<int>(dxf::ToInt(t.value));
+                else if (spline && t.code == 40)
+                    e->knots.push_back(dxf::ToDouble(t.value));
+                else if (spline && t.code == 10)
+                    e->control.push_back({dxf::ToDouble(t.value), 0});
+                else if (spline && t.code == 20 && !e->control.empty())
+                    e->control.back().y = dxf::ToDouble(t.value);
+                else if (spline && t.code == 11)
+                    e->fit.push_back({dxf::ToDouble(t.value), 0});
+                else if (spline && t.code == 21 && !e->fit.empty())
+                    e->fit.back().y = dxf::ToDouble(t.value);
             }
             // Records that carry sub-records of their own until SEQEND.
             bool follows = false;
@@ -421,32 +523,63 @@ private:
         for (const Tag& t : r.tags) {
             if (Common(*e, t)) continue;
             switch (t.code) {
-                case 1: last = t.value; break;
-                case 3: chunks.append(t.value); break;
-                case 7: e->style = StyleOf(t.value); break;
-                case 10: e->position.x = dxf::ToDouble(t.value); break;
-                case 20: e->position.y = dxf::ToDouble(t.value); break;
-                case 30: e->position.z = dxf::ToDouble(t.value); break;
+                case 1:
+                    last = t.value;
+                    break;
+                case 3:
+                    chunks.append(t.value);
+                    break;
+                case 7:
+                    e->style = StyleOf(t.value);
+                    break;
+                case 10:
+                    e->position.x = dxf::ToDouble(t.value);
+                    break;
+                case 20:
+                    e->position.y = dxf::ToDouble(t.value);
+                    break;
+                case 30:
+                    e->position.z = dxf::ToDouble(t.value);
+                    break;
                 case 11:
                     (kind == Kind::Text ? e->alignment_point.x : dir_x) = dxf::ToDouble(t.value);
                     have_align = true;
                     break;
-                case 21: (kind == Kind::Text ? e->alignment_point.y : dir_y) = dxf::ToDouble(t.value); break;
-                case 31: e->alignment_point.z = dxf::ToDouble(t.value); break;
-                case 40: e->height = dxf::ToDouble(t.value); break;
-                case 41: (kind == Kind::Text ? e->width_factor : e->box_width) = dxf::ToDouble(t.value); break;
-                case 50: e->rotation = dxf::ToDouble(t.value); break;
-                case 51: e->oblique = dxf::ToDouble(t.value); break;
-                case 71: if (kind == Kind::MText) e->horizontal = static_cast<int>(dxf::ToInt(t.value)); break;
-                case 72: if (kind == Kind::Text) e->horizontal = static_cast<int>(dxf::ToInt(t.value)); break;
-                case 73: if (kind == Kind::Text) e->vertical = static_cast<int>(dxf::ToInt(t.value)); break;
+                case 21:
+                    (kind == Kind::Text ? e->alignment_point.y : dir_y) = dxf::ToDouble(t.value);
+                    break;
+                case 31:
+                    e->alignment_point.z = dxf::ToDouble(t.value);
+                    break;
+                case 40:
+                    e->height = dxf::ToDouble(t.value);
+                    break;
+                case 41:
+                    (kind == Kind::Text ? e->width_factor : e->box_width) = dxf::ToDouble(t.value);
+                    break;
+                case 50:
+                    e->rotation = dxf::ToDouble(t.value);
+                    break;
+                case 51:
+                    e->oblique = dxf::ToDouble(t.value);
+                    break;
+                case 71:
+                    if (kind == Kind::MText) e->horizontal = static_cast<int>(dxf::ToInt(t.value));
+                    break;
+                case 72:
+                    if (kind == Kind::Text) e->horizontal = static_cast<int>(dxf::ToInt(t.value));
+                    break;
+                case 73:
+                    if (kind == Kind::Text) e->vertical = static_cast<int>(dxf::ToInt(t.value));
+                    break;
             }
         }
         chunks.append(last);
         e->text = Decode(chunks);
         if (kind == Kind::MText) {
             // MTEXT keeps its rotation in radians, or as a direction vector.
-            e->rotation = have_align ? std::atan2(dir_y, dir_x) * 180 / M_PI : e->rotation * 180 / M_PI;
+            e->rotation =
+                have_align ? std::atan2(dir_y, dir_x) * 180 / M_PI : e->rotation * 180 / M_PI;
         } else if (!have_align) {
             e->alignment_point = e->position;
         }
@@ -460,15 +593,33 @@ private:
         for (const Tag& t : r.tags) {
             if (Common(*e, t)) continue;
             switch (t.code) {
-                case 2: name = t.value; break;
-                case 10: e->position.x = dxf::ToDouble(t.value); break;
-                case 20: e->position.y = dxf::ToDouble(t.value); break;
-                case 30: e->position.z = dxf::ToDouble(t.value); break;
-                case 41: e->x_scale = dxf::ToDouble(t.value); break;
-                case 42: e->y_scale = dxf::ToDouble(t.value); break;
-                case 43: e->z_scale = dxf::ToDouble(t.value); break;
-                case 50: e->rotation = dxf::ToDouble(t.value); break;
-                case 66: attributes = dxf::ToInt(t.value) == 1; break;
+                case 2:
+                    name = t.value;
+                    break;
+                case 10:
+                    e->position.x = dxf::ToDouble(t.value);
+                    break;
+                case 20:
+                    e->position.y = dxf::ToDouble(t.value);
+                    break;
+                case 30:
+                    e->position.z = dxf::ToDouble(t.value);
+                    break;
+                case 41:
+                    e->x_scale = dxf::ToDouble(t.value);
+                    break;
+                case 42:
+                    e->y_scale = dxf::ToDouble(t.value);
+                    break;
+                case 43:
+                    e->z_scale = dxf::ToDouble(t.value);
+                    break;
+                case 50:
+                    e->rotation = dxf::ToDouble(t.value);
+                    break;
+                case 66:
+                    attributes = dxf::ToInt(t.value) == 1;
+                    break;
             }
         }
         pending_blocks_.push_back({e.get(), std::string(name)});
@@ -478,14 +629,30 @@ private:
                 Attribute a;
                 for (const Tag& t : r.tags) {
                     switch (t.code) {
-                        case 1: a.text = Decode(t.value); break;
-                        case 2: a.tag = Decode(t.value); break;
-                        case 8: a.layer = LayerOf(t.value); break;
-                        case 10: a.position.x = dxf::ToDouble(t.value); break;
-                        case 20: a.position.y = dxf::ToDouble(t.value); break;
-                        case 30: a.position.z = dxf::ToDouble(t.value); break;
-                        case 40: a.height = dxf::ToDouble(t.value); break;
-                        case 50: a.rotation = dxf::ToDouble(t.value); break;
+                        case 1:
+                            a.text = Decode(t.value);
+                            break;
+                        case 2:
+                            a.tag = Decode(t.value);
+                            break;
+                        case 8:
+                            a.layer = LayerOf(t.value);
+                            break;
+                        case 10:
+                            a.position.x = dxf::ToDouble(t.value);
+                            break;
+                        case 20:
+                            a.position.y = dxf::ToDouble(t.value);
+                            break;
+                        case 30:
+                            a.position.z = dxf::ToDouble(t.value);
+                            break;
+                        case 40:
+                            a.height = dxf::ToDouble(t.value);
+                            break;
+                        case 50:
+                            a.rotation = dxf::ToDouble(t.value);
+                            break;
                     }
                 }
                 e->attributes.push_back(std::move(a));
@@ -501,10 +668,18 @@ private:
         for (const Tag& t : r.tags) {
             if (Common(*e, t)) continue;
             switch (t.code) {
-                case 70: e->flags = static_cast<int>(dxf::ToInt(t.value)); break;
-                case 30: e->elevation = dxf::ToDouble(t.value); break;
-                case 40: start_width = dxf::ToDouble(t.value); break;
-                case 41: end_width = dxf::ToDouble(t.value); break;
+                case 70:
+                    e->flags = static_cast<int>(dxf::ToInt(t.value));
+                    break;
+                case 30:
+                    e->elevation = dxf::ToDouble(t.value);
+                    break;
+                case 40:
+                    start_width = dxf::ToDouble(t.value);
+                    break;
+                case 41:
+                    end_width = dxf::ToDouble(t.value);
+                    break;
             }
         }
         e->closed = e->flags & 1;
@@ -515,12 +690,24 @@ private:
             int flags = 0;
             for (const Tag& t : r.tags) {
                 switch (t.code) {
-                    case 10: v.x = dxf::ToDouble(t.value); break;
-                    case 20: v.y = dxf::ToDouble(t.value); break;
-                    case 40: v.start_width = dxf::ToDouble(t.value); break;
-                    case 41: v.end_width = dxf::ToDouble(t.value); break;
-                    case 42: v.bulge = dxf::ToDouble(t.value); break;
-                    case 70: flags = static_cast<int>(dxf::ToInt(t.value)); break;
+                    case 10:
+                        v.x = dxf::ToDouble(t.value);
+                        break;
+                    case 20:
+                        v.y = dxf::ToDouble(t.value);
+                        break;
+                    case 40:
+                        v.start_width = dxf::ToDouble(t.value);
+                        break;
+                    case 41:
+                        v.end_width = dxf::ToDouble(t.value);
+                        break;
+                    case 42:
+                        v.bulge = dxf::ToDouble(t.value);
+                        break;
+                    case 70:
+                        flags = static_cast<int>(dxf::ToInt(t.value));
+                        break;
                 }
             }
             // Spline frame points are not on the curve; meshes are not outlines.
@@ -531,7 +718,8 @@ private:
     }
 
     void Finish() {
-        for (auto& [dimension, raw_name] : pending_dimensions_) dimension->block = d_.BlockIndex(Decode(raw_name));
+        for (auto& [dimension, raw_name] : pending_dimensions_)
+            dimension->block = d_.BlockIndex(Decode(raw_name));
         for (auto& [insert, raw_name] : pending_blocks_) {
             std::string name = Decode(raw_name);
             int index = d_.BlockIndex(name);
@@ -586,7 +774,8 @@ private:
     std::vector<std::pair<OtherEntity*, std::string>> pending_dimensions_;
 };
 
-std::unique_ptr<Drawing> Drawing::Parse(std::string bytes, const std::string& name, Status* status) {
+std::unique_ptr<Drawing> Drawing::Parse(std::string bytes, const std::string& name,
+                                        Status* status) {
     auto d = std::make_unique<Drawing>();
     d->source_ = std::move(bytes);
     d->path_ = name;

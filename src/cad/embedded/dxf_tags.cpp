@@ -1,13 +1,13 @@
 #include "cad/embedded/dxf_tags.h"
 
-#include "base/strings.h"
-
 #include <errno.h>
 #include <iconv.h>
 
 #include <charconv>
 #include <cstring>
 #include <vector>
+
+#include "base/strings.h"
 
 namespace velorin::cad::embedded::dxf {
 
@@ -110,7 +110,6 @@ int VersionNumber(std::string_view acadver) {
     return kR12;
 }
 
-
 namespace {
 
 int HexValue(char c) {
@@ -168,7 +167,8 @@ std::string Unescape(std::string_view s) {
     std::string out;
     out.reserve(s.size());
     for (size_t i = 0; i < s.size();) {
-        if (s[i] == '\\' && i + 7 <= s.size() && (s[i + 1] == 'U' || s[i + 1] == 'u') && s[i + 2] == '+') {
+        if (s[i] == '\\' && i + 7 <= s.size() && (s[i + 1] == 'U' || s[i + 1] == 'u') &&
+            s[i + 2] == '+') {
             uint32_t cp = 0;
             bool ok = true;
             for (size_t k = 3; k < 7; ++k) {
@@ -203,8 +203,10 @@ Codec::Codec(int version, std::string_view codepage)
     if (!utf8_) {
         conv_->to_utf8 = iconv_open("UTF-8", name.c_str());
         conv_->from_utf8 = iconv_open(name.c_str(), "UTF-8");
-        if (conv_->to_utf8 == reinterpret_cast<iconv_t>(-1)) conv_->to_utf8 = iconv_open("UTF-8", "GBK");
-        if (conv_->from_utf8 == reinterpret_cast<iconv_t>(-1)) conv_->from_utf8 = iconv_open("GBK", "UTF-8");
+        if (conv_->to_utf8 == reinterpret_cast<iconv_t>(-1))
+            conv_->to_utf8 = iconv_open("UTF-8", "GBK");
+        if (conv_->from_utf8 == reinterpret_cast<iconv_t>(-1))
+            conv_->from_utf8 = iconv_open("GBK", "UTF-8");
     }
 }
 
@@ -269,7 +271,8 @@ void Codec::EncodeInto(std::string& out, std::string_view utf8) const {
             char* to = buf;
             size_t to_room = sizeof buf;
             iconv(conv_->from_utf8, nullptr, nullptr, nullptr, nullptr);
-            if (cp != 0xFFFD && iconv(conv_->from_utf8, &from, &from_left, &to, &to_room) != static_cast<size_t>(-1)) {
+            if (cp != 0xFFFD && iconv(conv_->from_utf8, &from, &from_left, &to, &to_room) !=
+                                    static_cast<size_t>(-1)) {
                 out.append(buf, to - buf);
             } else {
                 char esc[12];

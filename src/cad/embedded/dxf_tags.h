@@ -19,7 +19,7 @@ struct Tag {
 
 // Reads tags from text DXF. A code line that is not a number stops the scan with an error.
 class TagScanner {
-public:
+  public:
     explicit TagScanner(std::string_view data, size_t position = 0) : data_(data), pos_(position) {}
     // The next tag; false at the end of the data or on a fault (see error()).
     bool Next(Tag& tag);
@@ -29,7 +29,7 @@ public:
     // 1-based line of the scanner's position, for messages.
     size_t LineAt(size_t offset) const;
 
-private:
+  private:
     bool Line(std::string_view& line);
     std::string_view data_;
     size_t pos_;
@@ -50,7 +50,7 @@ inline constexpr int kR12 = 1009, kR13 = 1012, kR2000 = 1015, kR2007 = 1021;
 
 // Converts a drawing's stored texts to UTF-8 and back.
 class Codec {
-public:
+  public:
     Codec(int version, std::string_view codepage);
     ~Codec();
     Codec(const Codec&) = delete;
@@ -64,7 +64,7 @@ public:
     void EncodeInto(std::string& out, std::string_view utf8) const;
     bool utf8() const { return utf8_; }
 
-private:
+  private:
     struct Converters;
     bool utf8_;
     std::unique_ptr<Converters> conv_;
@@ -75,7 +75,7 @@ std::string Unescape(std::string_view text);
 
 // Appends groups to a buffer with the drawing's line end.
 class TagWriter {
-public:
+  public:
     explicit TagWriter(std::string& out, std::string_view eol = "\r\n") : out_(out), eol_(eol) {}
     void Text(int code, std::string_view value);
     // A text group from UTF-8, encoded for the drawing.
@@ -89,7 +89,7 @@ public:
 
     void Code(int code);
 
-private:
+  private:
     std::string& out_;
     std::string eol_;
 };

@@ -20,26 +20,114 @@ using velorin::testing::TempDir;
 // An R12 drawing as older survey programs write it: GBK names and texts, a block with an
 // attribute-carrying reference, an old-style polyline and a record the host does not know.
 std::string R12Drawing() {
-    return GbkCrlf({"0", "SECTION", "2", "HEADER", "9", "$ACADVER", "1", "AC1009", "9", "$DWGCODEPAGE", "3",
-                    "ANSI_936", "9", "$CLAYER", "8", "地_点位_图根", "0", "ENDSEC",
-                    "0", "SECTION", "2", "TABLES", "0", "TABLE", "2", "LAYER", "70", "2",
-                    "0", "LAYER", "2", "0", "70", "0", "62", "7", "6", "CONTINUOUS",
-                    "0", "LAYER", "2", "地_点位_图根", "70", "0", "62", "1", "6", "CONTINUOUS", "0", "ENDTAB",
-                    "0", "TABLE", "2", "STYLE", "70", "1", "0", "STYLE", "2", "STANDARD", "70", "0", "40", "0.0",
-                    "41", "1.0", "3", "txt", "4", "", "0", "ENDTAB", "0", "ENDSEC",
-                    "0", "SECTION", "2", "BLOCKS", "0", "BLOCK", "8", "0", "2", "高程点", "70", "2", "10", "0.0",
-                    "20", "0.0", "30", "0.0", "0", "CIRCLE", "8", "0", "10", "0.0", "20", "0.0", "30", "0.0", "40",
-                    "0.5", "0", "ENDBLK", "8", "0", "0", "ENDSEC",
-                    "0", "SECTION", "2", "ENTITIES",
-                    "0", "INSERT", "8", "地_点位_图根", "66", "1", "2", "高程点", "10", "100.5", "20", "200.25", "30",
-                    "12.345", "0", "ATTRIB", "8", "地_点位_图根", "10", "101.0", "20", "200.0", "30", "12.345", "40",
-                    "2.0", "1", "K1+020", "2", "点号", "70", "0", "0", "SEQEND", "8", "地_点位_图根",
-                    "0", "TEXT", "8", "地_点位_图根", "10", "5.0", "20", "6.0", "30", "0.0", "40", "2.5", "1",
-                    "图根点 A\\U+D55C", "0", "POLYLINE", "8", "0", "66", "1", "70", "1", "0", "VERTEX", "8", "0",
-                    "10", "0.0", "20", "0.0", "0", "VERTEX", "8", "0", "10", "10.0", "20", "0.0", "42", "1.0", "0",
-                    "VERTEX", "8", "0", "10", "10.0", "20", "10.0", "0", "SEQEND", "8", "0",
-                    "0", "WIPEOUTX", "8", "0", "10", "1.0", "20", "2.0", "999", "kept as it is", "0", "ENDSEC",
-                    "0", "EOF"});
+    return GbkCrlf({"0",   "SECTION",
+                    "2",   "HEADER",
+                    "9",   "$ACADVER",
+                    "1",   "AC1009",
+                    "9",   "$DWGCODEPAGE",
+                    "3",   "ANSI_936",
+                    "9",   "$CLAYER",
+                    "8",   "地_点位_图根",
+                    "0",   "ENDSEC",
+                    "0",   "SECTION",
+                    "2",   "TABLES",
+                    "0",   "TABLE",
+                    "2",   "LAYER",
+                    "70",  "2",
+                    "0",   "LAYER",
+                    "2",   "0",
+                    "70",  "0",
+                    "62",  "7",
+                    "6",   "CONTINUOUS",
+                    "0",   "LAYER",
+                    "2",   "地_点位_图根",
+                    "70",  "0",
+                    "62",  "1",
+                    "6",   "CONTINUOUS",
+                    "0",   "ENDTAB",
+                    "0",   "TABLE",
+                    "2",   "STYLE",
+                    "70",  "1",
+                    "0",   "STYLE",
+                    "2",   "STANDARD",
+                    "70",  "0",
+                    "40",  "0.0",
+                    "41",  "1.0",
+                    "3",   "txt",
+                    "4",   "",
+                    "0",   "ENDTAB",
+                    "0",   "ENDSEC",
+                    "0",   "SECTION",
+                    "2",   "BLOCKS",
+                    "0",   "BLOCK",
+                    "8",   "0",
+                    "2",   "高程点",
+                    "70",  "2",
+                    "10",  "0.0",
+                    "20",  "0.0",
+                    "30",  "0.0",
+                    "0",   "CIRCLE",
+                    "8",   "0",
+                    "10",  "0.0",
+                    "20",  "0.0",
+                    "30",  "0.0",
+                    "40",  "0.5",
+                    "0",   "ENDBLK",
+                    "8",   "0",
+                    "0",   "ENDSEC",
+                    "0",   "SECTION",
+                    "2",   "ENTITIES",
+                    "0",   "INSERT",
+                    "8",   "地_点位_图根",
+                    "66",  "1",
+                    "2",   "高程点",
+                    "10",  "100.5",
+                    "20",  "200.25",
+                    "30",  "12.345",
+                    "0",   "ATTRIB",
+                    "8",   "地_点位_图根",
+                    "10",  "101.0",
+                    "20",  "200.0",
+                    "30",  "12.345",
+                    "40",  "2.0",
+                    "1",   "K1+020",
+                    "2",   "点号",
+                    "70",  "0",
+                    "0",   "SEQEND",
+                    "8",   "地_点位_图根",
+                    "0",   "TEXT",
+                    "8",   "地_点位_图根",
+                    "10",  "5.0",
+                    "20",  "6.0",
+                    "30",  "0.0",
+                    "40",  "2.5",
+                    "1",   "图根点 A\\U+D55C",
+                    "0",   "POLYLINE",
+                    "8",   "0",
+                    "66",  "1",
+                    "70",  "1",
+                    "0",   "VERTEX",
+                    "8",   "0",
+                    "10",  "0.0",
+                    "20",  "0.0",
+                    "0",   "VERTEX",
+                    "8",   "0",
+                    "10",  "10.0",
+                    "20",  "0.0",
+                    "42",  "1.0",
+                    "0",   "VERTEX",
+                    "8",   "0",
+                    "10",  "10.0",
+                    "20",  "10.0",
+                    "0",   "SEQEND",
+                    "8",   "0",
+                    "0",   "WIPEOUTX",
+                    "8",   "0",
+                    "10",  "1.0",
+                    "20",  "2.0",
+                    "999", "kept as it is",
+                    "0",   "ENDSEC",
+                    "0",   "EOF"});
 }
 
 TEST(DxfRead, TakesTheModelFromAnR12DrawingInGbk) {
@@ -82,8 +170,10 @@ TEST(DxfRead, RefusesWhatIsNotDxfNamingFileAndLine) {
         const char* message;
     };
     const Case cases[] = {
-        {"code line not a number", "0\r\nSECTION\r\n2\r\nHEADER\r\nabc\r\n$ACADVER\r\n", "第 5 行不是组码"},
-        {"section never ends", "0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\nLINE\r\n8\r\n0\r\n", "没有结束"},
+        {"code line not a number", "0\r\nSECTION\r\n2\r\nHEADER\r\nabc\r\n$ACADVER\r\n",
+         "第 5 行不是组码"},
+        {"section never ends", "0\r\nSECTION\r\n2\r\nENTITIES\r\n0\r\nLINE\r\n8\r\n0\r\n",
+         "没有结束"},
         {"empty file", "", "不是 DXF"},
         {"binary DXF", std::string("AutoCAD Binary DXF\r\n\x1a\0", 22) + "xx", "二进制"},
     };
@@ -116,8 +206,8 @@ TEST(DxfWrite, ChangesArePatchedAndTheRestStaysAsRead) {
     ASSERT_TRUE(d);
     d->FindLayer("地_点位_图根")->SetColor(3);
     d->AddLayer("断_有效范围")->SetColor(3);
-    ASSERT_EQ(d->entities()[1]->SetLayer("0"), kOk);   // the text moves to layer 0
-    ASSERT_EQ(d->entities()[2]->Erase(), kOk);         // the polyline goes
+    ASSERT_EQ(d->entities()[1]->SetLayer("0"), kOk);  // the text moves to layer 0
+    ASSERT_EQ(d->entities()[2]->Erase(), kOk);        // the polyline goes
     EXPECT_EQ(d->entities()[0]->SetLayer("no such layer"), kNotFound);
     std::string out = d->Serialize();
 
@@ -130,7 +220,8 @@ TEST(DxfWrite, ChangesArePatchedAndTheRestStaysAsRead) {
     EXPECT_EQ(back->entities()[1]->Layer(), "0");
     EXPECT_EQ(back->entities()[1]->TextString(), "图根点 A한");
     // The unknown record and the attribute-carrying reference are still the same bytes.
-    EXPECT_THAT(out, HasSubstr(GbkCrlf({"0", "WIPEOUTX", "8", "0", "10", "1.0", "20", "2.0", "999", "kept as it is"})));
+    EXPECT_THAT(out, HasSubstr(GbkCrlf({"0", "WIPEOUTX", "8", "0", "10", "1.0", "20", "2.0", "999",
+                                        "kept as it is"})));
     EXPECT_THAT(out, HasSubstr(GbkCrlf({"0", "ATTRIB", "8", "地_点位_图根", "10", "101.0"})));
 }
 
@@ -149,8 +240,9 @@ TEST(DxfWrite, TextsRoundTripInTheDrawingsOwnEncoding) {
         {"Western code page escapes Chinese", "AC1015", "ANSI_1252", "Ä中", "\xC4\\U+4E2D"},
     };
     for (const Case& c : cases) {
-        std::string bytes = GbkCrlf({"0", "SECTION", "2", "HEADER", "9", "$ACADVER", "1", c.acadver, "9",
-                                     "$DWGCODEPAGE", "3", c.codepage, "0", "ENDSEC", "0", "EOF"});
+        std::string bytes =
+            GbkCrlf({"0", "SECTION", "2", "HEADER", "9", "$ACADVER", "1", c.acadver, "9",
+                     "$DWGCODEPAGE", "3", c.codepage, "0", "ENDSEC", "0", "EOF"});
         Status status;
         auto d = Drawing::Parse(bytes, "t.dxf", &status);
         ASSERT_TRUE(d) << c.name;
@@ -180,9 +272,12 @@ TEST(DxfWrite, HandlesAreUniqueAndTheSeedLiesAboveThem) {
     uint64_t seed = 0;
     bool next_is_seed = false;
     while (s.Next(t)) {
-        if (t.code == 9) next_is_seed = t.value == "$HANDSEED";
-        else if (next_is_seed && t.code == 5) seed = dxf::ToHandle(t.value), next_is_seed = false;
-        else if (t.code == 5 || t.code == 105) EXPECT_TRUE(handles.insert(dxf::ToHandle(t.value)).second) << t.value;
+        if (t.code == 9)
+            next_is_seed = t.value == "$HANDSEED";
+        else if (next_is_seed && t.code == 5)
+            seed = dxf::ToHandle(t.value), next_is_seed = false;
+        else if (t.code == 5 || t.code == 105)
+            EXPECT_TRUE(handles.insert(dxf::ToHandle(t.value)).second) << t.value;
     }
     ASSERT_FALSE(handles.empty());
     EXPECT_GT(seed, *handles.rbegin());

@@ -19,10 +19,11 @@ namespace velorin::cad::embedded {
 using dxf::Tag;
 
 class DxfWriter {
-public:
+  public:
     // Without a sink the whole text collects in memory; with one it goes out in pieces.
     using Sink = std::function<bool(std::string_view)>;
-    DxfWriter(const Drawing& d, Sink sink = nullptr) : d_(d), src_(d.source_), w_(out_, d.eol_), sink_(std::move(sink)) {
+    DxfWriter(const Drawing& d, Sink sink = nullptr)
+        : d_(d), src_(d.source_), w_(out_, d.eol_), sink_(std::move(sink)) {
         markers_ = d.version_ >= dxf::kR13;
         for (const auto& layer : d.layers_) layer_names_.push_back(d.codec_->Encode(layer->name));
         for (const auto& style : d.styles_) style_names_.push_back(d.codec_->Encode(style->name));
@@ -56,15 +57,17 @@ public:
         for (const auto& e : d_.entities_) {
             if (!e->Generated()) continue;
             estimate += 200;
-            if (e->kind == Kind::LwPolyline) estimate += static_cast<const PolylineEntity&>(*e).vertices.size() * 40;
-            if (e->kind == Kind::Text || e->kind == Kind::MText) estimate += static_cast<const TextEntity&>(*e).text.size();
+            if (e->kind == Kind::LwPolyline)
+                estimate += static_cast<const PolylineEntity&>(*e).vertices.size() * 40;
+            if (e->kind == Kind::Text || e->kind == Kind::MText)
+                estimate += static_cast<const TextEntity&>(*e).text.size();
         }
         out_.reserve(estimate);
         RunBody();
         return std::move(out_);
     }
 
-private:
+  private:
     static constexpr size_t kChunk = 1 << 20;
 
     void Flush() {
@@ -106,19 +109,27 @@ private:
                 entities = true;
                 WriteNewEntities();
             }
-            if (s.name == "TABLES") tables = true, WriteTables(s);
-            else if (s.name == "BLOCKS") blocks = true, WriteBlocks(s);
-            else if (s.name == "ENTITIES") entities = true, WriteEntities(s);
-            else Copy(Bytes(s.raw));
+            if (s.name == "TABLES")
+                tables = true, WriteTables(s);
+            else if (s.name == "BLOCKS")
+                blocks = true, WriteBlocks(s);
+            else if (s.name == "ENTITIES")
+                entities = true, WriteEntities(s);
+            else
+                Copy(Bytes(s.raw));
         }
         if (!tables && NeedsTables()) WriteNewTables();
         if (!blocks && NeedsBlocks()) WriteNewBlocks();
         if (!entities) WriteNewEntities();
-        if (d_.eof_.empty()) w_.Text(0, "EOF");
-        else w_.Raw(Bytes(d_.eof_));
+        if (d_.eof_.empty())
+            w_.Text(0, "EOF");
+        else
+            w_.Raw(Bytes(d_.eof_));
     }
 
-    std::string_view Bytes(Span s) const { return std::string_view(src_).substr(s.begin, s.end - s.begin); }
+    std::string_view Bytes(Span s) const {
+        return std::string_view(src_).substr(s.begin, s.end - s.begin);
+    }
     std::string Enc(std::string_view utf8) const { return d_.codec_->Encode(utf8); }
 
     // --- Header ---
@@ -139,21 +150,32 @@ private:
             {"LUNITS", 70}, {"AUNITS", 70}, {"MEASUREMENT", 70}, {"MIRRTEXT", 70}, {"OSMODE", 70}};
         for (auto [name, code] : kNumeric) {
             auto it = d_.variables_.find(name);
-            if (it != d_.variables_.end()) out.push_back({std::string("$") + name, code, std::to_string(number(it->second))});
+            if (it != d_.variables_.end())
+                out.push_back({std::string("$") + name, code, std::to_string(number(it->second))});
         }
         if (auto it = d_.variables_.find("CECOLOR"); it != d_.variables_.end()) {
-            std::string v = std::holds_alternative<std::string>(it->second) ? UpperCase(std::get<std::string>(it->second)) : "";
-            long long c = v == "BYLAYER" ? 256 : v == "BYBLOCK" ? 0 : v.empty() ? number(it->second) : std::atoll(v.c_str());
+            std::string v = std::holds_alternative<std::string>(it->second)
+                                ? UpperCase(std::get<std::string>(it->second))
+                                : "";
+            long long c = v == "BYLAYER"   ? 256
+                          : v == "BYBLOCK" ? 0
+                          : v.empty()      ? number(it->second)
+                                           : std::atoll(v.c_str());
             out.push_back({"$CECOLOR", 62, std::to_string(c)});
         }
-        if (auto it = d_.variables_.find("CELTYPE"); it != d_.variables_.end() && std::holds_alternative<std::string>(it->second)) {
+        if (auto it = d_.variables_.find("CELTYPE");
+            it != d_.variables_.end() && std::holds_alternative<std::string>(it->second)) {
             std::string v = std::get<std::string>(it->second);
             std::string u = UpperCase(v);
-            out.push_back({"$CELTYPE", 6, u == "BYLAYER" ? "ByLayer" : u == "BYBLOCK" ? "ByBlock" : Enc(v)});
+            out.push_back({"$CELTYPE", 6,
+                           u == "BYLAYER"   ? "ByLayer"
+                           : u == "BYBLOCK" ? "ByBlock"
+                                            : Enc(v)});
         }
         if (d_.variables_.count("CLAYER") && d_.current_layer < static_cast<int>(d_.layers_.size()))
             out.push_back({"$CLAYER", 8, layer_names_[d_.current_layer]});
-        if (d_.variables_.count("TEXTSTYLE") && d_.current_style < static_cast<int>(d_.styles_.size()))
+        if (d_.variables_.count("TEXTSTYLE") &&
+            d_.current_style < static_cast<int>(d_.styles_.size()))
             out.push_back({"$TEXTSTYLE", 7, Enc(d_.styles_[d_.current_style]->name)});
         return out;
     }
@@ -197,8 +219,10 @@ private:
 
     // The section's own "0 ENDSEC", as the file spelled it.
     void Close(const Section& s) {
-        if (s.close > s.raw.begin) w_.Raw(Bytes({s.close, s.raw.end}));
-        else w_.Text(0, "ENDSEC");
+        if (s.close > s.raw.begin)
+            w_.Raw(Bytes({s.close, s.raw.end}));
+        else
+            w_.Text(0, "ENDSEC");
     }
 
     // --- Tables ---
@@ -222,13 +246,17 @@ private:
         bool layer = false, style = false;
         for (const TableChunk& t : d_.tables_) {
             w_.Raw(Bytes(t.head));
-            if (t.name == "LAYER") layer = true, WriteLayers(t.handle);
-            else if (t.name == "STYLE") style = true, WriteStyles(t.handle);
+            if (t.name == "LAYER")
+                layer = true, WriteLayers(t.handle);
+            else if (t.name == "STYLE")
+                style = true, WriteStyles(t.handle);
             else
                 for (const Span& r : t.records) w_.Raw(Bytes(r));
             if (t.name == "BLOCK_RECORD") WriteNewBlockRecords(t.handle);
-            if (t.tail.empty()) w_.Text(0, "ENDTAB");
-            else w_.Raw(Bytes(t.tail));
+            if (t.tail.empty())
+                w_.Text(0, "ENDTAB");
+            else
+                w_.Raw(Bytes(t.tail));
         }
         if (!layer) WriteTable("LAYER", [&](uint64_t h) { WriteLayers(h); });
         if (!style) WriteTable("STYLE", [&](uint64_t h) { WriteStyles(h); });
@@ -270,8 +298,10 @@ private:
     void WriteLayers(uint64_t table) {
         for (const auto& l : d_.layers_) {
             if (!l->raw.empty()) {
-                if (l->changed) Patch(l->raw, {{62, std::to_string(l->color)}});
-                else w_.Raw(Bytes(l->raw));
+                if (l->changed)
+                    Patch(l->raw, {{62, std::to_string(l->color)}});
+                else
+                    w_.Raw(Bytes(l->raw));
                 continue;
             }
             RecordHead("LAYER", l->handle, table, "AcDbLayerTableRecord");
@@ -441,13 +471,16 @@ private:
         if (e.erased) return;
         Spill();
         if (!e.Generated()) {
-            if (e.layer_changed) Patch(e.raw, {{8, layer_names_[e.layer]}});
-            else Copy(Bytes(e.raw));
+            if (e.layer_changed)
+                Patch(e.raw, {{8, layer_names_[e.layer]}});
+            else
+                Copy(Bytes(e.raw));
             return;
         }
         Extras extras;
         if (!e.raw.empty()) extras = CollectExtras(e);
-        if (e.kind == Kind::LwPolyline && !markers_) return WriteR12Polyline(static_cast<const PolylineEntity&>(e));
+        if (e.kind == Kind::LwPolyline && !markers_)
+            return WriteR12Polyline(static_cast<const PolylineEntity&>(e));
         const char* type = TypeName(e);
         if (!type) return;
         w_.Text(0, type);
@@ -474,15 +507,24 @@ private:
 
     const char* TypeName(const EntityBase& e) const {
         switch (e.kind) {
-            case Kind::Line: return "LINE";
-            case Kind::Arc: return "ARC";
-            case Kind::Circle: return "CIRCLE";
-            case Kind::LwPolyline: return "LWPOLYLINE";
-            case Kind::Text: return "TEXT";
-            case Kind::MText: return "MTEXT";
-            case Kind::Point: return "POINT";
-            case Kind::Insert: return "INSERT";
-            default: return nullptr;  // kept only as read
+            case Kind::Line:
+                return "LINE";
+            case Kind::Arc:
+                return "ARC";
+            case Kind::Circle:
+                return "CIRCLE";
+            case Kind::LwPolyline:
+                return "LWPOLYLINE";
+            case Kind::Text:
+                return "TEXT";
+            case Kind::MText:
+                return "MTEXT";
+            case Kind::Point:
+                return "POINT";
+            case Kind::Insert:
+                return "INSERT";
+            default:
+                return nullptr;  // kept only as read
         }
     }
 
@@ -559,7 +601,9 @@ private:
                 while (text.size() > 250) {
                     size_t cut = 250;
                     // Never split a multibyte character.
-                    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80 && d_.codec_->utf8()) --cut;
+                    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80 &&
+                           d_.codec_->utf8())
+                        --cut;
                     if (!d_.codec_->utf8()) {
                         size_t i = 0;
                         while (i < 250) i += static_cast<unsigned char>(text[i]) >= 0x81 ? 2 : 1;
@@ -589,13 +633,15 @@ private:
                 if (i.rotation != 0) w_.Number(50, i.rotation);
                 break;
             }
-            default: break;
+            default:
+                break;
         }
     }
 
     std::string_view StyleName(int index) const {
-        return index >= 0 && index < static_cast<int>(style_names_.size()) ? std::string_view(style_names_[index])
-                                                                            : std::string_view("Standard");
+        return index >= 0 && index < static_cast<int>(style_names_.size())
+                   ? std::string_view(style_names_[index])
+                   : std::string_view("Standard");
     }
 
     void WriteR12Polyline(const PolylineEntity& p) {
@@ -635,13 +681,14 @@ private:
         static const std::set<int> kText{1, 7, 10, 20, 30, 11, 21, 31, 40, 41, 50, 51, 72, 73};
         static const std::set<int> kMText{1, 3, 7, 10, 20, 30, 11, 21, 31, 40, 41, 50, 71};
         static const std::set<int> kOther{2, 10, 20, 30, 41, 42, 43, 50};
-        static const std::set<int> kCommon{6, 48, 60, 67, 92, 160, 284, 310, 347, 348, 370, 380, 390, 420, 430, 440};
-        const std::set<int>& modelled = e.kind == Kind::Line ? kLine
+        static const std::set<int> kCommon{6,   48,  60,  67,  92,  160, 284, 310,
+                                           347, 348, 370, 380, 390, 420, 430, 440};
+        const std::set<int>& modelled = e.kind == Kind::Line                              ? kLine
                                         : (e.kind == Kind::Circle || e.kind == Kind::Arc) ? kCircle
                                         : e.kind == Kind::LwPolyline ? kPolyline
-                                        : e.kind == Kind::Text ? kText
-                                        : e.kind == Kind::MText ? kMText
-                                                                : kOther;
+                                        : e.kind == Kind::Text       ? kText
+                                        : e.kind == Kind::MText      ? kMText
+                                                                     : kOther;
         Extras x;
         std::string_view bytes = Bytes(e.raw);
         dxf::TagScanner s(bytes);
@@ -700,8 +747,9 @@ Status Drawing::Save(const std::string& path) const {
     FILE* f = std::fopen(temporary.c_str(), "wb");
     if (!f) return Status::Error("图形文件“" + path + "”无法保存：不能写入所在文件夹");
     bool ok = true;
-    DxfWriter(*this, [&](std::string_view bytes) { return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size(); })
-        .Run(&ok);
+    DxfWriter(*this, [&](std::string_view bytes) {
+        return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    }).Run(&ok);
     ok = std::fflush(f) == 0 && ok;
     ok = ::fsync(fileno(f)) == 0 && ok;
     ok = std::fclose(f) == 0 && ok;

@@ -57,7 +57,9 @@ bool PointInPolygon(Point2 p, const std::vector<Point2>& poly) {
 }
 
 namespace {
-double Cross(Point2 o, Point2 a, Point2 b) { return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x); }
+double Cross(Point2 o, Point2 a, Point2 b) {
+    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+}
 bool OnSegment(Point2 p, Point2 a, Point2 b) {
     return std::min(a.x, b.x) <= p.x && p.x <= std::max(a.x, b.x) && std::min(a.y, b.y) <= p.y &&
            p.y <= std::max(a.y, b.y);

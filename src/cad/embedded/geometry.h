@@ -45,7 +45,8 @@ struct Affine {
     // Circles stay circles: the columns are orthogonal and of equal length (mirrors too).
     bool Conformal() const {
         double c1 = a * a + d * d, c2 = b * b + e * e;
-        return std::fabs(c1 - c2) <= 1e-9 * (c1 + c2) && std::fabs(a * b + d * e) <= 1e-9 * (c1 + c2);
+        return std::fabs(c1 - c2) <= 1e-9 * (c1 + c2) &&
+               std::fabs(a * b + d * e) <= 1e-9 * (c1 + c2);
     }
     Box Map(const Box& box) const {
         Box out;
@@ -60,7 +61,7 @@ struct Affine {
 // Receives the primitives of an entity in drawing coordinates. Texts come as their box
 // (4 corners), also reported through Polyline for selection.
 class PrimitiveSink {
-public:
+  public:
     virtual ~PrimitiveSink() = default;
     virtual void Segment(Point2 a, Point2 b) = 0;
     virtual void Circle(Point2 centre, double radius) = 0;
@@ -73,7 +74,8 @@ public:
 
 // Arcs as chords fine enough that selection and painting cannot tell (at most 1/2000 of
 // the radius off the curve).
-void ArcPoints(Point2 centre, double radius, double start_rad, double end_rad, std::vector<Point2>& out);
+void ArcPoints(Point2 centre, double radius, double start_rad, double end_rad,
+               std::vector<Point2>& out);
 // The arc of a polyline bulge from a to b, as points after a up to b.
 void BulgePoints(Point2 a, Point2 b, double bulge, std::vector<Point2>& out);
 

@@ -1,8 +1,8 @@
 // The exact tests behind selection: segments, circles and polygons, bulge arcs, and the
 // transform of a block reference. Tolerances are stated where a result is computed.
-#include <gtest/gtest.h>
-
 #include "cad/embedded/geometry.h"
+
+#include <gtest/gtest.h>
 
 namespace velorin::cad::embedded {
 namespace {
@@ -40,7 +40,8 @@ TEST(Geometry, ShapesAgainstAPolygonsArea) {
         {"outside", {11, 0}, {11, 10}, false},
         {"past a corner", {9, 11.5}, {11.5, 9}, false},
     };
-    for (const Case& c : segments) EXPECT_EQ(SegmentTouchesPolygon(c.a, c.b, kSquare), c.touches) << c.name;
+    for (const Case& c : segments)
+        EXPECT_EQ(SegmentTouchesPolygon(c.a, c.b, kSquare), c.touches) << c.name;
 
     struct CircleCase {
         const char* name;

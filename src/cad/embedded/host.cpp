@@ -48,7 +48,8 @@ bool PassesFilter(const EntityBase& e, const Filter& filter) {
             case 8:
                 if (!Matches(value, e.Layer())) return false;
                 break;
-            default: return false;  // a group the host does not filter on matches nothing
+            default:
+                return false;  // a group the host does not filter on matches nothing
         }
     }
     return true;
@@ -60,7 +61,7 @@ namespace {
 
 // Stops at the first primitive that touches the polygon's area.
 class CrossingSink : public PrimitiveSink {
-public:
+  public:
     explicit CrossingSink(const std::vector<Point2>& polygon) : polygon_(polygon) {}
     bool hit = false;
     void Segment(Point2 a, Point2 b) override {
@@ -70,31 +71,35 @@ public:
         if (!hit) hit = CircleTouchesPolygon(c, r, polygon_);
     }
 
-private:
+  private:
     const std::vector<Point2>& polygon_;
 };
 
 // Stops at the first primitive that the open line crosses.
 class FenceSink : public PrimitiveSink {
-public:
+  public:
     explicit FenceSink(const std::vector<Point2>& fence) : fence_(fence) {}
     bool hit = false;
     void Segment(Point2 a, Point2 b) override {
-        for (size_t i = 0; !hit && i + 1 < fence_.size(); ++i) hit = SegmentsIntersect(a, b, fence_[i], fence_[i + 1]);
+        for (size_t i = 0; !hit && i + 1 < fence_.size(); ++i)
+            hit = SegmentsIntersect(a, b, fence_[i], fence_[i + 1]);
     }
     void Circle(Point2 c, double r) override {
-        for (size_t i = 0; !hit && i + 1 < fence_.size(); ++i) hit = SegmentTouchesCircle(fence_[i], fence_[i + 1], c, r);
+        for (size_t i = 0; !hit && i + 1 < fence_.size(); ++i)
+            hit = SegmentTouchesCircle(fence_[i], fence_[i + 1], c, r);
     }
 
-private:
+  private:
     const std::vector<Point2>& fence_;
 };
 
 class DistanceSink : public PrimitiveSink {
-public:
+  public:
     explicit DistanceSink(Point2 p) : p_(p) {}
     double distance = std::numeric_limits<double>::infinity();
-    void Segment(Point2 a, Point2 b) override { distance = std::min(distance, PointSegmentDistance(p_, a, b)); }
+    void Segment(Point2 a, Point2 b) override {
+        distance = std::min(distance, PointSegmentDistance(p_, a, b));
+    }
     void Circle(Point2 c, double r) override {
         distance = std::min(distance, std::fabs(std::hypot(p_.x - c.x, p_.y - c.y) - r));
     }
@@ -104,7 +109,7 @@ public:
         PrimitiveSink::Area(corners, n);
     }
 
-private:
+  private:
     Point2 p_;
 };
 
@@ -128,7 +133,8 @@ HResult HostSelectionSet::Select(int mode, const Filter& filter) {
     return kOk;
 }
 
-HResult HostSelectionSet::SelectByPolygon(int mode, const std::vector<double>& points, const Filter& filter) {
+HResult HostSelectionSet::SelectByPolygon(int mode, const std::vector<double>& points,
+                                          const Filter& filter) {
     if ((mode != 7 && mode != 2) || points.size() % 3 != 0) return Fail(kInvalidArgument);
     std::vector<Point2> pts;
     Box box;
@@ -163,7 +169,8 @@ HResult HostSelectionSet::SelectOnScreen(const Filter& filter) {
     for (const Pick& pick : picker->PickFiltered(d, view, filter)) {
         if (pick.kind == Pick::Kind::Entity) {
             EntityBase* e = pick.entity;
-            if (e && e->drawing == &d && !e->erased && !e->paper && PassesFilter(*e, filter)) Take(e);
+            if (e && e->drawing == &d && !e->erased && !e->paper && PassesFilter(*e, filter))
+                Take(e);
             continue;
         }
         if (pick.kind == Pick::Kind::Window) {
@@ -177,7 +184,8 @@ HResult HostSelectionSet::SelectOnScreen(const Filter& filter) {
         }
         double aperture = pick.aperture;
         if (aperture <= 0)
-            aperture = view.valid() ? std::max(view.max_x - view.min_x, view.max_y - view.min_y) / 200 : 1;
+            aperture =
+                view.valid() ? std::max(view.max_x - view.min_x, view.max_y - view.min_y) / 200 : 1;
         Box around;
         around.Add(Point2{pick.a.x - aperture, pick.a.y - aperture});
         around.Add(Point2{pick.a.x + aperture, pick.a.y + aperture});
@@ -209,7 +217,8 @@ HResult HostSelectionSet::Delete() {
 
 // --- Document ---
 
-HostDocument::HostDocument(Host& host, std::unique_ptr<Drawing> drawing) : host_(host), drawing_(std::move(drawing)) {
+HostDocument::HostDocument(Host& host, std::unique_ptr<Drawing> drawing)
+    : host_(host), drawing_(std::move(drawing)) {
     drawing_->set_errors(&host_.Err());
     space_.doc = layers_.doc = styles_.doc = sets_.doc = utility_.doc = this;
 }
@@ -231,7 +240,9 @@ HResult HostDocument::SetVariable(const std::string& name, const Variable& value
     return kOk;
 }
 
-cad::Layer* HostDocument::ActiveLayer() { return drawing_->layers()[drawing_->current_layer].get(); }
+cad::Layer* HostDocument::ActiveLayer() {
+    return drawing_->layers()[drawing_->current_layer].get();
+}
 
 HResult HostDocument::SetActiveLayer(cad::Layer* layer) {
     const auto& layers = drawing_->layers();
@@ -244,7 +255,9 @@ HResult HostDocument::SetActiveLayer(cad::Layer* layer) {
     return Fail(kInvalidArgument);
 }
 
-cad::TextStyle* HostDocument::ActiveTextStyle() { return drawing_->styles()[drawing_->current_style].get(); }
+cad::TextStyle* HostDocument::ActiveTextStyle() {
+    return drawing_->styles()[drawing_->current_style].get();
+}
 
 HResult HostDocument::SetActiveTextStyle(cad::TextStyle* style) {
     const auto& styles = drawing_->styles();
@@ -260,13 +273,16 @@ HResult HostDocument::SetActiveTextStyle(cad::TextStyle* style) {
 HResult HostDocument::SendCommand(const std::string& text) {
     // The one expression the commands send: (Alert "message") and a carriage return.
     std::string command = text;
-    while (!command.empty() && (command.back() == '\r' || command.back() == '\n')) command.pop_back();
+    while (!command.empty() && (command.back() == '\r' || command.back() == '\n'))
+        command.pop_back();
     std::string trimmed = Trim(command);
-    if (trimmed.size() > 8 && EqualsIgnoreCase(trimmed.substr(0, 7), "(Alert ") && trimmed.back() == ')') {
+    if (trimmed.size() > 8 && EqualsIgnoreCase(trimmed.substr(0, 7), "(Alert ") &&
+        trimmed.back() == ')') {
         std::string message = Trim(trimmed.substr(7, trimmed.size() - 8));
         if (message.size() >= 2 && message.front() == '"' && message.back() == '"') {
             message = message.substr(1, message.size() - 2);
-            if (host_.ui()) host_.ui()->MessageBox(app::MessageIcon::Exclamation, host_.Caption(), message);
+            if (host_.ui())
+                host_.ui()->MessageBox(app::MessageIcon::Exclamation, host_.Caption(), message);
             command_line_.push_back(message);
             return kOk;
         }
@@ -366,8 +382,8 @@ bool DrawingFile(std::string name, std::string& path, std::string& block) {
 }
 }  // namespace
 
-cad::Entity* HostDocument::Space::InsertBlock(Point3 at, const std::string& name, double xs, double ys, double zs,
-                                              double rotation) {
+cad::Entity* HostDocument::Space::InsertBlock(Point3 at, const std::string& name, double xs,
+                                              double ys, double zs, double rotation) {
     Drawing& d = *doc->drawing_;
     std::string path, block_name;
     int index;
@@ -451,7 +467,8 @@ HResult Host::SetVisible(bool visible) {
 
 std::string Host::Caption() const {
     std::string caption = "Velorin 绘图";
-    if (active_ && !active_->drawing().path().empty()) caption += " - " + FileName(active_->drawing().path());
+    if (active_ && !active_->drawing().path().empty())
+        caption += " - " + FileName(active_->drawing().path());
     return caption;
 }
 

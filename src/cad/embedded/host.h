@@ -23,18 +23,19 @@ namespace velorin::cad::embedded {
 struct Pick {
     enum class Kind { Point, Window, Entity } kind = Kind::Point;
     Point2 a, b;
-    double aperture = 0;  // drawing units; 0: 1/200 of the view's larger side
+    double aperture = 0;           // drawing units; 0: 1/200 of the view's larger side
     EntityBase* entity = nullptr;  // Kind::Entity
 };
 
 class Picker {
-public:
+  public:
     virtual ~Picker() = default;
     // The picks of one on-screen selection; none when the user cancels.
     virtual std::vector<Pick> PickOnScreen(const Drawing& drawing, const Box& view) = 0;
     // The same, knowing the command's filter, so that a picker can offer only what may be
     // taken. The host calls this one.
-    virtual std::vector<Pick> PickFiltered(const Drawing& drawing, const Box& view, const Filter& filter) {
+    virtual std::vector<Pick> PickFiltered(const Drawing& drawing, const Box& view,
+                                           const Filter& filter) {
         (void)filter;
         return PickOnScreen(drawing, view);
     }
@@ -42,9 +43,11 @@ public:
 
 // Hands out picks given in advance: each selection takes all that are left.
 class ScriptedPicker : public Picker {
-public:
+  public:
     std::vector<Pick> picks;
-    std::vector<Pick> PickOnScreen(const Drawing&, const Box&) override { return std::exchange(picks, {}); }
+    std::vector<Pick> PickOnScreen(const Drawing&, const Box&) override {
+        return std::exchange(picks, {});
+    }
 };
 
 class Host;
@@ -55,11 +58,13 @@ class HostDocument;
 bool PassesFilter(const EntityBase& e, const Filter& filter);
 
 class HostSelectionSet : public cad::SelectionSet {
-public:
-    HostSelectionSet(HostDocument& document, std::string name) : document_(document), name_(std::move(name)) {}
+  public:
+    HostSelectionSet(HostDocument& document, std::string name)
+        : document_(document), name_(std::move(name)) {}
     std::string Name() const override { return name_; }
     HResult SelectOnScreen(const Filter& filter) override;
-    HResult SelectByPolygon(int mode, const std::vector<double>& points, const Filter& filter) override;
+    HResult SelectByPolygon(int mode, const std::vector<double>& points,
+                            const Filter& filter) override;
     HResult Select(int mode, const Filter& filter) override;
     int Count() const override { return static_cast<int>(items_.size()); }
     cad::Entity* Item(int index) const override;
@@ -68,7 +73,7 @@ public:
 
     const std::vector<EntityBase*>& items() const { return items_; }
 
-private:
+  private:
     HResult Fail(HResult code);
     void Take(EntityBase* e);
     HostDocument& document_;
@@ -78,7 +83,7 @@ private:
 };
 
 class HostDocument : public cad::Document {
-public:
+  public:
     HostDocument(Host& host, std::unique_ptr<Drawing> drawing);
     ~HostDocument() override;
 
@@ -105,7 +110,7 @@ public:
     // Saves to the drawing's own path (or `path`), keeping the previous file as .bak.
     Status Save(const std::string& path = "");
 
-private:
+  private:
     friend class HostSelectionSet;
     HResult Fail(HResult code);
 
@@ -114,8 +119,8 @@ private:
         cad::Entity* AddLightWeightPolyline(const std::vector<double>& points) override;
         cad::Entity* AddText(const std::string& text, Point3 at, double height) override;
         cad::Entity* AddCircle(Point3 centre, double radius) override;
-        cad::Entity* InsertBlock(Point3 at, const std::string& name, double xs, double ys, double zs,
-                                 double rotation) override;
+        cad::Entity* InsertBlock(Point3 at, const std::string& name, double xs, double ys,
+                                 double zs, double rotation) override;
     } space_;
     struct LayerTable : cad::Layers {
         HostDocument* doc;
@@ -143,7 +148,7 @@ private:
 };
 
 class Host : public cad::Application {
-public:
+  public:
     // `support_dir` holds the symbol drawings; `ui` shows alerts (may be null).
     explicit Host(std::string support_dir, app::Ui* ui = nullptr);
     ~Host() override;
@@ -174,7 +179,7 @@ public:
     const std::string& support_dir() const { return support_dir_; }
     bool visible() const { return visible_; }
 
-private:
+  private:
     struct DocumentList : cad::Documents {
         Host* host;
         cad::Document* Add() override;
@@ -190,11 +195,11 @@ private:
 
 // Hands the program's one embedded host to the drawing commands.
 class EmbeddedConnector : public HostConnector {
-public:
+  public:
     explicit EmbeddedConnector(Host& host) : host_(host) {}
     cad::Application* Attach() override { return &host_; }
 
-private:
+  private:
     Host& host_;
 };
 

@@ -1,11 +1,12 @@
 // The embedded host through the interface the drawing commands use: selections by
 // polygon, fence, filter and pick; the error codes; alerts, prompts and zooms.
+#include "cad/embedded/host.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "cad/embedded/host.h"
 #include "support/testing.h"
 
 namespace velorin::cad::embedded {
@@ -26,14 +27,15 @@ struct RecordingUi : app::Ui {
 //   text     "ABC" at (50,0), height 2             symbol  block of a unit circle at (70,5)
 //   line     (90,0)-(100,10)
 class HostTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         doc = host.ActiveDocument();
         auto& d = static_cast<HostDocument*>(doc)->drawing();
         auto shapes = Drawing::New();
         shapes->AddCircle({0, 0, 0}, 1);
         d.ImportBlock(*shapes, "sym");
-        for (const char* layer : {"square", "circle", "text", "symbol", "line"}) doc->Layers().Add(layer);
+        for (const char* layer : {"square", "circle", "text", "symbol", "line"})
+            doc->Layers().Add(layer);
         On("square");
         doc->ModelSpace().AddLightWeightPolyline({0, 0, 10, 0, 10, 10, 0, 10})->SetClosed(true);
         On("circle");
@@ -54,7 +56,8 @@ protected:
     }
     static std::vector<double> Triples(std::initializer_list<double> xy) {
         std::vector<double> out;
-        for (auto it = xy.begin(); it != xy.end(); it += 2) out.insert(out.end(), {*it, *(it + 1), 0.0});
+        for (auto it = xy.begin(); it != xy.end(); it += 2)
+            out.insert(out.end(), {*it, *(it + 1), 0.0});
         return out;
     }
 
@@ -73,11 +76,18 @@ TEST_F(HostTest, CrossingPolygonTakesWhatLiesInsideOrCrossesIt) {
         {"circle wholly inside", Triples({25, 0, 35, 0, 35, 10, 25, 10}), {"circle"}},
         {"polygon crosses one edge of the square", Triples({8, 4, 12, 4, 12, 6, 8, 6}), {"square"}},
         {"polygon inside the square touches no edge", Triples({2, 2, 8, 2, 8, 8, 2, 8}), {}},
-        {"polygon inside the circle touches no curve", Triples({29.5, 4.5, 30.5, 4.5, 30.5, 5.5}), {}},
-        {"polygon crosses the block's circle", Triples({70.5, 4, 72, 4, 72, 6, 70.5, 6}), {"symbol"}},
-        {"only the block's box corner, not its graphics", Triples({70.8, 5.8, 71.2, 5.8, 71.2, 6.2, 70.8, 6.2}), {}},
+        {"polygon inside the circle touches no curve",
+         Triples({29.5, 4.5, 30.5, 4.5, 30.5, 5.5}),
+         {}},
+        {"polygon crosses the block's circle",
+         Triples({70.5, 4, 72, 4, 72, 6, 70.5, 6}),
+         {"symbol"}},
+        {"only the block's box corner, not its graphics",
+         Triples({70.8, 5.8, 71.2, 5.8, 71.2, 6.2, 70.8, 6.2}),
+         {}},
         {"crosses the text's box", Triples({51, 1, 51.5, 1, 51.5, 3, 51, 3}), {"text"}},
-        {"a band across everything", Triples({-1, 1, 101, 1, 101, 6, -1, 6}),
+        {"a band across everything",
+         Triples({-1, 1, 101, 1, 101, 6, -1, 6}),
          {"square", "circle", "text", "symbol", "line"}},
         {"nowhere near", Triples({200, 200, 210, 200, 210, 210}), {}},
     };
@@ -141,10 +151,10 @@ TEST_F(HostTest, FiltersOnTypeBlockAndLayer) {
 TEST_F(HostTest, OnScreenPicksComeFromThePicker) {
     ScriptedPicker picker;
     host.set_picker(&picker);
-    picker.picks = {{Pick::Kind::Point, {10.05, 5}, {}, 0.2},        // on the square's edge
-                    {Pick::Kind::Point, {60, 60}, {}, 0.2},          // on nothing
-                    {Pick::Kind::Window, {26, 1}, {34, 9}, 0},       // circle wholly inside
-                    {Pick::Kind::Window, {85, 0}, {95, 10}, 0}};     // half the line only
+    picker.picks = {{Pick::Kind::Point, {10.05, 5}, {}, 0.2},     // on the square's edge
+                    {Pick::Kind::Point, {60, 60}, {}, 0.2},       // on nothing
+                    {Pick::Kind::Window, {26, 1}, {34, 9}, 0},    // circle wholly inside
+                    {Pick::Kind::Window, {85, 0}, {95, 10}, 0}};  // half the line only
     SelectionSet* set = doc->SelectionSets().Add("picked");
     EXPECT_EQ(set->SelectOnScreen({}), kOk);
     EXPECT_THAT(Layers(*set), ElementsAre("square", "circle"));

@@ -8,8 +8,9 @@ namespace velorin::cad::embedded {
 
 Rgb AciColour(int index) {
     index = std::abs(index);
-    static const Rgb kBasic[] = {{0, 0, 0},     {255, 0, 0},   {255, 255, 0}, {0, 255, 0},    {0, 255, 255},
-                                 {0, 0, 255},   {255, 0, 255}, {0, 0, 0},     {128, 128, 128}, {192, 192, 192}};
+    static const Rgb kBasic[] = {{0, 0, 0},       {255, 0, 0},    {255, 255, 0}, {0, 255, 0},
+                                 {0, 255, 255},   {0, 0, 255},    {255, 0, 255}, {0, 0, 0},
+                                 {128, 128, 128}, {192, 192, 192}};
     if (index < 10) return kBasic[index];
     if (index >= 250) {
         uint8_t v = static_cast<uint8_t>(51 + (index - 250) * 40);
@@ -20,31 +21,51 @@ Rgb AciColour(int index) {
     int shade = (index % 10) / 2;
     bool pale = index % 2 == 1;
     double value = 1.0 - shade * 0.175, saturation = pale ? 0.5 : 1.0;
-    double c = value * saturation, x = c * (1 - std::fabs(std::fmod(hue / 60, 2) - 1)), m = value - c;
+    double c = value * saturation, x = c * (1 - std::fabs(std::fmod(hue / 60, 2) - 1)),
+           m = value - c;
     double r = 0, g = 0, b = 0;
     int sector = static_cast<int>(hue / 60) % 6;
     switch (sector) {
-        case 0: r = c, g = x; break;
-        case 1: r = x, g = c; break;
-        case 2: g = c, b = x; break;
-        case 3: g = x, b = c; break;
-        case 4: r = x, b = c; break;
-        default: r = c, b = x; break;
+        case 0:
+            r = c, g = x;
+            break;
+        case 1:
+            r = x, g = c;
+            break;
+        case 2:
+            g = c, b = x;
+            break;
+        case 3:
+            g = x, b = c;
+            break;
+        case 4:
+            r = x, b = c;
+            break;
+        default:
+            r = c, b = x;
+            break;
     }
-    return {static_cast<uint8_t>((r + m) * 255), static_cast<uint8_t>((g + m) * 255), static_cast<uint8_t>((b + m) * 255)};
+    return {static_cast<uint8_t>((r + m) * 255), static_cast<uint8_t>((g + m) * 255),
+            static_cast<uint8_t>((b + m) * 255)};
 }
 
 void RecordingBackend::Polyline(const std::vector<Point2>& p, bool closed, Rgb c, double w) {
     items.push_back({Item::Kind::Polyline, p, c, w, closed ? "closed" : ""});
 }
-void RecordingBackend::Polygon(const std::vector<Point2>& p, Rgb c) { items.push_back({Item::Kind::Polygon, p, c, 0, ""}); }
-void RecordingBackend::Circle(Point2 centre, double r, Rgb c) { items.push_back({Item::Kind::Circle, {centre}, c, r, ""}); }
-void RecordingBackend::Text(const std::string& text, Point2 origin, double h, double, double, Rgb c) {
+void RecordingBackend::Polygon(const std::vector<Point2>& p, Rgb c) {
+    items.push_back({Item::Kind::Polygon, p, c, 0, ""});
+}
+void RecordingBackend::Circle(Point2 centre, double r, Rgb c) {
+    items.push_back({Item::Kind::Circle, {centre}, c, r, ""});
+}
+void RecordingBackend::Text(const std::string& text, Point2 origin, double h, double, double,
+                            Rgb c) {
     items.push_back({Item::Kind::Text, {origin}, c, h, text});
 }
 
 Affine DeviceTransform(const Box& window, double width, double height, double margin) {
-    double w = std::max(window.max_x - window.min_x, 1e-9), h = std::max(window.max_y - window.min_y, 1e-9);
+    double w = std::max(window.max_x - window.min_x, 1e-9),
+           h = std::max(window.max_y - window.min_y, 1e-9);
     double s = std::min((width - 2 * margin) / w, (height - 2 * margin) / h);
     double cx = (window.min_x + window.max_x) / 2, cy = (window.min_y + window.max_y) / 2;
     return {s, 0, width / 2 - s * cx, 0, -s, height / 2 + s * cy};
@@ -53,7 +74,8 @@ Affine DeviceTransform(const Box& window, double width, double height, double ma
 std::vector<std::string> DisplayLines(const TextEntity& t) {
     std::string s = t.text, out;
     if (t.kind == Kind::Text) {
-        s = ReplaceAll(ReplaceAll(ReplaceAll(ReplaceAll(s, "%%d", "°"), "%%D", "°"), "%%c", "Ø"), "%%p", "±");
+        s = ReplaceAll(ReplaceAll(ReplaceAll(ReplaceAll(s, "%%d", "°"), "%%D", "°"), "%%c", "Ø"),
+                       "%%p", "±");
         s = ReplaceAll(ReplaceAll(s, "%%C", "Ø"), "%%P", "±");
         return {ReplaceAll(s, "%%%", "%")};
     }
@@ -76,7 +98,8 @@ std::vector<std::string> DisplayLines(const TextEntity& t) {
             // A formatting code runs to its semicolon.
             size_t end = s.find(';', i);
             if (k == 'S') {  // stacked text: show it flat
-                std::string stacked = s.substr(i + 1, end == std::string::npos ? std::string::npos : end - i - 1);
+                std::string stacked =
+                    s.substr(i + 1, end == std::string::npos ? std::string::npos : end - i - 1);
                 for (char& ch : stacked)
                     if (ch == '^' || ch == '#') ch = '/';
                 out += stacked;
@@ -92,7 +115,7 @@ std::vector<std::string> DisplayLines(const TextEntity& t) {
 namespace {
 
 class Painter {
-public:
+  public:
     Painter(const Drawing& d, const Affine& device, PaintBackend& backend)
         : d_(d), device_(device), out_(backend) {}
 
@@ -101,7 +124,9 @@ public:
         if (layer.color < 0 && depth == 0) return;  // layer off
         // Inside a block, layer "0" stands for the layer of the reference.
         bool inherits = e.color == 0 || (e.color == 256 && depth > 0 && layer.name == "0");
-        Rgb colour = inherits ? by_block : e.color == 256 ? AciColour(layer.color) : AciColour(e.color);
+        Rgb colour = inherits         ? by_block
+                     : e.color == 256 ? AciColour(layer.color)
+                                      : AciColour(e.color);
         Affine full = device_ * t;
         double s = full.Scale();
         switch (e.kind) {
@@ -129,11 +154,16 @@ public:
                 break;
             }
             case Kind::LwPolyline:
-            case Kind::Polyline: Polyline(static_cast<const PolylineEntity&>(e), full, colour); break;
+            case Kind::Polyline:
+                Polyline(static_cast<const PolylineEntity&>(e), full, colour);
+                break;
             case Kind::Text:
-            case Kind::MText: Text(static_cast<const TextEntity&>(e), full, colour); break;
+            case Kind::MText:
+                Text(static_cast<const TextEntity&>(e), full, colour);
+                break;
             case Kind::Point: {
-                Point2 p = full({static_cast<const PointEntity&>(e).position.x, static_cast<const PointEntity&>(e).position.y});
+                Point2 p = full({static_cast<const PointEntity&>(e).position.x,
+                                 static_cast<const PointEntity&>(e).position.y});
                 out_.Circle(p, 0.5, colour);
                 break;
             }
@@ -148,7 +178,8 @@ public:
                 const auto& i = static_cast<const InsertEntity&>(e);
                 if (depth > 16 || i.block < 0) break;
                 const Block& b = *d_.blocks()[i.block];
-                Affine ti = t * Affine::Insert({i.position.x, i.position.y}, i.x_scale, i.y_scale, i.rotation, {b.base.x, b.base.y});
+                Affine ti = t * Affine::Insert({i.position.x, i.position.y}, i.x_scale, i.y_scale,
+                                               i.rotation, {b.base.x, b.base.y});
                 for (const auto& be : b.entities)
                     if (!be->erased) Entity(*be, ti, colour, depth + 1);
                 for (const Attribute& a : i.attributes) {
@@ -174,7 +205,7 @@ public:
         }
     }
 
-private:
+  private:
     static void Map(const Affine& t, std::vector<Point2>& pts) {
         for (Point2& p : pts) p = t(p);
     }
@@ -186,8 +217,10 @@ private:
             std::vector<Point2> pts;
             PolylinePoints(p, pts);
             Map(full, pts);
-            if (pts.size() == 1) out_.Circle(pts[0], 0.5, colour);
-            else out_.Polyline(pts, false, colour, 0);
+            if (pts.size() == 1)
+                out_.Circle(pts[0], 0.5, colour);
+            else
+                out_.Polyline(pts, false, colour, 0);
             return;
         }
         // Wide segments as filled quadrilaterals, tapering from start to end width.
@@ -208,8 +241,10 @@ private:
             double dx = b.x - a.x, dy = b.y - a.y, len = std::hypot(dx, dy);
             if (len == 0) continue;
             double nx = -dy / len, ny = dx / len;
-            std::vector<Point2> quad{full({a.x + nx * w0 / 2, a.y + ny * w0 / 2}), full({b.x + nx * w1 / 2, b.y + ny * w1 / 2}),
-                                   full({b.x - nx * w1 / 2, b.y - ny * w1 / 2}), full({a.x - nx * w0 / 2, a.y - ny * w0 / 2})};
+            std::vector<Point2> quad{full({a.x + nx * w0 / 2, a.y + ny * w0 / 2}),
+                                     full({b.x + nx * w1 / 2, b.y + ny * w1 / 2}),
+                                     full({b.x - nx * w1 / 2, b.y - ny * w1 / 2}),
+                                     full({a.x - nx * w0 / 2, a.y - ny * w0 / 2})};
             out_.Polygon(quad, colour);
         }
     }
@@ -278,7 +313,8 @@ std::vector<Point2> SplinePoints(const OtherEntity& s) {
     return out;
 }
 
-void Paint(const Drawing& drawing, const Box& window, double width, double height, PaintBackend& backend) {
+void Paint(const Drawing& drawing, const Box& window, double width, double height,
+           PaintBackend& backend) {
     Affine device = DeviceTransform(window, width, height);
     Painter painter(drawing, device, backend);
     auto extents = drawing.Extents();

@@ -22,20 +22,21 @@ Rgb AciColour(int index);
 
 // Device coordinates: pixels (or points), y downwards.
 class PaintBackend {
-public:
+  public:
     virtual ~PaintBackend() = default;
-    virtual void Polyline(const std::vector<Point2>& points, bool closed, Rgb colour, double width) = 0;
+    virtual void Polyline(const std::vector<Point2>& points, bool closed, Rgb colour,
+                          double width) = 0;
     virtual void Polygon(const std::vector<Point2>& points, Rgb colour) = 0;  // filled
     virtual void Circle(Point2 centre, double radius, Rgb colour) = 0;
     // `origin` is the lower left corner of the text; rotation counter-clockwise on the
     // page in radians; `height` the height of a capital; `width` the box it should fill.
-    virtual void Text(const std::string& text, Point2 origin, double height, double rotation, double width,
-                      Rgb colour) = 0;
+    virtual void Text(const std::string& text, Point2 origin, double height, double rotation,
+                      double width, Rgb colour) = 0;
 };
 
 // Records what is painted, for tests.
 class RecordingBackend : public PaintBackend {
-public:
+  public:
     struct Item {
         enum class Kind { Polyline, Polygon, Circle, Text } kind;
         std::vector<Point2> points;
@@ -47,7 +48,8 @@ public:
     void Polyline(const std::vector<Point2>& p, bool closed, Rgb c, double w) override;
     void Polygon(const std::vector<Point2>& p, Rgb c) override;
     void Circle(Point2 centre, double r, Rgb c) override;
-    void Text(const std::string& text, Point2 origin, double h, double rotation, double width, Rgb c) override;
+    void Text(const std::string& text, Point2 origin, double h, double rotation, double width,
+              Rgb c) override;
 };
 
 // Where the drawing window `window` lands on a device of `width` x `height`: scaled
@@ -55,7 +57,8 @@ public:
 Affine DeviceTransform(const Box& window, double width, double height, double margin = 10);
 
 // Paints the model space entities that lie in `window`.
-void Paint(const Drawing& drawing, const Box& window, double width, double height, PaintBackend& backend);
+void Paint(const Drawing& drawing, const Box& window, double width, double height,
+           PaintBackend& backend);
 
 // The text a TEXT or MTEXT shows: control codes ("%%d", MTEXT formatting) resolved, lines
 // split.

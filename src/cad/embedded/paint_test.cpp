@@ -1,9 +1,9 @@
 // What the painter hands a backend: colours by layer and by block, blocks expanded,
 // texts with their words, nothing from layers that are off or entities that are gone.
+#include "cad/embedded/paint.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include "cad/embedded/paint.h"
 
 namespace velorin::cad::embedded {
 namespace {
@@ -77,7 +77,7 @@ TEST(Paint, HostColourNumbers) {
     EXPECT_EQ(AciColour(5), (Rgb{0, 0, 255}));
     EXPECT_EQ(AciColour(7), (Rgb{0, 0, 0}));  // black on white paper
     EXPECT_EQ(AciColour(8), (Rgb{128, 128, 128}));
-    EXPECT_EQ(AciColour(-1), AciColour(1));   // an off layer keeps its colour
+    EXPECT_EQ(AciColour(-1), AciColour(1));  // an off layer keeps its colour
     EXPECT_EQ(AciColour(10), (Rgb{255, 0, 0}));
 }
 

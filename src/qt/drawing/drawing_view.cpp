@@ -22,17 +22,17 @@ namespace {
 constexpr double kAperturePixels = 5;  // how near a click must be to an entity
 constexpr double kDragPixels = 4;      // a shorter move is a click
 constexpr double kWheelFactor = 1.25;
-constexpr int kMargin = 10;            // the painter keeps this much free at the edges
+constexpr int kMargin = 10;  // the painter keeps this much free at the edges
 
 // Strokes an entity's primitives, already in device coordinates, as its highlight.
 class HighlightSink : public cad::embedded::PrimitiveSink {
-public:
+  public:
     explicit HighlightSink(QPainter& p) : p_(p) {}
     void Segment(Point2 a, Point2 b) override { p_.drawLine(QPointF(a.x, a.y), QPointF(b.x, b.y)); }
     void Circle(Point2 c, double r) override { p_.drawEllipse(QPointF(c.x, c.y), r, r); }
     void Point(Point2 p) override { p_.drawEllipse(QPointF(p.x, p.y), 3, 3); }
 
-private:
+  private:
     QPainter& p_;
 };
 
@@ -91,15 +91,19 @@ Box DrawingView::Visible() const {
 }
 
 void DrawingView::SetView(const Box& view, bool push) {
-    if (!document_ || !view.valid() || view.max_x - view.min_x <= 0 || view.max_y - view.min_y <= 0) return;
+    if (!document_ || !view.valid() || view.max_x - view.min_x <= 0 || view.max_y - view.min_y <= 0)
+        return;
     auto& views = document_->views();
-    if (push || views.empty()) views.push_back(view);
-    else views.back() = view;
+    if (push || views.empty())
+        views.push_back(view);
+    else
+        views.back() = view;
     Invalidate();
 }
 
 Affine DrawingView::Transform() const {
-    return cad::embedded::DeviceTransform(View(), std::max(width(), 1), std::max(height(), 1), kMargin);
+    return cad::embedded::DeviceTransform(View(), std::max(width(), 1), std::max(height(), 1),
+                                          kMargin);
 }
 
 QPointF DrawingView::DeviceOf(Point2 p) const {
@@ -128,13 +132,16 @@ void DrawingView::ZoomPrevious() {
 
 void DrawingView::Toggle(EntityBase* e) {
     auto it = std::find(selection_.begin(), selection_.end(), e);
-    if (it == selection_.end()) selection_.push_back(e);
-    else selection_.erase(it);
+    if (it == selection_.end())
+        selection_.push_back(e);
+    else
+        selection_.erase(it);
 }
 
 void DrawingView::Take(const std::vector<EntityBase*>& entities) {
     for (EntityBase* e : entities)
-        if (std::find(selection_.begin(), selection_.end(), e) == selection_.end()) selection_.push_back(e);
+        if (std::find(selection_.begin(), selection_.end(), e) == selection_.end())
+            selection_.push_back(e);
 }
 
 void DrawingView::EndPolyline(bool keep) {
@@ -165,7 +172,8 @@ void DrawingView::paintEvent(QPaintEvent*) {
         Box visible;
         visible.Add(a), visible.Add(b);
         p.translate(-kMargin, -kMargin);
-        cad::embedded::Paint(document_->drawing(), visible, width() + 2 * kMargin, height() + 2 * kMargin, backend);
+        cad::embedded::Paint(document_->drawing(), visible, width() + 2 * kMargin,
+                             height() + 2 * kMargin, backend);
         cache_valid_ = true;
     }
     painter.drawImage(0, 0, cache_);
@@ -214,15 +222,16 @@ void DrawingView::wheelEvent(QWheelEvent* event) {
     Point2 p = DrawingAt(event->position());
     Box v = Visible();
     // Scaling the window about the cursor's point keeps that point under the cursor.
-    Box next{p.x + (v.min_x - p.x) * factor, p.y + (v.min_y - p.y) * factor, p.x + (v.max_x - p.x) * factor,
-             p.y + (v.max_y - p.y) * factor};
+    Box next{p.x + (v.min_x - p.x) * factor, p.y + (v.min_y - p.y) * factor,
+             p.x + (v.max_x - p.x) * factor, p.y + (v.max_y - p.y) * factor};
     SetView(next, false);
 }
 
 void DrawingView::mousePressEvent(QMouseEvent* event) {
     setFocus();
     cursor_ = event->position();
-    if (event->button() == Qt::MiddleButton || (event->button() == Qt::LeftButton && tool_ == Tool::Pan)) {
+    if (event->button() == Qt::MiddleButton ||
+        (event->button() == Qt::LeftButton && tool_ == Tool::Pan)) {
         panning_ = true;
         press_ = event->position();
         return;
@@ -252,14 +261,18 @@ void DrawingView::mouseMoveEvent(QMouseEvent* event) {
 
 void DrawingView::mouseReleaseEvent(QMouseEvent* event) {
     cursor_ = event->position();
-    if (event->button() == Qt::MiddleButton || (event->button() == Qt::LeftButton && tool_ == Tool::Pan)) {
+    if (event->button() == Qt::MiddleButton ||
+        (event->button() == Qt::LeftButton && tool_ == Tool::Pan)) {
         panning_ = false;
         return;
     }
     if (event->button() == Qt::RightButton) {
-        if (tool_ == Tool::Polyline) EndPolyline(true);
-        else if (tool_ == Tool::Pan) SetTool(Tool::Select);
-        else if (on_end) on_end(true);
+        if (tool_ == Tool::Polyline)
+            EndPolyline(true);
+        else if (tool_ == Tool::Pan)
+            SetTool(Tool::Select);
+        else if (on_end)
+            on_end(true);
         return;
     }
     if (event->button() != Qt::LeftButton || !dragging_ || !document_) return;
@@ -288,9 +301,12 @@ void DrawingView::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            if (tool_ == Tool::Polyline) EndPolyline(true);
-            else if (tool_ == Tool::Pan) SetTool(Tool::Select);
-            else if (on_end) on_end(true);
+            if (tool_ == Tool::Polyline)
+                EndPolyline(true);
+            else if (tool_ == Tool::Pan)
+                SetTool(Tool::Select);
+            else if (on_end)
+                on_end(true);
             return;
         case Qt::Key_Escape:
             if (tool_ == Tool::Polyline) {
@@ -308,7 +324,8 @@ void DrawingView::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Delete:
             if (on_delete) on_delete();
             return;
-        default: QWidget::keyPressEvent(event);
+        default:
+            QWidget::keyPressEvent(event);
     }
 }
 

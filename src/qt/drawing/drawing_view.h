@@ -16,7 +16,7 @@
 namespace velorin::qt {
 
 class DrawingView : public QWidget {
-public:
+  public:
     enum class Tool { Select, Polyline, ZoomWindow, Pan };
 
     explicit DrawingView(QWidget* parent = nullptr);
@@ -56,7 +56,7 @@ public:
     // The cursor's drawing coordinates, for the status line.
     std::function<void(Point2)> on_cursor;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
@@ -65,7 +65,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     cad::embedded::Box View() const;
     cad::embedded::Box Visible() const;
     void SetView(const cad::embedded::Box& view, bool push);
@@ -80,7 +80,7 @@ private:
     cad::Filter filter_;
     std::vector<cad::embedded::EntityBase*> selection_;
     std::vector<Point2> vertices_;  // polyline being drawn
-    QImage cache_;                               // the drawing at the current view
+    QImage cache_;                  // the drawing at the current view
     bool cache_valid_ = false;
     bool dragging_ = false, panning_ = false;
     QPointF press_, cursor_;

@@ -68,14 +68,19 @@ QIcon ColourIcon(int aci) {
 const struct {
     int index;
     const char* name;
-} kColours[] = {{1, "红"}, {2, "黄"}, {3, "绿"}, {4, "青"}, {5, "蓝"}, {6, "洋红"}, {7, "白"}, {8, "灰"}, {9, "浅灰"}};
+} kColours[] = {{1, "红"},   {2, "黄"}, {3, "绿"}, {4, "青"},  {5, "蓝"},
+                {6, "洋红"}, {7, "白"}, {8, "灰"}, {9, "浅灰"}};
 
 // A question with the given buttons, their texts in Chinese.
-QMessageBox::StandardButton Ask(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons) {
+QMessageBox::StandardButton Ask(QWidget* parent, const QString& text,
+                                QMessageBox::StandardButtons buttons) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Velorin 绘图"), text, buttons, parent);
     const std::pair<QMessageBox::StandardButton, const char*> names[] = {
-        {QMessageBox::Save, "保存"}, {QMessageBox::Discard, "不保存"}, {QMessageBox::Cancel, "取消"},
-        {QMessageBox::Yes, "是"},    {QMessageBox::No, "否"}};
+        {QMessageBox::Save, "保存"},
+        {QMessageBox::Discard, "不保存"},
+        {QMessageBox::Cancel, "取消"},
+        {QMessageBox::Yes, "是"},
+        {QMessageBox::No, "否"}};
     for (const auto& [button, name] : names)
         if (QAbstractButton* b = box.button(button)) b->setText(QString::fromUtf8(name));
     return static_cast<QMessageBox::StandardButton>(box.exec());
@@ -83,7 +88,8 @@ QMessageBox::StandardButton Ask(QWidget* parent, const QString& text, QMessageBo
 
 }  // namespace
 
-DrawingWindow::DrawingWindow(cad::embedded::Host& host, QWidget* parent) : QMainWindow(parent), host_(host) {
+DrawingWindow::DrawingWindow(cad::embedded::Host& host, QWidget* parent)
+    : QMainWindow(parent), host_(host) {
     host_.set_picker(this);
     setWindowTitle(Q(host_.Caption()));
     resize(1000, 700);
@@ -120,8 +126,9 @@ DrawingWindow::DrawingWindow(cad::embedded::Host& host, QWidget* parent) : QMain
         auto* doc = reinterpret_cast<HostDocument*>(tabs_->tabData(index).value<quintptr>());
         CloseDrawing(doc);
     });
-    QObject::connect(layer_box_, &QComboBox::activated, this,
-                     [this](int index) { SetCurrentLayer(layer_box_->itemData(index).toString().toStdString()); });
+    QObject::connect(layer_box_, &QComboBox::activated, this, [this](int index) {
+        SetCurrentLayer(layer_box_->itemData(index).toString().toStdString());
+    });
     view_->on_polyline = [this](const std::vector<Point2>& points) { AddPolyline(points); };
     view_->on_delete = [this] { EraseSelection(); };
     view_->on_end = [this](bool accept) { EndSelection(accept); };
@@ -137,7 +144,8 @@ DrawingWindow::~DrawingWindow() {
 
 void DrawingWindow::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
-    auto doc_action = [this](QMenu* menu, const char* text, QKeySequence key, std::function<void()> run) {
+    auto doc_action = [this](QMenu* menu, const char* text, QKeySequence key,
+                             std::function<void()> run) {
         QAction* a = menu->addAction(QString::fromUtf8(text));
         if (!key.isEmpty()) a->setShortcut(key);
         QObject::connect(a, &QAction::triggered, this, run);
@@ -166,16 +174,18 @@ void DrawingWindow::BuildMenus() {
     QMenu* zoom = menuBar()->addMenu(QStringLiteral("视图(&V)"));
     QObject::connect(zoom->addAction(QStringLiteral("范围缩放(&E)")), &QAction::triggered, this,
                      [this] { view_->ZoomExtents(); });
-    QObject::connect(zoom->addAction(QStringLiteral("窗口缩放(&W)")), &QAction::triggered, this, [this] {
-        view_->SetTool(DrawingView::Tool::ZoomWindow);
-        prompt_->setText(QStringLiteral("窗口缩放：拖出要显示的范围"));
-    });
+    QObject::connect(zoom->addAction(QStringLiteral("窗口缩放(&W)")), &QAction::triggered, this,
+                     [this] {
+                         view_->SetTool(DrawingView::Tool::ZoomWindow);
+                         prompt_->setText(QStringLiteral("窗口缩放：拖出要显示的范围"));
+                     });
     QObject::connect(zoom->addAction(QStringLiteral("上一个视图(&P)")), &QAction::triggered, this,
                      [this] { view_->ZoomPrevious(); });
-    QObject::connect(zoom->addAction(QStringLiteral("平移(&A)")), &QAction::triggered, this, [this] {
-        view_->SetTool(DrawingView::Tool::Pan);
-        prompt_->setText(QStringLiteral("平移：按住左键拖动图形，回车、右键或 Esc 结束"));
-    });
+    QObject::connect(
+        zoom->addAction(QStringLiteral("平移(&A)")), &QAction::triggered, this, [this] {
+            view_->SetTool(DrawingView::Tool::Pan);
+            prompt_->setText(QStringLiteral("平移：按住左键拖动图形，回车、右键或 Esc 结束"));
+        });
 
     QToolBar* bar = addToolBar(QStringLiteral("图层"));
     bar->setMovable(false);
@@ -242,8 +252,10 @@ void DrawingWindow::Refresh() {
         tabs_->setTabToolTip(i, Q(d->drawing().path()));
         if (d == active) tabs_->setCurrentIndex(i);
     }
-    if (view_->document() != active) view_->SetDocument(active);
-    else view_->Invalidate();
+    if (view_->document() != active)
+        view_->SetDocument(active);
+    else
+        view_->Invalidate();
     FillLayers();
     setWindowTitle(Q(host_.Caption()));
     // What the host printed on its command line shows in the status line.
@@ -270,7 +282,8 @@ void DrawingWindow::FillLayers() {
     const auto& layers = d->drawing().layers();
     for (size_t i = 0; i < layers.size(); ++i) {
         layer_box_->addItem(ColourIcon(layers[i]->color), Q(layers[i]->name), Q(layers[i]->name));
-        if (static_cast<int>(i) == d->drawing().current_layer) layer_box_->setCurrentIndex(static_cast<int>(i));
+        if (static_cast<int>(i) == d->drawing().current_layer)
+            layer_box_->setCurrentIndex(static_cast<int>(i));
     }
 }
 
@@ -285,7 +298,8 @@ void DrawingWindow::Present() {
 std::string DrawingWindow::DisplayName(HostDocument* d) {
     if (!d->drawing().path().empty()) return FileName(d->drawing().path());
     auto it = unnamed_.find(d);
-    if (it == unnamed_.end()) it = unnamed_.emplace(d, "Drawing" + std::to_string(next_unnamed_++)).first;
+    if (it == unnamed_.end())
+        it = unnamed_.emplace(d, "Drawing" + std::to_string(next_unnamed_++)).first;
     return it->second;
 }
 
@@ -295,12 +309,15 @@ void DrawingWindow::Remember(HostDocument* d) {
     saved_[d] = time < 0 ? EmptyHash() : TextHash(d->drawing());
     stamp_[d] = time;
     // A drawing never saved may already hold what a command drew: compare when asked.
-    if (time < 0) checks_.erase(d);
-    else checks_[d] = {SummaryOf(d->drawing()), false};
+    if (time < 0)
+        checks_.erase(d);
+    else
+        checks_[d] = {SummaryOf(d->drawing()), false};
 }
 
 void DrawingWindow::Forget(HostDocument* d) {
-    saved_.erase(d), stamp_.erase(d), unnamed_.erase(d), prompts_seen_.erase(d), undo_.erase(d), checks_.erase(d);
+    saved_.erase(d), stamp_.erase(d), unnamed_.erase(d), prompts_seen_.erase(d), undo_.erase(d),
+        checks_.erase(d);
 }
 
 bool DrawingWindow::Modified(HostDocument* d) {
@@ -314,7 +331,8 @@ bool DrawingWindow::Modified(HostDocument* d) {
 DrawingWindow::Summary DrawingWindow::SummaryOf(const Drawing& drawing) {
     Summary s;
     s.entities = drawing.entities().size();
-    for (const auto& e : drawing.entities()) s.erased += e->erased, s.layer_sum += static_cast<size_t>(e->layer);
+    for (const auto& e : drawing.entities())
+        s.erased += e->erased, s.layer_sum += static_cast<size_t>(e->layer);
     s.layers = drawing.layers().size();
     for (const auto& l : drawing.layers()) s.colour_sum += l->color;
     return s;
@@ -322,7 +340,8 @@ DrawingWindow::Summary DrawingWindow::SummaryOf(const Drawing& drawing) {
 
 bool DrawingWindow::LooksModified(HostDocument* d) {
     auto it = checks_.find(d);
-    if (it != checks_.end() && it->second.summary == SummaryOf(d->drawing())) return it->second.modified;
+    if (it != checks_.end() && it->second.summary == SummaryOf(d->drawing()))
+        return it->second.modified;
     return Modified(d);
 }
 
@@ -335,7 +354,9 @@ bool DrawingWindow::ChangedOnDisk(HostDocument* d) const {
 
 // --- Files ---
 
-void DrawingWindow::Message(app::MessageIcon icon, const std::string& text) { ShowMessage(this, icon, "Velorin 绘图", text); }
+void DrawingWindow::Message(app::MessageIcon icon, const std::string& text) {
+    ShowMessage(this, icon, "Velorin 绘图", text);
+}
 
 HostDocument* DrawingWindow::NewDrawing() {
     auto* d = static_cast<HostDocument*>(host_.Documents().Add());
@@ -383,7 +404,8 @@ bool DrawingWindow::SaveDrawing(HostDocument* d) {
 bool DrawingWindow::SaveDrawingAs(HostDocument* d, std::string path) {
     if (!d) return false;
     if (path.empty()) {
-        QString chosen = QFileDialog::getSaveFileName(this, QStringLiteral("图形另存为"), Q(DisplayName(d) + ".dxf"),
+        QString chosen = QFileDialog::getSaveFileName(this, QStringLiteral("图形另存为"),
+                                                      Q(DisplayName(d) + ".dxf"),
                                                       QStringLiteral("DXF 图形 (*.dxf)"));
         if (chosen.isEmpty()) return false;
         path = chosen.toStdString();
@@ -461,7 +483,8 @@ void DrawingWindow::CheckDisk() {
     stamp_[d] = FileTime(d->drawing().path());  // ask once per change
     std::string text = "图形文件“" + d->drawing().path() + "”已被其他程序修改。重新载入吗？";
     if (Modified(d)) text += "\n本窗口中未保存的修改将丢失。";
-    if (Ask(this, Q(text), QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) ReloadDrawing(d, false);
+    if (Ask(this, Q(text), QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
+        ReloadDrawing(d, false);
     checking_disk_ = false;
 }
 
@@ -517,7 +540,8 @@ void DrawingWindow::NewLayerDialog() {
     auto* form = new QFormLayout(&dialog);
     auto* name = new QLineEdit(&dialog);
     auto* colour = new QComboBox(&dialog);
-    for (const auto& c : kColours) colour->addItem(ColourIcon(c.index), QString::number(c.index) + " " + Q(c.name), c.index);
+    for (const auto& c : kColours)
+        colour->addItem(ColourIcon(c.index), QString::number(c.index) + " " + Q(c.name), c.index);
     form->addRow(QStringLiteral("图层名："), name);
     form->addRow(QStringLiteral("颜色："), colour);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
@@ -588,12 +612,14 @@ void DrawingWindow::EndSelection(bool accept) {
     if (!accept) view_->ClearSelection();  // Esc lets go of what the user took
 }
 
-std::vector<cad::embedded::Pick> DrawingWindow::PickOnScreen(const Drawing& drawing, const cad::embedded::Box& view) {
+std::vector<cad::embedded::Pick> DrawingWindow::PickOnScreen(const Drawing& drawing,
+                                                             const cad::embedded::Box& view) {
     return PickFiltered(drawing, view, cad::Filter{});
 }
 
-std::vector<cad::embedded::Pick> DrawingWindow::PickFiltered(const Drawing& drawing, const cad::embedded::Box&,
-                                                              const cad::Filter& filter) {
+std::vector<cad::embedded::Pick> DrawingWindow::PickFiltered(const Drawing& drawing,
+                                                             const cad::embedded::Box&,
+                                                             const cad::Filter& filter) {
     HostDocument* d = DocumentOf(drawing);
     if (!d || picking()) return {};
     host_.Activate(d);
@@ -637,20 +663,30 @@ std::vector<cad::embedded::Pick> DrawingWindow::PickFiltered(const Drawing& draw
 
 // --- Messages from the host ---
 
-void ShowMessage(QWidget* parent, app::MessageIcon icon, std::string_view title, std::string_view text) {
+void ShowMessage(QWidget* parent, app::MessageIcon icon, std::string_view title,
+                 std::string_view text) {
     QMessageBox::Icon qicon = QMessageBox::Warning;
     switch (icon) {
-        case app::MessageIcon::Critical: qicon = QMessageBox::Critical; break;
-        case app::MessageIcon::Question: qicon = QMessageBox::Question; break;
-        case app::MessageIcon::Exclamation: qicon = QMessageBox::Warning; break;
-        case app::MessageIcon::Information: qicon = QMessageBox::Information; break;
+        case app::MessageIcon::Critical:
+            qicon = QMessageBox::Critical;
+            break;
+        case app::MessageIcon::Question:
+            qicon = QMessageBox::Question;
+            break;
+        case app::MessageIcon::Exclamation:
+            qicon = QMessageBox::Warning;
+            break;
+        case app::MessageIcon::Information:
+            qicon = QMessageBox::Information;
+            break;
     }
     QMessageBox box(qicon, Q(title), Q(text), QMessageBox::Ok, parent);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.exec();
 }
 
-void DrawingAlerts::MessageBox(app::MessageIcon icon, std::string_view title, std::string_view text) {
+void DrawingAlerts::MessageBox(app::MessageIcon icon, std::string_view title,
+                               std::string_view text) {
     // The user sees what the command drew while reading its message.
     if (window) window->Present();
     ShowMessage(window, icon, title, text);

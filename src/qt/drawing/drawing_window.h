@@ -26,7 +26,7 @@ class QTabBar;
 namespace velorin::qt {
 
 class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public app::Progress {
-public:
+  public:
     // The window shows `host`'s drawings; it installs itself as the host's picker.
     explicit DrawingWindow(cad::embedded::Host& host, QWidget* parent = nullptr);
     ~DrawingWindow() override;
@@ -46,7 +46,8 @@ public:
     // Asks first when the drawing has unsaved changes; false when the user keeps it.
     bool CloseDrawing(cad::embedded::HostDocument* document);
     // Reads the drawing's file again (asking first when it has unsaved changes).
-    cad::embedded::HostDocument* ReloadDrawing(cad::embedded::HostDocument* document, bool ask = true);
+    cad::embedded::HostDocument* ReloadDrawing(cad::embedded::HostDocument* document,
+                                               bool ask = true);
     // The file changed on disk since it was opened or saved here.
     bool ChangedOnDisk(cad::embedded::HostDocument* document) const;
     // The drawing differs from what was last read or saved (a full comparison).
@@ -64,7 +65,8 @@ public:
     std::vector<cad::embedded::Pick> PickOnScreen(const cad::embedded::Drawing& drawing,
                                                   const cad::embedded::Box& view) override;
     std::vector<cad::embedded::Pick> PickFiltered(const cad::embedded::Drawing& drawing,
-                                                  const cad::embedded::Box& view, const cad::Filter& filter) override;
+                                                  const cad::embedded::Box& view,
+                                                  const cad::Filter& filter) override;
     bool picking() const { return pick_loop_ != nullptr; }
 
     // Progress.
@@ -79,11 +81,11 @@ public:
     QProgressBar* progress_bar() const { return progress_bar_; }
     cad::embedded::Host& host() { return host_; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
-private:
+  private:
     struct Edit {
         bool added;  // true: entities drawn; false: entities erased
         std::vector<cad::embedded::EntityBase*> entities;
@@ -119,8 +121,8 @@ private:
 
     std::map<cad::embedded::HostDocument*, std::string> unnamed_;
     int next_unnamed_ = 1;
-    std::map<cad::embedded::HostDocument*, size_t> saved_;       // hash of the text saved or read
-    std::map<cad::embedded::HostDocument*, int64_t> stamp_;      // file time when saved or read
+    std::map<cad::embedded::HostDocument*, size_t> saved_;   // hash of the text saved or read
+    std::map<cad::embedded::HostDocument*, int64_t> stamp_;  // file time when saved or read
     std::map<cad::embedded::HostDocument*, size_t> prompts_seen_;
     // The last comparison with the file, and a cheap summary of the drawing then: the
     // tab's mark is compared again only when the summary changed, since comparing means
@@ -150,23 +152,24 @@ private:
 // The host's alerts (the Alert expression of SendCommand) as message boxes of the drawing
 // window. The host is made before its window, so the window is set afterwards.
 class DrawingAlerts : public app::Ui {
-public:
+  public:
     DrawingWindow* window = nullptr;
     void MessageBox(app::MessageIcon icon, std::string_view title, std::string_view text) override;
 };
 
 // A message box over `parent` with its button in Chinese.
-void ShowMessage(QWidget* parent, app::MessageIcon icon, std::string_view title, std::string_view text);
+void ShowMessage(QWidget* parent, app::MessageIcon icon, std::string_view title,
+                 std::string_view text);
 
 // Hands the program's embedded host to the drawing commands and brings the drawing
 // window forward when a command asks for the host's window.
 class DrawingConnector : public cad::HostConnector {
-public:
+  public:
     explicit DrawingConnector(DrawingWindow& window) : window_(window) {}
     cad::Application* Attach() override;
     void ActivateWindow(const std::string& caption) override;
 
-private:
+  private:
     DrawingWindow& window_;
 };
 

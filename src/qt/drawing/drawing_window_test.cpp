@@ -20,10 +20,10 @@
 #include <cmath>
 #include <functional>
 
-#include "support/window_fixture.h"
 #include "base/paths.h"
 #include "cad/preparation.h"
 #include "support/testing.h"
+#include "support/window_fixture.h"
 
 namespace velorin {
 namespace {
@@ -129,7 +129,7 @@ struct PickCase {
     std::vector<Gesture> gestures;
     End end;
     cad::Filter filter;
-    std::vector<EntityBase* Known::*> expected;
+    std::vector<EntityBase * Known::*> expected;
 };
 
 cad::Filter SectionLines() { return {{0, 8}, {"LWPOLYLINE", "断_断面线"}}; }
@@ -137,30 +137,82 @@ cad::Filter OnSectionLayer() { return {{8}, {"断_断面线"}}; }
 
 TEST(DrawingWindowPick, ClicksAndDragsTakeWhatTheFilterAllows) {
     const PickCase cases[] = {
-        {"a click takes the line under the cursor", {Click({5, 5})}, End::Enter, SectionLines(), {&Known::s1}},
-        {"a click near the line within the aperture", {Click({5.1, 4.9})}, End::Enter, SectionLines(), {&Known::s1}},
-        {"a second click lets the line go", {Click({5, 5}), Click({5, 5})}, End::Enter, SectionLines(), {}},
-        {"a click on a line the filter refuses takes nothing", {Click({5, 20})}, End::Enter, SectionLines(), {}},
+        {"a click takes the line under the cursor",
+         {Click({5, 5})},
+         End::Enter,
+         SectionLines(),
+         {&Known::s1}},
+        {"a click near the line within the aperture",
+         {Click({5.1, 4.9})},
+         End::Enter,
+         SectionLines(),
+         {&Known::s1}},
+        {"a second click lets the line go",
+         {Click({5, 5}), Click({5, 5})},
+         End::Enter,
+         SectionLines(),
+         {}},
+        {"a click on a line the filter refuses takes nothing",
+         {Click({5, 20})},
+         End::Enter,
+         SectionLines(),
+         {}},
         {"a click on empty paper takes nothing", {Click({15, 30})}, End::Enter, SectionLines(), {}},
         {"a window left to right takes what lies wholly inside",
-         {Drag({-1, -1}, {26, 12})}, End::Enter, SectionLines(), {&Known::s1}},
+         {Drag({-1, -1}, {26, 12})},
+         End::Enter,
+         SectionLines(),
+         {&Known::s1}},
         {"a crossing right to left takes what it touches",
-         {Drag({26, 12}, {-1, -1})}, End::Enter, SectionLines(), {&Known::s1, &Known::s2}},
+         {Drag({26, 12}, {-1, -1})},
+         End::Enter,
+         SectionLines(),
+         {&Known::s1, &Known::s2}},
         {"a crossing takes circles when the filter allows them",
-         {Drag({26, 16}, {24, -1})}, End::Enter, OnSectionLayer(), {&Known::s2, &Known::circle}},
+         {Drag({26, 16}, {24, -1})},
+         End::Enter,
+         OnSectionLayer(),
+         {&Known::s2, &Known::circle}},
         {"a crossing skips circles when the filter asks for polylines",
-         {Drag({26, 16}, {24, -1})}, End::Enter, SectionLines(), {&Known::s2}},
-        {"a window over everything with no filter", {Drag({-2, -2}, {44, 30})}, End::Enter, cad::Filter{},
+         {Drag({26, 16}, {24, -1})},
+         End::Enter,
+         SectionLines(),
+         {&Known::s2}},
+        {"a window over everything with no filter",
+         {Drag({-2, -2}, {44, 30})},
+         End::Enter,
+         cad::Filter{},
          {&Known::s1, &Known::s2, &Known::circle, &Known::l0, &Known::point, &Known::text}},
-        {"a click on a point block's symbol takes the block", {Click({35.5, 10})}, End::Enter, cad::Filter{{0}, {"INSERT"}},
+        {"a click on a point block's symbol takes the block",
+         {Click({35.5, 10})},
+         End::Enter,
+         cad::Filter{{0}, {"INSERT"}},
          {&Known::point}},
-        {"a block is taken by its name", {Drag({33, 8}, {37, 12})}, End::Enter, cad::Filter{{0, 2}, {"INSERT", "纯坐标展点"}},
+        {"a block is taken by its name",
+         {Drag({33, 8}, {37, 12})},
+         End::Enter,
+         cad::Filter{{0, 2}, {"INSERT", "纯坐标展点"}},
          {&Known::point}},
-        {"a block of another name is not", {Click({35.5, 10})}, End::Enter, cad::Filter{{2}, {"展点"}}, {}},
-        {"a click inside a text's box takes the text", {Click({35.6, 21})}, End::Enter, cad::Filter{}, {&Known::text}},
-        {"a right click ends like Enter", {Click({25, 0})}, End::RightClick, SectionLines(), {&Known::s2}},
-        {"Esc ends with nothing picked", {Click({5, 5}), Drag({26, 12}, {-1, -1})}, End::Escape,
-         SectionLines(), {}},
+        {"a block of another name is not",
+         {Click({35.5, 10})},
+         End::Enter,
+         cad::Filter{{2}, {"展点"}},
+         {}},
+        {"a click inside a text's box takes the text",
+         {Click({35.6, 21})},
+         End::Enter,
+         cad::Filter{},
+         {&Known::text}},
+        {"a right click ends like Enter",
+         {Click({25, 0})},
+         End::RightClick,
+         SectionLines(),
+         {&Known::s2}},
+        {"Esc ends with nothing picked",
+         {Click({5, 5}), Drag({26, 12}, {-1, -1})},
+         End::Escape,
+         SectionLines(),
+         {}},
     };
     Window w;
     for (const PickCase& c : cases) {
@@ -186,9 +238,12 @@ TEST(DrawingWindowPick, ClicksAndDragsTakeWhatTheFilterAllows) {
             prompt = w.window.prompt()->text();
             highlighted = view->selection();
             tabs_enabled = w.window.tabs()->isEnabled() || w.window.layer_box()->isEnabled();
-            if (c.end == End::Enter) QTest::keyClick(view, Qt::Key_Return);
-            else if (c.end == End::Escape) QTest::keyClick(view, Qt::Key_Escape);
-            else QTest::mouseClick(view, Qt::RightButton, {}, w.At({40, 30}));
+            if (c.end == End::Enter)
+                QTest::keyClick(view, Qt::Key_Return);
+            else if (c.end == End::Escape)
+                QTest::keyClick(view, Qt::Key_Escape);
+            else
+                QTest::mouseClick(view, Qt::RightButton, {}, w.At({40, 30}));
         });
         QTimer::singleShot(5000, [&] { w.window.close(); });  // a fault must not hang
         EXPECT_EQ(set->SelectOnScreen(c.filter), cad::kOk);
@@ -272,8 +327,8 @@ TEST(DrawingWindowPick, ASectionLineDrawnByHandIsPickedForTheCommand) {
     Later([&] {
         aside_while_picking = f.ui.aside;
         prompt = w.window.prompt()->text();
-        QTest::mouseClick(view, Qt::LeftButton, {}, w.At({50, 5}));   // the section line
-        QTest::mouseClick(view, Qt::LeftButton, {}, w.At({80, 0}));   // the centre line: refused
+        QTest::mouseClick(view, Qt::LeftButton, {}, w.At({50, 5}));  // the section line
+        QTest::mouseClick(view, Qt::LeftButton, {}, w.At({80, 0}));  // the centre line: refused
         QTest::mouseClick(view, Qt::RightButton, {}, w.At({0, 25}));
     });
     form.Strip1_Click(6);
@@ -286,7 +341,8 @@ TEST(DrawingWindowPick, ASectionLineDrawnByHandIsPickedForTheCommand) {
     const EntityBase& turned = *doc->drawing().entities().back();
     EXPECT_EQ(turned.Layer(), "断_断面线");
     EXPECT_EQ(turned.Coordinates(), (std::vector<double>{drawn[2], drawn[3], drawn[0], drawn[1]}));
-    EXPECT_EQ(doc->drawing().entities().front()->Coordinates(), (std::vector<double>{0, 0, 100, 0}));
+    EXPECT_EQ(doc->drawing().entities().front()->Coordinates(),
+              (std::vector<double>{0, 0, 100, 0}));
     QApplication::processEvents();  // the window shows what the command changed
     EXPECT_EQ(w.window.tabs()->tabText(0).toStdString(), "路.dxf *");
 }
@@ -327,9 +383,12 @@ TEST(DrawingWindowEdit, APolylineDrawnByClicksLandsOnTheCurrentLayer) {
             QTest::mouseClick(view, Qt::LeftButton, {}, w.At(p));
             expected.push_back(view->DrawingAt(w.At(p)));
         }
-        if (c.end == End::Enter) QTest::keyClick(view, Qt::Key_Return);
-        else if (c.end == End::Escape) QTest::keyClick(view, Qt::Key_Escape);
-        else QTest::mouseClick(view, Qt::RightButton, {}, w.At({1, 1}));
+        if (c.end == End::Enter)
+            QTest::keyClick(view, Qt::Key_Return);
+        else if (c.end == End::Escape)
+            QTest::keyClick(view, Qt::Key_Escape);
+        else
+            QTest::mouseClick(view, Qt::RightButton, {}, w.At({1, 1}));
 
         const auto& entities = doc->drawing().entities();
         ASSERT_EQ(entities.size(), before + (c.drawn ? 1 : 0));
@@ -339,7 +398,8 @@ TEST(DrawingWindowEdit, APolylineDrawnByClicksLandsOnTheCurrentLayer) {
         EXPECT_EQ(e.Layer(), "断_断面线");
         std::vector<double> xy = e.Coordinates();
         ASSERT_EQ(xy.size(), 2 * expected.size());
-        double pixel = 1 / (view->DeviceOf({1, 0}).x() - view->DeviceOf({0, 0}).x());  // drawing units
+        double pixel =
+            1 / (view->DeviceOf({1, 0}).x() - view->DeviceOf({0, 0}).x());  // drawing units
         for (size_t i = 0; i < expected.size(); ++i) {
             EXPECT_DOUBLE_EQ(xy[2 * i], expected[i].x);
             EXPECT_DOUBLE_EQ(xy[2 * i + 1], expected[i].y);
@@ -425,7 +485,8 @@ TEST(DrawingWindowFiles, ClosingAskFirstWhenChangesAreUnsaved) {
         Window w;
         HostDocument* doc = w.window.OpenDrawing(path);
         ASSERT_NE(doc, nullptr);
-        EXPECT_EQ(w.window.tabs()->tabText(w.window.tabs()->currentIndex()).toStdString(), "图.dxf");
+        EXPECT_EQ(w.window.tabs()->tabText(w.window.tabs()->currentIndex()).toStdString(),
+                  "图.dxf");
         EXPECT_FALSE(w.window.Modified(doc));
         if (c.change) doc->drawing().AddLayer("断_断面线");
         if (c.change) doc->drawing().AddPolyline({{5, 5}, {9, 9}});
@@ -554,14 +615,15 @@ TEST(DrawingWindowHost, AlertsPromptsAndZooms) {
     QPoint cursor = w.At({10, 10});
     double ten_before = view->DeviceOf({10, 0}).x() - view->DeviceOf({0, 0}).x();
     Point2 under = view->DrawingAt(cursor);
-    QWheelEvent wheel(cursor, view->mapToGlobal(cursor), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
+    QWheelEvent wheel(cursor, view->mapToGlobal(cursor), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(view, &wheel);
     Point2 after = view->DrawingAt(cursor);
     EXPECT_NEAR(after.x, under.x, 1e-9);
     EXPECT_NEAR(after.y, under.y, 1e-9);
     // One step forward magnifies by 1.25.
-    EXPECT_NEAR((view->DeviceOf({10, 0}).x() - view->DeviceOf({0, 0}).x()) / ten_before, 1.25, 1e-9);
+    EXPECT_NEAR((view->DeviceOf({10, 0}).x() - view->DeviceOf({0, 0}).x()) / ten_before, 1.25,
+                1e-9);
     // Panning drags the drawing along: the point under the press ends under the release.
     w.Action("平移(&A)")->trigger();
     QPoint from = w.At({5, 5}), to = from + QPoint(120, -40);
@@ -604,8 +666,8 @@ TEST(DrawingWindowHost, FlatAndSinglePointDrawingsZoom) {
         double unit = view->DeviceOf({1, 0}).x() - view->DeviceOf({0, 0}).x();
         EXPECT_TRUE(std::isfinite(unit) && unit > 0);
         QPoint cursor = a.toPoint();
-        QWheelEvent wheel(cursor, view->mapToGlobal(cursor), QPoint(), QPoint(0, -120), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent wheel(cursor, view->mapToGlobal(cursor), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(view, &wheel);
         double after = view->DeviceOf({1, 0}).x() - view->DeviceOf({0, 0}).x();
         EXPECT_NEAR(unit / after, 1.25, 1e-9);  // one step back shows more

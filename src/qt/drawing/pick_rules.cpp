@@ -16,25 +16,28 @@ using cad::embedded::PrimitiveSink;
 namespace {
 
 class DistanceSink : public PrimitiveSink {
-public:
+  public:
     explicit DistanceSink(Point2 p) : p_(p) {}
     double distance = std::numeric_limits<double>::infinity();
     void Segment(Point2 a, Point2 b) override {
         distance = std::min(distance, cad::embedded::PointSegmentDistance(p_, a, b));
     }
-    void Circle(Point2 c, double r) override { distance = std::min(distance, std::fabs(std::hypot(p_.x - c.x, p_.y - c.y) - r)); }
+    void Circle(Point2 c, double r) override {
+        distance = std::min(distance, std::fabs(std::hypot(p_.x - c.x, p_.y - c.y) - r));
+    }
     void Area(const Point2* corners, int n) override {
         // Inside a text's box or a filled area counts as on it.
-        if (cad::embedded::PointInPolygon(p_, std::vector<Point2>(corners, corners + n))) distance = 0;
+        if (cad::embedded::PointInPolygon(p_, std::vector<Point2>(corners, corners + n)))
+            distance = 0;
         PrimitiveSink::Area(corners, n);
     }
 
-private:
+  private:
     Point2 p_;
 };
 
 class TouchSink : public PrimitiveSink {
-public:
+  public:
     explicit TouchSink(const std::vector<Point2>& polygon) : polygon_(polygon) {}
     bool hit = false;
     void Segment(Point2 a, Point2 b) override {
@@ -44,7 +47,7 @@ public:
         if (!hit) hit = cad::embedded::CircleTouchesPolygon(c, r, polygon_);
     }
 
-private:
+  private:
     const std::vector<Point2>& polygon_;
 };
 
@@ -69,10 +72,14 @@ EntityBase* EntityAt(const Drawing& drawing, Point2 p, double aperture, const ca
     return nearest;
 }
 
-std::vector<EntityBase*> EntitiesIn(const Drawing& drawing, const Box& box, bool crossing, const cad::Filter& filter) {
+std::vector<EntityBase*> EntitiesIn(const Drawing& drawing, const Box& box, bool crossing,
+                                    const cad::Filter& filter) {
     std::vector<EntityBase*> out;
     if (!box.valid()) return out;
-    std::vector<Point2> polygon{{box.min_x, box.min_y}, {box.max_x, box.min_y}, {box.max_x, box.max_y}, {box.min_x, box.max_y}};
+    std::vector<Point2> polygon{{box.min_x, box.min_y},
+                                {box.max_x, box.min_y},
+                                {box.max_x, box.max_y},
+                                {box.min_x, box.max_y}};
     for (EntityBase* e : drawing.Candidates(box)) {
         if (!Selectable(*e, filter)) continue;
         if (!crossing) {

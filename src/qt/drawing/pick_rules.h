@@ -14,8 +14,8 @@ namespace velorin::qt {
 
 // The entity nearest to `p` within `aperture` drawing units; the later one wins a tie,
 // as it lies on top. nullptr when none is that close.
-cad::embedded::EntityBase* EntityAt(const cad::embedded::Drawing& drawing, Point2 p, double aperture,
-                                    const cad::Filter& filter);
+cad::embedded::EntityBase* EntityAt(const cad::embedded::Drawing& drawing, Point2 p,
+                                    double aperture, const cad::Filter& filter);
 
 // The entities of a window (`crossing` false: wholly inside `box`) or a crossing (inside
 // or touching its edge), in drawing order.

@@ -1,11 +1,12 @@
 #include "qt/paint/picture.h"
 
-#include <QBuffer>
-#include <QDir>
-#include <QGuiApplication>
 #include <errno.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPageSize>
 #include <QPdfWriter>
@@ -27,8 +28,10 @@ void EnsureGuiApplication() {
     // Without a session (cron, ssh, CI) Qt warns on standard error, where velorin-batch's
     // messages go; give it the private folder it would fall back to anyway.
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        QByteArray runtime = QDir::tempPath().toLocal8Bit() + "/runtime-" + QByteArray::number(getuid());
-        if (mkdir(runtime.constData(), 0700) == 0 || errno == EEXIST) qputenv("XDG_RUNTIME_DIR", runtime);
+        QByteArray runtime =
+            QDir::tempPath().toLocal8Bit() + "/runtime-" + QByteArray::number(getuid());
+        if (mkdir(runtime.constData(), 0700) == 0 || errno == EEXIST)
+            qputenv("XDG_RUNTIME_DIR", runtime);
     }
     static int argc = 1;
     static char name[] = "velorin";
@@ -44,7 +47,8 @@ cad::embedded::Box Window(const cad::embedded::Drawing& drawing) {
 
 }  // namespace
 
-Status RenderPicture(const cad::embedded::Drawing& drawing, const std::string& path, int width, int height) {
+Status RenderPicture(const cad::embedded::Drawing& drawing, const std::string& path, int width,
+                     int height) {
     EnsureGuiApplication();
     cad::embedded::Box window = Window(drawing);
     QByteArray bytes;
@@ -75,7 +79,8 @@ Status RenderPicture(const cad::embedded::Drawing& drawing, const std::string& p
     } else {
         return Status::Error("图片“" + path + "”的类型不认识：应为 .png 或 .pdf");
     }
-    return WriteFileAtomically(path, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    return WriteFileAtomically(
+        path, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
 }  // namespace velorin::qt

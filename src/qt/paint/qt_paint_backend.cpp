@@ -8,7 +8,8 @@ namespace velorin::qt {
 
 using cad::embedded::Rgb;
 
-QtPaintBackend::QtPaintBackend(QPainter& painter, double pixel) : painter_(painter), pixel_(pixel), font_(SubstituteFont()) {
+QtPaintBackend::QtPaintBackend(QPainter& painter, double pixel)
+    : painter_(painter), pixel_(pixel), font_(SubstituteFont()) {
     painter_.setRenderHint(QPainter::Antialiasing, true);
 }
 
@@ -27,13 +28,16 @@ void QtPaintBackend::Pen(Rgb colour, double width) {
     painter_.setBrush(Qt::NoBrush);
 }
 
-void QtPaintBackend::Polyline(const std::vector<Point2>& points, bool closed, Rgb colour, double width) {
+void QtPaintBackend::Polyline(const std::vector<Point2>& points, bool closed, Rgb colour,
+                              double width) {
     Pen(colour, width);
     QPolygonF polygon;
     polygon.reserve(static_cast<int>(points.size()));
     for (const Point2& p : points) polygon << QPointF(p.x, p.y);
-    if (closed) painter_.drawPolygon(polygon);
-    else painter_.drawPolyline(polygon);
+    if (closed)
+        painter_.drawPolygon(polygon);
+    else
+        painter_.drawPolyline(polygon);
 }
 
 void QtPaintBackend::Polygon(const std::vector<Point2>& points, Rgb colour) {
@@ -50,7 +54,8 @@ void QtPaintBackend::Circle(Point2 centre, double radius, Rgb colour) {
     painter_.drawEllipse(QPointF(centre.x, centre.y), radius, radius);
 }
 
-void QtPaintBackend::Text(const std::string& text, Point2 origin, double height, double rotation, double width, Rgb colour) {
+void QtPaintBackend::Text(const std::string& text, Point2 origin, double height, double rotation,
+                          double width, Rgb colour) {
     QString s = QString::fromUtf8(text.data(), static_cast<int>(text.size()));
     if (s.isEmpty()) return;
     // Scale the substitute font so that its capitals are as high as the drawing's text,

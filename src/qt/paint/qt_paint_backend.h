@@ -10,7 +10,7 @@
 namespace velorin::qt {
 
 class QtPaintBackend : public cad::embedded::PaintBackend {
-public:
+  public:
     // `pixel` is the size of one device pixel in painter units (for hairlines).
     explicit QtPaintBackend(QPainter& painter, double pixel = 1.0);
     void Polyline(const std::vector<Point2>& points, bool closed, cad::embedded::Rgb colour,
@@ -23,7 +23,7 @@ public:
     // The font that stands in for the drawing's SHX fonts.
     static QFont SubstituteFont();
 
-private:
+  private:
     void Pen(cad::embedded::Rgb colour, double width);
     QPainter& painter_;
     double pixel_;
