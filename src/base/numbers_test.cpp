@@ -59,7 +59,9 @@ TEST_P(ParseTest, ReadsNumbersAsTheFieldsNeed) {
     const auto& c = GetParam();
     EXPECT_EQ(IsNumeric(c.text), c.numeric);
     EXPECT_DOUBLE_EQ(LeadingNumber(c.text), c.leading);
-    if (c.numeric) EXPECT_DOUBLE_EQ(*ParseNumber(c.text), c.leading);
+    if (c.numeric) {
+        EXPECT_DOUBLE_EQ(*ParseNumber(c.text), c.leading);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -105,7 +105,9 @@ TEST(CrossSectionPlot, SmallSectionAtHandComputedPlaces) {
     for (int k = 0; k < 3; ++k) {
         EXPECT_NEAR(ground[0]->vertices[k].x, xs[k], kTol);
         EXPECT_NEAR(ground[0]->vertices[k].y, ys[k], 1e-9);
-        if (k < 2) EXPECT_NEAR(ground[0]->vertices[k].start_width, 0.06, kTol);
+        if (k < 2) {
+            EXPECT_NEAR(ground[0]->vertices[k].start_width, 0.06, kTol);
+        }
         EXPECT_NEAR(circles[k]->centre.x, xs[k], kTol);
         EXPECT_NEAR(circles[k]->centre.y, ys[k], 1e-9);
         EXPECT_NEAR(circles[k]->radius, 0.1, kTol);
@@ -191,9 +193,11 @@ TEST(CrossSectionPlot, UnifiedAxis) {
         EXPECT_EQ(labels.begin()->first, row.lowest_label);
         EXPECT_EQ(labels.rbegin()->first, row.highest_label);
         for (const auto& [value, count] : labels) EXPECT_EQ(count, 2) << value;
-        for (const auto* l : LinesOn(d, "横_格网"))
-            if (l->vertices[0].x == l->vertices[1].x)
+        for (const auto* l : LinesOn(d, "横_格网")) {
+            if (l->vertices[0].x == l->vertices[1].x) {
                 EXPECT_NEAR(l->vertices[0].y - l->vertices[1].y, row.grid_height, kTol);
+            }
+        }
     }
     // A fractional bottom leaves the lowest line (at 10) half a metre below the grid.
     PlotFixture f;

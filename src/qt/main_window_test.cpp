@@ -57,7 +57,9 @@ TEST(QtWindow, TabsShowTheSevenPagesWithTheirCaptions) {
         QApplication::processEvents();
         EXPECT_EQ(q.form->Strip1.selected, i + 1);
         for (int n = 1; n <= 7; ++n) EXPECT_EQ(q.form->PageAt(n).visible, n == i + 1);
-        if (i == 2) EXPECT_EQ(q.form->page3.List1.items.size(), 3u);
+        if (i == 2) {
+            EXPECT_EQ(q.form->page3.List1.items.size(), 3u);
+        }
     }
     // A page chosen in the model shows in the view.
     q.form->Strip1_Click(6);

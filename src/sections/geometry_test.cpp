@@ -110,7 +110,9 @@ TEST(LineCutDistance, FromTheFirstPointToTheMeetingPoint) {
     for (const auto& c : cases) {
         auto d = LineCutDistance(c.x1, c.y1, c.x2, c.y2, c.x3, c.y3, c.x4, c.y4);
         ASSERT_EQ(d.has_value(), c.distance.has_value()) << c.name;
-        if (d) EXPECT_NEAR(*d, *c.distance, 1e-3) << c.name;
+        if (d) {
+            EXPECT_NEAR(*d, *c.distance, 1e-3) << c.name;
+        }
     }
 }
 

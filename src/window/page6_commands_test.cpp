@@ -86,7 +86,9 @@ TEST(BatchSections, RefusesBadFieldsInOrder) {
         EXPECT_EQ(w.ui.messages[0].text, c.message) << c.name;
         EXPECT_EQ(w.ui.messages[0].title, "批量断面") << c.name;
         EXPECT_TRUE(w.ui.shown_aside[0]) << c.name;
-        if (c.focus_offset) EXPECT_EQ(w.page.focus, &w.page.Text15) << c.name;
+        if (c.focus_offset) {
+            EXPECT_EQ(w.page.focus, &w.page.Text15) << c.name;
+        }
         EXPECT_TRUE(w.On("断_断面号").empty()) << c.name;
     }
 }

@@ -252,8 +252,12 @@ TEST(Page7Export, FilesByteForByte) {
             w.page->Command25.Click();
             EXPECT_EQ(PathExists(standard), row.standard);
             EXPECT_EQ(PathExists(left_right), row.left_right);
-            if (row.standard) EXPECT_EQ(ReadBytes(standard), kStandardBytes);
-            if (row.left_right) EXPECT_EQ(ReadBytes(left_right), kLeftRightBytes);
+            if (row.standard) {
+                EXPECT_EQ(ReadBytes(standard), kStandardBytes);
+            }
+            if (row.left_right) {
+                EXPECT_EQ(ReadBytes(left_right), kLeftRightBytes);
+            }
         }
         EXPECT_EQ(w.page->File4.IndexOf("K1（标）.dm") >= 0, row.standard);
         EXPECT_TRUE(w.ui.messages.empty());

@@ -272,12 +272,13 @@ TEST(DxfWrite, HandlesAreUniqueAndTheSeedLiesAboveThem) {
     uint64_t seed = 0;
     bool next_is_seed = false;
     while (s.Next(t)) {
-        if (t.code == 9)
+        if (t.code == 9) {
             next_is_seed = t.value == "$HANDSEED";
-        else if (next_is_seed && t.code == 5)
+        } else if (next_is_seed && t.code == 5) {
             seed = dxf::ToHandle(t.value), next_is_seed = false;
-        else if (t.code == 5 || t.code == 105)
+        } else if (t.code == 5 || t.code == 105) {
             EXPECT_TRUE(handles.insert(dxf::ToHandle(t.value)).second) << t.value;
+        }
     }
     ASSERT_FALSE(handles.empty());
     EXPECT_GT(seed, *handles.rbegin());
