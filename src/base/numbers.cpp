@@ -128,4 +128,22 @@ double LeadingNumber(std::string_view text) {
 
 double RoundHalfEven(double value) { return std::nearbyint(value); }
 
+std::string ScaleText(double factor) { return "1:" + Format(factor * 1000, "#0"); }
+
+namespace {
+// The text after the "1:" every scale entry starts with.
+std::string_view AfterScalePrefix(std::string_view text) {
+    return text.size() > 2 ? text.substr(2) : std::string_view();
+}
+}  // namespace
+
+std::optional<double> ParseScale(std::string_view text) {
+    if (!text.starts_with("1:")) return std::nullopt;
+    auto n = ParseNumber(AfterScalePrefix(text));
+    if (!n || !(*n > 0)) return std::nullopt;
+    return *n / 1000;
+}
+
+double ScaleFactorOf(std::string_view text) { return LeadingNumber(AfterScalePrefix(text)) / 1000; }
+
 }  // namespace velorin

@@ -30,6 +30,13 @@ std::optional<double> ParseNumber(std::string_view text);
 // ("2." -> 2, "12abc" -> 12, "abc" -> 0).
 double LeadingNumber(std::string_view text);
 
+// Plot scales "1:N" and the factor N / 1000 the settings keep (1:500 <-> 0.5).
+std::string ScaleText(double factor);  // "1:" + the factor × 1000 in "#0"
+// Strict, for options: empty unless the text is "1:" and a positive number.
+std::optional<double> ParseScale(std::string_view text);
+// As a scale box reads its entry: the number at the start after "1:" (0 when none).
+double ScaleFactorOf(std::string_view text);
+
 // Nearest whole number, a half to the even neighbour (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
 double RoundHalfEven(double value);
 

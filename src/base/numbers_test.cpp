@@ -92,5 +92,29 @@ TEST(PlainNumberTest, JoinsNumbersWithoutPadding) {
     EXPECT_EQ(PlainNumber(0.1 + 0.2), "0.3");
 }
 
+// Scale options are strict (a typing slip is refused); a scale box reads the number at
+// the start of its entry, as it always has.
+TEST(ScaleTest, OptionsAreStrictAndBoxesReadTheLeadingNumber) {
+    struct Case {
+        const char* text;
+        std::optional<double> strict;
+        double box;
+    } cases[] = {
+        {"1:500", 0.5, 0.5},           {"1:1000", 1.0, 1.0},           {"1:20", 0.02, 0.02},
+        {"1:0", std::nullopt, 0},      {"1:-5", std::nullopt, -0.005}, {"2:500", std::nullopt, 0.5},
+        {"1:500m", std::nullopt, 0.5}, {"1:", std::nullopt, 0},        {"500", std::nullopt, 0},
+    };
+    for (const auto& c : cases) {
+        auto strict = ParseScale(c.text);
+        EXPECT_EQ(strict.has_value(), c.strict.has_value()) << c.text;
+        if (strict && c.strict) {
+            EXPECT_DOUBLE_EQ(*strict, *c.strict) << c.text;
+        }
+        EXPECT_DOUBLE_EQ(ScaleFactorOf(c.text), c.box) << c.text;
+    }
+    EXPECT_EQ(ScaleText(0.5), "1:500");
+    EXPECT_EQ(ScaleText(*ParseScale("1:2000")), "1:2000");
+}
+
 }  // namespace
 }  // namespace velorin

@@ -2,6 +2,7 @@
 // section numbered, filled and centred, plotted (--plot OUT.dxf) and written to
 // "MainDir\断面数据\first～last.dm". Prints the section numbers of the page's sketch.
 #include "base/strings.h"
+#include "cli/plot_options.h"
 #include "cli/section_session.h"
 #include "window/page6.h"
 
@@ -10,16 +11,8 @@ namespace velorin::cli {
 namespace {
 
 int BatchSections(Run& run) {
-    app::Settings& settings = run.program.settings;
-    if (!ScaleOption(run.options.Get("hscale"), settings.HScale) ||
-        !ScaleOption(run.options.Get("vscale"), settings.VScale))
-        return UsageError("batch", "比例应写成 1:N");
-    std::string low, high;
-    if (auto axis = run.options.Get("axis")) {
-        auto parts = Split(*axis, ',');
-        if (parts.size() != 2) return UsageError("batch", "--axis 应写成 LOW,HIGH");
-        low = Trim(parts[0]), high = Trim(parts[1]);
-    }
+    PlotOptions plot;
+    if (auto usage = TakePlotOptions(run, "batch", true, plot)) return *usage;
     int status = 0;
     auto session = SectionSession::Open(run, "batch", &status);
     if (!session) return status;
@@ -30,10 +23,10 @@ int BatchSections(Run& run) {
     if (auto v = run.options.Get("centre-layer")) page.Text14.Edit(*v);
     if (auto v = run.options.Get("symbol")) page.Combo9.Edit(*v);
     if (auto v = run.options.Get("valid-offset")) page.Text15.Edit(*v);
-    if (run.options.Has("axis")) {
+    if (plot.axis) {
         page.Check5.Click();
-        page.Text16.Edit(low);
-        page.Text17.Edit(high);
+        page.Text16.Edit(plot.low);
+        page.Text17.Edit(plot.high);
     }
     if (auto v = run.options.Get("title")) page.Text18.Edit(*v);
     if (auto v = run.options.Get("prefix")) page.Text19.Edit(*v);

@@ -11,42 +11,21 @@
 #include "cad/embedded/host.h"
 #include "cli/cli.h"
 #include "cli/data_file_page.h"
+#include "cli/plot_options.h"
+#include "cli/section_session.h"
 #include "window/page7.h"
 
 namespace velorin::cli {
 
 namespace {
 
-void Print(const std::vector<std::string>& lines) {
-    for (const auto& line : lines) std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
-}
-
-// "1:N" as the scale boxes take it; false when it is not a positive scale.
-bool TakeScale(const std::optional<std::string>& option, double& factor) {
-    if (!option) return true;
-    if (!StartsWith(*option, "1:")) return false;
-    auto n = ParseNumber(option->substr(2));
-    if (!n || !(*n > 0)) return false;
-    factor = *n / 1000;
-    return true;
-}
-
 int DmPlot(Run& run) {
     const auto& args = run.options.Arguments();
     if (args.size() != 1) return UsageError("dm-plot", "需要一个断面数据文件");
     auto out = run.options.Get("out");
     if (!out || out->empty()) return UsageError("dm-plot", "需要 --out OUT.dxf");
-    app::Settings& settings = run.program.settings;
-    if (!TakeScale(run.options.Get("hscale"), settings.HScale) ||
-        !TakeScale(run.options.Get("vscale"), settings.VScale))
-        return UsageError("dm-plot", "比例应写成 1:N");
-    std::string low, high;
-    if (auto axis = run.options.Get("axis")) {
-        auto parts = Split(*axis, ',');
-        if (parts.size() != 2) return UsageError("dm-plot", "--axis 应写成 LOW,HIGH");
-        low = Trim(parts[0]), high = Trim(parts[1]);
-    }
+    PlotOptions plot;
+    if (auto usage = TakePlotOptions(run, "dm-plot", true, plot)) return *usage;
     bool profile = run.options.Has("profile");
 
     cad::embedded::Host host(JoinPath(run.program.ProgramDir, "Support"), &run.ui);
@@ -56,13 +35,13 @@ int DmPlot(Run& run) {
     window::Page7 page(context);
     page.Setup();
     if (auto title = run.options.Get("title")) page.Text25.Edit(*title);
-    if (run.options.Has("axis")) {
+    if (plot.axis) {
         page.Check10.Click();
-        page.Text23.Edit(low);
-        page.Text24.Edit(high);
+        page.Text23.Edit(plot.low);
+        page.Text24.Edit(plot.high);
     }
     bool loaded = LoadOnPage(run, page, args[0]);
-    Print(loaded ? page.List5.items : page.List4.items);
+    PrintLines(loaded ? page.List5.items : page.List4.items);
     if (!loaded) return 1;
     if (page.List5.items.empty()) {
         run.ui.MessageBox(app::MessageIcon::Exclamation, "数据断面",

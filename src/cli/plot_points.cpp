@@ -5,6 +5,7 @@
 
 #include "base/numbers.h"
 #include "base/strings.h"
+#include "cli/plot_options.h"
 #include "cli/point_files.h"
 #include "cli/section_session.h"
 #include "window/page4.h"

@@ -6,6 +6,7 @@
 #include "app/context.h"
 #include "base/strings.h"
 #include "cad/embedded/drawing.h"
+#include "cli/plot_options.h"
 #include "cli/point_files.h"
 #include "cli/section_session.h"
 #include "qt/paint/picture.h"

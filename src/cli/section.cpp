@@ -1,6 +1,7 @@
 // velorin-batch section: page 5's "取断面线" on the picked section line, then "横断面图"
 // (--cross OUT.dxf) and/or "纵断面图" (--profile OUT.dxf). Prints the section's grid.
 #include "base/strings.h"
+#include "cli/plot_options.h"
 #include "cli/section_session.h"
 #include "window/page5.h"
 
@@ -9,10 +10,8 @@ namespace velorin::cli {
 namespace {
 
 int SectionCommand(Run& run) {
-    app::Settings& settings = run.program.settings;
-    if (!ScaleOption(run.options.Get("hscale"), settings.HScale) ||
-        !ScaleOption(run.options.Get("vscale"), settings.VScale))
-        return UsageError("section", "比例应写成 1:N");
+    PlotOptions plot;
+    if (auto usage = TakePlotOptions(run, "section", false, plot)) return *usage;
     std::string km, metres;
     if (auto start = run.options.Get("start")) {
         auto parts = Split(*start, '+');

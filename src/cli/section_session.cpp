@@ -92,15 +92,6 @@ bool SectionSession::SaveNewDrawing(size_t before, const std::string& path) {
     return saved.ok();
 }
 
-bool ScaleOption(const std::optional<std::string>& option, double& factor) {
-    if (!option) return true;
-    if (!StartsWith(*option, "1:")) return false;
-    auto n = ParseNumber(option->substr(2));
-    if (!n || !(*n > 0)) return false;
-    factor = *n / 1000;
-    return true;
-}
-
 void PrintLines(const std::vector<std::string>& lines) {
     for (const auto& line : lines) std::printf("%s\n", line.c_str());
     std::fflush(stdout);

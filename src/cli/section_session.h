@@ -42,8 +42,6 @@ class SectionSession {
     std::string before_;
 };
 
-// "1:N" into a scale factor; false when it is not a positive scale.
-bool ScaleOption(const std::optional<std::string>& option, double& factor);
 void PrintLines(const std::vector<std::string>& lines);
 // A grid row as one output line, cells separated by ",".
 std::string JoinCells(const std::vector<std::string>& cells);

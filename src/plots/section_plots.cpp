@@ -1,6 +1,7 @@
 #include "plots/section_plots.h"
 
 #include <cmath>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -62,6 +63,25 @@ cad::HostHandles NewPlotDrawing(app::Context& context, std::string_view title) {
         cad::PrepareDrawing(connector, *app, cad::DocumentChoice::New, cad::VariableSet::All);
     if (h.doc) cad::SetupTextStyle(*app, *h.doc, context.program.settings, "断面");
     return h;
+}
+
+// What both plots start from: the sections to draw, a new prepared drawing, the scales.
+struct PlotStart {
+    std::vector<std::string> sections;
+    cad::HostHandles h;
+    double H = 0, V = 0, E = 0;  // horizontal and vertical scale factors, and H / V
+};
+
+// Empty when the store holds nothing to draw or no drawing could be made.
+std::optional<PlotStart> BeginPlot(app::Context& context, std::string_view title) {
+    PlotStart start;
+    start.sections = SectionsToDraw(*context.program.store);
+    if (start.sections.empty()) return std::nullopt;
+    start.h = NewPlotDrawing(context, title);
+    if (!start.h.space) return std::nullopt;
+    const app::Settings& settings = context.program.settings;
+    start.H = settings.HScale, start.V = settings.VScale, start.E = start.H / start.V;
+    return start;
 }
 
 cad::Entity* Polyline(cad::ModelSpace& space, double x1, double y1, double x2, double y2) {
@@ -135,16 +155,14 @@ double HighLimit(double high) {
 cad::Document* DrawCrossSections(app::Context& context, const double& axis_a, const double& axis_b,
                                  const std::string& title) {
     store::WorkingStore& store = *context.program.store;
+    auto start = BeginPlot(context, "横断面图");
+    if (!start) return nullptr;
+    const std::vector<std::string>& sections = start->sections;
+    cad::Application& app = *start->h.app;
+    cad::Document& doc = *start->h.doc;
+    cad::ModelSpace& space = *start->h.space;
     const app::Settings& settings = context.program.settings;
-    std::vector<std::string> sections = SectionsToDraw(store);
-    if (sections.empty()) return nullptr;
-    cad::HostHandles h = NewPlotDrawing(context, "横断面图");
-    if (!h.space) return nullptr;
-    cad::Application& app = *h.app;
-    cad::Document& doc = *h.doc;
-    cad::ModelSpace& space = *h.space;
-
-    const double H = settings.HScale, V = settings.VScale, E = H / V;
+    const double H = start->H, V = start->V, E = start->E;
     const bool unified = !(axis_a == 0 && axis_b == 0);
     double base = 0;
 
@@ -227,18 +245,16 @@ std::string ChainageText(double chainage) {
 
 cad::Document* DrawProfile(app::Context& context, const double& start_chainage) {
     store::WorkingStore& store = *context.program.store;
+    auto start = BeginPlot(context, "纵断面图");
+    if (!start) return nullptr;
+    const std::vector<std::string>& sections = start->sections;
+    cad::Application& app = *start->h.app;
+    cad::Document& doc = *start->h.doc;
+    cad::ModelSpace& space = *start->h.space;
     const app::Settings& settings = context.program.settings;
-    std::vector<std::string> sections = SectionsToDraw(store);
-    if (sections.empty()) return nullptr;
+    const double H = start->H, V = start->V, E = start->E;
     // The shift as a store statement would apply it, to the millimetre.
     const double shift = ParseNumber(Format(start_chainage, "#0.000")).value_or(0);
-    cad::HostHandles h = NewPlotDrawing(context, "纵断面图");
-    if (!h.space) return nullptr;
-    cad::Application& app = *h.app;
-    cad::Document& doc = *h.doc;
-    cad::ModelSpace& space = *h.space;
-
-    const double H = settings.HScale, V = settings.VScale, E = H / V;
     const double quarter_turn = 3.1415926535 / 2;
     double offset = 0;
 

@@ -57,6 +57,33 @@ QWidget* PageWidget(QLayout* layout) {
     return w;
 }
 
+// A column of fixed width at a page's left.
+QWidget* FixedColumn(QLayout* layout, int width) {
+    QWidget* w = Frame(layout);
+    w->setFixedWidth(width);
+    return w;
+}
+
+// The drive, folder and file lists of a file page, one above the other; the folder and
+// file lists share the height.
+QVBoxLayout* FileLists(Binder& binder, window::DriveList& drive, window::DirList& dir,
+                       window::FileList& files) {
+    auto* col = new QVBoxLayout;
+    col->setSpacing(3);
+    col->addWidget(binder.Bind(drive));
+    col->addWidget(binder.Bind(dir), 1);
+    col->addWidget(binder.Bind(files), 1);
+    return col;
+}
+
+// A page of a fixed-width column at the left and the rest to the right.
+QWidget* SideAndMain(QWidget* side, QLayout* main) {
+    auto* page = new QHBoxLayout;
+    page->addWidget(side);
+    page->addLayout(main, 1);
+    return PageWidget(page);
+}
+
 // The tab pictures: a coloured tile with the page's number.
 QIcon TabIcon(int number) {
     static const QColor colors[] = {QColor(0x4a, 0x6f, 0xa5), QColor(0x2e, 0x8b, 0x57),
@@ -249,19 +276,12 @@ QWidget* MainWindow::BuildPage1() {
     });
     right->addLayout(Row({show_drawing_, nullptr, binder_.Bind(p.Command1)}));
 
-    auto* page = new QHBoxLayout;
-    page->addWidget(left);
-    page->addLayout(right, 1);
-    return PageWidget(page);
+    return SideAndMain(left, right);
 }
 
 QWidget* MainWindow::BuildPage2() {
     window::Page2& p = form_.page2;
-    auto* left = new QVBoxLayout;
-    left->setSpacing(3);
-    left->addWidget(binder_.Bind(p.Drive2));
-    left->addWidget(binder_.Bind(p.Dir2), 1);
-    left->addWidget(binder_.Bind(p.File1), 1);
+    QVBoxLayout* left = FileLists(binder_, p.Drive2, p.Dir2, p.File1);
 
     auto* limit = binder_.Bind(p.Text3);
     limit->setFixedWidth(48);
@@ -273,21 +293,12 @@ QWidget* MainWindow::BuildPage2() {
     right->addWidget(binder_.Bind(p.List3), 1);
     right->addLayout(Row({nullptr, binder_.Bind(p.Command2), binder_.Bind(p.Command3)}));
 
-    auto* page = new QHBoxLayout;
-    auto* l = Frame(left);
-    l->setFixedWidth(190);
-    page->addWidget(l);
-    page->addLayout(right, 1);
-    return PageWidget(page);
+    return SideAndMain(FixedColumn(left, 190), right);
 }
 
 QWidget* MainWindow::BuildPage3() {
     window::Page3& p = form_.page3;
-    auto* left = new QVBoxLayout;
-    left->setSpacing(3);
-    left->addWidget(binder_.Bind(p.Drive3));
-    left->addWidget(binder_.Bind(p.Dir3), 1);
-    left->addWidget(binder_.Bind(p.File2), 1);
+    QVBoxLayout* left = FileLists(binder_, p.Drive3, p.Dir3, p.File2);
 
     auto* grids = new QGridLayout;
     grids->setSpacing(3);
@@ -302,9 +313,7 @@ QWidget* MainWindow::BuildPage3() {
     grids->setRowStretch(3, 1);
 
     auto* top = new QHBoxLayout;
-    auto* l = Frame(left);
-    l->setFixedWidth(150);
-    top->addWidget(l);
+    top->addWidget(FixedColumn(left, 150));
     top->addLayout(grids, 1);
     auto* page = new QVBoxLayout;
     page->setSpacing(3);
@@ -319,11 +328,7 @@ QWidget* MainWindow::BuildPage3() {
 
 QWidget* MainWindow::BuildPage4() {
     window::Page4& p = form_.page4;
-    auto* left = new QVBoxLayout;
-    left->setSpacing(3);
-    left->addWidget(binder_.Bind(p.Drive4));
-    left->addWidget(binder_.Bind(p.Dir4), 1);
-    left->addWidget(binder_.Bind(p.File3), 1);
+    QVBoxLayout* left = FileLists(binder_, p.Drive4, p.Dir4, p.File3);
     left->addLayout(Row({binder_.Bind(p.Label12), binder_.Bind(p.Combo3)}));
 
     auto* fields = new QGridLayout;
@@ -347,12 +352,8 @@ QWidget* MainWindow::BuildPage4() {
         Row({binder_.Bind(p.Command8), binder_.Bind(p.Command9), binder_.Bind(p.Command10)}));
 
     auto* page = new QHBoxLayout;
-    auto* l = Frame(left);
-    l->setFixedWidth(175);
-    page->addWidget(l);
-    auto* m = Frame(middle);
-    m->setFixedWidth(185);
-    page->addWidget(m);
+    page->addWidget(FixedColumn(left, 175));
+    page->addWidget(FixedColumn(middle, 185));
     page->addWidget(binder_.Bind(p.Pic1), 1);
     return PageWidget(page);
 }
@@ -393,9 +394,7 @@ QWidget* MainWindow::BuildPage5() {
     right->addWidget(binder_.Bind(p.Pic2), 2);
 
     auto* top = new QHBoxLayout;
-    auto* f = Frame(fields);
-    f->setFixedWidth(250);
-    top->addWidget(f);
+    top->addWidget(FixedColumn(fields, 250));
     top->addLayout(right, 1);
     auto* page = new QVBoxLayout;
     page->addLayout(top, 1);
@@ -441,9 +440,7 @@ QWidget* MainWindow::BuildPage6() {
     right->addWidget(binder_.Bind(p.Pic3), 1);
 
     auto* top = new QHBoxLayout;
-    auto* f = Frame(fields);
-    f->setFixedWidth(255);
-    top->addWidget(f);
+    top->addWidget(FixedColumn(fields, 255));
     top->addLayout(right, 1);
     auto* page = new QVBoxLayout;
     page->setSpacing(3);
@@ -492,12 +489,7 @@ QWidget* MainWindow::BuildPage7() {
     right->addLayout(Row({binder_.Bind(p.Command23), binder_.Bind(p.Command24),
                           binder_.Bind(p.Command25), nullptr, binder_.Bind(p.Command7)}));
 
-    auto* page = new QHBoxLayout;
-    auto* l = Frame(left);
-    l->setFixedWidth(165);
-    page->addWidget(l);
-    page->addLayout(right, 1);
-    return PageWidget(page);
+    return SideAndMain(FixedColumn(left, 165), right);
 }
 
 }  // namespace velorin::qt

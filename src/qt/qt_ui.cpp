@@ -1,34 +1,15 @@
 #include "qt/qt_ui.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
+#include "qt/drawing/drawing_window.h"
 #include "qt/main_window.h"
 
 namespace velorin::qt {
 
 void QtUi::MessageBox(app::MessageIcon icon, std::string_view title, std::string_view text) {
-    QMessageBox::Icon qicon = QMessageBox::NoIcon;
-    switch (icon) {
-        case app::MessageIcon::Critical:
-            qicon = QMessageBox::Critical;
-            break;
-        case app::MessageIcon::Question:
-            qicon = QMessageBox::Question;
-            break;
-        case app::MessageIcon::Exclamation:
-            qicon = QMessageBox::Warning;
-            break;
-        case app::MessageIcon::Information:
-            qicon = QMessageBox::Information;
-            break;
-    }
-    QMessageBox box(qicon, QString::fromUtf8(title.data(), static_cast<int>(title.size())),
-                    QString::fromUtf8(text.data(), static_cast<int>(text.size())), QMessageBox::Ok,
-                    window_);
     // The main window stays above others; its message boxes must not hide behind it.
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    box.exec();
+    ShowMessage(window_, icon, title, text, /*stays_on_top=*/true);
 }
 
 void QtUi::WindowAside(bool aside) {

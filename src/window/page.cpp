@@ -20,13 +20,6 @@ const std::vector<std::string>& SectionScales() {
     return scales;
 }
 
-std::string ScaleEntry(double factor) { return "1:" + Format(factor * 1000, "#0"); }
-
-double ScaleFactorOf(const std::string& entry) {
-    // The first two characters are "1:".
-    return LeadingNumber(entry.size() > 2 ? entry.substr(2) : std::string()) / 1000;
-}
-
 std::string ChosenFilePath(const FileList& files) {
     std::string name = files.FileName();
     if (name.empty()) return {};

@@ -38,12 +38,9 @@ class Page {
     app::Context& context_;
 };
 
-// The list of scales the section pages offer, and the entry that shows a scale factor
-// ("1:" + factor × 1000 formatted "#0").
+// The list of scales the section pages offer (entries read by ScaleFactorOf and shown by
+// ScaleText of base/numbers.h).
 const std::vector<std::string>& SectionScales();
-std::string ScaleEntry(double factor);
-// The factor a chosen scale entry stands for: the number after "1:" divided by 1000.
-double ScaleFactorOf(const std::string& entry);
 // The file chosen in a file list with its folder: folder + separator (unless the folder
 // ends in one) + name; empty when no file is chosen.
 std::string ChosenFilePath(const FileList& files);

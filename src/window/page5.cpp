@@ -51,9 +51,9 @@ void Page5::ClearResults() {
 void Page5::Setup() {
     Cross1.SetHeader({"距离", "高程", "离心距", "备注"});
     Combo6.SetList(SectionScales());
-    Combo6.ShowItem(ScaleEntry(settings().HScale));
+    Combo6.ShowItem(ScaleText(settings().HScale));
     Combo7.SetList(SectionScales());
-    Combo7.ShowItem(ScaleEntry(settings().VScale));
+    Combo7.ShowItem(ScaleText(settings().VScale));
     Combo8.SetList({"纯坐标展点", "高程点", "GC200"});
     Combo8.ShowItem(settings().SymbolName);
     Combo8.text = settings().SymbolName;

@@ -74,9 +74,9 @@ void Page6::Setup() {
     Combo9.text = settings().SymbolName;
     Text15.text = Format(settings().ValidOffset, "#0.00");
     Combo10.SetList(SectionScales());
-    Combo10.ShowItem(ScaleEntry(settings().HScale));
+    Combo10.ShowItem(ScaleText(settings().HScale));
     Combo11.SetList(SectionScales());
-    Combo11.ShowItem(ScaleEntry(settings().VScale));
+    Combo11.ShowItem(ScaleText(settings().VScale));
     Check5.value = 0;
     Check5_Click();
     Text16.text.clear();

@@ -1,5 +1,6 @@
 #include "window/page7.h"
 
+#include "base/numbers.h"
 #include "base/paths.h"
 
 namespace velorin::window {
@@ -50,9 +51,9 @@ void Page7::Setup() {
     ShowFolder(IsFolder(data_dir) ? data_dir : main_dir, Drive5, Dir5, &File4);
     File4.SetPattern("*.dm");
     Combo12.SetList(SectionScales());
-    Combo12.ShowItem(ScaleEntry(settings().HScale));
+    Combo12.ShowItem(ScaleText(settings().HScale));
     Combo13.SetList(SectionScales());
-    Combo13.ShowItem(ScaleEntry(settings().VScale));
+    Combo13.ShowItem(ScaleText(settings().VScale));
     Text23.text.clear();
     Text24.text.clear();
     Check10.value = 0;

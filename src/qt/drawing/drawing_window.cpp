@@ -664,7 +664,7 @@ std::vector<cad::embedded::Pick> DrawingWindow::PickFiltered(const Drawing& draw
 // --- Messages from the host ---
 
 void ShowMessage(QWidget* parent, app::MessageIcon icon, std::string_view title,
-                 std::string_view text) {
+                 std::string_view text, bool stays_on_top) {
     QMessageBox::Icon qicon = QMessageBox::Warning;
     switch (icon) {
         case app::MessageIcon::Critical:
@@ -682,6 +682,7 @@ void ShowMessage(QWidget* parent, app::MessageIcon icon, std::string_view title,
     }
     QMessageBox box(qicon, Q(title), Q(text), QMessageBox::Ok, parent);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    if (stays_on_top) box.setWindowFlag(Qt::WindowStaysOnTopHint);
     box.exec();
 }
 

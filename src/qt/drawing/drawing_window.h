@@ -157,9 +157,10 @@ class DrawingAlerts : public app::Ui {
     void MessageBox(app::MessageIcon icon, std::string_view title, std::string_view text) override;
 };
 
-// A message box over `parent` with its button in Chinese.
+// A message box over `parent` with its button in Chinese; `stays_on_top` for a parent that
+// stays above other windows, so the box does not hide behind it.
 void ShowMessage(QWidget* parent, app::MessageIcon icon, std::string_view title,
-                 std::string_view text);
+                 std::string_view text, bool stays_on_top = false);
 
 // Hands the program's embedded host to the drawing commands and brings the drawing
 // window forward when a command asks for the host's window.
