@@ -27,11 +27,13 @@ std::unique_ptr<Program> Startup(const std::string& program_dir, Ui& ui) {
     return program;
 }
 
-void ExitSystem(const Program& program, Ui& ui) {
+bool ExitSystem(const Program& program, Ui& ui) {
+    if (!ui.MayEnd()) return false;
     if (program.store) program.store->Commit();
     Status s = WriteSettingsFile(program.ProgramDir + kSettingsFileName, program.settings);
     if (!s.ok()) ui.MessageBox(MessageIcon::Critical, "Velorin", s.message());
     ui.EndProgram();
+    return true;
 }
 
 }  // namespace velorin::app

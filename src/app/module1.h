@@ -25,8 +25,10 @@ inline constexpr const char* kStoreFileName = "Velorin.mdb";
 // been told why (missing or unusable store).
 std::unique_ptr<Program> Startup(const std::string& program_dir, Ui& ui);
 
-// Writes Velorin.ini from the current settings. A failure is shown to the user, who
-// loses only this run's edits; the program ends either way.
-void ExitSystem(const Program& program, Ui& ui);
+// Ends the program: first asks the user interface whether it may (unsaved drawings), then
+// writes Velorin.ini from the current settings. A failed write is shown to the user, who
+// loses only this run's edits; the program ends either way. Returns false when the user
+// cancelled: nothing was written and the program goes on.
+bool ExitSystem(const Program& program, Ui& ui);
 
 }  // namespace velorin::app

@@ -18,6 +18,9 @@ class Ui {
     virtual void WindowAside(bool aside) { (void)aside; }
     // Brings the main window to the front.
     virtual void Activate() {}
+    // Before the program ends: asks about whatever it still holds unsaved (drawings).
+    // False when the user cancelled, and the program goes on as if nothing was pressed.
+    virtual bool MayEnd() { return true; }
     // Ends the program (after ExitSystem wrote the settings).
     virtual void EndProgram() {}
 };

@@ -13,6 +13,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     velorin::qt::UseChineseFont();
+    velorin::qt::UseChineseTranslations();
     velorin::qt::QtUi ui;
     std::unique_ptr<velorin::app::Program> program =
         velorin::app::Startup(velorin::ExecutableDir(), ui);
@@ -29,6 +30,8 @@ int main(int argc, char** argv) {
     velorin::window::Form1 form(context);
     velorin::qt::MainWindow window(form);
     ui.SetWindow(&window);
+    // Exiting asks about unsaved drawings before anything closes; "取消" keeps both windows.
+    ui.SetBeforeEnd([&drawing] { return drawing.CloseAllDrawings(); });
     form.Form_Load();
     window.Refresh();
     window.PlaceHome();

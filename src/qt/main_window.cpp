@@ -2,16 +2,21 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPainter>
 #include <QScreen>
 #include <QShortcut>
 #include <QTabBar>
+#include <QTranslator>
 #include <QVBoxLayout>
 #include <cmath>
+#include <cstdio>
 #include <initializer_list>
 
 namespace velorin::qt {
@@ -160,6 +165,25 @@ void UseChineseFont() {
     QApplication::setFont(font);
 }
 
+bool UseChineseTranslations() {
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    bool all = true;
+    for (const char* name : {"qtbase_zh_CN", "qt_zh_CN"}) {
+        auto* translator = new QTranslator(qApp);  // lives as long as the application
+        if (translator->load(QString::fromLatin1(name), folder)) {
+            QCoreApplication::installTranslator(translator);
+        } else {
+            delete translator;
+            all = false;
+            std::fprintf(stderr,
+                         "velorin: Qt 的中文翻译 %s.qm 不在 %s（请安装 qt6-translations-l10n）\n",
+                         name, folder.toUtf8().constData());
+        }
+    }
+    return all;
+}
+
 MainWindow::MainWindow(window::Form1& form) : form_(form), binder_([this] { Refresh(); }) {
     setWindowTitle(QString::fromUtf8(window::Form1::kCaption));
     setWindowFlag(Qt::WindowStaysOnTopHint);
@@ -231,9 +255,11 @@ void MainWindow::EndProgram() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!ending_) {
-        // The close box leaves the program like the exit buttons, settings written.
-        form_.Form_Unload();
+    // The close box leaves the program like the exit buttons, settings written; the user
+    // may still cancel when a drawing has unsaved changes.
+    if (!ending_ && !form_.Form_Unload()) {
+        event->ignore();
+        return;
     }
     event->accept();
 }

@@ -56,6 +56,11 @@ class MainWindow : public QWidget {
 // fits the pages.
 void UseChineseFont();
 
+// Qt's own texts in Chinese (standard buttons, file dialogs, context menus), from the
+// translations Debian ships. Returns false, having said why on standard error, when they
+// are not installed: the program still runs, with those texts in English.
+bool UseChineseTranslations();
+
 // Twips to pixels at the screen's resolution, and back.
 int TwipsToPixels(int twips, double dots_per_inch);
 int PixelsToTwips(int pixels, double dots_per_inch);

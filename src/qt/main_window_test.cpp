@@ -5,14 +5,20 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
 
+#include "app/clock.h"
 #include "app/settings.h"
 #include "base/paths.h"
+#include "cad/embedded/host.h"
+#include "qt/drawing/drawing_window.h"
 #include "qt/qt_ui.h"
+#include "support/qt_answer.h"
 #include "support/window_fixture.h"
 
 namespace velorin {
@@ -137,6 +143,83 @@ TEST(QtWindow, TheCloseBoxWritesTheSettings) {
     EXPECT_EQ(read.SectionPrefix, "桩号");
 }
 
+// The desktop program as main.cpp wires it: the Qt Ui, the drawing window with the host,
+// and exiting that asks about unsaved drawings first.
+struct Program {
+    Program() : host(testing::SourceDir() + "support", &alerts), drawing(host), connector(drawing) {
+        alerts.window = &drawing;
+        program.ProgramDir = dir.path();
+        program.settings = app::Settings::Defaults(dir.path());
+        form = std::make_unique<window::Form1>(context);
+        window = std::make_unique<qt::MainWindow>(*form);
+        ui.SetWindow(window.get());
+        ui.SetBeforeEnd([this] { return drawing.CloseAllDrawings(); });
+        form->Form_Load();
+        window->Refresh();
+        window->show();
+        drawing.show();
+        QApplication::processEvents();
+    }
+    std::string Ini() const { return dir.path() + "Velorin.ini"; }
+
+    testing::TempDir dir;
+    app::Program program;
+    qt::QtUi ui;
+    app::FixedClock clock{"2024-5-6 14:03:22"};
+    qt::DrawingAlerts alerts;
+    cad::embedded::Host host;
+    qt::DrawingWindow drawing;
+    qt::DrawingConnector connector;
+    app::Context context{program, ui, clock, &connector, &drawing};
+    std::unique_ptr<window::Form1> form;
+    std::unique_ptr<qt::MainWindow> window;
+};
+
+TEST(QtExit, UnsavedDrawingsAreAskedAboutBeforeAnythingCloses) {
+    Program p;
+    cad::embedded::HostDocument* doc = p.drawing.NewDrawing();
+    doc->drawing().AddPolyline({{0, 0}, {10, 10}});
+    p.drawing.Refresh();
+
+    // "取消" cancels the whole exit: both windows stay, nothing is written.
+    testing::Answer cancel;
+    testing::AnswerNextBox(QString::fromUtf8("取消"), &cancel);
+    p.window->close();
+    EXPECT_TRUE(cancel.seen);
+    EXPECT_TRUE(p.window->isVisible());
+    EXPECT_TRUE(p.drawing.isVisible());
+    EXPECT_EQ(p.host.documents().size(), 1u);
+    EXPECT_FALSE(PathExists(p.Ini()));
+
+    // Closing the drawing window only hides it; its drawing stays for F2.
+    p.drawing.close();
+    EXPECT_FALSE(p.drawing.isVisible());
+    EXPECT_EQ(p.host.documents().size(), 1u);
+
+    // The exit button asks again, showing the drawing window; "不保存" lets the program end.
+    testing::Answer discard;
+    testing::AnswerNextBox(QString::fromUtf8("不保存"), &discard);
+    p.form->page1.Command1.Click();
+    EXPECT_TRUE(discard.seen);
+    EXPECT_TRUE(p.host.documents().empty());
+    EXPECT_TRUE(PathExists(p.Ini()));
+}
+
+// Qt's own buttons speak Chinese, as the rest of the program does.
+TEST(QtTranslations, StandardButtonsAreChinese) {
+    QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
+                             QDialogButtonBox::Yes | QDialogButtonBox::No);
+    const std::pair<QDialogButtonBox::StandardButton, const char*> expected[] = {
+        {QDialogButtonBox::Ok, "确定"},
+        {QDialogButtonBox::Cancel, "取消"},
+        {QDialogButtonBox::Yes, "是"},
+        {QDialogButtonBox::No, "否"}};
+    for (auto [button, text] : expected) {
+        QString shown = buttons.button(button)->text().remove(QLatin1Char('&'));
+        EXPECT_TRUE(shown.startsWith(QString::fromUtf8(text))) << shown.toStdString();
+    }
+}
+
 TEST(QtWindow, StepsAsideToTheRightEdgeAndBack) {
     QtWindow q;
     qt::QtUi ui;
@@ -167,6 +250,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     velorin::qt::UseChineseFont();
+    if (!velorin::qt::UseChineseTranslations()) return 1;  // said why on standard error
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -22,6 +22,8 @@ void QtUi::Activate() {
     window_->activateWindow();
 }
 
+bool QtUi::MayEnd() { return !before_end_ || before_end_(); }
+
 void QtUi::EndProgram() {
     if (window_) window_->EndProgram();
     QApplication::quit();

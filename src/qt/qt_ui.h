@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 #include "app/ui.h"
 
@@ -17,10 +18,14 @@ class QtUi : public app::Ui {
     void MessageBox(app::MessageIcon icon, std::string_view title, std::string_view text) override;
     void WindowAside(bool aside) override;
     void Activate() override;
+    bool MayEnd() override;
     void EndProgram() override;
+    // What must be asked before the program ends (the drawing window's unsaved drawings).
+    void SetBeforeEnd(std::function<bool()> ask) { before_end_ = std::move(ask); }
 
   private:
     MainWindow* window_ = nullptr;
+    std::function<bool()> before_end_;
 };
 
 }  // namespace velorin::qt

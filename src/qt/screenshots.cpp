@@ -129,6 +129,7 @@ int main(int argc, char** argv) {
     QString out_dir = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(out_dir);
     velorin::qt::UseChineseFont();
+    velorin::qt::UseChineseTranslations();
     ConsoleUi ui;
     std::unique_ptr<velorin::app::Program> program =
         velorin::app::Startup(velorin::ExecutableDir(), ui);

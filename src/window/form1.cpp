@@ -29,7 +29,7 @@ void Form1::Strip1_Click(int tab) {
     page.Setup();
 }
 
-void Form1::Form_Unload() { app::ExitSystem(context_.program, context_.ui); }
+bool Form1::Form_Unload() { return app::ExitSystem(context_.program, context_.ui); }
 
 Page& Form1::PageAt(int tab) {
     switch (tab) {

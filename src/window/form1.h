@@ -51,7 +51,8 @@ class Form1 {
     // A tab chosen by the user (1 to 7).
     void Strip1_Click(int tab);
     // The window's close box: leaves the program like the exit buttons, settings written.
-    void Form_Unload();
+    // False when the user cancelled (unsaved drawings): nothing written, the window stays.
+    bool Form_Unload();
 
     Page& PageAt(int tab);  // 1 to 7
     Page& CurrentPage() { return PageAt(Strip1.selected); }

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "app/settings.h"
+#include "base/paths.h"
 #include "base/text_file.h"
 #include "support/window_fixture.h"
 
@@ -326,6 +328,37 @@ TEST(Exit, ClosingTheWindowAlsoWritesTheSettings) {
 }
 
 // ---- The window on the screen
+
+// Exiting asks first (unsaved drawings); a cancelled exit writes nothing and ends nothing,
+// from the exit button and from the close box alike.
+TEST(Exit, ACancelledExitWritesNothingAndTheProgramGoesOn) {
+    struct Case {
+        const char* name;
+        std::function<bool(Form1&)> exit;
+    } cases[] = {
+        {"close box", [](Form1& f) { return f.Form_Unload(); }},
+        {"exit button of page 5",
+         [](Form1& f) {
+             f.Strip1_Click(5);
+             f.page5.Command15.Click();
+             return false;
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WindowFixture w;
+        Form1& form = w.Load();
+        w.ui.cancel_end = true;
+        EXPECT_FALSE(c.exit(form));
+        EXPECT_EQ(w.ui.end_questions, 1);
+        EXPECT_FALSE(w.ui.ended);
+        EXPECT_FALSE(PathExists(w.dir.path() + "Velorin.ini"));
+        w.ui.cancel_end = false;
+        EXPECT_TRUE(form.Form_Unload());
+        EXPECT_TRUE(w.ui.ended);
+        EXPECT_TRUE(PathExists(w.dir.path() + "Velorin.ini"));
+    }
+}
 
 TEST(WindowPlace, StandsNearTheLowerRightCornerAndStepsAsideToTheRightEdge) {
     struct Row {

@@ -12,7 +12,9 @@ void Page::SetFocus(TextBox& field) {
     field.GotFocus();
 }
 
-void Page::ExitProgram() { app::ExitSystem(context_.program, context_.ui); }
+void Page::ExitProgram() {
+    (void)app::ExitSystem(context_.program, context_.ui);
+}  // cancelled: the page stays
 
 const std::vector<std::string>& SectionScales() {
     static const std::vector<std::string> scales = {"1:20",  "1:50",   "1:100", "1:200",

@@ -27,6 +27,10 @@ class RecordingUi : public app::Ui {
         moves.push_back(a);
     }
     void Activate() override { ++activations; }
+    bool MayEnd() override {
+        ++end_questions;
+        return !cancel_end;
+    }
     void EndProgram() override { ended = true; }
 
     std::vector<Message> messages;
@@ -35,6 +39,8 @@ class RecordingUi : public app::Ui {
     bool aside = false;
     int activations = 0;
     bool ended = false;
+    bool cancel_end = false;  // the user cancels the program's end when asked
+    int end_questions = 0;
 };
 
 }  // namespace velorin

@@ -439,6 +439,20 @@ bool DrawingWindow::CloseDrawing(HostDocument* d) {
     return true;
 }
 
+bool DrawingWindow::CloseAllDrawings() {
+    if (picking()) EndSelection(false);
+    for (const auto& d : host_.documents()) {
+        if (Modified(d.get())) {  // the user sees the drawings asked about
+            show();
+            raise();
+            break;
+        }
+    }
+    while (!host_.documents().empty())
+        if (!CloseDrawing(host_.documents().front().get())) return false;
+    return true;
+}
+
 HostDocument* DrawingWindow::ReloadDrawing(HostDocument* d, bool ask) {
     if (!d || picking()) return nullptr;
     std::string path = d->drawing().path();
@@ -500,13 +514,8 @@ void DrawingWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    // Closing the window closes its drawings, asking for each one with changes.
-    while (!host_.documents().empty()) {
-        if (!CloseDrawing(host_.documents().front().get())) {
-            event->ignore();
-            return;
-        }
-    }
+    // Closing the window only hides it: its drawings stay open, and F2 or "图形窗口" shows
+    // them again. The program's end asks about unsaved ones (CloseAllDrawings).
     event->accept();
 }
 

@@ -45,6 +45,9 @@ class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public a
     bool SaveDrawingAs(cad::embedded::HostDocument* document, std::string path = "");
     // Asks first when the drawing has unsaved changes; false when the user keeps it.
     bool CloseDrawing(cad::embedded::HostDocument* document);
+    // Closes every drawing, asking about each with changes (the window shows first);
+    // false when the user cancelled, the rest left open.
+    bool CloseAllDrawings();
     // Reads the drawing's file again (asking first when it has unsaved changes).
     cad::embedded::HostDocument* ReloadDrawing(cad::embedded::HostDocument* document,
                                                bool ask = true);

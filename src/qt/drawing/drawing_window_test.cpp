@@ -22,6 +22,7 @@
 
 #include "base/paths.h"
 #include "cad/preparation.h"
+#include "support/qt_answer.h"
 #include "support/testing.h"
 #include "support/window_fixture.h"
 
@@ -31,6 +32,8 @@ namespace {
 using cad::embedded::Box;
 using cad::embedded::EntityBase;
 using cad::embedded::HostDocument;
+using testing::Answer;
+using testing::AnswerNextBox;
 
 // A known drawing: two section lines and a circle on "断_断面线", a line on layer 0, a
 // point block and a text.
@@ -92,28 +95,6 @@ void Later(std::function<void()> script) { QTimer::singleShot(0, std::move(scrip
 
 // Answers the next modal message box by the button with `button` as its text, keeping
 // its text and title. Polls, since the box appears inside a call that does not return.
-struct Answer {
-    QString text, title;
-    QWidget* parent = nullptr;
-    bool seen = false;
-};
-void AnswerNextBox(const QString& button, Answer* answer) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, button, answer] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) return;
-        answer->seen = true;
-        answer->text = box->text();
-        answer->title = box->windowTitle();
-        answer->parent = box->parentWidget();
-        for (QAbstractButton* b : box->buttons())
-            if (b->text() == button) b->click();
-        timer->stop();
-        timer->deleteLater();
-    });
-    timer->start(10);
-}
-
 // --- Picking for a command ---
 
 struct Gesture {
@@ -510,8 +491,9 @@ TEST(DrawingWindowFiles, ClosingAskFirstWhenChangesAreUnsaved) {
         if (!closed) {  // the program's end asks again; this time the changes go
             Answer again;
             AnswerNextBox("不保存", &again);
-            EXPECT_TRUE(w.window.close());
+            EXPECT_TRUE(w.window.CloseAllDrawings());
             EXPECT_TRUE(again.seen);
+            EXPECT_TRUE(w.host.documents().empty());
         }
     }
 }
