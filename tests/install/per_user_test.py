@@ -142,7 +142,13 @@ class Case(unittest.TestCase):
         time.sleep(1.0)  # let start-up go on; the end must work at any point
         if proc.poll() is None:
             proc.send_signal(signal.SIGTERM)
-        out, err = proc.communicate(timeout=60)
+        try:
+            out, err = proc.communicate(timeout=30)
+        except subprocess.TimeoutExpired:
+            # A message box still waits (a failure at exit, say): nobody can close it here.
+            proc.kill()
+            out, err = proc.communicate()
+            self.fail("the window did not end after SIGTERM (a message box open?): " + err)
         return proc.returncode, err
 
     def user_store(self):
