@@ -122,6 +122,24 @@ class Package(unittest.TestCase):
         for name in ("用户指南.md", "copyright", "changelog.gz", "images/page7.png"):
             self.assertTrue(os.path.isfile(os.path.join(doc, name)), name)
 
+    def test_file_manager_finds_velorin_for_the_file_types(self):
+        # What dpkg's triggers do on installation, done on a copy of the unpacked share.
+        share = os.path.join(SCRATCH, "share")
+        shutil.copytree(os.path.join(self.root, "usr", "share"), share)
+        subprocess.run(["update-mime-database", os.path.join(share, "mime")], check=True,
+                       capture_output=True)
+        subprocess.run(["update-desktop-database", os.path.join(share, "applications")],
+                       check=True, capture_output=True)
+        with open(os.path.join(share, "mime", "globs2"), encoding="utf-8") as f:
+            globs = {line.split(":")[2].strip(): line.split(":")[1]
+                     for line in f if not line.startswith("#")}
+        with open(os.path.join(share, "applications", "mimeinfo.cache"), encoding="utf-8") as f:
+            handlers = dict(line.strip().split("=", 1) for line in f if "=" in line)
+        for ext in ("dm", "sur", "ctl", "cor"):
+            mime_type = globs.get("*." + ext)
+            self.assertIsNotNone(mime_type, ext)
+            self.assertIn("velorin.desktop", handlers.get(mime_type, ""), ext)
+
     def test_unpacked_program_runs_for_an_ordinary_user(self):
         home = tempfile.mkdtemp(dir=SCRATCH)
         for name in ("traverse.dat", "traverse.ctl"):
