@@ -1,6 +1,8 @@
 #include "sectionfile/exchange.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <set>
 
 #include "base/strings.h"
@@ -90,6 +92,32 @@ Status CheckExchangeFit(ExchangeFormat format, const std::vector<PlacedSection>&
                 return Status::Error("断面“" + s.section.number +
                                      "”没有点，CSV 文件按点成行，无法写出；没有保存任何文件。");
     return Status::Ok();
+}
+
+Status CheckExchangeNames(const std::string& read_path,
+                          const std::vector<ExchangeFormat>& formats) {
+    auto chosen = [&](ExchangeFormat f) {
+        return std::find(formats.begin(), formats.end(), f) != formats.end();
+    };
+    if (!chosen(ExchangeFormat::CassHdm) || !chosen(ExchangeFormat::HintCad)) return Status::Ok();
+    // The loaded file under its name with the letter case of the extension turned: found
+    // and the same file only where names ignore case. Nothing is written to find out.
+    std::string turned = read_path;
+    for (size_t i = turned.find_last_of('.'); i != std::string::npos && i < turned.size(); ++i) {
+        char c = turned[i];
+        if (c >= 'a' && c <= 'z')
+            turned[i] = static_cast<char>(c - 'a' + 'A');
+        else if (c >= 'A' && c <= 'Z')
+            turned[i] = static_cast<char>(c - 'A' + 'a');
+    }
+    std::error_code ec;
+    if (turned == read_path || !std::filesystem::equivalent(read_path, turned, ec) || ec)
+        return Status::Ok();
+    std::string cass = ExchangeFileNames(read_path, ExchangeFormat::CassHdm)[0];
+    std::string hintcad = ExchangeFileNames(read_path, ExchangeFormat::HintCad)[0];
+    return Status::Error("这个文件夹的文件名不区分大小写，“" + cass + "”（CASS）与“" + hintcad +
+                         "”（纬地）是同一个文件，不能同时保存。请一次只选其中一种，"
+                         "保存后先把文件移走或改名。没有保存任何文件。");
 }
 
 Status WriteExchangeFiles(const std::string& read_path, ExchangeFormat format,

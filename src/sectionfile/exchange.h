@@ -36,6 +36,10 @@ std::vector<std::string> ExchangeFileNames(const std::string& read_path, Exchang
 // point in every section and chainages that do not go backwards; a table row needs a point.
 Status CheckExchangeFit(ExchangeFormat format, const std::vector<PlacedSection>& sections);
 
+// The survey package's "x.hdm" and the road-design package's "x.HDM" are one file where
+// names ignore letter case (Windows): both at once is refused there, naming the files.
+Status CheckExchangeNames(const std::string& read_path, const std::vector<ExchangeFormat>& formats);
+
 // Writes the format's files, each replaced atomically. `now` is the clock's
 // "YYYY-M-D hh:mm:ss", stamped into LandXML. Nothing is written when the sections
 // do not fit the format.

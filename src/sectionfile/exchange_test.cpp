@@ -6,6 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "base/paths.h"
 #include "base/text_file.h"
 #include "sectionfile/hintcad.h"
@@ -416,6 +418,38 @@ TEST(ExchangeNamesTest, FilesBesideTheLoadedFile) {
     EXPECT_EQ(NormalisedFileName("/d/路1.dm"), "/d/路1（标）.dm");
     EXPECT_EQ(ExchangeFormatNamed("LandXML"), ExchangeFormat::LandXml);
     EXPECT_EQ(ExchangeFormatNamed("dxf"), std::nullopt);
+}
+
+TEST(ExchangeNamesTest, SurveyAndRoadDesignHdmTogetherOnlyWhereNamesKeepCase) {
+    struct Row {
+        const char* name;
+        bool ignores_case;  // emulated by a link from "x.DM" to "x.dm"
+        std::vector<ExchangeFormat> formats;
+        bool refused;
+    };
+    const Row rows[] = {
+        {"both where case counts",
+         false,
+         {ExchangeFormat::CassHdm, ExchangeFormat::HintCad},
+         false},
+        {"both where case is ignored",
+         true,
+         {ExchangeFormat::HintCad, ExchangeFormat::CassHdm},
+         true},
+        {"one where case is ignored", true, {ExchangeFormat::CassHdm, ExchangeFormat::Csv}, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        testing::TempDir dir;
+        testing::WriteBytes(dir.File("x.dm"), "Dmh,K0+000\r\n");
+        if (row.ignores_case) std::filesystem::create_symlink(dir.File("x.dm"), dir.File("x.DM"));
+        Status s = CheckExchangeNames(dir.File("x.dm"), row.formats);
+        EXPECT_EQ(s.ok(), !row.refused);
+        if (row.refused) {
+            EXPECT_THAT(s.message(), HasSubstr("“" + dir.File("x.hdm") + "”（CASS）与“" +
+                                               dir.File("x.HDM") + "”（纬地）是同一个文件"));
+        }
+    }
 }
 
 }  // namespace

@@ -150,6 +150,8 @@ void Page7::Command25_Click() {
                                                     fields.start, fields.spacing);
         if (!placement.status.ok()) return Refuse(placement.status.message());
         placed = std::move(placement.sections);
+        if (Status names = sectionfile::CheckExchangeNames(Text22.text, formats); !names.ok())
+            return Refuse(names.message());
         for (auto format : formats)
             if (Status fit = sectionfile::CheckExchangeFit(format, placed); !fit.ok())
                 return Refuse(fit.message());
