@@ -136,6 +136,7 @@ TEST(BatchDmExport, ExchangeFormatsWithAndWithoutChainageOptions) {
          {},
          "数据断面: 起点里程和间距"},
         {"unknown format", false, "--format dxf", 2, {}, ""},
+        {"spacing without a format", true, "--start 0 --spacing 20", 2, {}, ""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

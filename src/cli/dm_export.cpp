@@ -45,6 +45,8 @@ int DmExport(Run& run) {
                     "--format 应为 hdm、hintcad、landxml 或 csv，而不是“" + Trim(name) + "”");
             formats.push_back(*format);
         }
+    if (formats.empty() && (run.options.Has("start") || run.options.Has("spacing")))
+        return UsageError("dm-export", "--start 和 --spacing 只用于 --format 的交换格式");
     app::SystemClock clock;
     app::Context context{run.program, run.ui, clock};
     window::Page7 page(context);
