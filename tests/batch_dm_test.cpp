@@ -98,5 +98,90 @@ TEST(BatchDmExport, WritesTheChosenFormats) {
     EXPECT_TRUE(StartsWith(b.err[0], "数据断面: “保存标准断面格式”不可选"));
 }
 
+TEST(BatchDmExport, ExchangeFormatsWithAndWithoutChainageOptions) {
+    const Lines numbered = {"Dmh,断1", "-2,10", "0,10.5", "Dmh,断2", "0,11", "3,10.8"};
+    struct Row {
+        const char* name;
+        bool numbered;  // sections named 断1, 断2 rather than by chainage
+        std::string options;
+        int status;
+        std::vector<std::string> files;  // written beside the file
+        std::string err;                 // start of the first message line
+    };
+    const Row rows[] = {
+        {"names are chainages", false, "--format csv", 0, {"k.csv"}, "数据断面: 已保存："},
+        {"two formats, one option",
+         false,
+         "--format hdm,hintcad",
+         0,
+         {"k.hdm", "k.HDM", "k.DMX"},
+         ""},
+        {"repeated option", false, "--format landxml --format csv", 0, {"k.xml", "k.csv"}, ""},
+        {"numbered without start",
+         true,
+         "--format csv",
+         1,
+         {},
+         "数据断面: 断面“断1”的名称不是里程"},
+        {"numbered with start and spacing",
+         true,
+         "--format hdm --start 100 --spacing 25",
+         0,
+         {"k.hdm"},
+         ""},
+        {"start without spacing",
+         true,
+         "--format hdm --start 100",
+         1,
+         {},
+         "数据断面: 起点里程和间距"},
+        {"unknown format", false, "--format dxf", 2, {}, ""},
+        {"spacing without a format", true, "--start 0 --spacing 20", 2, {}, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Batch b;
+        testing::WriteBytes(b.dir.File("k.dm"), testing::GbkCrlf(row.numbered ? numbered : kFile));
+        EXPECT_EQ(b.Run("dm-export '" + b.dir.File("k.dm") + "' " + row.options), row.status);
+        for (const auto& f : row.files) EXPECT_TRUE(std::filesystem::exists(b.dir.File(f))) << f;
+        for (const char* f : {"k.hdm", "k.HDM", "k.xml", "k.csv"})
+            if (std::find(row.files.begin(), row.files.end(), f) == row.files.end()) {
+                EXPECT_FALSE(std::filesystem::exists(b.dir.File(f))) << f;
+            }
+        // --format alone writes only those formats, not the standard file of "@" files.
+        EXPECT_FALSE(std::filesystem::exists(b.dir.File("k（标）.dm")));
+        if (!row.err.empty()) {
+            ASSERT_FALSE(b.err.empty());
+            EXPECT_TRUE(StartsWith(b.err[0], row.err)) << b.err[0];
+        }
+    }
+    Batch b;
+    testing::WriteBytes(b.dir.File("k.dm"), testing::GbkCrlf(numbered));
+    ASSERT_EQ(
+        b.Run("dm-export '" + b.dir.File("k.dm") + "' --format hdm --start K0+100 --spacing 25"),
+        0);
+    EXPECT_EQ(testing::ReadBytes(b.dir.File("k.hdm")),
+              testing::GbkCrlf({"BEGIN,100.000:1", "-2.000,10.000", "0.000,10.500",
+                                "BEGIN,125.000:2", "0.000,11.000", "3.000,10.800"}));
+}
+
+TEST(BatchDmPlot, ReadsTheRoadDesignFileItWrote) {
+    Batch b;
+    testing::WriteBytes(b.dir.File("k.dm"), testing::GbkCrlf(kFile));
+    ASSERT_EQ(b.Run("dm-export '" + b.dir.File("k.dm") + "' --format hintcad"), 0);
+    ASSERT_EQ(b.Run("dm-plot '" + b.dir.File("k.HDM") + "' --out '" + b.dir.File("h.dxf") + "'"),
+              0);
+    EXPECT_EQ(b.out, kListing);  // names come from the chainages: the same as the .dm's
+    Lines cross = b.Ezdxf(b.dir.File("h.dxf"));
+    EXPECT_NE(std::find(cross.begin(), cross.end(), "横_断面号 TEXT 2"), cross.end());
+    // Without its .DMX the file cannot give elevations and is refused.
+    std::filesystem::remove(b.dir.File("k.DMX"));
+    EXPECT_EQ(b.Run("dm-plot '" + b.dir.File("k.HDM") + "' --out '" + b.dir.File("g.dxf") + "'"),
+              1);
+    ASSERT_FALSE(b.err.empty());
+    EXPECT_NE(b.err[0].find("k.DMX"), std::string::npos) << b.err[0];
+    EXPECT_FALSE(std::filesystem::exists(b.dir.File("g.dxf")));
+}
+
 }  // namespace
 }  // namespace velorin

@@ -1,4 +1,5 @@
-// velorin-batch dm-plot DM --out OUT.dxf: page 7's double-click on the section data file,
+// velorin-batch dm-plot DM --out OUT.dxf: page 7's double-click on the section data file
+// (or a .hdm, .HDM with its .DMX, LandXML or CSV file),
 // then "横断面图" (or "纵断面图" with --profile); the new drawing is saved to OUT.dxf.
 #include <cstdio>
 #include <filesystem>

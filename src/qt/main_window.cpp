@@ -489,6 +489,8 @@ QWidget* MainWindow::BuildPage7() {
     left->setSpacing(2);
     left->addWidget(frame_caption);
     left->addWidget(files, 1);
+    left->addWidget(binder_.Bind(p.Label44));
+    left->addWidget(binder_.Bind(p.Combo14));
     left->addWidget(binder_.Bind(p.Text22));
 
     auto* lists = new QGridLayout;
@@ -511,7 +513,17 @@ QWidget* MainWindow::BuildPage7() {
     right->addLayout(Row({binder_.Bind(p.Check10), low, binder_.Bind(p.Label41), high,
                           binder_.Bind(p.Label42), nullptr}));
     right->addLayout(Row({binder_.Bind(p.Label43), binder_.Bind(p.Text25)}));
+    // The save formats: the two of the section data file, then the exchange formats with
+    // the chainage fields they need when section names are not chainages.
     right->addLayout(Row({binder_.Bind(p.Check11), binder_.Bind(p.Check12), nullptr}));
+    right->addLayout(Row({binder_.Bind(p.Check13), binder_.Bind(p.Check14), binder_.Bind(p.Check15),
+                          binder_.Bind(p.Check16), nullptr}));
+    auto* start = binder_.Bind(p.Text26);
+    auto* spacing = binder_.Bind(p.Text27);
+    start->setFixedWidth(90);
+    spacing->setFixedWidth(56);
+    right->addLayout(Row({binder_.Bind(p.Label45), start, binder_.Bind(p.Label46), spacing,
+                          binder_.Bind(p.Label47), nullptr}));
     right->addLayout(Row({binder_.Bind(p.Command23), binder_.Bind(p.Command24),
                           binder_.Bind(p.Command25), nullptr, binder_.Bind(p.Command7)}));
 

@@ -9,7 +9,8 @@
 
 namespace velorin::sectionfile {
 
-// "x.dm" -> "x（左右）.Txt": the read file's path less its last three characters.
+// "x.dm" -> "x（左右）.Txt" (the read file's path less its last three characters); an
+// exchange file x.hdm, x.xml or x.csv -> "x（左右）.Txt".
 std::string LeftRightFileName(const std::string& read_path);
 
 // Whether any point of the store lies left of its centre (a negative chainage).

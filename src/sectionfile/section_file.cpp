@@ -4,6 +4,7 @@
 #include "base/paths.h"
 #include "base/strings.h"
 #include "base/text_file.h"
+#include "sectionfile/exchange.h"
 #include "store/statements.h"
 
 namespace velorin::sectionfile {
@@ -88,6 +89,25 @@ bool ReadSectionFile(std::vector<std::string>& lines, store::WorkingStore& store
     return true;
 }
 
+void StoreSections(const std::vector<Section>& sections, store::WorkingStore& store) {
+    store.Execute(st::kDeleteLine);
+    store.Execute(st::kDeleteCross);
+    store.Execute(st::kDeletePoint);
+    store.Reopen(store::WorkingStore::Table::Line, st::kLineByNo);
+    store::RecordSet& cross = store.Reopen(store::WorkingStore::Table::Cross, st::kCrossBySIndex);
+    store::RecordSet& point =
+        store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
+    for (size_t i = 0; i < sections.size(); ++i) {
+        cross.AddNew();
+        cross.SetField("CrossNo", sections[i].number);
+        cross.SetField("SIndex", static_cast<double>(i));
+        cross.Update();
+        for (const auto& p : sections[i].points)
+            store::AppendPoint(point, sections[i].number, p.chainage, p.elevation, 0.0, "数据断面");
+    }
+    store.Commit();
+}
+
 std::vector<Section> SectionsOfStore(store::WorkingStore& store) {
     std::vector<Section> sections;
     store::RecordSet& cross = store.Reopen(store::WorkingStore::Table::Cross, st::kCrossBySIndex);
@@ -119,9 +139,7 @@ std::string BatchFileName(const std::string& first, const std::string& last) {
     return first + "～" + last + ".dm";
 }
 std::string NormalisedFileName(const std::string& read_path) {
-    // The name less its last three characters (".dm").
-    size_t chars = CharCount(read_path);
-    return LeftChars(read_path, chars >= 3 ? chars - 3 : 0) + "（标）.dm";
+    return ExportStem(read_path) + "（标）.dm";
 }
 
 std::vector<std::string> SingleSectionComments() { return {"; 横断面图"}; }

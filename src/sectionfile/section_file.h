@@ -36,6 +36,10 @@ Status WriteSectionFile(const std::string& path, const std::vector<std::string>&
 // rows appended before it stay.
 bool ReadSectionFile(std::vector<std::string>& lines, store::WorkingStore& store);
 
+// Puts sections read elsewhere into the store as ReadSectionFile would: empties Line,
+// Cross and Point, then one Cross row per section in the given order and its points.
+void StoreSections(const std::vector<Section>& sections, store::WorkingStore& store);
+
 // Every section of the store in SIndex order with its points by chainage.
 std::vector<Section> SectionsOfStore(store::WorkingStore& store);
 
@@ -47,7 +51,8 @@ std::string PrepareSectionDataFolder(app::Settings& settings, Status* status = n
 std::string SingleSectionFileName(const std::string& section);                 // 断1.dm
 std::string SingleProfileFileName(const std::string& section);                 // 纵_断1.dm
 std::string BatchFileName(const std::string& first, const std::string& last);  // 断1～断9.dm
-std::string NormalisedFileName(const std::string& read_path);                  // x（标）.dm
+// x.dm -> x（标）.dm; an exchange file loaded instead (x.hdm, x.xml, x.csv) -> x（标）.dm too.
+std::string NormalisedFileName(const std::string& read_path);
 std::vector<std::string> SingleSectionComments();
 std::vector<std::string> SingleProfileComments(double kilometres, double metres);
 std::vector<std::string> BatchComments(const std::string& first, const std::string& last);

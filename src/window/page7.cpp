@@ -22,6 +22,14 @@ Page7::Page7(app::Context& context) : Page(context) {
     Check11.caption = "保存标准断面格式";
     Check12.caption = "保存道路左右格式";
     Command7.caption = "退出系统";
+    Label44.caption = "文件类型：";
+    Check13.caption = "CASS .hdm";
+    Check14.caption = "纬地 .HDM/.DMX";
+    Check15.caption = "LandXML .xml";
+    Check16.caption = "CSV .csv";
+    Label45.caption = "起点里程：";
+    Label46.caption = "间距：";
+    Label47.caption = "米";
 
     Drive5.on_change = [this] { Drive5_Change(); };
     Dir5.on_change = [this] { Dir5_Change(); };
@@ -35,6 +43,7 @@ Page7::Page7(app::Context& context) : Page(context) {
     Command24.on_click = [this] { Command24_Click(); };
     Command25.on_click = [this] { Command25_Click(); };
     Command7.on_click = [this] { Command7_Click(); };
+    Combo14.on_click = [this] { Combo14_Click(); };
 }
 
 void Page7::ClearResults() {
@@ -49,6 +58,8 @@ void Page7::Setup() {
     main_dir = WithTrailingSeparator(main_dir);
     std::string data_dir = main_dir + "断面数据";
     ShowFolder(IsFolder(data_dir) ? data_dir : main_dir, Drive5, Dir5, &File4);
+    Combo14.SetList(FileTypes());
+    Combo14.ShowIndex(0);
     File4.SetPattern("*.dm");
     Combo12.SetList(SectionScales());
     Combo12.ShowItem(ScaleText(settings().HScale));
@@ -61,6 +72,13 @@ void Page7::Setup() {
     Text25.text = settings().PlotTitle;
     Check11.value = Check12.value = 0;
     Check11.enabled = Check12.enabled = false;
+    for (CheckBox* box : {&Check13, &Check14, &Check15, &Check16}) {
+        box->value = 0;
+        box->enabled = false;
+    }
+    Text26.text.clear();
+    Text27.text.clear();
+    saved_files.clear();
     Command25.enabled = true;
 }
 
@@ -85,5 +103,25 @@ void Page7::Check10_Click() {
 }
 
 void Page7::Command7_Click() { ExitProgram(); }
+
+// The file types and their patterns; the list matches names in any letter case, so
+// "*.hdm" also lists the road-design package's ".HDM".
+static const std::pair<const char*, const char*> kFileTypes[] = {
+    {"断面数据文件 (*.dm)", "*.dm"},
+    {"CASS/纬地横断面 (*.hdm)", "*.hdm"},
+    {"LandXML (*.xml)", "*.xml"},
+    {"CSV 表格 (*.csv)", "*.csv"},
+};
+
+std::vector<std::string> Page7::FileTypes() {
+    std::vector<std::string> entries;
+    for (const auto& [entry, pattern] : kFileTypes) entries.push_back(entry);
+    return entries;
+}
+
+void Page7::Combo14_Click() {
+    for (const auto& [entry, pattern] : kFileTypes)
+        if (Combo14.text == entry) File4.SetPattern(pattern);
+}
 
 }  // namespace velorin::window

@@ -1,6 +1,9 @@
 // Page 7 "数据生成断面": sections from a section data file, plotted again or exported.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "window/page.h"
 
 namespace velorin::window {
@@ -36,6 +39,25 @@ class Page7 : public Page {
     CheckBox Check12;  // "保存道路左右格式"
     Button Command7;   // "退出系统"
 
+    // Exchange formats for road-design, survey and spreadsheet programs.
+    Label Label44;     // "文件类型："
+    ComboBox Combo14;  // which files File4 lists
+    CheckBox Check13;  // "CASS .hdm": the survey package's mileage file
+    CheckBox Check14;  // "纬地 .HDM/.DMX": the road-design package's ground lines
+    CheckBox Check15;  // "LandXML .xml": LandXML 1.2 cross-sections
+    CheckBox Check16;  // "CSV .csv": a table for spreadsheets
+    Label Label45;     // "起点里程："
+    TextBox Text26;    // start chainage, for sections whose names are not chainages
+    Label Label46;     // "间距："
+    TextBox Text27;    // spacing of those sections
+    Label Label47;     // "米"
+
+    // The files the last "保存数据" wrote, in order.
+    std::vector<std::string> saved_files;
+
+    // The entries of the file type box.
+    static std::vector<std::string> FileTypes();
+
     void ClearResults() override;
     void Setup() override;
 
@@ -48,12 +70,18 @@ class Page7 : public Page {
     void Text25_Change();
     void Check10_Click();
     void Command7_Click();
+    void Combo14_Click();
 
     // Commands.
     void File4_DblClick();   // load the file
     void Command23_Click();  // cross-section plots
     void Command24_Click();  // profile
     void Command25_Click();  // save data
+
+  private:
+    bool LoadSectionFile();                          // List4's lines, as read
+    bool LoadExchangeFile(const std::string& path);  // .hdm, .xml, .csv
+    void Refuse(const std::string& message);
 };
 
 }  // namespace velorin::window

@@ -5,6 +5,7 @@
 #include "base/text_file.h"
 #include "cad/preparation.h"
 #include "plots/section_plots.h"
+#include "sectionfile/exchange.h"
 #include "sectionfile/section_export.h"
 #include "sectionfile/section_file.h"
 #include "store/statements.h"
@@ -38,14 +39,11 @@ void Page7::File4_DblClick() {
     }
 
     store::WorkingStore& store = *context_.program.store;
-    List4.items = std::move(file.lines);
-    if (!sectionfile::ReadSectionFile(List4.items, store)) {
-        cad::WindowAside(context_.ui, true);
-        context_.ui.MessageBox(app::MessageIcon::Exclamation, kTitle,
-                               "断面文件格式有误，请检查后再试！");
-        cad::WindowAside(context_.ui, false);
-        Command23.enabled = Command24.enabled = Command25.enabled = false;
-        return;
+    if (sectionfile::IsExchangeFile(path)) {
+        if (!LoadExchangeFile(path)) return;
+    } else {
+        List4.items = std::move(file.lines);
+        if (!LoadSectionFile()) return;
     }
 
     store::RecordSet& cross = store.Reopen(Table::Cross, st::kCrossBySIndex);
@@ -56,17 +54,55 @@ void Page7::File4_DblClick() {
 
     Check11.value = 0;
     Check11.enabled = false;
-    if (std::any_of(List4.items.begin(), List4.items.end(),
-                    [](const std::string& line) { return line.find('@') != std::string::npos; })) {
+    if (sectionfile::IsExchangeFile(path)) {
+        // Its standard form is a new section data file, for the user to choose.
+        Check11.enabled = true;
+    } else if (std::any_of(List4.items.begin(), List4.items.end(), [](const std::string& line) {
+                   return line.find('@') != std::string::npos;
+               })) {
         Check11.enabled = true;
         Check11.value = 1;
     }
     Check12.value = 0;
     Check12.enabled = sectionfile::HasLeftSide(store);
+    for (CheckBox* box : {&Check13, &Check14, &Check15, &Check16}) box->enabled = true;
 
     Command25.enabled = true;
     store.Reopen(Table::Cross, st::kCrossBySIndex);
     store.Reopen(Table::Point, st::kPointByCrossNoSlen);
+}
+
+void Page7::Refuse(const std::string& message) {
+    cad::WindowAside(context_.ui, true);
+    context_.ui.MessageBox(app::MessageIcon::Exclamation, kTitle, message);
+    cad::WindowAside(context_.ui, false);
+}
+
+bool Page7::LoadSectionFile() {
+    if (!sectionfile::ReadSectionFile(List4.items, *context_.program.store)) {
+        cad::WindowAside(context_.ui, true);
+        context_.ui.MessageBox(app::MessageIcon::Exclamation, kTitle,
+                               "断面文件格式有误，请检查后再试！");
+        cad::WindowAside(context_.ui, false);
+        Command23.enabled = Command24.enabled = Command25.enabled = false;
+        return false;
+    }
+    return true;
+}
+
+bool Page7::LoadExchangeFile(const std::string& path) {
+    // The whole file is checked before the store changes, so a refused file loads nothing.
+    sectionfile::ExchangeRead file = sectionfile::ReadExchangeFile(path);
+    List4.items = std::move(file.lines);
+    if (!file.read.status.ok()) {
+        Refuse(file.read.status.message());
+        Command23.enabled = Command24.enabled = Command25.enabled = false;
+        return false;
+    }
+    std::vector<sectionfile::Section> sections;
+    for (auto& placed : file.read.sections) sections.push_back(std::move(placed.section));
+    sectionfile::StoreSections(sections, *context_.program.store);
+    return true;
 }
 
 void Page7::Command23_Click() {
@@ -96,23 +132,60 @@ void Page7::Command24_Click() {
 }
 
 void Page7::Command25_Click() {
+    saved_files.clear();
     if (List5.items.empty()) return;
-    if (!Check11.ticked() && !Check12.ticked()) return;
+    std::vector<sectionfile::ExchangeFormat> formats;
+    const CheckBox* boxes[] = {&Check13, &Check14, &Check15, &Check16};
+    for (size_t i = 0; i < std::size(boxes); ++i)
+        if (boxes[i]->ticked()) formats.push_back(sectionfile::kExchangeFormats[i]);
+    if (!Check11.ticked() && !Check12.ticked() && formats.empty()) return;
+
+    // Chainages first: a refusal then leaves every file as it was.
+    store::WorkingStore& store = *context_.program.store;
+    std::vector<sectionfile::PlacedSection> placed;
+    if (!formats.empty()) {
+        auto fields = sectionfile::ReadChainageFields(Text26.text, Text27.text);
+        if (!fields.status.ok()) return Refuse(fields.status.message());
+        auto placement = sectionfile::PlaceSections(sectionfile::SectionsOfStore(store),
+                                                    fields.start, fields.spacing);
+        if (!placement.status.ok()) return Refuse(placement.status.message());
+        placed = std::move(placement.sections);
+        if (Status names = sectionfile::CheckExchangeNames(Text22.text, formats); !names.ok())
+            return Refuse(names.message());
+        for (auto format : formats)
+            if (Status fit = sectionfile::CheckExchangeFit(format, placed); !fit.ok())
+                return Refuse(fit.message());
+    }
+
     auto write = [&](const std::string& path, const std::vector<std::string>& lines) {
         Status s = WriteTextLines(path, lines);
+        if (s.ok()) saved_files.push_back(path);
         if (s.ok()) return true;
-        cad::WindowAside(context_.ui, true);
-        context_.ui.MessageBox(app::MessageIcon::Exclamation, kTitle, s.message());
-        cad::WindowAside(context_.ui, false);
+        Refuse(s.message());
         return false;
     };
     if (Check11.ticked()) {
         if (!write(sectionfile::NormalisedFileName(Text22.text), List5.items)) return;
         File4.Refresh();
     }
-    store::WorkingStore& store = *context_.program.store;
-    if (!sectionfile::HasLeftSide(store) || !Check12.ticked()) return;
-    write(sectionfile::LeftRightFileName(Text22.text), sectionfile::LeftRightLines(store));
+    if (sectionfile::HasLeftSide(store) && Check12.ticked() &&
+        !write(sectionfile::LeftRightFileName(Text22.text), sectionfile::LeftRightLines(store)))
+        return;
+    if (formats.empty()) return;
+
+    for (auto format : formats) {
+        Status s =
+            sectionfile::WriteExchangeFiles(Text22.text, format, placed, context_.clock.Now());
+        if (!s.ok()) return Refuse(s.message());
+        for (const auto& name : sectionfile::ExchangeFileNames(Text22.text, format))
+            saved_files.push_back(name);
+    }
+    File4.Refresh();
+    std::string message = "已保存：";
+    for (const auto& name : saved_files) message += "\n" + name;
+    cad::WindowAside(context_.ui, true);
+    context_.ui.MessageBox(app::MessageIcon::Information, kTitle, message);
+    cad::WindowAside(context_.ui, false);
 }
 
 }  // namespace velorin::window

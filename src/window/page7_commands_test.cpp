@@ -285,5 +285,115 @@ TEST(Page7Export, ReplacedFileThatCannotBeWrittenIsReported) {
     EXPECT_TRUE(w.ui.shown_aside[0]);
 }
 
+// The exchange formats from page 7: the format boxes, the chainage fields, the files
+// beside the loaded file, the message naming them, and loading them again.
+const Lines kRoad = {"Dmh,K0+020", "-3,12.3", "0,12.5",  "4,12.45",
+                     "Dmh,K0+040", "0,13",    "5.5,12.8"};
+const Lines kNumbered = {"Dmh,断1", "-3,12.3", "0,12.5", "Dmh,断2", "0,13", "2,12.8"};
+
+TEST(Page7Exchange, EachFormatBoxWritesItsFilesAndNamesThem) {
+    struct Row {
+        const char* name;
+        CheckBox Page7::*box;
+        std::vector<std::string> files;
+    };
+    const Row rows[] = {{"CASS", &Page7::Check13, {"路.hdm"}},
+                        {"HintCAD", &Page7::Check14, {"路.HDM", "路.DMX"}},
+                        {"LandXML", &Page7::Check15, {"路.xml"}},
+                        {"CSV", &Page7::Check16, {"路.csv"}}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Page7Fixture w({{"路.dm", kRoad}});
+        w.Open("路.dm");
+        EXPECT_TRUE((w.page->*row.box).enabled);
+        (w.page->*row.box).Click();
+        w.page->Command25.Click();
+        std::string message = "已保存：";
+        std::vector<std::string> written;
+        for (const auto& f : row.files) {
+            EXPECT_TRUE(PathExists(w.data + f)) << f;
+            message += "\n" + w.data + f;
+            written.push_back(w.data + f);
+        }
+        EXPECT_FALSE(PathExists(w.data + "路（标）.dm"));
+        EXPECT_EQ(w.page->saved_files, written);
+        ASSERT_EQ(w.ui.messages.size(), 1u);
+        EXPECT_EQ(w.ui.messages[0].text, message);
+        // The written file loads on the page and lists the same standard form.
+        Lines listing = w.page->List5.items;
+        w.page->Combo14.ChooseText(Page7::FileTypes()[row.files[0] == "路.xml"   ? 2
+                                                      : row.files[0] == "路.csv" ? 3
+                                                                                 : 1]);
+        w.Open(row.files[0]);
+        EXPECT_EQ(w.page->List5.items, listing);
+        EXPECT_TRUE(w.page->Command23.enabled);
+        EXPECT_TRUE(w.page->Check11.enabled);
+    }
+}
+
+TEST(Page7Exchange, ChainagesFromTheFieldsOrARefusal) {
+    struct Row {
+        const char* name;
+        std::string start, spacing;
+        std::string message;   // the refusal, empty when written
+        std::string csv_line;  // the second data row when written
+    };
+    const Row rows[] = {
+        {"no fields", "", "", "断面“断1”的名称不是里程", ""},
+        {"start only", "100", "", "起点里程和间距要一起填写", ""},
+        {"start and spacing", "K0+100", "20", "", "断2,120.000,0.000,13.000"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Page7Fixture w({{"n.dm", kNumbered}});
+        w.Open("n.dm");
+        w.page->Check16.Click();
+        w.page->Text26.Edit(row.start);
+        w.page->Text27.Edit(row.spacing);
+        w.page->Command25.Click();
+        ASSERT_EQ(w.ui.messages.size(), 1u);
+        if (!row.message.empty()) {
+            EXPECT_EQ(w.ui.messages[0].icon, app::MessageIcon::Exclamation);
+            EXPECT_NE(w.ui.messages[0].text.find(row.message), std::string::npos)
+                << w.ui.messages[0].text;
+            EXPECT_FALSE(PathExists(w.data + "n.csv"));
+            continue;
+        }
+        std::string csv = ReadBytes(w.data + "n.csv");
+        EXPECT_NE(csv.find("\r\n" + row.csv_line + "\r\n"), std::string::npos) << csv;
+    }
+}
+
+TEST(Page7Exchange, ARefusedFileLoadsNothing) {
+    Page7Fixture w({{"k.dm", kRoad}});
+    testing::WriteBytes(w.data + "bad.HDM",
+                        GbkCrlf({"HINTCAD5.83_HDM_SHUJU", "20", "2\t3\t-0.2", "0"}));
+    testing::WriteBytes(w.data + "bad.DMX", GbkCrlf({"HINTCAD5.83_DMX_SHUJU", "20\t12.5"}));
+    w.Open("k.dm");
+    w.page->Combo14.ChooseText(Page7::FileTypes()[1]);
+    EXPECT_EQ(w.page->File4.items, (std::vector<std::string>{"bad.HDM"}));
+    w.Open("bad.HDM");
+    ASSERT_EQ(w.ui.messages.size(), 1u);
+    EXPECT_NE(w.ui.messages[0].text.find("bad.HDM”第3行：左侧声明 2 个点"), std::string::npos)
+        << w.ui.messages[0].text;
+    EXPECT_TRUE(w.page->List5.items.empty());
+    EXPECT_FALSE(w.page->Command23.enabled);
+    auto kept = w.Store();  // the sections loaded before stay as they were
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[0].number, "K0+020");
+}
+
+TEST(Page7Exchange, ASectionWithoutCentreStopsTheRoadDesignFileBeforeAnyWrite) {
+    Page7Fixture w({{"c.dm", {"Dmh,K0+020", "-3,12.3", "4,12.5"}}});
+    w.Open("c.dm");
+    w.page->Check12.Click();
+    w.page->Check14.Click();
+    w.page->Command25.Click();
+    ASSERT_EQ(w.ui.messages.size(), 1u);
+    EXPECT_NE(w.ui.messages[0].text.find("断面“K0+020”没有中桩点"), std::string::npos);
+    EXPECT_FALSE(PathExists(w.data + "c（左右）.Txt"));
+    EXPECT_FALSE(PathExists(w.data + "c.HDM"));
+}
+
 }  // namespace
 }  // namespace velorin::window

@@ -18,6 +18,7 @@ import subprocess
 import sys
 import tempfile
 import unittest
+import xml.etree.ElementTree as ET
 
 SOURCE = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 BUILD = os.path.abspath(sys.argv.pop(1)) if len(sys.argv) > 1 else os.path.join(SOURCE, "build")
@@ -249,7 +250,7 @@ class RoadDemo(unittest.TestCase):
 
     def test_every_drawing_is_rendered_to_png_and_pdf(self):
         magic = {"png": b"\x89PNG\r\n\x1a\n", "pdf": b"%PDF"}
-        for drawing in ("road", "横断面图", "纵断面图", "补测断面"):
+        for drawing in ("road", "横断面图", "纵断面图", "补测断面", "纬地断面"):
             for kind, head in magic.items():
                 with self.subTest(picture="%s.%s" % (drawing, kind)):
                     path = os.path.join(self.out, "plots", "%s.%s" % (drawing, kind))
@@ -263,6 +264,137 @@ class RoadDemo(unittest.TestCase):
                      self.path("断面数据", "断1～断10.dm"), os.path.join(self.out, "plots")):
             with self.subTest(result=path):
                 self.assertIn(path, self.listing)
+
+    # --- exchange formats -----------------------------------------------------------
+
+    EXCHANGE = ("hdm", "HDM", "DMX", "xml", "csv")
+    LANDXML = "{http://www.landxml.org/schema/LandXML-1.2}"
+
+    def exported(self, extension):
+        return self.path("断面数据", "断1～断10." + extension)
+
+    def expected_sections(self):
+        """[(name, chainage, [(offset, height)])] as the batch file holds them, 20 m apart."""
+        got = data_sections(read_lines(self.batch_file()))
+        return [(number, 20.0 * i, points) for i, (number, points) in enumerate(got)]
+
+    def assertSameSections(self, got, names=True):
+        expected = self.expected_sections()
+        self.assertEqual(len(got), len(expected))
+        for (name, chainage, points), (e_name, e_chainage, e_points) in zip(got, expected):
+            with self.subTest(section=e_name):
+                if names:
+                    self.assertEqual(name, e_name)
+                self.assertAlmostEqual(chainage, e_chainage, delta=FILE_TOLERANCE)
+                self.assertEqual(len(points), len(e_points))
+                for (o, h), (e_o, e_h) in zip(sorted(points), e_points):
+                    self.assertLessEqual(abs(o - e_o), FILE_TOLERANCE, (name, o, e_o))
+                    self.assertLessEqual(abs(h - e_h), FILE_TOLERANCE, (name, h, e_h))
+
+    def test_cass_mileage_file_holds_every_section(self):
+        sections = []
+        for line in read_lines(self.exported("hdm")):
+            if line.startswith("BEGIN,"):
+                chainage, number = line[6:].split(":")
+                self.assertEqual(int(number), len(sections) + 1)
+                sections.append((None, float(chainage), []))
+            else:
+                offset, height = line.split(",")
+                sections[-1][2].append((float(offset), float(height)))
+        self.assertSameSections(sections, names=False)
+
+    def test_hintcad_files_add_up_to_the_sections(self):
+        hdm = read_lines(self.exported("HDM"))
+        dmx = read_lines(self.exported("DMX"))
+        self.assertEqual(hdm[0], "HINTCAD5.83_HDM_SHUJU")
+        self.assertEqual(dmx[0], "HINTCAD5.83_DMX_SHUJU")
+        centres = [line.split("\t") for line in dmx[1:]]
+        for chainage, _ in centres:
+            self.assertRegex(chainage, r"^ *\d+\.\d{3}$")  # %12.3f
+        blocks = "\r\n".join(hdm[1:]).split("\r\n\r\n")
+        self.assertEqual(len(blocks), len(centres))
+        sections = []
+        for block, (centre_chainage, centre_height) in zip(blocks, centres):
+            chainage, left, right = block.split("\r\n")
+            self.assertEqual(float(chainage), float(centre_chainage))
+            points = [(0.0, float(centre_height))]
+            for line, sign in ((left, -1), (right, 1)):
+                fields = line.split("\t")
+                count = int(fields[0])
+                self.assertEqual(len(fields), 1 + 2 * count, line)
+                offset, height = 0.0, float(centre_height)
+                for k in range(count):
+                    self.assertGreaterEqual(float(fields[1 + 2 * k]), 0)
+                    offset += sign * float(fields[1 + 2 * k])
+                    height += float(fields[2 + 2 * k])
+                    points.append((round(offset, 3), round(height, 3)))
+            sections.append((None, float(chainage), points))
+        self.assertSameSections(sections, names=False)
+
+    def test_landxml_parses_with_the_cross_section_structure(self):
+        root = ET.parse(self.exported("xml")).getroot()
+        self.assertEqual(root.tag, self.LANDXML + "LandXML")
+        self.assertEqual(root.get("version"), "1.2")
+        self.assertIsNotNone(root.find(self.LANDXML + "Units/" + self.LANDXML + "Metric"))
+        path = "/".join(self.LANDXML + tag for tag in ("Alignments", "Alignment", "CrossSects", "CrossSect"))
+        sections = []
+        for sect in root.findall(path):
+            surfaces = sect.findall(self.LANDXML + "CrossSectSurf")
+            self.assertEqual([s.get("name") for s in surfaces], ["地面线"])
+            numbers = [float(v) for v in surfaces[0].find(self.LANDXML + "PntList2D").text.split()]
+            sections.append((sect.get("name"), float(sect.get("sta")), list(zip(numbers[::2], numbers[1::2]))))
+        self.assertSameSections(sections)
+
+    def test_csv_opens_in_a_spreadsheet_with_chinese_names(self):
+        import csv
+        with open(self.exported("csv"), "rb") as f:
+            data = f.read()
+        self.assertTrue(data.startswith(b"\xef\xbb\xbf"))
+        rows = list(csv.reader(data.decode("utf-8-sig").splitlines()))
+        self.assertEqual(rows[0], ["断面名", "里程", "距离", "高程"])
+        sections = []
+        for name, chainage, offset, height in rows[1:]:
+            if not sections or sections[-1][0] != name:
+                sections.append((name, float(chainage), []))
+            sections[-1][2].append((float(offset), float(height)))
+        self.assertSameSections(sections)
+
+    def test_every_exchange_file_reads_back_on_page_7(self):
+        """velorin-batch loads each file as page 7 would and lists its standard form."""
+        program = os.path.join(self.out, "program")
+        expected = self.expected_sections()
+        for extension in ("hdm", "HDM", "xml", "csv"):
+            with self.subTest(file=extension), tempfile.TemporaryDirectory() as folder:
+                source = self.exported(extension)
+                for ext in (extension, "DMX") if extension == "HDM" else (extension,):
+                    with open(self.exported(ext), "rb") as a, open(os.path.join(folder, "s." + ext), "wb") as b:
+                        b.write(a.read())
+                run = subprocess.run([os.path.join(BUILD, "app", "velorin-batch"), "--program-dir", program,
+                                      "--main-dir", folder, "dm-export", os.path.join(folder, "s." + extension),
+                                      "--standard"], stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
+                self.assertEqual(run.returncode, 0, run.stderr.decode("utf-8", "replace"))
+                got = data_sections(read_lines(os.path.join(folder, "s（标）.dm")))
+                self.assertEqual(len(got), len(expected), source)
+                for (number, points), (e_name, e_chainage, e_points) in zip(got, expected):
+                    if extension in ("xml", "csv"):
+                        self.assertEqual(number, e_name)
+                    else:  # these formats carry the chainage only
+                        self.assertEqual(number, "K0+%03d" % e_chainage)
+                    self.assertEqual(points, e_points)
+
+    def test_hintcad_file_read_back_is_plotted(self):
+        self.assertTrue(os.path.getsize(self.path("纬地断面.dxf")) > 10000)
+
+    def test_examples_hold_the_exchange_files_the_demo_writes(self):
+        for extension in self.EXCHANGE:
+            with self.subTest(file=extension):
+                with open(self.exported(extension), "rb") as a, \
+                        open(os.path.join(SOURCE, "examples", "road", "断1～断10." + extension), "rb") as b:
+                    fresh, kept = a.read(), b.read()
+                if extension == "xml":  # stamped with the moment of writing
+                    stamp = re.compile(rb'date="[^"]*" time="[^"]*"')
+                    fresh, kept = stamp.sub(b"", fresh), stamp.sub(b"", kept)
+                self.assertEqual(fresh, kept, "examples/road/断1～断10.%s is out of date" % extension)
 
 
 class DemoFolder(unittest.TestCase):
