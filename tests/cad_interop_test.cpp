@@ -211,6 +211,15 @@ TEST_P(EzdxfDrawings, KeepEveryEntityThroughOurSave) {
 
 INSTANTIATE_TEST_SUITE_P(Versions, EzdxfDrawings, ::testing::Values("R2000", "R2018"));
 
+// The template every new drawing starts from is a file of its own that ezdxf accepts as
+// it is.
+TEST(Interop, NewDrawingTemplateAuditsClean) {
+    Seen seen = Describe(velorin::testing::SourceDir() + "support/templates/new_drawing.dxf");
+    EXPECT_EQ(seen.audit_errors, 0);
+    EXPECT_EQ(seen.audit_fixes, 0);
+    EXPECT_EQ(seen.layers.count("0"), 1u);
+}
+
 TEST(Interop, RenderMakesPngAndPdfPictures) {
     TempDir dir;
     std::string path = WriteSurveyDrawing(dir);

@@ -24,6 +24,7 @@ namespace velorin::cad::embedded {
 
 class Drawing;
 struct Block;
+struct EntityType;
 namespace dxf {
 class Codec;
 }
@@ -39,7 +40,7 @@ enum class Kind : uint8_t {
     Point,
     Insert,
     Solid,
-    Other
+    Other  // a type the host's own interface does not know; its EntityType says which
 };
 
 // A span of the bytes the drawing was read from; empty for what the host made.
@@ -96,6 +97,8 @@ class EntityBase : public cad::Entity {
     uint64_t owner = 0;
     Span raw;
     Drawing* drawing;
+    // Its entry in the entity table (entity_type.h); nullptr: the entry of its kind.
+    const EntityType* type = nullptr;
 
     std::string EntityName() const override;
     std::string Handle() const override;
@@ -190,7 +193,7 @@ class InsertEntity : public EntityBase {
     std::string Name() const override;
 };
 
-// Everything else (hatches, dimensions, splines, ...): kept as read, layer readable.
+// Records kept as read (hatches, dimensions, splines, ...), layer readable.
 // Dimensions remember the block that draws them and splines their curve, for pictures.
 class OtherEntity : public EntityBase {
   public:
