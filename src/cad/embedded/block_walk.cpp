@@ -11,14 +11,15 @@ class Walk {
     void Entity(const EntityBase& e, const Affine& t, int depth) {
         if (++leaves_ > kMaxWalkLeaves) return;
         const EntityType& type = TypeOf(e);
+        Affine placed = Placed(e, type, t);
         if (!type.expand) {
-            v_.Leaf(e, t, depth);
+            v_.Leaf(e, placed, depth);
             return;
         }
         Expansion x;
         bool opens = type.expand(d_, e, x) && depth <= kMaxBlockDepth;
         if (opens && Opening(x.block)) {
-            Affine inner = t * x.inner;
+            Affine inner = placed * x.inner;
             if (v_.Enter(e, inner, depth)) {
                 open_.push_back(x.block);
                 for (const auto& be : x.block->entities)

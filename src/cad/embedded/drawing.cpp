@@ -271,7 +271,9 @@ HResult PolylineEntity::SetClosed(bool c) {
 std::vector<double> PolylineEntity::Coordinates() const {
     std::vector<double> out;
     out.reserve(vertices.size() * 2);
-    for (const Vertex& v : vertices) out.push_back(v.x), out.push_back(v.y);
+    // In drawing coordinates: a polyline seen from below has its x turned.
+    double sx = mirrored ? -1 : 1;
+    for (const Vertex& v : vertices) out.push_back(sx * v.x), out.push_back(v.y);
     return out;
 }
 
@@ -438,7 +440,8 @@ std::optional<Box> Drawing::Extents(const EntityBase& e) const {
             const Block& b = *blocks_[i.block];
             const Box& local = BlockExtents(b);
             if (local.valid()) {
-                Affine t = Affine::Insert({i.position.x, i.position.y}, i.x_scale, i.y_scale,
+                Affine t = Placed(e, TypeOf(e), Affine{}) *
+                           Affine::Insert({i.position.x, i.position.y}, i.x_scale, i.y_scale,
                                           i.rotation, {b.base.x, b.base.y});
                 // The block's box is about its own origin, not its base point.
                 box = t.Map(local);

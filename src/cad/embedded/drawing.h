@@ -91,6 +91,7 @@ class EntityBase : public cad::Entity {
     bool paper = false;          // paper space: kept, painted no, selected no
     bool layer_changed = false;  // raw record written with its layer replaced
     bool regenerate = false;     // raw record rewritten from the model (geometry changed)
+    bool mirrored = false;       // extrusion (0, 0, -1): its object coordinates seen from below
     int16_t color = 256;         // 256 by layer, 0 by block
     int layer = 0;               // index into the drawing's layers
     uint64_t handle = 0;
@@ -343,7 +344,8 @@ class Drawing {
     uint64_t model_space_record_ = 0;  // owner of model-space entities
 
     std::vector<Section> sections_;
-    Span eof_;  // "0 EOF" and whatever follows it, as read
+    Span prologue_;  // comments before the first section, as read
+    Span eof_;       // "0 EOF" and whatever follows it, as read
     std::vector<HeaderVariable> header_;
     std::vector<TableChunk> tables_;
     std::vector<EntityPtr> entities_;

@@ -2,6 +2,7 @@
 // LAYER, STYLE and BLOCK_RECORD tables, block definitions and entities; every record is
 // also remembered as the span of bytes it came from, so the writer can copy it back.
 #include <cstring>
+#include <set>
 
 #include "base/paths.h"
 #include "base/strings.h"
@@ -27,6 +28,10 @@ class DxfReader : public RecordReader {
         size_t nl = src_.find('\n');
         d_.eol_ = (nl != std::string_view::npos && nl > 0 && src_[nl - 1] == '\r') ? "\r\n" : "\n";
         if (!Advance()) return Fail(error, "文件为空或不是 DXF");
+        // Comments ahead of the first section (LibreCAD and dxflib write one): kept as read.
+        while (has_next_ && next_.code == 999) Advance();
+        d_.prologue_ = {0, Offset()};
+        std::set<std::string> seen;
         while (has_next_) {
             if (next_.code != 0)
                 return Fail(error, "第 " + Line(next_.offset) + " 行：段外出现组码");
@@ -40,6 +45,12 @@ class DxfReader : public RecordReader {
             if (!Advance() || next_.code != 2)
                 return Fail(error, "第 " + Line(begin) + " 行：段缺少名称");
             std::string name(next_.value);
+            // A second ENTITIES (or HEADER, TABLES, BLOCKS) section: saving would write the
+            // first one's records twice, so such a drawing is refused rather than changed.
+            bool structured =
+                name == "HEADER" || name == "TABLES" || name == "BLOCKS" || name == "ENTITIES";
+            if (structured && !seen.insert(name).second)
+                return Fail(error, "第 " + Line(begin) + " 行：第二个 " + name + " 段");
             Advance();
             if (name == "HEADER") {
                 ReadHeader();
@@ -310,6 +321,7 @@ class DxfReader : public RecordReader {
                 auto layer = std::make_unique<Layer>();
                 layer->drawing = &d_;
                 layer->name = name;
+                added_layers_.push_back(layer.get());
                 index = RegisterLayer(std::move(layer));
             }
             raw_layers_.emplace(std::string(raw_name), index);
@@ -376,6 +388,10 @@ class DxfReader : public RecordReader {
         if (d_.handle_seed_ <= max_handle_) d_.handle_seed_ = max_handle_ + 1;
         for (auto& e : d_.entities_)
             if (!e->handle && d_.version_ >= dxf::kR13) e->handle = d_.NextHandle();
+        // Layers added for entities on layers the table lacks: written as records of
+        // their own, which need handles from R13 on.
+        for (Layer* layer : added_layers_)
+            if (d_.version_ >= dxf::kR13) layer->handle = d_.NextHandle();
         d_.current_layer = d_.LayerIndex("0") >= 0 ? d_.LayerIndex("0") : 0;
         for (const auto& v : d_.header_) {
             if (v.name != "$CLAYER") continue;
@@ -407,6 +423,7 @@ class DxfReader : public RecordReader {
     };
     std::vector<Link> links_;         // block references, resolved when every block is read
     std::vector<EntityPtr> unowned_;  // read but not part of the model
+    std::vector<Layer*> added_layers_;
 };
 
 std::unique_ptr<Drawing> Drawing::Parse(std::string bytes, const std::string& name,

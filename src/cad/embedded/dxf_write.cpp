@@ -92,6 +92,7 @@ class DxfWriter {
     }
 
     void RunBody() {
+        w_.Raw(Bytes(d_.prologue_));
         bool tables = false, blocks = false, entities = false;
         for (const Section& s : d_.sections_) {
             if (s.name == "HEADER") {
@@ -479,6 +480,12 @@ class DxfWriter {
             return;
         }
         const EntityType& type = TypeOf(e);
+        bool clean = w_.non_finite() == false;
+        WriteGenerated(e, type, owner);
+        if (clean && w_.non_finite()) non_finite_.push_back(e.handle);
+    }
+
+    void WriteGenerated(const EntityBase& e, const EntityType& type, uint64_t owner) {
         Extras extras;
         if (!e.raw.empty()) extras = CollectExtras(e, type);
         RecordWriter out{w_, *d_.codec_, markers_, layer_names_, style_names_, block_names_};
@@ -559,6 +566,10 @@ class DxfWriter {
     uint64_t layer_table_ = 0, style_table_ = 0;  // handles of tables the writer adds
     Sink sink_;
     bool sink_ok_ = true;
+
+  public:
+    // Handles of entities written with a number that is infinite or not a number.
+    std::vector<uint64_t> non_finite_;
 };
 
 std::string Drawing::Serialize() const { return DxfWriter(*this).Run(); }
@@ -570,9 +581,18 @@ Status Drawing::Save(const std::string& path) const {
     FILE* f = std::fopen(temporary.c_str(), "wb");
     if (!f) return Status::Error("图形文件“" + path + "”无法保存：不能写入所在文件夹");
     bool ok = true;
-    DxfWriter(*this, [&](std::string_view bytes) {
+    DxfWriter writer(*this, [&](std::string_view bytes) {
         return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    }).Run(&ok);
+    });
+    writer.Run(&ok);
+    if (!writer.non_finite_.empty()) {
+        // No other program reads "inf" or "nan" as a coordinate: the old file stays.
+        std::fclose(f);
+        std::remove(temporary.c_str());
+        return Status::Error("图形文件“" + path + "”无法保存：图元 " +
+                             dxf::HandleText(writer.non_finite_.front()) +
+                             " 含有无穷大或非数的数值");
+    }
     ok = std::fflush(f) == 0 && ok;
     ok = ::fsync(fileno(f)) == 0 && ok;
     ok = std::fclose(f) == 0 && ok;

@@ -90,7 +90,8 @@ extern const EntityType kCircleType{
     .write = WriteCircle,
     .copy = CopyCircle,
     .primitives = CirclePrimitives,
-    .paint = PaintCircle};
+    .paint = PaintCircle,
+    .ocs = true};
 
 extern const EntityType kArcType{
     .name = "ARC",
@@ -100,6 +101,7 @@ extern const EntityType kArcType{
     .write = WriteCircle,
     .copy = CopyCircle,
     .primitives = CirclePrimitives,
-    .paint = PaintCircle};
+    .paint = PaintCircle,
+    .ocs = true};
 
 }  // namespace velorin::cad::embedded

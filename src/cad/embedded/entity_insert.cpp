@@ -134,6 +134,7 @@ extern const EntityType kInsertType{.name = "INSERT",
                                     .modelled = kInsertGroups,
                                     .write = WriteInsert,
                                     .copy = CopyInsert,
-                                    .expand = ExpandInsert};
+                                    .expand = ExpandInsert,
+                                    .ocs = true};
 
 }  // namespace velorin::cad::embedded

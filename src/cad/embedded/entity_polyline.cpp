@@ -247,7 +247,8 @@ extern const EntityType kLwPolylineType{.name = "LWPOLYLINE",
                                         .write_whole = WriteR12Polyline,
                                         .copy = CopyPolyline,
                                         .primitives = PolylinePrimitives,
-                                        .paint = PaintPolyline};
+                                        .paint = PaintPolyline,
+                                        .ocs = true};
 
 extern const EntityType kPolylineType{.name = "POLYLINE",
                                       .kind = Kind::Polyline,
@@ -255,6 +256,7 @@ extern const EntityType kPolylineType{.name = "POLYLINE",
                                       .modelled = kPolylineGroups,
                                       .copy = CopyPolyline,
                                       .primitives = PolylinePrimitives,
-                                      .paint = PaintPolyline};
+                                      .paint = PaintPolyline,
+                                      .ocs = true};
 
 }  // namespace velorin::cad::embedded

@@ -43,14 +43,16 @@ extern const EntityType kSolidType{.name = "SOLID",
                                    .read = ReadZOrder,
                                    .modelled = kSolidGroups,
                                    .primitives = SolidPrimitives,
-                                   .paint = PaintSolid};
+                                   .paint = PaintSolid,
+                                   .ocs = true};
 
 extern const EntityType kTraceType{.name = "TRACE",
                                    .kind = Kind::Solid,
                                    .read = ReadZOrder,
                                    .modelled = kSolidGroups,
                                    .primitives = SolidPrimitives,
-                                   .paint = PaintSolid};
+                                   .paint = PaintSolid,
+                                   .ocs = true};
 
 extern const EntityType k3DFaceType{
     .name = "3DFACE",

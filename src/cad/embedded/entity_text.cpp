@@ -38,6 +38,9 @@ EntityPtr ReadText(RecordReader& reader, Record& r, Kind kind) {
     bool have_direction = false;
     Point2 direction{0, 0};
     for (const dxf::Tag& t : r.tags) {
+        // R2018 MTEXT may end in an embedded object whose groups reuse the codes of the
+        // insertion point, direction and height: the text's own groups end there.
+        if (t.code == 101 && kind == Kind::MText) break;
         if (reader.Common(*e, t)) continue;
         switch (t.code) {
             case 1:
@@ -283,7 +286,8 @@ extern const EntityType kTextType{
     .write_tail = WriteTextTail,
     .copy = CopyText,
     .primitives = TextPrimitives,
-    .paint = PaintTextEntity};
+    .paint = PaintTextEntity,
+    .ocs = true};
 
 extern const EntityType kMTextType{
     .name = "MTEXT",

@@ -62,6 +62,9 @@ class RecordReader {
             case 330:
                 if (!e.owner) e.owner = dxf::ToHandle(t.value);
                 return true;
+            case 230:  // read by types that know their extrusion too
+                e.mirrored = dxf::ToDouble(t.value) < 0;
+                return false;
         }
         return false;
     }
@@ -121,7 +124,16 @@ struct EntityType {
     void (*paint)(const EntityBase& e, const Affine& full, Rgb colour, PaintBackend& out) = nullptr;
     // The block it draws in place, if any.
     bool (*expand)(const Drawing& d, const EntityBase& e, Expansion& out) = nullptr;
+    // Its coordinates are object coordinates: an extrusion of (0, 0, -1) mirrors them.
+    bool ocs = false;
 };
+
+// What object coordinates seen from below (extrusion 0, 0, -1) are in the drawing.
+inline constexpr Affine kMirrorX{-1, 0, 0, 0, 1, 0};
+// The transform of an entity's own coordinates under `t`.
+inline Affine Placed(const EntityBase& e, const EntityType& type, const Affine& t) {
+    return e.mirrored && type.ocs ? t * kMirrorX : t;
+}
 
 // The table.
 std::span<const EntityType* const> EntityTypes();
