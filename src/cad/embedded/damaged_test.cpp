@@ -218,6 +218,35 @@ TEST(DamagedDrawing, SaveRefusesNonFiniteNumbersAndKeepsTheOldFile) {
     EXPECT_TRUE(d->Save(path).ok());
 }
 
+TEST(DamagedDrawing, DrawingWithoutCodePageDeclaresItOnlyOnceChineseIsWritten) {
+    std::string bytes =
+        Dxf({"0", "SECTION", "2",  "HEADER",   "9", "$ACADVER", "1", "AC1009", "0", "ENDSEC",
+             "0", "SECTION", "2",  "TABLES",   "0", "TABLE",    "2", "LAYER",  "0", "LAYER",
+             "2", "0",       "62", "7",        "0", "ENDTAB",   "0", "TABLE",  "2", "STYLE",
+             "0", "STYLE",   "2",  "STANDARD", "3", "txt",      "0", "ENDTAB", "0", "ENDSEC",
+             "0", "SECTION", "2",  "ENTITIES", "0", "POINT",    "8", "0",      "0", "ENDSEC",
+             "0", "EOF"});
+    struct Row {
+        const char* name;
+        std::string layer;  // added by the host; empty: none
+        bool declared;
+    };
+    const Row rows[] = {{"unchanged", "", false},
+                        {"plain layer name", "K1", false},
+                        {"Chinese layer name", "控_点位", true}};
+    for (const Row& row : rows) {
+        auto d = Read(bytes);
+        ASSERT_TRUE(d) << row.name;
+        if (!row.layer.empty()) d->AddLayer(row.layer);
+        std::string saved = d->Serialize();
+        EXPECT_EQ(saved.find("$DWGCODEPAGE\n  3\nANSI_936\n") != std::string::npos, row.declared)
+            << row.name;
+        if (row.layer.empty()) {
+            EXPECT_EQ(saved, bytes);
+        }
+    }
+}
+
 TEST(DamagedDrawing, RegressionInputsFoundByFuzzingOpenOrAreRefused) {
     std::string folder = velorin::testing::SourceDir() + "tests/data/fuzz-regressions/dxf";
     size_t replayed = 0;

@@ -179,7 +179,49 @@ class DxfWriter {
         if (d_.variables_.count("TEXTSTYLE") &&
             d_.current_style < static_cast<int>(d_.styles_.size()))
             out.push_back({"$TEXTSTYLE", 7, Enc(d_.styles_[d_.current_style]->name)});
+        // A drawing that declares no code page is read as code page 1252 by other programs:
+        // once the host writes Chinese into it, it says which code page its bytes are in.
+        if (d_.version_ < dxf::kR2007 && !Declares("$DWGCODEPAGE") && WritesNonAscii())
+            out.push_back({"$DWGCODEPAGE", 3, d_.codepage_});
         return out;
+    }
+
+    bool Declares(std::string_view variable) const {
+        for (const HeaderVariable& v : d_.header_)
+            if (v.name == variable) return true;
+        return false;
+    }
+
+    static bool NonAscii(std::string_view s) {
+        for (char c : s)
+            if (static_cast<unsigned char>(c) >= 0x80) return true;
+        return false;
+    }
+
+    // Text the host writes itself (not copied from the file) holds characters beyond ASCII.
+    bool WritesNonAscii() const {
+        for (const auto& l : d_.layers_)
+            if (l->raw.empty() && NonAscii(l->name)) return true;
+        for (const auto& s : d_.styles_)
+            if ((s->raw.empty() || s->changed) &&
+                (NonAscii(s->name) || NonAscii(s->font) || NonAscii(s->big_font)))
+                return true;
+        for (const auto& b : d_.blocks_) {
+            if (!b->raw.empty() || !b->defined) continue;
+            if (NonAscii(b->name)) return true;
+            for (const auto& e : b->entities)
+                if (GeneratedNonAscii(*e)) return true;
+        }
+        for (const auto& e : d_.entities_)
+            if (GeneratedNonAscii(*e)) return true;
+        return false;
+    }
+
+    static bool GeneratedNonAscii(const EntityBase& e) {
+        if (e.erased || !e.Generated()) return false;
+        if (e.kind == Kind::Text || e.kind == Kind::MText)
+            return NonAscii(static_cast<const TextEntity&>(e).text);
+        return false;
     }
 
     void WriteHeader(const Section& s) {
