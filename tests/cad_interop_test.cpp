@@ -211,6 +211,59 @@ TEST_P(EzdxfDrawings, KeepEveryEntityThroughOurSave) {
 
 INSTANTIATE_TEST_SUITE_P(Versions, EzdxfDrawings, ::testing::Values("R2000", "R2018"));
 
+// Drawings from other programs that the host changes: an R12 drawing declaring no code
+// page gets one once Chinese is written into it, and a layer the LAYER table lacked gets a
+// record with a handle; ezdxf and GDAL then read every name right.
+TEST(Interop, ForeignDrawingsChangedByUsOpenWithTheirNamesRight) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> lines;
+    };
+    const std::vector<std::string> r12{
+        "0", "SECTION", "2",  "HEADER", "9",  "$ACADVER", "1",  "AC1009",   "0",  "ENDSEC",
+        "0", "SECTION", "2",  "TABLES", "0",  "TABLE",    "2",  "LAYER",    "70", "1",
+        "0", "LAYER",   "2",  "0",      "70", "0",        "62", "7",        "6",  "CONTINUOUS",
+        "0", "ENDTAB",  "0",  "ENDSEC", "0",  "SECTION",  "2",  "ENTITIES", "0",  "LINE",
+        "8", "0",       "10", "0",      "20", "0",        "11", "1",        "21", "1",
+        "0", "ENDSEC",  "0",  "EOF"};
+    std::vector<std::string> r2000_missing_layer = r12;
+    r2000_missing_layer[7] = "AC1015";
+    r2000_missing_layer[41] = "Missing";  // the LINE's layer
+    const Row rows[] = {{"R12 without code page", r12},
+                        {"R2000 entity on a missing layer", r2000_missing_layer}};
+    for (const Row& row : rows) {
+        TempDir dir;
+        std::string path = dir.File("foreign.dxf");
+        std::string bytes;
+        for (const std::string& l : row.lines) bytes += l + "\r\n";
+        velorin::testing::WriteBytes(path, bytes);
+        Status status;
+        auto d = cad::embedded::Drawing::Load(path, &status);
+        ASSERT_TRUE(d) << status.message();
+        d->AddLayer("控_点位");
+        d->current_layer = d->LayerIndex("控_点位");
+        d->AddText("图根点", {1, 2, 0}, 2.5);
+        ASSERT_TRUE(d->Save(path).ok()) << row.name;
+
+        Seen seen = Describe(path);
+        EXPECT_EQ(seen.audit_errors, 0) << row.name;
+        EXPECT_EQ(seen.layers.count("控_点位"), 1u) << row.name;
+        EXPECT_THAT(seen.texts, ::testing::Contains("图根点")) << row.name;
+        std::string ogr = Shell("ogrinfo -q -al " + Quote(path));
+        EXPECT_THAT(ogr, HasSubstr("Layer (String) = 控_点位")) << row.name;
+        EXPECT_THAT(ogr, HasSubstr("Text (String) = 图根点")) << row.name;
+    }
+}
+
+// The template every new drawing starts from is a file of its own that ezdxf accepts as
+// it is.
+TEST(Interop, NewDrawingTemplateAuditsClean) {
+    Seen seen = Describe(velorin::testing::SourceDir() + "support/templates/new_drawing.dxf");
+    EXPECT_EQ(seen.audit_errors, 0);
+    EXPECT_EQ(seen.audit_fixes, 0);
+    EXPECT_EQ(seen.layers.count("0"), 1u);
+}
+
 TEST(Interop, RenderMakesPngAndPdfPictures) {
     TempDir dir;
     std::string path = WriteSurveyDrawing(dir);

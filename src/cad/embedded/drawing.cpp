@@ -5,6 +5,7 @@
 #include <boost/iterator/function_output_iterator.hpp>
 
 #include "base/strings.h"
+#include "cad/embedded/block_walk.h"
 #include "cad/embedded/dxf_tags.h"
 
 namespace velorin::cad::embedded {
@@ -206,31 +207,8 @@ InsertEntity* Drawing::AddInsert(int block, Point3 at, double xs, double ys, dou
 }
 
 std::string EntityBase::EntityName() const {
-    switch (kind) {
-        case Kind::Line:
-            return "LINE";
-        case Kind::Arc:
-            return "ARC";
-        case Kind::Circle:
-            return "CIRCLE";
-        case Kind::LwPolyline:
-            return "LWPOLYLINE";
-        case Kind::Polyline:
-            return "POLYLINE";
-        case Kind::Text:
-            return "TEXT";
-        case Kind::MText:
-            return "MTEXT";
-        case Kind::Point:
-            return "POINT";
-        case Kind::Insert:
-            return "INSERT";
-        case Kind::Solid:
-            return "SOLID";
-        case Kind::Other:
-            return static_cast<const OtherEntity*>(this)->type;
-    }
-    return {};
+    const EntityType& t = TypeOf(*this);
+    return t.name ? t.name : static_cast<const OtherEntity*>(this)->type;
 }
 
 std::string EntityBase::Handle() const { return dxf::HandleText(handle); }
@@ -293,7 +271,9 @@ HResult PolylineEntity::SetClosed(bool c) {
 std::vector<double> PolylineEntity::Coordinates() const {
     std::vector<double> out;
     out.reserve(vertices.size() * 2);
-    for (const Vertex& v : vertices) out.push_back(v.x), out.push_back(v.y);
+    // In drawing coordinates: a polyline seen from below has its x turned.
+    double sx = mirrored ? -1 : 1;
+    for (const Vertex& v : vertices) out.push_back(sx * v.x), out.push_back(v.y);
     return out;
 }
 
@@ -339,13 +319,6 @@ std::string InsertEntity::Name() const {
 
 // --- Blocks from other drawings ---
 
-namespace {
-template <class T>
-std::unique_ptr<T> CopyOf(const EntityBase& e) {
-    return std::make_unique<T>(static_cast<const T&>(e));
-}
-}  // namespace
-
 int Drawing::ImportBlock(const Drawing& source, const std::string& name) {
     if (int existing = BlockIndex(name); existing >= 0 && blocks_[existing]->defined)
         return existing;
@@ -373,50 +346,9 @@ int Drawing::ImportBlock(const Drawing& source, const std::string& name) {
     }
     for (const auto& e : *entities) {
         if (e->erased || e->paper) continue;
-        EntityPtr copy;
-        switch (e->kind) {
-            case Kind::Line:
-                copy = CopyOf<LineEntity>(*e);
-                break;
-            case Kind::Arc:
-            case Kind::Circle:
-                copy = CopyOf<CircleEntity>(*e);
-                break;
-            case Kind::LwPolyline:
-            case Kind::Polyline: {
-                auto p = CopyOf<PolylineEntity>(*e);
-                p->kind = Kind::LwPolyline;
-                p->flags = 0;
-                copy = std::move(p);
-                break;
-            }
-            case Kind::Text:
-            case Kind::MText: {
-                auto t = CopyOf<TextEntity>(*e);
-                int from = t->style;
-                t->style = 0;
-                if (from >= 0 && from < static_cast<int>(source.styles_.size())) {
-                    TextStyle* s = FindStyle(source.styles_[from]->name);
-                    for (size_t i = 0; s && i < styles_.size(); ++i)
-                        if (styles_[i].get() == s) t->style = static_cast<int>(i);
-                }
-                copy = std::move(t);
-                break;
-            }
-            case Kind::Point:
-                copy = CopyOf<PointEntity>(*e);
-                break;
-            case Kind::Insert: {
-                auto i = CopyOf<InsertEntity>(*e);
-                i->block = ImportBlock(source, source.blocks_[i->block]->name);
-                i->attributes.clear();
-                if (i->block < 0) continue;
-                copy = std::move(i);
-                break;
-            }
-            default:
-                continue;  // solids and foreign records are not carried over
-        }
+        const EntityType& type = TypeOf(*e);
+        EntityPtr copy = type.copy ? type.copy(*e, *this, source) : nullptr;
+        if (!copy) continue;  // solids and foreign records are not carried over
         const auto& source_layer = *source.layers_[e->layer];
         bool had = FindLayer(source_layer.name) != nullptr;
         cad::embedded::Layer* layer = AddLayer(source_layer.name);
@@ -446,165 +378,55 @@ class BoxSink : public PrimitiveSink {
     }
 };
 
-// Corners of a text's box: along the baseline from the anchor, up by its height.
-void TextBox(const TextEntity& t, const Affine& tr, PrimitiveSink& sink) {
-    double h = t.height > 0 ? t.height : 1;
-    double w;
-    double dx = 0, dy = 0;
-    Point3 anchor = t.position;
-    if (t.kind == Kind::MText) {
-        double longest = 0, line = 0;
-        int lines = 1;
-        std::string_view s = t.text;
-        for (size_t i = 0; i < s.size(); ++i) {
-            if (s[i] == '\\' && i + 1 < s.size() && s[i + 1] == 'P') {
-                longest = std::max(longest, line), line = 0, ++lines, ++i;
-                continue;
-            }
-            unsigned char c = static_cast<unsigned char>(s[i]);
-            if ((c & 0xC0) == 0x80) continue;
-            line += c >= 0xE0 ? 1.0 : 0.7;
-        }
-        longest = std::max(longest, line);
-        w = std::max(t.box_width, longest * h);
-        double total = lines * h * 1.667 - 0.667 * h;
-        int a = t.horizontal >= 1 && t.horizontal <= 9 ? t.horizontal : 1;
-        dx = -w * ((a - 1) % 3) / 2.0;
-        int row = (a - 1) / 3;  // 0 top, 1 middle, 2 bottom
-        dy = row == 0 ? -total : row == 1 ? -total / 2 : 0;
-        double hh = total;
-        double r = t.rotation * M_PI / 180, cs = std::cos(r), sn = std::sin(r);
-        Point2 corners[4];
-        double xs[4] = {dx, dx + w, dx + w, dx}, ys[4] = {dy, dy, dy + hh, dy + hh};
-        for (int k = 0; k < 4; ++k)
-            corners[k] =
-                tr({anchor.x + xs[k] * cs - ys[k] * sn, anchor.y + xs[k] * sn + ys[k] * cs});
-        sink.Area(corners, 4);
-        return;
+// Hands the primitives of everything the walk reaches to a sink.
+class PrimitiveVisitor : public EntityVisitor {
+  public:
+    explicit PrimitiveVisitor(PrimitiveSink& sink) : sink_(sink) {}
+    void Leaf(const EntityBase& e, const Affine& t, int) override {
+        const EntityType& type = TypeOf(e);
+        if (type.primitives) type.primitives(e, t, sink_);
     }
-    w = TextAdvance(t.text) * h * (t.width_factor > 0 ? t.width_factor : 1);
-    double rotation = t.rotation;
-    if (t.horizontal == 3 || t.horizontal == 5) {
-        // Aligned and fit texts run from the insertion point to the alignment point.
-        double ax = t.alignment_point.x - t.position.x, ay = t.alignment_point.y - t.position.y;
-        w = std::hypot(ax, ay);
-        rotation = std::atan2(ay, ax) * 180 / M_PI;
-    } else if (t.horizontal || t.vertical) {
-        anchor = t.alignment_point;
-        if (t.horizontal == 1 || t.horizontal == 4)
-            dx = -w / 2;
-        else if (t.horizontal == 2)
-            dx = -w;
-        if (t.horizontal == 4 || t.vertical == 2)
-            dy = -h / 2;
-        else if (t.vertical == 3)
-            dy = -h;
+    void Attribute(const struct Attribute& a, const Affine& t) override {
+        TextBox(AttributeText(a), t, sink_);
     }
-    double r = rotation * M_PI / 180, cs = std::cos(r), sn = std::sin(r);
-    double xs[4] = {dx, dx + w, dx + w, dx}, ys[4] = {dy, dy, dy + h, dy + h};
-    Point2 corners[4];
-    for (int k = 0; k < 4; ++k)
-        corners[k] = tr({anchor.x + xs[k] * cs - ys[k] * sn, anchor.y + xs[k] * sn + ys[k] * cs});
-    sink.Area(corners, 4);
-}
+
+  private:
+    PrimitiveSink& sink_;
+};
+
+// Extents of a block's entities: a nested block counts by its own extents, worked out
+// once, so nesting costs no more than the entities the drawing holds.
+class BlockBoxVisitor : public PrimitiveVisitor {
+  public:
+    BlockBoxVisitor(const Drawing& d, BoxSink& sink) : PrimitiveVisitor(sink), d_(d), box_(sink) {}
+    bool Enter(const EntityBase& reference, const Affine& inner, int) override {
+        Expansion x;
+        TypeOf(reference).expand(d_, reference, x);
+        const Box& local = d_.BlockExtents(*x.block);
+        if (local.valid()) box_.box.Add(inner.Map(local));
+        return false;
+    }
+
+  private:
+    const Drawing& d_;
+    BoxSink& box_;
+};
 
 }  // namespace
 
-void PolylinePoints(const PolylineEntity& p, std::vector<Point2>& pts) {
-    size_t n = p.vertices.size();
-    if (n == 0) return;
-    pts.push_back({p.vertices[0].x, p.vertices[0].y});
-    size_t segments = p.closed ? n : n - 1;
-    for (size_t i = 0; i < segments; ++i) {
-        const Vertex& a = p.vertices[i];
-        const Vertex& b = p.vertices[(i + 1) % n];
-        BulgePoints({a.x, a.y}, {b.x, b.y}, a.bulge, pts);
-    }
-}
-
 void Drawing::Primitives(const EntityBase& e, const Affine& t, PrimitiveSink& sink,
                          int depth) const {
-    switch (e.kind) {
-        case Kind::Line: {
-            const auto& l = static_cast<const LineEntity&>(e);
-            sink.Segment(t({l.a.x, l.a.y}), t({l.b.x, l.b.y}));
-            break;
-        }
-        case Kind::Circle:
-        case Kind::Arc: {
-            const auto& c = static_cast<const CircleEntity&>(e);
-            if (e.kind == Kind::Circle && t.Conformal()) {
-                sink.Circle(t({c.centre.x, c.centre.y}), c.radius * t.Scale());
-                break;
-            }
-            double a0 = e.kind == Kind::Arc ? c.start_angle * M_PI / 180 : 0;
-            double a1 = e.kind == Kind::Arc ? c.end_angle * M_PI / 180 : 2 * M_PI;
-            if (a1 < a0) a1 += 2 * M_PI;
-            std::vector<Point2> pts;
-            ArcPoints({c.centre.x, c.centre.y}, c.radius, a0, a1, pts);
-            for (size_t i = 0; i + 1 < pts.size(); ++i) sink.Segment(t(pts[i]), t(pts[i + 1]));
-            break;
-        }
-        case Kind::LwPolyline:
-        case Kind::Polyline: {
-            std::vector<Point2> pts;
-            PolylinePoints(static_cast<const PolylineEntity&>(e), pts);
-            if (pts.size() == 1) sink.Point(t(pts[0]));
-            for (size_t i = 0; i + 1 < pts.size(); ++i) sink.Segment(t(pts[i]), t(pts[i + 1]));
-            break;
-        }
-        case Kind::Text:
-        case Kind::MText:
-            TextBox(static_cast<const TextEntity&>(e), t, sink);
-            break;
-        case Kind::Point: {
-            const auto& p = static_cast<const PointEntity&>(e);
-            sink.Point(t({p.position.x, p.position.y}));
-            break;
-        }
-        case Kind::Solid: {
-            const auto& s = static_cast<const SolidEntity&>(e);
-            Point2 c[4];
-            for (int k = 0; k < 4; ++k) c[k] = t(s.corners[k]);
-            sink.Area(c, 4);
-            break;
-        }
-        case Kind::Insert: {
-            const auto& i = static_cast<const InsertEntity&>(e);
-            if (depth > 16 || i.block < 0) break;
-            const Block& b = *blocks_[i.block];
-            Affine ti = t * Affine::Insert({i.position.x, i.position.y}, i.x_scale, i.y_scale,
-                                           i.rotation, {b.base.x, b.base.y});
-            for (const auto& be : b.entities)
-                if (!be->erased) Primitives(*be, ti, sink, depth + 1);
-            for (const Attribute& a : i.attributes) {
-                TextEntity text(Kind::Text, nullptr);
-                text.text = a.text, text.position = text.alignment_point = a.position;
-                text.height = a.height, text.rotation = a.rotation;
-                TextBox(text, t, sink);
-            }
-            break;
-        }
-        case Kind::Other: {
-            const auto& o = static_cast<const OtherEntity&>(e);
-            if (o.block >= 0 && depth <= 16) {  // a dimension: its block, in place
-                for (const auto& be : blocks_[o.block]->entities)
-                    if (!be->erased) Primitives(*be, t, sink, depth + 1);
-            } else if (o.type == "SPLINE") {
-                std::vector<Point2> pts = SplinePoints(o);
-                for (size_t i = 0; i + 1 < pts.size(); ++i) sink.Segment(t(pts[i]), t(pts[i + 1]));
-            }
-            break;
-        }
-    }
+    PrimitiveVisitor visitor(sink);
+    WalkEntity(*this, e, t, visitor, depth);
 }
 
 const Box& Drawing::BlockExtents(const Block& b) const {
     if (!b.extents) {
-        b.extents = Box{};  // guards against a block that contains itself
+        b.extents = Box{};  // a block that contains itself adds nothing of itself
         BoxSink sink;
+        BlockBoxVisitor visitor(*this, sink);
         for (const auto& e : b.entities)
-            if (!e->erased) Primitives(*e, Affine{}, sink, 1);
+            if (!e->erased) WalkEntity(*this, *e, Affine{}, visitor, 0);
         b.extents = sink.box;
     }
     return *b.extents;
@@ -618,7 +440,8 @@ std::optional<Box> Drawing::Extents(const EntityBase& e) const {
             const Block& b = *blocks_[i.block];
             const Box& local = BlockExtents(b);
             if (local.valid()) {
-                Affine t = Affine::Insert({i.position.x, i.position.y}, i.x_scale, i.y_scale,
+                Affine t = Placed(e, TypeOf(e), Affine{}) *
+                           Affine::Insert({i.position.x, i.position.y}, i.x_scale, i.y_scale,
                                           i.rotation, {b.base.x, b.base.y});
                 // The block's box is about its own origin, not its base point.
                 box = t.Map(local);
@@ -626,12 +449,7 @@ std::optional<Box> Drawing::Extents(const EntityBase& e) const {
         }
         if (!i.attributes.empty()) {
             BoxSink sink;
-            for (const Attribute& a : i.attributes) {
-                TextEntity text(Kind::Text, nullptr);
-                text.text = a.text, text.position = text.alignment_point = a.position;
-                text.height = a.height, text.rotation = a.rotation;
-                TextBox(text, Affine{}, sink);
-            }
+            for (const Attribute& a : i.attributes) TextBox(AttributeText(a), Affine{}, sink);
             box.Add(sink.box);
         }
     } else {

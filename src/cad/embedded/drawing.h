@@ -24,6 +24,7 @@ namespace velorin::cad::embedded {
 
 class Drawing;
 struct Block;
+struct EntityType;
 namespace dxf {
 class Codec;
 }
@@ -39,7 +40,7 @@ enum class Kind : uint8_t {
     Point,
     Insert,
     Solid,
-    Other
+    Other  // a type the host's own interface does not know; its EntityType says which
 };
 
 // A span of the bytes the drawing was read from; empty for what the host made.
@@ -90,12 +91,15 @@ class EntityBase : public cad::Entity {
     bool paper = false;          // paper space: kept, painted no, selected no
     bool layer_changed = false;  // raw record written with its layer replaced
     bool regenerate = false;     // raw record rewritten from the model (geometry changed)
+    bool mirrored = false;       // extrusion (0, 0, -1): its object coordinates seen from below
     int16_t color = 256;         // 256 by layer, 0 by block
     int layer = 0;               // index into the drawing's layers
     uint64_t handle = 0;
     uint64_t owner = 0;
     Span raw;
     Drawing* drawing;
+    // Its entry in the entity table (entity_type.h); nullptr: the entry of its kind.
+    const EntityType* type = nullptr;
 
     std::string EntityName() const override;
     std::string Handle() const override;
@@ -190,7 +194,7 @@ class InsertEntity : public EntityBase {
     std::string Name() const override;
 };
 
-// Everything else (hatches, dimensions, splines, ...): kept as read, layer readable.
+// Records kept as read (hatches, dimensions, splines, ...), layer readable.
 // Dimensions remember the block that draws them and splines their curve, for pictures.
 class OtherEntity : public EntityBase {
   public:
@@ -340,7 +344,8 @@ class Drawing {
     uint64_t model_space_record_ = 0;  // owner of model-space entities
 
     std::vector<Section> sections_;
-    Span eof_;  // "0 EOF" and whatever follows it, as read
+    Span prologue_;  // comments before the first section, as read
+    Span eof_;       // "0 EOF" and whatever follows it, as read
     std::vector<HeaderVariable> header_;
     std::vector<TableChunk> tables_;
     std::vector<EntityPtr> entities_;

@@ -2,27 +2,22 @@
 // LAYER, STYLE and BLOCK_RECORD tables, block definitions and entities; every record is
 // also remembered as the span of bytes it came from, so the writer can copy it back.
 #include <cstring>
+#include <set>
 
 #include "base/paths.h"
 #include "base/strings.h"
 #include "base/text_file.h"
 #include "cad/embedded/drawing.h"
 #include "cad/embedded/dxf_tags.h"
+#include "cad/embedded/entity_type.h"
 
 namespace velorin::cad::embedded {
 
 using dxf::Tag;
 
-// One record: the tags from a code-0 tag up to the next one.
-struct Record {
-    std::string_view type;
-    uint64_t begin = 0, end = 0;
-    std::vector<Tag> tags;  // without the code-0 tag
-};
-
-class DxfReader {
+class DxfReader : public RecordReader {
   public:
-    DxfReader(Drawing& d) : d_(d), src_(d.source_), scanner_(src_) {}
+    DxfReader(Drawing& d) : RecordReader(d), d_(d), src_(d.source_), scanner_(src_) {}
 
     bool Run(std::string* error) {
         if (src_.size() >= 22 && std::memcmp(src_.data(), "AutoCAD Binary DXF", 18) == 0) {
@@ -33,6 +28,10 @@ class DxfReader {
         size_t nl = src_.find('\n');
         d_.eol_ = (nl != std::string_view::npos && nl > 0 && src_[nl - 1] == '\r') ? "\r\n" : "\n";
         if (!Advance()) return Fail(error, "文件为空或不是 DXF");
+        // Comments ahead of the first section (LibreCAD and dxflib write one): kept as read.
+        while (has_next_ && next_.code == 999) Advance();
+        d_.prologue_ = {0, Offset()};
+        std::set<std::string> seen;
         while (has_next_) {
             if (next_.code != 0)
                 return Fail(error, "第 " + Line(next_.offset) + " 行：段外出现组码");
@@ -46,6 +45,12 @@ class DxfReader {
             if (!Advance() || next_.code != 2)
                 return Fail(error, "第 " + Line(begin) + " 行：段缺少名称");
             std::string name(next_.value);
+            // A second ENTITIES (or HEADER, TABLES, BLOCKS) section: saving would write the
+            // first one's records twice, so such a drawing is refused rather than changed.
+            bool structured =
+                name == "HEADER" || name == "TABLES" || name == "BLOCKS" || name == "ENTITIES";
+            if (structured && !seen.insert(name).second)
+                return Fail(error, "第 " + Line(begin) + " 行：第二个 " + name + " 段");
             Advance();
             if (name == "HEADER") {
                 ReadHeader();
@@ -93,20 +98,22 @@ class DxfReader {
     uint64_t Offset() const { return has_next_ ? next_.offset : src_.size(); }
 
     // Reads the record starting at the look-ahead code-0 tag.
-    bool ReadRecord(Record& r) {
-        if (!has_next_ || next_.code != 0) return false;
+    void ReadRecord(Record& r) override {
+        if (!has_next_ || next_.code != 0) return;
         r.type = next_.value;
         r.begin = next_.offset;
         r.tags.clear();
         while (Advance() && next_.code != 0) r.tags.push_back(next_);
         r.end = Offset();
-        return true;
+    }
+    bool NextIs(std::string_view type) const override {
+        return has_next_ && next_.code == 0 && next_.value == type;
     }
 
     void EnsureCodec() {
         if (!d_.codec_) d_.codec_ = std::make_unique<dxf::Codec>(d_.version_, d_.codepage_);
     }
-    std::string Decode(std::string_view s) { return d_.codec_->Decode(s); }
+    std::string Decode(std::string_view s) override { return d_.codec_->Decode(s); }
 
     void ReadHeader() {
         in_header_ = true;
@@ -267,8 +274,12 @@ class DxfReader {
                    next_.value != "ENDSEC") {
                 EntityPtr e = ReadEntity(r);
                 // Some writers put model-space entities into *Model_Space: they are the
-                // drawing's entities all the same, written back where they were.
-                if (e && !model_space) block->entities.push_back(std::move(e));
+                // drawing's entities all the same, written back where they were. They
+                // live until the reader ends, as their links to blocks are resolved last.
+                if (model_space)
+                    unowned_.push_back(std::move(e));
+                else
+                    block->entities.push_back(std::move(e));
             }
             if (has_next_ && next_.value == "ENDBLK") {
                 ReadRecord(r);
@@ -295,7 +306,7 @@ class DxfReader {
         }
     }
 
-    int LayerOf(std::string_view raw_name) {
+    int LayerOf(std::string_view raw_name) override {
         if (raw_name == last_layer_name_) return last_layer_;
         auto it = raw_layers_.find(std::string(raw_name));
         int index;
@@ -310,6 +321,7 @@ class DxfReader {
                 auto layer = std::make_unique<Layer>();
                 layer->drawing = &d_;
                 layer->name = name;
+                added_layers_.push_back(layer.get());
                 index = RegisterLayer(std::move(layer));
             }
             raw_layers_.emplace(std::string(raw_name), index);
@@ -319,194 +331,25 @@ class DxfReader {
         return index;
     }
 
-    int StyleOf(std::string_view raw_name) {
+    int StyleOf(std::string_view raw_name) override {
         std::string name = Decode(raw_name);
         for (size_t i = 0; i < d_.styles_.size(); ++i)
             if (EqualsIgnoreCase(d_.styles_[i]->name, name)) return static_cast<int>(i);
         return 0;
     }
 
-    // Common groups of every entity; false when the tag is not one of them.
-    bool Common(EntityBase& e, const Tag& t) {
-        switch (t.code) {
-            case 5:
-                e.handle = dxf::ToHandle(t.value);
-                return true;
-            case 8:
-                e.layer = LayerOf(t.value);
-                return true;
-            case 62:
-                e.color = static_cast<int16_t>(dxf::ToInt(t.value));
-                return true;
-            case 67:
-                e.paper = dxf::ToInt(t.value) == 1;
-                return true;
-            case 330:
-                if (!e.owner) e.owner = dxf::ToHandle(t.value);
-                return true;
-        }
-        return false;
-    }
-
+    // One entity record (with its sub-records), read by its entry in the entity table.
     EntityPtr ReadEntity(Record& r) {
         ReadRecord(r);
-        std::string_view type = r.type;
         uint64_t begin = r.begin;  // sub-records (VERTEX, ATTRIB, SEQEND) reuse `r`
-        EntityPtr out;
-        if (type == "LINE") {
-            auto e = std::make_unique<LineEntity>(&d_);
-            for (const Tag& t : r.tags) {
-                if (Common(*e, t)) continue;
-                switch (t.code) {
-                    case 10:
-                        e->a.x = dxf::ToDouble(t.value);
-                        break;
-                    case 20:
-                        e->a.y = dxf::ToDouble(t.value);
-                        break;
-                    case 30:
-                        e->a.z = dxf::ToDouble(t.value);
-                        break;
-                    case 11:
-                        e->b.x = dxf::ToDouble(t.value);
-                        break;
-                    case 21:
-                        e->b.y = dxf::ToDouble(t.value);
-                        break;
-                    case 31:
-                        e->b.z = dxf::ToDouble(t.value);
-                        break;
-                }
-            }
-            out = std::move(e);
-        } else if (type == "CIRCLE" || type == "ARC") {
-            auto e = std::make_unique<CircleEntity>(type == "ARC" ? Kind::Arc : Kind::Circle, &d_);
-            for (const Tag& t : r.tags) {
-                if (Common(*e, t)) continue;
-                switch (t.code) {
-                    case 10:
-                        e->centre.x = dxf::ToDouble(t.value);
-                        break;
-                    case 20:
-                        e->centre.y = dxf::ToDouble(t.value);
-                        break;
-                    case 30:
-                        e->centre.z = dxf::ToDouble(t.value);
-                        break;
-                    case 40:
-                        e->radius = dxf::ToDouble(t.value);
-                        break;
-                    case 50:
-                        e->start_angle = dxf::ToDouble(t.value);
-                        break;
-                    case 51:
-                        e->end_angle = dxf::ToDouble(t.value);
-                        break;
-                }
-            }
-            out = std::move(e);
-        } else if (type == "LWPOLYLINE") {
-            auto e = std::make_unique<PolylineEntity>(Kind::LwPolyline, &d_);
-            for (const Tag& t : r.tags) {
-                if (Common(*e, t)) continue;
-                switch (t.code) {
-                    case 90:
-                        e->vertices.reserve(dxf::ToInt(t.value));
-                        break;
-                    case 70:
-                        e->flags = static_cast<int>(dxf::ToInt(t.value));
-                        break;
-                    case 38:
-                        e->elevation = dxf::ToDouble(t.value);
-                        break;
-                    case 43:
-                        e->constant_width = dxf::ToDouble(t.value);
-                        break;
-                    case 10:
-                        e->vertices.push_back({dxf::ToDouble(t.value), 0, 0, 0, 0});
-                        break;
-                    case 20:
-                        if (!e->vertices.empty()) e->vertices.back().y = dxf::ToDouble(t.value);
-                        break;
-                    case 40:
-                        if (!e->vertices.empty())
-                            e->vertices.back().start_width = dxf::ToDouble(t.value);
-                        break;
-                    case 41:
-                        if (!e->vertices.empty())
-                            e->vertices.back().end_width = dxf::ToDouble(t.value);
-                        break;
-                    case 42:
-                        if (!e->vertices.empty()) e->vertices.back().bulge = dxf::ToDouble(t.value);
-                        break;
-                }
-            }
-            e->closed = e->flags & 1;
-            out = std::move(e);
-        } else if (type == "TEXT" || type == "MTEXT") {
-            out = ReadText(r, type == "MTEXT" ? Kind::MText : Kind::Text);
-        } else if (type == "POINT") {
-            auto e = std::make_unique<PointEntity>(&d_);
-            for (const Tag& t : r.tags) {
-                if (Common(*e, t)) continue;
-                if (t.code == 10)
-                    e->position.x = dxf::ToDouble(t.value);
-                else if (t.code == 20)
-                    e->position.y = dxf::ToDouble(t.value);
-                else if (t.code == 30)
-                    e->position.z = dxf::ToDouble(t.value);
-            }
-            out = std::move(e);
-        } else if (type == "SOLID" || type == "TRACE" || type == "3DFACE") {
-            auto e = std::make_unique<SolidEntity>(&d_);
-            for (const Tag& t : r.tags) {
-                if (Common(*e, t)) continue;
-                int k = t.code % 10, axis = t.code / 10;
-                if ((axis == 1 || axis == 2) && k <= 3) {
-                    (axis == 1 ? e->corners[k].x : e->corners[k].y) = dxf::ToDouble(t.value);
-                }
-            }
-            if (type != "3DFACE") std::swap(e->corners[2], e->corners[3]);  // stored Z order
-            out = std::move(e);
-        } else if (type == "INSERT") {
-            out = ReadInsert(r);
-        } else if (type == "POLYLINE") {
-            out = ReadPolyline(r);
-        } else {
-            auto e = std::make_unique<OtherEntity>(&d_);
-            e->type = std::string(type);
-            bool dimension = type == "DIMENSION", spline = type == "SPLINE";
-            for (const Tag& t : r.tags) {
-                if (t.code >= 1000) break;
-                if (t.code == 5 || t.code == 8 || t.code == 62 || t.code == 67)
-                    Common(*e, t);
-                else if (dimension && t.code == 2)
-                    pending_dimensions_.push_back({e.get(), std::string(t.value)});
-                else if (spline && t.code == 71)
-                    e->degree = static_cast<int>(dxf::ToInt(t.value));
-                else if (spline && t.code == 40)
-                    e->knots.push_back(dxf::ToDouble(t.value));
-                else if (spline && t.code == 10)
-                    e->control.push_back({dxf::ToDouble(t.value), 0});
-                else if (spline && t.code == 20 && !e->control.empty())
-                    e->control.back().y = dxf::ToDouble(t.value);
-                else if (spline && t.code == 11)
-                    e->fit.push_back({dxf::ToDouble(t.value), 0});
-                else if (spline && t.code == 21 && !e->fit.empty())
-                    e->fit.back().y = dxf::ToDouble(t.value);
-            }
-            // Records that carry sub-records of their own until SEQEND.
-            bool follows = false;
-            for (const Tag& t : r.tags)
-                if (t.code == 66 && dxf::ToInt(t.value) == 1) follows = true;
-            if (follows) SkipToSeqend(r);
-            out = std::move(e);
-        }
+        const EntityType& type = TypeNamed(r.type);
+        EntityPtr out = type.read(*this, r);
+        out->type = &type;
         out->raw = {begin, Offset()};
         return out;
     }
 
-    void SkipToSeqend(Record& r) {
+    void SkipToSeqend(Record& r) override {
         while (has_next_ && next_.code == 0 && next_.value != "ENDSEC" && next_.value != "ENDBLK") {
             bool end = next_.value == "SEQEND";
             ReadRecord(r);
@@ -514,216 +357,15 @@ class DxfReader {
         }
     }
 
-    EntityPtr ReadText(const Record& r, Kind kind) {
-        auto e = std::make_unique<TextEntity>(kind, &d_);
-        std::string chunks;
-        std::string_view last;
-        bool have_align = false;
-        double dir_x = 0, dir_y = 0;
-        for (const Tag& t : r.tags) {
-            if (Common(*e, t)) continue;
-            switch (t.code) {
-                case 1:
-                    last = t.value;
-                    break;
-                case 3:
-                    chunks.append(t.value);
-                    break;
-                case 7:
-                    e->style = StyleOf(t.value);
-                    break;
-                case 10:
-                    e->position.x = dxf::ToDouble(t.value);
-                    break;
-                case 20:
-                    e->position.y = dxf::ToDouble(t.value);
-                    break;
-                case 30:
-                    e->position.z = dxf::ToDouble(t.value);
-                    break;
-                case 11:
-                    (kind == Kind::Text ? e->alignment_point.x : dir_x) = dxf::ToDouble(t.value);
-                    have_align = true;
-                    break;
-                case 21:
-                    (kind == Kind::Text ? e->alignment_point.y : dir_y) = dxf::ToDouble(t.value);
-                    break;
-                case 31:
-                    e->alignment_point.z = dxf::ToDouble(t.value);
-                    break;
-                case 40:
-                    e->height = dxf::ToDouble(t.value);
-                    break;
-                case 41:
-                    (kind == Kind::Text ? e->width_factor : e->box_width) = dxf::ToDouble(t.value);
-                    break;
-                case 50:
-                    e->rotation = dxf::ToDouble(t.value);
-                    break;
-                case 51:
-                    e->oblique = dxf::ToDouble(t.value);
-                    break;
-                case 71:
-                    if (kind == Kind::MText) e->horizontal = static_cast<int>(dxf::ToInt(t.value));
-                    break;
-                case 72:
-                    if (kind == Kind::Text) e->horizontal = static_cast<int>(dxf::ToInt(t.value));
-                    break;
-                case 73:
-                    if (kind == Kind::Text) e->vertical = static_cast<int>(dxf::ToInt(t.value));
-                    break;
-            }
-        }
-        chunks.append(last);
-        e->text = Decode(chunks);
-        if (kind == Kind::MText) {
-            // MTEXT keeps its rotation in radians, or as a direction vector.
-            e->rotation =
-                have_align ? std::atan2(dir_y, dir_x) * 180 / M_PI : e->rotation * 180 / M_PI;
-        } else if (!have_align) {
-            e->alignment_point = e->position;
-        }
-        return e;
-    }
-
-    EntityPtr ReadInsert(Record& r) {
-        auto e = std::make_unique<InsertEntity>(&d_);
-        bool attributes = false;
-        std::string_view name;
-        for (const Tag& t : r.tags) {
-            if (Common(*e, t)) continue;
-            switch (t.code) {
-                case 2:
-                    name = t.value;
-                    break;
-                case 10:
-                    e->position.x = dxf::ToDouble(t.value);
-                    break;
-                case 20:
-                    e->position.y = dxf::ToDouble(t.value);
-                    break;
-                case 30:
-                    e->position.z = dxf::ToDouble(t.value);
-                    break;
-                case 41:
-                    e->x_scale = dxf::ToDouble(t.value);
-                    break;
-                case 42:
-                    e->y_scale = dxf::ToDouble(t.value);
-                    break;
-                case 43:
-                    e->z_scale = dxf::ToDouble(t.value);
-                    break;
-                case 50:
-                    e->rotation = dxf::ToDouble(t.value);
-                    break;
-                case 66:
-                    attributes = dxf::ToInt(t.value) == 1;
-                    break;
-            }
-        }
-        pending_blocks_.push_back({e.get(), std::string(name)});
-        if (attributes) {
-            while (has_next_ && next_.code == 0 && next_.value == "ATTRIB") {
-                ReadRecord(r);
-                Attribute a;
-                for (const Tag& t : r.tags) {
-                    switch (t.code) {
-                        case 1:
-                            a.text = Decode(t.value);
-                            break;
-                        case 2:
-                            a.tag = Decode(t.value);
-                            break;
-                        case 8:
-                            a.layer = LayerOf(t.value);
-                            break;
-                        case 10:
-                            a.position.x = dxf::ToDouble(t.value);
-                            break;
-                        case 20:
-                            a.position.y = dxf::ToDouble(t.value);
-                            break;
-                        case 30:
-                            a.position.z = dxf::ToDouble(t.value);
-                            break;
-                        case 40:
-                            a.height = dxf::ToDouble(t.value);
-                            break;
-                        case 50:
-                            a.rotation = dxf::ToDouble(t.value);
-                            break;
-                    }
-                }
-                e->attributes.push_back(std::move(a));
-            }
-            if (has_next_ && next_.code == 0 && next_.value == "SEQEND") ReadRecord(r);
-        }
-        return e;
-    }
-
-    EntityPtr ReadPolyline(Record& r) {
-        auto e = std::make_unique<PolylineEntity>(Kind::Polyline, &d_);
-        double start_width = 0, end_width = 0;
-        for (const Tag& t : r.tags) {
-            if (Common(*e, t)) continue;
-            switch (t.code) {
-                case 70:
-                    e->flags = static_cast<int>(dxf::ToInt(t.value));
-                    break;
-                case 30:
-                    e->elevation = dxf::ToDouble(t.value);
-                    break;
-                case 40:
-                    start_width = dxf::ToDouble(t.value);
-                    break;
-                case 41:
-                    end_width = dxf::ToDouble(t.value);
-                    break;
-            }
-        }
-        e->closed = e->flags & 1;
-        bool mesh = e->flags & (16 | 64);
-        while (has_next_ && next_.code == 0 && next_.value == "VERTEX") {
-            ReadRecord(r);
-            Vertex v{0, 0, start_width, end_width, 0};
-            int flags = 0;
-            for (const Tag& t : r.tags) {
-                switch (t.code) {
-                    case 10:
-                        v.x = dxf::ToDouble(t.value);
-                        break;
-                    case 20:
-                        v.y = dxf::ToDouble(t.value);
-                        break;
-                    case 40:
-                        v.start_width = dxf::ToDouble(t.value);
-                        break;
-                    case 41:
-                        v.end_width = dxf::ToDouble(t.value);
-                        break;
-                    case 42:
-                        v.bulge = dxf::ToDouble(t.value);
-                        break;
-                    case 70:
-                        flags = static_cast<int>(dxf::ToInt(t.value));
-                        break;
-                }
-            }
-            // Spline frame points are not on the curve; meshes are not outlines.
-            if (!(flags & 16) && !mesh) e->vertices.push_back(v);
-        }
-        if (has_next_ && next_.code == 0 && next_.value == "SEQEND") ReadRecord(r);
-        return e;
+    void LinkBlock(EntityBase&, int* slot, std::string raw_name, bool add_missing) override {
+        links_.push_back({slot, std::move(raw_name), add_missing});
     }
 
     void Finish() {
-        for (auto& [dimension, raw_name] : pending_dimensions_)
-            dimension->block = d_.BlockIndex(Decode(raw_name));
-        for (auto& [insert, raw_name] : pending_blocks_) {
+        for (auto& [slot, raw_name, add_missing] : links_) {
             std::string name = Decode(raw_name);
             int index = d_.BlockIndex(name);
-            if (index < 0) {
+            if (index < 0 && add_missing) {
                 // A reference to a block the drawing lacks: remembered by name only.
                 auto block = std::make_unique<Block>();
                 block->name = name;
@@ -732,7 +374,7 @@ class DxfReader {
                 d_.block_index_[UpperCase(name)] = index;
                 d_.blocks_.push_back(std::move(block));
             }
-            insert->block = index;
+            *slot = index;
         }
         if (d_.styles_.empty()) {
             auto style = std::make_unique<TextStyle>();
@@ -746,6 +388,10 @@ class DxfReader {
         if (d_.handle_seed_ <= max_handle_) d_.handle_seed_ = max_handle_ + 1;
         for (auto& e : d_.entities_)
             if (!e->handle && d_.version_ >= dxf::kR13) e->handle = d_.NextHandle();
+        // Layers added for entities on layers the table lacks: written as records of
+        // their own, which need handles from R13 on.
+        for (Layer* layer : added_layers_)
+            if (d_.version_ >= dxf::kR13) layer->handle = d_.NextHandle();
         d_.current_layer = d_.LayerIndex("0") >= 0 ? d_.LayerIndex("0") : 0;
         for (const auto& v : d_.header_) {
             if (v.name != "$CLAYER") continue;
@@ -770,8 +416,14 @@ class DxfReader {
     std::string_view last_layer_name_ = "\x01";
     int last_layer_ = 0;
     std::unordered_map<std::string, uint64_t> record_handles_;
-    std::vector<std::pair<InsertEntity*, std::string>> pending_blocks_;
-    std::vector<std::pair<OtherEntity*, std::string>> pending_dimensions_;
+    struct Link {
+        int* slot;
+        std::string raw_name;
+        bool add_missing;
+    };
+    std::vector<Link> links_;         // block references, resolved when every block is read
+    std::vector<EntityPtr> unowned_;  // read but not part of the model
+    std::vector<Layer*> added_layers_;
 };
 
 std::unique_ptr<Drawing> Drawing::Parse(std::string bytes, const std::string& name,

@@ -4,6 +4,7 @@
 #include <iconv.h>
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -321,6 +322,7 @@ void TagWriter::Text(int code, std::string_view utf8, const Codec& codec) {
 }
 
 void TagWriter::Number(int code, double value) {
+    non_finite_ = non_finite_ || !std::isfinite(value);
     Code(code);
     AppendDouble(out_, value);
     out_.append(eol_);

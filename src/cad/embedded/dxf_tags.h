@@ -84,6 +84,8 @@ class TagWriter {
     void Int(int code, long long value);
     void Handle(int code, uint64_t handle);
     void Raw(std::string_view bytes) { out_.append(bytes); }
+    // A number written was infinite or not a number (nothing else reads such a file).
+    bool non_finite() const { return non_finite_; }
     std::string& out() { return out_; }
     std::string_view eol() const { return eol_; }
 
@@ -92,6 +94,7 @@ class TagWriter {
   private:
     std::string& out_;
     std::string eol_;
+    bool non_finite_ = false;
 };
 
 }  // namespace velorin::cad::embedded::dxf

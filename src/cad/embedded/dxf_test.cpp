@@ -11,6 +11,9 @@
 #include "support/testing.h"
 
 namespace velorin::cad::embedded {
+
+std::string NewDrawingTemplate();  // compiled in from support/templates/new_drawing.dxf
+
 namespace {
 
 using ::testing::HasSubstr;
@@ -183,6 +186,17 @@ TEST(DxfRead, RefusesWhatIsNotDxfNamingFileAndLine) {
         EXPECT_THAT(status.message(), HasSubstr("bad.dxf")) << c.name;
         EXPECT_THAT(status.message(), HasSubstr(c.message)) << c.name;
     }
+}
+
+TEST(DxfWrite, NewDrawingsStartFromTheTemplateFile) {
+    std::string file = velorin::testing::ReadBytes(velorin::testing::SourceDir() +
+                                                   "support/templates/new_drawing.dxf");
+    ASSERT_GT(file.size(), 1000u);
+    EXPECT_EQ(NewDrawingTemplate(), file);
+    Status status;
+    auto d = Drawing::Parse(file, "new_drawing.dxf", &status);
+    ASSERT_TRUE(d) << status.message();
+    EXPECT_EQ(d->Serialize(), Drawing::New()->Serialize());
 }
 
 TEST(DxfWrite, AnUnchangedDrawingIsWrittenByteForByte) {

@@ -4,15 +4,16 @@
 // groups the model does not know; records the host made are written from the model.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <set>
 
 #include "base/paths.h"
 #include "base/strings.h"
 #include "base/text_file.h"
 #include "cad/embedded/drawing.h"
 #include "cad/embedded/dxf_tags.h"
+#include "cad/embedded/entity_type.h"
 
 namespace velorin::cad::embedded {
 
@@ -91,6 +92,7 @@ class DxfWriter {
     }
 
     void RunBody() {
+        w_.Raw(Bytes(d_.prologue_));
         bool tables = false, blocks = false, entities = false;
         for (const Section& s : d_.sections_) {
             if (s.name == "HEADER") {
@@ -177,7 +179,49 @@ class DxfWriter {
         if (d_.variables_.count("TEXTSTYLE") &&
             d_.current_style < static_cast<int>(d_.styles_.size()))
             out.push_back({"$TEXTSTYLE", 7, Enc(d_.styles_[d_.current_style]->name)});
+        // A drawing that declares no code page is read as code page 1252 by other programs:
+        // once the host writes Chinese into it, it says which code page its bytes are in.
+        if (d_.version_ < dxf::kR2007 && !Declares("$DWGCODEPAGE") && WritesNonAscii())
+            out.push_back({"$DWGCODEPAGE", 3, d_.codepage_});
         return out;
+    }
+
+    bool Declares(std::string_view variable) const {
+        for (const HeaderVariable& v : d_.header_)
+            if (v.name == variable) return true;
+        return false;
+    }
+
+    static bool NonAscii(std::string_view s) {
+        for (char c : s)
+            if (static_cast<unsigned char>(c) >= 0x80) return true;
+        return false;
+    }
+
+    // Text the host writes itself (not copied from the file) holds characters beyond ASCII.
+    bool WritesNonAscii() const {
+        for (const auto& l : d_.layers_)
+            if (l->raw.empty() && NonAscii(l->name)) return true;
+        for (const auto& s : d_.styles_)
+            if ((s->raw.empty() || s->changed) &&
+                (NonAscii(s->name) || NonAscii(s->font) || NonAscii(s->big_font)))
+                return true;
+        for (const auto& b : d_.blocks_) {
+            if (!b->raw.empty() || !b->defined) continue;
+            if (NonAscii(b->name)) return true;
+            for (const auto& e : b->entities)
+                if (GeneratedNonAscii(*e)) return true;
+        }
+        for (const auto& e : d_.entities_)
+            if (GeneratedNonAscii(*e)) return true;
+        return false;
+    }
+
+    static bool GeneratedNonAscii(const EntityBase& e) {
+        if (e.erased || !e.Generated()) return false;
+        if (e.kind == Kind::Text || e.kind == Kind::MText)
+            return NonAscii(static_cast<const TextEntity&>(e).text);
+        return false;
     }
 
     void WriteHeader(const Section& s) {
@@ -477,13 +521,19 @@ class DxfWriter {
                 Copy(Bytes(e.raw));
             return;
         }
+        const EntityType& type = TypeOf(e);
+        bool clean = w_.non_finite() == false;
+        WriteGenerated(e, type, owner);
+        if (clean && w_.non_finite()) non_finite_.push_back(e.handle);
+    }
+
+    void WriteGenerated(const EntityBase& e, const EntityType& type, uint64_t owner) {
         Extras extras;
-        if (!e.raw.empty()) extras = CollectExtras(e);
-        if (e.kind == Kind::LwPolyline && !markers_)
-            return WriteR12Polyline(static_cast<const PolylineEntity&>(e));
-        const char* type = TypeName(e);
-        if (!type) return;
-        w_.Text(0, type);
+        if (!e.raw.empty()) extras = CollectExtras(e, type);
+        RecordWriter out{w_, *d_.codec_, markers_, layer_names_, style_names_, block_names_};
+        if (type.write_whole && type.write_whole(out, e)) return;
+        if (!type.write) return;  // kept only as read
+        w_.Text(0, type.name);
         if (markers_) {
             w_.Handle(5, e.handle);
             w_.Raw(extras.head);
@@ -495,200 +545,22 @@ class DxfWriter {
         w_.Text(8, layer_names_[e.layer]);
         if (e.color != 256) w_.Int(62, e.color);
         w_.Raw(extras.common);
-        WriteGeometry(e);
+        type.write(out, e);
         w_.Raw(extras.specific);
-        if (e.kind == Kind::Text) {
-            const auto& t = static_cast<const TextEntity&>(e);
-            if (markers_) w_.Text(100, "AcDbText");
-            if (t.vertical) w_.Int(73, t.vertical);
-        }
+        if (type.write_tail) type.write_tail(out, e);
         w_.Raw(extras.xdata);
-    }
-
-    const char* TypeName(const EntityBase& e) const {
-        switch (e.kind) {
-            case Kind::Line:
-                return "LINE";
-            case Kind::Arc:
-                return "ARC";
-            case Kind::Circle:
-                return "CIRCLE";
-            case Kind::LwPolyline:
-                return "LWPOLYLINE";
-            case Kind::Text:
-                return "TEXT";
-            case Kind::MText:
-                return "MTEXT";
-            case Kind::Point:
-                return "POINT";
-            case Kind::Insert:
-                return "INSERT";
-            default:
-                return nullptr;  // kept only as read
-        }
-    }
-
-    void P3(int code, Point3 p) {
-        w_.Number(code, p.x);
-        w_.Number(code + 10, p.y);
-        w_.Number(code + 20, p.z);
-    }
-
-    void WriteGeometry(const EntityBase& e) {
-        switch (e.kind) {
-            case Kind::Line: {
-                const auto& l = static_cast<const LineEntity&>(e);
-                if (markers_) w_.Text(100, "AcDbLine");
-                P3(10, l.a);
-                P3(11, l.b);
-                break;
-            }
-            case Kind::Circle:
-            case Kind::Arc: {
-                const auto& c = static_cast<const CircleEntity&>(e);
-                if (markers_) w_.Text(100, "AcDbCircle");
-                P3(10, c.centre);
-                w_.Number(40, c.radius);
-                if (e.kind == Kind::Arc) {
-                    if (markers_) w_.Text(100, "AcDbArc");
-                    w_.Number(50, c.start_angle);
-                    w_.Number(51, c.end_angle);
-                }
-                break;
-            }
-            case Kind::LwPolyline: {
-                const auto& p = static_cast<const PolylineEntity&>(e);
-                w_.Text(100, "AcDbPolyline");
-                w_.Int(90, static_cast<long long>(p.vertices.size()));
-                w_.Int(70, (p.flags & ~1) | (p.closed ? 1 : 0));
-                bool widths = false;
-                for (const Vertex& v : p.vertices) widths |= v.start_width != 0 || v.end_width != 0;
-                if (!widths) w_.Number(43, p.constant_width);
-                if (p.elevation != 0) w_.Number(38, p.elevation);
-                for (const Vertex& v : p.vertices) {
-                    w_.Number(10, v.x);
-                    w_.Number(20, v.y);
-                    if (widths) {
-                        w_.Number(40, v.start_width);
-                        w_.Number(41, v.end_width);
-                    }
-                    if (v.bulge != 0) w_.Number(42, v.bulge);
-                }
-                break;
-            }
-            case Kind::Text: {
-                const auto& t = static_cast<const TextEntity&>(e);
-                if (markers_) w_.Text(100, "AcDbText");
-                P3(10, t.position);
-                w_.Number(40, t.height);
-                w_.Text(1, t.text, *d_.codec_);
-                if (t.rotation != 0) w_.Number(50, t.rotation);
-                if (t.width_factor != 1) w_.Number(41, t.width_factor);
-                if (t.oblique != 0) w_.Number(51, t.oblique);
-                w_.Text(7, StyleName(t.style));
-                if (t.horizontal) w_.Int(72, t.horizontal);
-                if (t.horizontal || t.vertical) P3(11, t.alignment_point);
-                break;
-            }
-            case Kind::MText: {
-                const auto& t = static_cast<const TextEntity&>(e);
-                if (markers_) w_.Text(100, "AcDbMText");
-                P3(10, t.position);
-                w_.Number(40, t.height);
-                w_.Number(41, t.box_width);
-                w_.Int(71, t.horizontal ? t.horizontal : 1);
-                std::string text = Enc(t.text);
-                while (text.size() > 250) {
-                    size_t cut = 250;
-                    // Never split a multibyte character.
-                    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80 &&
-                           d_.codec_->utf8())
-                        --cut;
-                    if (!d_.codec_->utf8()) {
-                        size_t i = 0;
-                        while (i < 250) i += static_cast<unsigned char>(text[i]) >= 0x81 ? 2 : 1;
-                        cut = i > 250 ? i - 2 : i;
-                    }
-                    w_.Text(3, text.substr(0, cut));
-                    text.erase(0, cut);
-                }
-                w_.Text(1, text);
-                w_.Text(7, StyleName(t.style));
-                if (t.rotation != 0) w_.Number(50, t.rotation * M_PI / 180);
-                break;
-            }
-            case Kind::Point: {
-                if (markers_) w_.Text(100, "AcDbPoint");
-                P3(10, static_cast<const PointEntity&>(e).position);
-                break;
-            }
-            case Kind::Insert: {
-                const auto& i = static_cast<const InsertEntity&>(e);
-                if (markers_) w_.Text(100, "AcDbBlockReference");
-                w_.Text(2, block_names_[i.block]);
-                P3(10, i.position);
-                if (i.x_scale != 1) w_.Number(41, i.x_scale);
-                if (i.y_scale != 1) w_.Number(42, i.y_scale);
-                if (i.z_scale != 1) w_.Number(43, i.z_scale);
-                if (i.rotation != 0) w_.Number(50, i.rotation);
-                break;
-            }
-            default:
-                break;
-        }
-    }
-
-    std::string_view StyleName(int index) const {
-        return index >= 0 && index < static_cast<int>(style_names_.size())
-                   ? std::string_view(style_names_[index])
-                   : std::string_view("Standard");
-    }
-
-    void WriteR12Polyline(const PolylineEntity& p) {
-        const std::string& layer = layer_names_[p.layer];
-        w_.Text(0, "POLYLINE");
-        w_.Text(8, layer);
-        if (p.color != 256) w_.Int(62, p.color);
-        w_.Int(66, 1);
-        P3(10, {0, 0, p.elevation});
-        w_.Int(70, p.closed ? 1 : 0);
-        if (p.constant_width != 0) {
-            w_.Number(40, p.constant_width);
-            w_.Number(41, p.constant_width);
-        }
-        for (const Vertex& v : p.vertices) {
-            w_.Text(0, "VERTEX");
-            w_.Text(8, layer);
-            P3(10, {v.x, v.y, p.elevation});
-            if (v.start_width != 0 || v.end_width != 0) {
-                w_.Number(40, v.start_width);
-                w_.Number(41, v.end_width);
-            }
-            if (v.bulge != 0) w_.Number(42, v.bulge);
-        }
-        w_.Text(0, "SEQEND");
-        w_.Text(8, layer);
     }
 
     // Groups of a read record that the model does not write itself, by where they stand.
     struct Extras {
         std::string head, common, specific, xdata;
     };
-    Extras CollectExtras(const EntityBase& e) const {
-        static const std::set<int> kLine{10, 20, 30, 11, 21, 31};
-        static const std::set<int> kCircle{10, 20, 30, 40, 50, 51};
-        static const std::set<int> kPolyline{10, 20, 38, 40, 41, 42, 43, 70, 90, 91};
-        static const std::set<int> kText{1, 7, 10, 20, 30, 11, 21, 31, 40, 41, 50, 51, 72, 73};
-        static const std::set<int> kMText{1, 3, 7, 10, 20, 30, 11, 21, 31, 40, 41, 50, 71};
-        static const std::set<int> kOther{2, 10, 20, 30, 41, 42, 43, 50};
-        static const std::set<int> kCommon{6,   48,  60,  67,  92,  160, 284, 310,
-                                           347, 348, 370, 380, 390, 420, 430, 440};
-        const std::set<int>& modelled = e.kind == Kind::Line                              ? kLine
-                                        : (e.kind == Kind::Circle || e.kind == Kind::Arc) ? kCircle
-                                        : e.kind == Kind::LwPolyline ? kPolyline
-                                        : e.kind == Kind::Text       ? kText
-                                        : e.kind == Kind::MText      ? kMText
-                                                                     : kOther;
+    static bool Listed(std::span<const int> codes, int code) {
+        return std::find(codes.begin(), codes.end(), code) != codes.end();
+    }
+    Extras CollectExtras(const EntityBase& e, const EntityType& type) const {
+        static constexpr int kCommon[] = {6,   48,  60,  67,  92,  160, 284, 310,
+                                          347, 348, 370, 380, 390, 420, 430, 440};
         Extras x;
         std::string_view bytes = Bytes(e.raw);
         dxf::TagScanner s(bytes);
@@ -714,9 +586,9 @@ class DxfWriter {
             } else if (t.code == 330 && !owner_seen) {
                 owner_seen = true;
                 continue;
-            } else if (kCommon.count(t.code)) {
+            } else if (Listed(kCommon, t.code)) {
                 into = &x.common;
-            } else if (!modelled.count(t.code)) {
+            } else if (!Listed(type.modelled, t.code)) {
                 into = &x.specific;
             }
             if (!into) continue;
@@ -736,6 +608,10 @@ class DxfWriter {
     uint64_t layer_table_ = 0, style_table_ = 0;  // handles of tables the writer adds
     Sink sink_;
     bool sink_ok_ = true;
+
+  public:
+    // Handles of entities written with a number that is infinite or not a number.
+    std::vector<uint64_t> non_finite_;
 };
 
 std::string Drawing::Serialize() const { return DxfWriter(*this).Run(); }
@@ -747,9 +623,18 @@ Status Drawing::Save(const std::string& path) const {
     FILE* f = std::fopen(temporary.c_str(), "wb");
     if (!f) return Status::Error("图形文件“" + path + "”无法保存：不能写入所在文件夹");
     bool ok = true;
-    DxfWriter(*this, [&](std::string_view bytes) {
+    DxfWriter writer(*this, [&](std::string_view bytes) {
         return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    }).Run(&ok);
+    });
+    writer.Run(&ok);
+    if (!writer.non_finite_.empty()) {
+        // No other program reads "inf" or "nan" as a coordinate: the old file stays.
+        std::fclose(f);
+        std::remove(temporary.c_str());
+        return Status::Error("图形文件“" + path + "”无法保存：图元 " +
+                             dxf::HandleText(writer.non_finite_.front()) +
+                             " 含有无穷大或非数的数值");
+    }
     ok = std::fflush(f) == 0 && ok;
     ok = ::fsync(fileno(f)) == 0 && ok;
     ok = std::fclose(f) == 0 && ok;

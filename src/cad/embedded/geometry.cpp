@@ -11,11 +11,14 @@ Affine Affine::Insert(Point2 at, double xs, double ys, double rotation_deg, Poin
 }
 
 void ArcPoints(Point2 c, double r, double a0, double a1, std::vector<Point2>& out) {
-    double sweep = a1 - a0;
+    // Angles from damaged files may be anything: nothing is drawn for what is not a
+    // number, and more than a full turn is drawn once round.
+    if (!std::isfinite(a0) || !std::isfinite(a1) || !std::isfinite(r)) return;
+    double sweep = std::clamp(a1 - a0, -2 * M_PI, 2 * M_PI);
     // Chord error r(1 - cos(step/2)) <= r/2000.
     const double max_step = 2 * std::acos(1 - 1.0 / 2000);
-    int n = std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) / max_step)));
-    n = std::min(n, 4096);
+    double steps = std::ceil(std::fabs(sweep) / max_step);
+    int n = steps < 1 ? 1 : steps > 4096 ? 4096 : static_cast<int>(steps);
     for (int i = 0; i <= n; ++i) {
         double a = a0 + sweep * i / n;
         out.push_back({c.x + r * std::cos(a), c.y + r * std::sin(a)});

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/strings.h"
+#include "cad/embedded/block_walk.h"
 
 namespace velorin::cad::embedded {
 
@@ -114,204 +115,51 @@ std::vector<std::string> DisplayLines(const TextEntity& t) {
 
 namespace {
 
-class Painter {
+// Paints what the walk reaches; colours "by block" come from the reference that draws
+// the block.
+class Painter : public EntityVisitor {
   public:
     Painter(const Drawing& d, const Affine& device, PaintBackend& backend)
         : d_(d), device_(device), out_(backend) {}
 
-    void Entity(const EntityBase& e, const Affine& t, Rgb by_block, int depth) {
-        const auto& layer = *d_.layers()[e.layer];
-        if (layer.color < 0 && depth == 0) return;  // layer off
-        // Inside a block, layer "0" stands for the layer of the reference.
-        bool inherits = e.color == 0 || (e.color == 256 && depth > 0 && layer.name == "0");
-        Rgb colour = inherits         ? by_block
-                     : e.color == 256 ? AciColour(layer.color)
-                                      : AciColour(e.color);
-        Affine full = device_ * t;
-        double s = full.Scale();
-        switch (e.kind) {
-            case Kind::Line: {
-                const auto& l = static_cast<const LineEntity&>(e);
-                out_.Polyline({full({l.a.x, l.a.y}), full({l.b.x, l.b.y})}, false, colour, 0);
-                break;
-            }
-            case Kind::Circle:
-                if (full.Conformal()) {
-                    const auto& c = static_cast<const CircleEntity&>(e);
-                    out_.Circle(full({c.centre.x, c.centre.y}), c.radius * s, colour);
-                    break;
-                }
-                [[fallthrough]];
-            case Kind::Arc: {
-                const auto& c = static_cast<const CircleEntity&>(e);
-                double a0 = e.kind == Kind::Arc ? c.start_angle * M_PI / 180 : 0;
-                double a1 = e.kind == Kind::Arc ? c.end_angle * M_PI / 180 : 2 * M_PI;
-                if (a1 < a0) a1 += 2 * M_PI;
-                std::vector<Point2> pts;
-                ArcPoints({c.centre.x, c.centre.y}, c.radius, a0, a1, pts);
-                Map(full, pts);
-                out_.Polyline(pts, false, colour, 0);
-                break;
-            }
-            case Kind::LwPolyline:
-            case Kind::Polyline:
-                Polyline(static_cast<const PolylineEntity&>(e), full, colour);
-                break;
-            case Kind::Text:
-            case Kind::MText:
-                Text(static_cast<const TextEntity&>(e), full, colour);
-                break;
-            case Kind::Point: {
-                Point2 p = full({static_cast<const PointEntity&>(e).position.x,
-                                 static_cast<const PointEntity&>(e).position.y});
-                out_.Circle(p, 0.5, colour);
-                break;
-            }
-            case Kind::Solid: {
-                const auto& so = static_cast<const SolidEntity&>(e);
-                std::vector<Point2> pts;
-                for (const Point2& c : so.corners) pts.push_back(full(c));
-                out_.Polygon(pts, colour);
-                break;
-            }
-            case Kind::Insert: {
-                const auto& i = static_cast<const InsertEntity&>(e);
-                if (depth > 16 || i.block < 0) break;
-                const Block& b = *d_.blocks()[i.block];
-                Affine ti = t * Affine::Insert({i.position.x, i.position.y}, i.x_scale, i.y_scale,
-                                               i.rotation, {b.base.x, b.base.y});
-                for (const auto& be : b.entities)
-                    if (!be->erased) Entity(*be, ti, colour, depth + 1);
-                for (const Attribute& a : i.attributes) {
-                    TextEntity text(Kind::Text, nullptr);
-                    text.text = a.text, text.position = text.alignment_point = a.position;
-                    text.height = a.height, text.rotation = a.rotation, text.layer = a.layer;
-                    Text(text, device_ * t, AciColour(d_.layers()[a.layer]->color));
-                }
-                break;
-            }
-            case Kind::Other: {
-                const auto& o = static_cast<const OtherEntity&>(e);
-                if (o.block >= 0 && depth <= 16) {  // a dimension's block lies in place
-                    for (const auto& be : d_.blocks()[o.block]->entities)
-                        if (!be->erased) Entity(*be, t, colour, depth + 1);
-                } else if (o.type == "SPLINE") {
-                    std::vector<Point2> pts = SplinePoints(o);
-                    Map(full, pts);
-                    if (pts.size() > 1) out_.Polyline(pts, false, colour, 0);
-                }
-                break;
-            }
-        }
+    void Entity(const EntityBase& e) {
+        if (d_.layers()[e.layer]->color < 0) return;  // layer off
+        by_block_.assign(1, AciColour(7));
+        WalkEntity(d_, e, Affine{}, *this);
+    }
+
+    bool Enter(const EntityBase& reference, const Affine&, int depth) override {
+        by_block_.push_back(Colour(reference, depth));
+        return true;
+    }
+    void Leave() override { by_block_.pop_back(); }
+
+    void Leaf(const EntityBase& e, const Affine& t, int depth) override {
+        const EntityType& type = TypeOf(e);
+        if (type.paint) type.paint(e, device_ * t, Colour(e, depth), out_);
+    }
+
+    void Attribute(const struct Attribute& a, const Affine& t) override {
+        PaintText(AttributeText(a), device_ * t, AciColour(d_.layers()[a.layer]->color), out_);
     }
 
   private:
-    static void Map(const Affine& t, std::vector<Point2>& pts) {
-        for (Point2& p : pts) p = t(p);
-    }
-
-    void Polyline(const PolylineEntity& p, const Affine& full, Rgb colour) {
-        bool widths = p.constant_width > 0;
-        for (const Vertex& v : p.vertices) widths |= v.start_width > 0 || v.end_width > 0;
-        if (!widths) {
-            std::vector<Point2> pts;
-            PolylinePoints(p, pts);
-            Map(full, pts);
-            if (pts.size() == 1)
-                out_.Circle(pts[0], 0.5, colour);
-            else
-                out_.Polyline(pts, false, colour, 0);
-            return;
-        }
-        // Wide segments as filled quadrilaterals, tapering from start to end width.
-        size_t n = p.vertices.size();
-        size_t segments = p.closed ? n : n - 1;
-        for (size_t i = 0; i < segments && n > 1; ++i) {
-            const Vertex& a = p.vertices[i];
-            const Vertex& b = p.vertices[(i + 1) % n];
-            double w0 = p.constant_width > 0 ? p.constant_width : a.start_width;
-            double w1 = p.constant_width > 0 ? p.constant_width : a.end_width;
-            std::vector<Point2> centre{{a.x, a.y}};
-            BulgePoints({a.x, a.y}, {b.x, b.y}, a.bulge, centre);
-            if (centre.size() > 2) {  // a wide arc: stroke it
-                Map(full, centre);
-                out_.Polyline(centre, false, colour, (w0 + w1) / 2 * full.Scale());
-                continue;
-            }
-            double dx = b.x - a.x, dy = b.y - a.y, len = std::hypot(dx, dy);
-            if (len == 0) continue;
-            double nx = -dy / len, ny = dx / len;
-            std::vector<Point2> quad{full({a.x + nx * w0 / 2, a.y + ny * w0 / 2}),
-                                     full({b.x + nx * w1 / 2, b.y + ny * w1 / 2}),
-                                     full({b.x - nx * w1 / 2, b.y - ny * w1 / 2}),
-                                     full({a.x - nx * w0 / 2, a.y - ny * w0 / 2})};
-            out_.Polygon(quad, colour);
-        }
-    }
-
-    void Text(const TextEntity& t, const Affine& full, Rgb colour) {
-        // The text's box as the selection sees it gives its place on the page.
-        struct Corners : PrimitiveSink {
-            std::vector<Point2> c;
-            void Segment(Point2, Point2) override {}
-            void Circle(Point2, double) override {}
-            void Area(const Point2* p, int n) override { c.assign(p, p + n); }
-        } box;
-        d_.Primitives(t, full, box);
-        if (box.c.size() != 4) return;
-        double height = std::hypot(box.c[3].x - box.c[0].x, box.c[3].y - box.c[0].y);
-        double width = std::hypot(box.c[1].x - box.c[0].x, box.c[1].y - box.c[0].y);
-        if (height < 0.5) return;  // smaller than a pixel: nothing to read
-        double rotation = std::atan2(-(box.c[1].y - box.c[0].y), box.c[1].x - box.c[0].x);
-        if (height < 3) {  // a few pixels: a stroke where the text stands
-            out_.Polyline({box.c[0], box.c[1]}, false, colour, 0);
-            return;
-        }
-        std::vector<std::string> lines = DisplayLines(t);
-        if (lines.size() == 1) {
-            out_.Text(lines[0], box.c[0], height, rotation, width, colour);
-            return;
-        }
-        // MTEXT lines from the top of the box down, 1.667 heights apart.
-        double line_h = height / (lines.size() * 1.667 - 0.667);
-        double ux = (box.c[3].x - box.c[0].x) / height, uy = (box.c[3].y - box.c[0].y) / height;
-        for (size_t k = 0; k < lines.size(); ++k) {
-            double up = height - line_h - k * line_h * 1.667;
-            Point2 origin{box.c[0].x + ux * up, box.c[0].y + uy * up};
-            out_.Text(lines[k], origin, line_h, rotation, 0, colour);
-        }
+    Rgb Colour(const EntityBase& e, int depth) const {
+        const auto& layer = *d_.layers()[e.layer];
+        // Inside a block, layer "0" stands for the layer of the reference.
+        bool inherits = e.color == 0 || (e.color == 256 && depth > 0 && layer.name == "0");
+        return inherits         ? by_block_.back()
+               : e.color == 256 ? AciColour(layer.color)
+                                : AciColour(e.color);
     }
 
     const Drawing& d_;
     Affine device_;
     PaintBackend& out_;
+    std::vector<Rgb> by_block_;
 };
 
 }  // namespace
-
-std::vector<Point2> SplinePoints(const OtherEntity& s) {
-    int p = s.degree, n = static_cast<int>(s.control.size());
-    if (n < 2 || p < 1 || static_cast<int>(s.knots.size()) != n + p + 1) return s.fit;
-    // De Boor's algorithm at evenly spaced parameters over the knot range.
-    std::vector<Point2> out;
-    double u0 = s.knots[p], u1 = s.knots[n];
-    int samples = std::min(4096, n * 16);
-    std::vector<Point2> d(p + 1);
-    for (int i = 0; i <= samples; ++i) {
-        double u = u0 + (u1 - u0) * i / samples;
-        int k = p;
-        while (k < n - 1 && s.knots[k + 1] <= u) ++k;
-        for (int j = 0; j <= p; ++j) d[j] = s.control[k - p + j];
-        for (int r = 1; r <= p; ++r)
-            for (int j = p; j >= r; --j) {
-                double den = s.knots[j + 1 + k - r] - s.knots[j + k - p];
-                double a = den == 0 ? 0 : (u - s.knots[j + k - p]) / den;
-                d[j] = {(1 - a) * d[j - 1].x + a * d[j].x, (1 - a) * d[j - 1].y + a * d[j].y};
-            }
-        out.push_back(d[p]);
-    }
-    return out;
-}
 
 void Paint(const Drawing& drawing, const Box& window, double width, double height,
            PaintBackend& backend) {
@@ -320,10 +168,10 @@ void Paint(const Drawing& drawing, const Box& window, double width, double heigh
     auto extents = drawing.Extents();
     if (extents && window.Contains(*extents)) {
         for (const auto& e : drawing.entities())
-            if (!e->erased && !e->paper) painter.Entity(*e, Affine{}, AciColour(7), 0);
+            if (!e->erased && !e->paper) painter.Entity(*e);
         return;
     }
-    for (EntityBase* e : drawing.Candidates(window)) painter.Entity(*e, Affine{}, AciColour(7), 0);
+    for (EntityBase* e : drawing.Candidates(window)) painter.Entity(*e);
 }
 
 }  // namespace velorin::cad::embedded

@@ -1,0 +1,140 @@
+// INSERT: a block reference, with the ATTRIB records that follow it.
+#include "cad/embedded/entity_type.h"
+
+namespace velorin::cad::embedded {
+
+namespace {
+
+Attribute ReadAttribute(RecordReader& reader, const Record& r) {
+    Attribute a;
+    for (const dxf::Tag& t : r.tags) {
+        switch (t.code) {
+            case 1:
+                a.text = reader.Decode(t.value);
+                break;
+            case 2:
+                a.tag = reader.Decode(t.value);
+                break;
+            case 8:
+                a.layer = reader.LayerOf(t.value);
+                break;
+            case 10:
+                a.position.x = dxf::ToDouble(t.value);
+                break;
+            case 20:
+                a.position.y = dxf::ToDouble(t.value);
+                break;
+            case 30:
+                a.position.z = dxf::ToDouble(t.value);
+                break;
+            case 40:
+                a.height = dxf::ToDouble(t.value);
+                break;
+            case 50:
+                a.rotation = dxf::ToDouble(t.value);
+                break;
+        }
+    }
+    return a;
+}
+
+// The groups of the INSERT record itself; the block's name in `name`, and whether
+// attributes follow.
+bool ReadInsertGroup(InsertEntity& e, const dxf::Tag& t, std::string_view& name) {
+    switch (t.code) {
+        case 2:
+            name = t.value;
+            break;
+        case 10:
+            e.position.x = dxf::ToDouble(t.value);
+            break;
+        case 20:
+            e.position.y = dxf::ToDouble(t.value);
+            break;
+        case 30:
+            e.position.z = dxf::ToDouble(t.value);
+            break;
+        case 41:
+            e.x_scale = dxf::ToDouble(t.value);
+            break;
+        case 42:
+            e.y_scale = dxf::ToDouble(t.value);
+            break;
+        case 43:
+            e.z_scale = dxf::ToDouble(t.value);
+            break;
+        case 50:
+            e.rotation = dxf::ToDouble(t.value);
+            break;
+        case 66:
+            return dxf::ToInt(t.value) == 1;
+    }
+    return false;
+}
+
+EntityPtr ReadInsert(RecordReader& reader, Record& r) {
+    auto e = std::make_unique<InsertEntity>(&reader.drawing);
+    bool attributes = false;
+    std::string_view name;
+    for (const dxf::Tag& t : r.tags) {
+        if (reader.Common(*e, t)) continue;
+        bool follows = ReadInsertGroup(*e, t, name);
+        if (t.code == 66) attributes = follows;
+    }
+    reader.LinkBlock(*e, &e->block, std::string(name), true);
+    if (!attributes) return e;
+    while (reader.NextIs("ATTRIB")) {
+        reader.ReadRecord(r);
+        e->attributes.push_back(ReadAttribute(reader, r));
+    }
+    if (reader.NextIs("SEQEND")) reader.ReadRecord(r);
+    return e;
+}
+
+void WriteInsert(const RecordWriter& out, const EntityBase& e) {
+    const auto& i = static_cast<const InsertEntity&>(e);
+    dxf::TagWriter& w = out.w;
+    if (out.markers) w.Text(100, "AcDbBlockReference");
+    w.Text(2, out.block_names[i.block]);
+    out.P3(10, i.position);
+    if (i.x_scale != 1) w.Number(41, i.x_scale);
+    if (i.y_scale != 1) w.Number(42, i.y_scale);
+    if (i.z_scale != 1) w.Number(43, i.z_scale);
+    if (i.rotation != 0) w.Number(50, i.rotation);
+}
+
+// The block comes along; attributes do not (the target's block has none).
+EntityPtr CopyInsert(const EntityBase& e, Drawing& target, const Drawing& source) {
+    auto i = std::make_unique<InsertEntity>(static_cast<const InsertEntity&>(e));
+    if (i->block < 0) return nullptr;
+    i->block = target.ImportBlock(source, source.blocks()[i->block]->name);
+    i->attributes.clear();
+    if (i->block < 0) return nullptr;
+    return i;
+}
+
+bool ExpandInsert(const Drawing& d, const EntityBase& e, Expansion& out) {
+    const auto& i = static_cast<const InsertEntity&>(e);
+    out.attributes = &i.attributes;
+    if (i.block < 0) return false;
+    const Block& b = *d.blocks()[i.block];
+    out.block = &b;
+    out.inner = Affine::Insert({i.position.x, i.position.y}, i.x_scale, i.y_scale, i.rotation,
+                               {b.base.x, b.base.y});
+    return true;
+}
+
+constexpr int kInsertGroups[] = {2, 10, 20, 30, 41, 42, 43, 50};
+
+}  // namespace
+
+extern const EntityType kInsertType{.name = "INSERT",
+                                    .kind = Kind::Insert,
+                                    .read = ReadInsert,
+                                    .modelled = kInsertGroups,
+                                    .write = WriteInsert,
+                                    .copy = CopyInsert,
+                                    .expand = ExpandInsert,
+                                    .ocs = true};
+
+}  // namespace velorin::cad::embedded

@@ -1,0 +1,282 @@
+// The entity table: every type it lists reads, names, writes and draws through its entry;
+// ELLIPSE, added as one file and one entry, goes the whole way; the block walk is shared
+// by selection geometry and painting and stays bounded.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "cad/embedded/block_walk.h"
+#include "cad/embedded/entity_type.h"
+#include "cad/embedded/paint.h"
+
+namespace velorin::cad::embedded {
+namespace {
+
+// A DXF text from its lines, one group code or value a line.
+std::string Dxf(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const std::string& l : lines) out += l + "\n";
+    return out;
+}
+
+// An R2000 drawing whose ENTITIES section holds `entities` (and BLOCKS holds `blocks`),
+// complete enough that the writer adds nothing to it.
+std::string Drawing2000(const std::vector<std::string>& entities,
+                        const std::vector<std::string>& blocks = {"0", "BLOCK", "2", "EMPTY", "0",
+                                                                  "ENDBLK"}) {
+    // The seed is written the writer's way (codes right-aligned), so it comes back the same.
+    std::vector<std::string> lines{
+        "0",   "SECTION",  "2", "HEADER", "9", "$ACADVER", "1", "AC1015", "  9", "$HANDSEED",
+        "  5", "FFF",      "0", "ENDSEC", "0", "SECTION",  "2", "TABLES", "0",   "TABLE",
+        "2",   "LAYER",    "0", "LAYER",  "5", "10",       "2", "0",      "62",  "7",
+        "0",   "ENDTAB",   "0", "TABLE",  "2", "STYLE",    "0", "STYLE",  "5",   "11",
+        "2",   "Standard", "3", "txt",    "0", "ENDTAB",   "0", "ENDSEC", "0",   "SECTION",
+        "2",   "BLOCKS"};
+    lines.insert(lines.end(), blocks.begin(), blocks.end());
+    for (const char* l : {"0", "ENDSEC", "0", "SECTION", "2", "ENTITIES"}) lines.push_back(l);
+    lines.insert(lines.end(), entities.begin(), entities.end());
+    for (const char* l : {"0", "ENDSEC", "0", "EOF"}) lines.push_back(l);
+    return Dxf(lines);
+}
+
+std::unique_ptr<Drawing> Read(const std::string& bytes) {
+    Status status;
+    auto d = Drawing::Parse(bytes, "test.dxf", &status);
+    EXPECT_TRUE(d) << status.message();
+    return d;
+}
+
+class CountingSink : public PrimitiveSink {
+  public:
+    long segments = 0, circles = 0;
+    Box box;
+    void Segment(Point2 a, Point2 b) override { ++segments, box.Add(a), box.Add(b); }
+    void Circle(Point2 c, double r) override {
+        ++circles, box.Add(Point2{c.x - r, c.y - r}), box.Add(Point2{c.x + r, c.y + r});
+    }
+};
+
+// Counts what is painted, without keeping it.
+class CountingBackend : public PaintBackend {
+  public:
+    long circles = 0, others = 0;
+    void Polyline(const std::vector<Point2>&, bool, Rgb, double) override { ++others; }
+    void Polygon(const std::vector<Point2>&, Rgb) override { ++others; }
+    void Circle(Point2, double, Rgb) override { ++circles; }
+    void Text(const std::string&, Point2, double, double, double, Rgb) override { ++others; }
+};
+
+TEST(EntityTable, EveryRecordTypeReadsAndNamesThroughItsEntry) {
+    struct Row {
+        const char* type;
+        std::vector<std::string> groups;
+        Kind kind;
+    };
+    const Row rows[] = {
+        {"LINE", {"10", "1", "20", "2", "11", "3", "21", "4"}, Kind::Line},
+        {"ARC", {"10", "0", "20", "0", "40", "1", "50", "0", "51", "90"}, Kind::Arc},
+        {"CIRCLE", {"10", "0", "20", "0", "40", "1"}, Kind::Circle},
+        {"LWPOLYLINE", {"90", "2", "10", "0", "20", "0", "10", "1", "20", "1"}, Kind::LwPolyline},
+        {"TEXT", {"10", "0", "20", "0", "40", "1", "1", "A"}, Kind::Text},
+        {"MTEXT", {"10", "0", "20", "0", "40", "1", "1", "A"}, Kind::MText},
+        {"POINT", {"10", "5", "20", "5"}, Kind::Point},
+        {"SOLID", {"10", "0", "20", "0", "11", "1", "21", "0", "12", "0", "22", "1"}, Kind::Solid},
+        {"TRACE", {"10", "0", "20", "0", "11", "1", "21", "0", "12", "0", "22", "1"}, Kind::Solid},
+        {"3DFACE", {"10", "0", "20", "0", "11", "1", "21", "0", "12", "0", "22", "1"}, Kind::Solid},
+        {"ELLIPSE", {"10", "0", "20", "0", "11", "2", "21", "0", "40", "0.5"}, Kind::Other},
+        {"SPLINE", {"71", "1", "11", "0", "21", "0", "11", "1", "21", "1"}, Kind::Other},
+        {"HATCH", {"10", "0", "20", "0"}, Kind::Other},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> lines{"0", row.type, "5", "2A", "8", "0"};
+        lines.insert(lines.end(), row.groups.begin(), row.groups.end());
+        std::string bytes = Drawing2000(lines);
+        auto d = Read(bytes);
+        ASSERT_TRUE(d) << row.type;
+        ASSERT_EQ(d->entities().size(), 1u) << row.type;
+        const EntityBase& e = *d->entities()[0];
+        EXPECT_EQ(e.EntityName(), row.type);
+        EXPECT_EQ(e.kind, row.kind) << row.type;
+        EXPECT_EQ(e.Handle(), "2A") << row.type;
+        // Types the host draws give extents; the one it only keeps gives none.
+        EXPECT_EQ(d->Extents(e).has_value(), std::string(row.type) != "HATCH") << row.type;
+        EXPECT_EQ(d->Serialize(), bytes) << row.type;
+    }
+}
+
+TEST(EntityTable, TypeNamesLookUpTheirOwnEntries) {
+    for (const EntityType* t : EntityTypes()) {
+        ASSERT_NE(t->name, nullptr);
+        EXPECT_EQ(&TypeNamed(t->name), t) << t->name;
+        EXPECT_NE(t->read, nullptr) << t->name;
+    }
+    EXPECT_EQ(TypeNamed("WIPEOUT").name, nullptr);  // the fallback keeps the record's name
+    EXPECT_STREQ(TypeOfKind(Kind::Circle).name, "CIRCLE");
+}
+
+std::vector<std::string> Ellipse(const char* normal_z, const char* start, const char* end) {
+    return {"0",           "ELLIPSE", "5",   "30", "8",   "0",  "100", "AcDbEntity", "100",
+            "AcDbEllipse", "10",      "10",  "20", "5",   "30", "0",   "11",         "4",
+            "21",          "0",       "31",  "0",  "210", "0",  "220", "0",          "230",
+            normal_z,      "40",      "0.5", "41", start, "42", end};
+}
+
+TEST(EllipseEntity, FullEllipseHasItsBoxAndIsPaintedAsACurve) {
+    auto d = Read(Drawing2000(Ellipse("1", "0", "6.283185307179586")));
+    ASSERT_TRUE(d);
+    auto box = d->Extents(*d->entities()[0]);
+    ASSERT_TRUE(box);
+    EXPECT_NEAR(box->min_x, 6, 1e-3);
+    EXPECT_NEAR(box->max_x, 14, 1e-3);
+    EXPECT_NEAR(box->min_y, 3, 1e-3);
+    EXPECT_NEAR(box->max_y, 7, 1e-3);
+
+    RecordingBackend out;
+    Paint(*d, Box{0, 0, 20, 10}, 200, 100, out);
+    ASSERT_EQ(out.items.size(), 1u);
+    ASSERT_EQ(out.items[0].kind, RecordingBackend::Item::Kind::Polyline);
+    // Every painted point lies on the ellipse, back in drawing coordinates.
+    Affine device = DeviceTransform(Box{0, 0, 20, 10}, 200, 100);
+    for (Point2 p : out.items[0].points) {
+        double x = (p.x - device.c) / device.a, y = (p.y - device.f) / device.e;
+        double u = (x - 10) / 4, v = (y - 5) / 2;
+        EXPECT_NEAR(u * u + v * v, 1, 1e-6);
+    }
+}
+
+TEST(EllipseEntity, ArcRunsTheOtherWaySeenFromBelow) {
+    struct Row {
+        const char* name;
+        const char* normal_z;
+        double min_y, max_y;  // the half of the ellipse the arc covers
+    };
+    const Row rows[] = {{"normal up: upper half", "1", 5, 7},
+                        {"normal down: lower half", "-1", 3, 5}};
+    for (const Row& row : rows) {
+        auto d = Read(Drawing2000(Ellipse(row.normal_z, "0", "3.141592653589793")));
+        ASSERT_TRUE(d);
+        CountingSink sink;
+        d->Primitives(*d->entities()[0], Affine{}, sink);
+        EXPECT_GT(sink.segments, 10) << row.name;
+        EXPECT_NEAR(sink.box.min_y, row.min_y, 1e-6) << row.name;
+        EXPECT_NEAR(sink.box.max_y, row.max_y, 1e-6) << row.name;
+        EXPECT_NEAR(sink.box.min_x, 6, 1e-6) << row.name;
+        EXPECT_NEAR(sink.box.max_x, 14, 1e-6) << row.name;
+    }
+}
+
+TEST(EllipseEntity, KeepsItsBytesMovesLayerAndIsCopiedIntoBlocks) {
+    std::string bytes = Drawing2000(Ellipse("1", "0", "1.5"));
+    auto d = Read(bytes);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->Serialize(), bytes);
+
+    d->AddLayer("椭圆");
+    ASSERT_EQ(d->entities()[0]->SetLayer("椭圆"), kOk);
+    auto moved = Read(d->Serialize());
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(moved->entities()[0]->Layer(), "椭圆");
+    EXPECT_EQ(moved->entities()[0]->EntityName(), "ELLIPSE");
+
+    // Copied into a block of a new drawing, it is written from the model.
+    auto target = Drawing::New();
+    int block = target->ImportBlock(*d, "椭圆块");
+    ASSERT_GE(block, 0);
+    ASSERT_EQ(target->blocks()[block]->entities.size(), 1u);
+    auto again = Read(target->Serialize());
+    ASSERT_TRUE(again);
+    int index = again->BlockIndex("椭圆块");
+    ASSERT_GE(index, 0);
+    const Block& b = *again->blocks()[index];
+    bool found = false;
+    for (const auto& e : b.entities) {
+        if (e->EntityName() != "ELLIPSE") continue;
+        found = true;
+        auto box = again->Extents(*e);
+        ASSERT_TRUE(box);
+        EXPECT_NEAR(box->max_x, 14, 1e-6);  // the arc from 0 to 1.5 rad starts at (14, 5)
+    }
+    EXPECT_TRUE(found);
+}
+
+// Blocks that nest: "B0" holds a circle, "Bk" inserts "Bk-1" `fan` times side by side.
+std::vector<std::string> NestedBlocks(int levels, int fan) {
+    std::vector<std::string> lines;
+    for (int k = 0; k < levels; ++k) {
+        std::string name = "B" + std::to_string(k);
+        for (const char* l : {"0", "BLOCK", "8", "0", "2"}) lines.push_back(l);
+        lines.push_back(name);
+        for (const char* l : {"70", "0", "10", "0", "20", "0"}) lines.push_back(l);
+        if (k == 0) {
+            for (const char* l : {"0", "CIRCLE", "8", "0", "10", "0", "20", "0", "40", "1"})
+                lines.push_back(l);
+        }
+        for (int i = 0; k > 0 && i < fan; ++i) {
+            for (const char* l : {"0", "INSERT", "8", "0", "2"}) lines.push_back(l);
+            lines.push_back("B" + std::to_string(k - 1));
+            lines.push_back("10");
+            lines.push_back(std::to_string(i * 3));
+            lines.push_back("20");
+            lines.push_back("0");
+        }
+        for (const char* l : {"0", "ENDBLK", "8", "0"}) lines.push_back(l);
+    }
+    return lines;
+}
+
+TEST(BlockWalk, DeepNestingIsBoundedAndExtentsComeFromEachBlockOnce) {
+    auto d = Read(Drawing2000({"0", "INSERT", "8", "0", "2", "B9", "10", "0", "20", "0"},
+                              NestedBlocks(10, 10)));
+    ASSERT_TRUE(d);
+    const EntityBase& top = *d->entities()[0];
+    auto box = d->Extents(top);
+    ASSERT_TRUE(box);
+    // Each level spreads its ten references over 27 units more.
+    EXPECT_NEAR(box->max_x, 27 * 9 + 1, 1e-9);
+    EXPECT_NEAR(box->min_x, -1, 1e-9);
+
+    CountingSink sink;
+    d->Primitives(top, Affine{}, sink);
+    EXPECT_GT(sink.circles, 0);
+    EXPECT_LE(sink.circles, kMaxWalkLeaves);
+
+    CountingBackend out;
+    Paint(*d, *box, 100, 100, out);
+    EXPECT_GT(out.circles, 0);
+    EXPECT_LE(out.circles, kMaxWalkLeaves);
+}
+
+TEST(BlockWalk, ABlockThatInsertsItselfIsNotOpenedAgain) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> blocks;
+    };
+    auto block = [](const char* name, const char* inserts) {
+        return std::vector<std::string>{"0",  "BLOCK",  "8",  "0",      "2",  name,    "70", "0",
+                                        "10", "0",      "20", "0",      "0",  "LINE",  "8",  "0",
+                                        "10", "0",      "20", "0",      "11", "1",     "21", "1",
+                                        "0",  "INSERT", "8",  "0",      "2",  inserts, "10", "5",
+                                        "20", "0",      "0",  "ENDBLK", "8",  "0"};
+    };
+    std::vector<std::string> pair = block("A", "B");
+    for (const std::string& l : block("B", "A")) pair.push_back(l);
+    const Row rows[] = {{"directly", block("A", "A")}, {"through another", pair}};
+    for (const Row& row : rows) {
+        auto d = Read(
+            Drawing2000({"0", "INSERT", "8", "0", "2", "A", "10", "0", "20", "0"}, row.blocks));
+        ASSERT_TRUE(d) << row.name;
+        auto box = d->Extents(*d->entities()[0]);
+        ASSERT_TRUE(box) << row.name;
+        EXPECT_TRUE(std::isfinite(box->max_x)) << row.name;
+        CountingSink sink;
+        d->Primitives(*d->entities()[0], Affine{}, sink);
+        EXPECT_GE(sink.segments, 1) << row.name;
+        EXPECT_LE(sink.segments, 1 + kMaxBlockDepth) << row.name;
+        RecordingBackend out;
+        Paint(*d, *box, 100, 100, out);
+        EXPECT_GE(out.items.size(), 1u) << row.name;
+        EXPECT_LE(out.items.size(), static_cast<size_t>(1 + kMaxBlockDepth)) << row.name;
+    }
+}
+
+}  // namespace
+}  // namespace velorin::cad::embedded
