@@ -21,7 +21,10 @@
 #include <functional>
 
 #include "base/paths.h"
+#include "base/text_file.h"
 #include "cad/preparation.h"
+#include "plots/section_plots.h"
+#include "sectionfile/section_file.h"
 #include "support/qt_answer.h"
 #include "support/testing.h"
 #include "support/window_fixture.h"
@@ -495,6 +498,52 @@ TEST(DrawingWindowFiles, ClosingAskFirstWhenChangesAreUnsaved) {
             EXPECT_TRUE(again.seen);
             EXPECT_TRUE(w.host.documents().empty());
         }
+    }
+}
+
+// A plot made through the window's connector opens showing all of it: the host's zoom
+// after each section applies to the new drawing, whatever the window showed before.
+TEST(DrawingWindowView, APlotOpensShowingAllOfIt) {
+    struct Case {
+        const char* name;
+        bool profile;
+    } cases[] = {{"cross-sections", false}, {"profile", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::WindowFixture f;
+        app::Program& program = f.program;
+        Status opened;
+        program.store = store::WorkingStore::Open(testing::CopyStoreInto(f.dir.path()), &opened);
+        ASSERT_TRUE(opened.ok()) << opened.message();
+        program.store->OpenStandingRecordSets();
+        std::vector<std::string> lines =
+            ReadTextLines(testing::SourceDir() + "examples/section_data/hand.dm").lines;
+        ASSERT_TRUE(sectionfile::ReadSectionFile(lines, *program.store));
+
+        Window w;
+        w.Fresh();  // the user looks at a drawing of their own first
+        qt::DrawingConnector connector(w.window);
+        app::Context context{program, f.ui, f.clock, &connector};
+        cad::Document* plot = c.profile ? plots::DrawProfile(context, 0)
+                                        : plots::DrawCrossSections(context, 0, 0, "测试");
+        ASSERT_NE(plot, nullptr);
+        QApplication::processEvents();
+        auto* doc = static_cast<HostDocument*>(plot);
+        EXPECT_EQ(w.window.view()->document(), doc);
+        auto extents = doc->drawing().Extents();
+        ASSERT_TRUE(extents);
+        qt::DrawingView* view = w.window.view();
+        Box visible;
+        visible.Add(view->DrawingAt(QPointF(0, view->height())));
+        visible.Add(view->DrawingAt(QPointF(view->width(), 0)));
+        EXPECT_LE(visible.min_x, extents->min_x);
+        EXPECT_LE(visible.min_y, extents->min_y);
+        EXPECT_GE(visible.max_x, extents->max_x);
+        EXPECT_GE(visible.max_y, extents->max_y);
+        // ... and fills the window one way at least: not a speck in a view of the user's drawing.
+        double across = (extents->max_x - extents->min_x) / (visible.max_x - visible.min_x);
+        double up = (extents->max_y - extents->min_y) / (visible.max_y - visible.min_y);
+        EXPECT_GT(std::max(across, up), 0.8) << across << " " << up;
     }
 }
 
