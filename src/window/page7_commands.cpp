@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "base/numbers.h"
+#include "base/paths.h"
 #include "base/text_file.h"
 #include "cad/preparation.h"
 #include "plots/section_plots.h"
@@ -100,7 +101,10 @@ void Page7::SheetsPdf_Click() {
     if (!AxisValues(a, b)) return;
     std::string path = Text22.text;
     auto dot = path.rfind('.');
-    path = (dot == std::string::npos ? path : path.substr(0, dot)) + ".pdf";
+    if (path.empty() || dot == std::string::npos)
+        path = WithTrailingSeparator(settings().MainDir) + "横断面图.pdf";
+    else
+        path = path.substr(0, dot) + ".pdf";
     Sheets.PrintPdf(context_, a, b, settings().PlotTitle, path);
 }
 
