@@ -27,10 +27,11 @@ std::string SheetSettingsFault(const SheetSettings& s) {
         if (!(m >= 0)) return "图纸边距应为不小于 0 的毫米数";
     double width = s.landscape ? sides->second : sides->first;
     double height = s.landscape ? sides->first : sides->second;
-    // The inner border must leave room for the title block and a section.
-    if (s.left + s.right > width - 200 || s.top + s.bottom > height - 100)
+    // The inner border must leave room for a section 50 mm square beside its padding,
+    // and above the title block (24 mm high) for one as high.
+    if (width - s.left - s.right < 60 || height - s.top - s.bottom - 24 - 5 < 60)
         return "图纸边距太大：" + s.paper + (s.landscape ? " 横向" : " 竖向") +
-               "图框内放不下标题栏";
+               "图框内放不下断面和标题栏";
     return {};
 }
 

@@ -57,6 +57,36 @@ TEST(SheetSettingsFile, PathInTheUsersConfigurationFolder) {
         unsetenv("XDG_CONFIG_HOME");
 }
 
+TEST(SheetSettingsFault, EveryPaperBothWaysIsSoundWithTheDefaultMargins) {
+    for (const char* paper : {"A4", "A3", "A2", "A1"})
+        for (bool landscape : {true, false}) {
+            SheetSettings s;
+            s.paper = paper, s.landscape = landscape;
+            EXPECT_EQ(SheetSettingsFault(s), "") << paper << landscape;
+        }
+}
+
+TEST(SheetSettingsFault, NamesTheCause) {
+    struct Row {
+        const char* name;
+        const char* paper;
+        double left, top;
+        const char* cause;
+    } const rows[] = {
+        {"unknown paper", "B5", 25, 10, "图纸“B5”不认识：应为 A4、A3、A2 或 A1"},
+        {"negative margin", "A3", -1, 10, "图纸边距应为不小于 0 的毫米数"},
+        // A4 portrait: 210 - 150 - 10 = 50 mm across, less than 60.
+        {"too wide", "A4", 150, 10, "图纸边距太大：A4 竖向图框内放不下断面和标题栏"},
+        // A4 portrait: 297 - 200 - 10 - 29 = 58 mm high, less than 60.
+        {"too high", "A4", 25, 200, "图纸边距太大：A4 竖向图框内放不下断面和标题栏"},
+    };
+    for (const Row& r : rows) {
+        SheetSettings s;
+        s.paper = r.paper, s.landscape = false, s.left = r.left, s.top = r.top;
+        EXPECT_EQ(SheetSettingsFault(s), r.cause) << r.name;
+    }
+}
+
 TEST(SheetSettingsFile, PaperSides) {
     const std::pair<const char*, double> rows[] = {
         {"A4", 297}, {"a3", 420}, {"A2", 594}, {"A1", 841}};

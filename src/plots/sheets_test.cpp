@@ -280,7 +280,7 @@ TEST(SheetPlot, UnsoundSettingsRefusedWithTheirCause) {
     };
     app::SheetSettings b5 = A3(), margins = A3();
     b5.paper = "B5";
-    margins.left = 150, margins.right = 100;
+    margins.left = 300, margins.right = 100;  // 20 mm left across
     const Row rows[] = {{"unknown paper", b5, "图纸“B5”不认识"},
                         {"margins too wide", margins, "图纸边距太大"}};
     for (const Row& r : rows) {
