@@ -1,9 +1,11 @@
 // velorin-batch batch: page 6's "横断面图" on the picked crossing line: every crossed
 // section numbered, filled and centred, plotted (--plot OUT.dxf) and written to
 // "MainDir\断面数据\first～last.dm". Prints the section numbers of the page's sketch.
+// With --sheets the plot is on framed sheets, and --pdf prints them to a PDF.
 #include "base/strings.h"
 #include "cli/plot_options.h"
 #include "cli/section_session.h"
+#include "qt/paint/picture.h"
 #include "window/page6.h"
 
 namespace velorin::cli {
@@ -13,11 +15,13 @@ namespace {
 int BatchSections(Run& run) {
     PlotOptions plot;
     if (auto usage = TakePlotOptions(run, "batch", true, plot)) return *usage;
+    if (auto usage = TakeSheetOptions(run, "batch", plot)) return *usage;
     int status = 0;
     auto session = SectionSession::Open(run, "batch", &status);
     if (!session) return status;
     window::Page6 page(session->context());
     page.Setup();
+    page.Sheets.settings = plot.sheets;
     if (auto v = run.options.Get("section-layer")) page.Text13.Edit(*v);
     if (run.options.Has("centre")) page.Check9.Click();
     if (auto v = run.options.Get("centre-layer")) page.Text14.Edit(*v);
@@ -40,6 +44,13 @@ int BatchSections(Run& run) {
     bool failed = run.ui.refusals() > before;
     if (!failed)
         if (auto out = run.options.Get("plot")) failed = !session->SaveNewDrawing(docs, *out);
+    if (!failed && !plot.pdf.empty()) {
+        Status printed = qt::WriteSheetPlotPdf(page.Sheets.last, plot.pdf);
+        if (!printed.ok()) {
+            run.ui.MessageBox(app::MessageIcon::Critical, "横断面图", printed.message());
+            failed = true;
+        }
+    }
     return session->Finish(failed ? 1 : 0);
 }
 
@@ -48,8 +59,9 @@ const bool registered = Register({"batch",
                                   "[--centre] [--centre-layer LAYER] [--symbol NAME] "
                                   "[--valid-offset M] [--axis LOW,HIGH] [--title TEXT] [--prefix "
                                   "TEXT] [--start N] [--suffix TEXT] "
-                                  "[--hscale 1:N] [--vscale 1:N] [--plot OUT.dxf]",
-                                  {"centre"},
+                                  "[--hscale 1:N] [--vscale 1:N] [--plot OUT.dxf] " +
+                                      std::string(kSheetUsage),
+                                  {"centre", kPortraitFlag},
                                   BatchSections});
 
 }  // namespace

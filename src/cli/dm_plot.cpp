@@ -1,6 +1,7 @@
 // velorin-batch dm-plot DM --out OUT.dxf: page 7's double-click on the section data file
-// (or a .hdm, .HDM with its .DMX, LandXML or CSV file),
-// then "横断面图" (or "纵断面图" with --profile); the new drawing is saved to OUT.dxf.
+// (or a .hdm, .HDM with its .DMX, LandXML or CSV file), then "横断面图" (or "纵断面图" with
+// --profile); the new drawing is saved to OUT.dxf. With --sheets the cross-sections go on
+// framed sheets, and --pdf prints those to a PDF.
 #include <cstdio>
 #include <filesystem>
 
@@ -14,6 +15,7 @@
 #include "cli/data_file_page.h"
 #include "cli/plot_options.h"
 #include "cli/section_session.h"
+#include "qt/paint/picture.h"
 #include "window/page7.h"
 
 namespace velorin::cli {
@@ -28,6 +30,8 @@ int DmPlot(Run& run) {
     PlotOptions plot;
     if (auto usage = TakePlotOptions(run, "dm-plot", true, plot)) return *usage;
     bool profile = run.options.Has("profile");
+    if (auto usage = TakeSheetOptions(run, "dm-plot", plot)) return *usage;
+    if (profile && plot.sheets.on) return UsageError("dm-plot", "--sheets 只用于横断面图");
 
     cad::embedded::Host host(JoinPath(run.program.ProgramDir, "Support"), &run.ui);
     cad::embedded::EmbeddedConnector connector(host);
@@ -35,6 +39,7 @@ int DmPlot(Run& run) {
     app::Context context{run.program, run.ui, clock, &connector};
     window::Page7 page(context);
     page.Setup();
+    page.Sheets.settings = plot.sheets;
     if (auto title = run.options.Get("title")) page.Text25.Edit(*title);
     if (plot.axis) {
         page.Check10.Click();
@@ -61,13 +66,22 @@ int DmPlot(Run& run) {
                           saved.message());
         return 1;
     }
+    if (!plot.pdf.empty()) {
+        Status printed = qt::WriteSheetPlotPdf(page.Sheets.last, plot.pdf);
+        if (!printed.ok()) {
+            run.ui.MessageBox(app::MessageIcon::Critical, "横断面图", printed.message());
+            return 1;
+        }
+    }
     return 0;
 }
 
 const bool registered = Register(
     {"dm-plot",
-     "DM --out OUT.dxf [--profile] [--axis LOW,HIGH] [--title T] [--hscale 1:N] [--vscale 1:N]",
-     {"profile"},
+     std::string("DM --out OUT.dxf [--profile] [--axis LOW,HIGH] [--title T] [--hscale 1:N] "
+                 "[--vscale 1:N] ") +
+         kSheetUsage,
+     {"profile", kPortraitFlag},
      DmPlot});
 
 }  // namespace

@@ -150,23 +150,104 @@ double HighLimit(double high) {
     return v < 0 ? v + 1 : v;
 }
 
-}  // namespace
+// A section's grid limits: whole 5 m across, whole metres up with room, or the unified axis.
+struct GridLimits {
+    double left, right, low, high;
+};
+GridLimits LimitsOf(const std::vector<PlotPoint>& points, bool unified, double axis_a,
+                    double axis_b) {
+    double left = points[0].chainage, right = left, low = points[0].elevation, high = low;
+    for (const auto& p : points) {
+        left = std::min(left, p.chainage), right = std::max(right, p.chainage);
+        low = std::min(low, p.elevation), high = std::max(high, p.elevation);
+    }
+    // The grid starts at the centre line or a whole 5 m left of it and ends 5 m past
+    // the last whole 5 m.
+    left = std::trunc(RoundHalfEven(left) / 5) * 5;
+    if (left < 0) left -= 5;
+    if (left > 0) left = 0;
+    right = std::trunc(RoundHalfEven(right) / 5) * 5 + 5;
+    low = LowLimit(low);
+    high = HighLimit(high);
+    if (unified) low = std::min(axis_a, axis_b), high = std::max(axis_a, axis_b);
+    return {left, right, low, high};
+}
 
-cad::Document* DrawCrossSections(app::Context& context, const double& axis_a, const double& axis_b,
-                                 const std::string& title) {
+// A text's width as the plot expects it: a latin character 0.8 of the height, any other
+// (Chinese) a full height, times the width factor. Generous, so that room is never short.
+double TextWidth(const std::string& text, double height, double factor) {
+    double width = 0;
+    for (unsigned char c : text) {
+        if (c < 0x80)
+            width += 0.8 * height;
+        else if (c >= 0xC0)
+            width += height;
+    }
+    return width * factor;
+}
+
+// Everything one cross-section puts on paper, about its grid, as the column draws it.
+SectionRoom RoomOf(const std::string& section, const std::vector<PlotPoint>& points,
+                   const GridLimits& g, const app::Settings& settings, double H, double E) {
+    SectionRoom r;
+    r.section = section;
+    r.grid_width = g.right - g.left;
+    r.grid_height = (g.high - g.low) * E;
+    double label = 0;
+    WholeSteps(g.low, g.high, 1, [&](double j) {
+        label = std::max(label, TextWidth(Format(j, "#0.0"), 3 * H, 0.8));
+    });
+    r.left = g.left - 2 * H - label;
+    r.right = g.right + 2 * H + label;
+    r.top = r.grid_height + 5 * H;
+    r.bottom = std::min(0.0, -6.25 * H * E);
+    std::string number = section + "～" + section + "'";
+    r.right = std::max(r.right, g.left + TextWidth(number, settings.PointTextHeight * H, 1.0));
+    for (const auto& p : points) {
+        double y = (p.elevation - g.low) * E;
+        std::string text = Format(p.elevation, "#0.000");
+        double half = std::max(0.5 * H, TextWidth(text, settings.ElevTextHeight * H, 0.8) / 2);
+        r.left = std::min(r.left, p.chainage - half),
+        r.right = std::max(r.right, p.chainage + half);
+        r.bottom = std::min(r.bottom, y - 0.5 * H);
+        r.top = std::max(r.top, y + 0.8 * H * E + settings.ElevTextHeight * H / 2);
+    }
+    return r;
+}
+
+cad::Document* DrawCrossSectionsPlaced(app::Context& context, const double& axis_a,
+                                       const double& axis_b, const std::string& title,
+                                       SectionPlacer* placer) {
     store::WorkingStore& store = *context.program.store;
+    // With a placer every section is read and measured before the drawing is made, so
+    // that a refused layout leaves nothing drawn.
+    std::vector<std::vector<PlotPoint>> kept;
+    if (placer) {
+        const app::Settings& s = context.program.settings;
+        const bool unified = !(axis_a == 0 && axis_b == 0);
+        std::vector<SectionRoom> rooms;
+        for (const std::string& section : SectionsToDraw(store)) {
+            kept.push_back(PointsOf(store, section));
+            if (kept.back().empty()) continue;
+            rooms.push_back(RoomOf(section, kept.back(),
+                                   LimitsOf(kept.back(), unified, axis_a, axis_b), s, s.HScale,
+                                   s.HScale / s.VScale));
+        }
+        if (rooms.empty() || !placer->Plan(rooms)) return nullptr;
+    }
     auto start = BeginPlot(context, "横断面图");
     if (!start) return nullptr;
     const std::vector<std::string>& sections = start->sections;
     cad::Application& app = *start->h.app;
     cad::Document& doc = *start->h.doc;
-    cad::ModelSpace& space = *start->h.space;
+    cad::ModelSpace& model = *start->h.space;
     const app::Settings& settings = context.program.settings;
     const double H = start->H, V = start->V, E = start->E;
     const bool unified = !(axis_a == 0 && axis_b == 0);
     double base = 0;
 
-    if (!title.empty()) {
+    if (!title.empty() && !placer) {
+        cad::ModelSpace& space = model;
         cad::UseLayer(doc, cad::kCrossTitleLayer.name, cad::kCrossTitleLayer.colour);
         std::string line = title + "  水平比例 1：" + Format(H * 1000, "#0") + "，垂直比例 1：" +
                            Format(V * 1000, "#0");
@@ -175,27 +256,18 @@ cad::Document* DrawCrossSections(app::Context& context, const double& axis_a, co
 
     app::ProgressReport progress(context.progress, "横断面图", static_cast<long>(sections.size()));
     long done = 0;
-    for (const std::string& section : sections) {
-        std::vector<PlotPoint> points = PointsOf(store, section);
+    size_t placed = 0;
+    for (size_t index = 0; index < sections.size(); ++index) {
+        const std::string& section = sections[index];
+        std::vector<PlotPoint> points = placer ? std::move(kept[index]) : PointsOf(store, section);
         progress.Step(++done);
         if (points.empty()) continue;
 
-        double left = points[0].chainage, right = left, low = points[0].elevation, high = low;
-        for (const auto& p : points) {
-            left = std::min(left, p.chainage), right = std::max(right, p.chainage);
-            low = std::min(low, p.elevation), high = std::max(high, p.elevation);
-        }
-        // The grid starts at the centre line or a whole 5 m left of it and ends 5 m past
-        // the last whole 5 m.
-        left = std::trunc(RoundHalfEven(left) / 5) * 5;
-        if (left < 0) left -= 5;
-        if (left > 0) left = 0;
-        right = std::trunc(RoundHalfEven(right) / 5) * 5 + 5;
-        low = LowLimit(low);
-        high = HighLimit(high);
-        if (unified) low = std::min(axis_a, axis_b), high = std::max(axis_a, axis_b);
+        const GridLimits limits = LimitsOf(points, unified, axis_a, axis_b);
+        const double left = limits.left, right = limits.right, low = limits.low, high = limits.high;
 
         base -= (high - low + 5) * E;
+        cad::ModelSpace& space = placer ? placer->Place(placed++, base, model) : model;
         const double top = base + (high - low) * E;
         auto y = [&](double elevation) { return base + (elevation - low) * E; };
 
@@ -235,7 +307,23 @@ cad::Document* DrawCrossSections(app::Context& context, const double& axis_a, co
 
         app.ZoomExtents();
     }
+    if (placer) {
+        placer->Finish(doc, model);
+        app.ZoomExtents();
+    }
     return &doc;
+}
+
+}  // namespace
+
+cad::Document* DrawCrossSections(app::Context& context, const double& axis_a, const double& axis_b,
+                                 const std::string& title) {
+    return DrawCrossSectionsPlaced(context, axis_a, axis_b, title, nullptr);
+}
+
+cad::Document* DrawCrossSections(app::Context& context, const double& axis_a, const double& axis_b,
+                                 SectionPlacer& placer) {
+    return DrawCrossSectionsPlaced(context, axis_a, axis_b, "", &placer);
 }
 
 std::string ChainageText(double chainage) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/context.h"
 #include "cad/host.h"
@@ -17,6 +18,31 @@ namespace velorin::plots {
 // host answered (the user has been told). The drawing is left open and unsaved.
 cad::Document* DrawCrossSections(app::Context& context, const double& axis_a, const double& axis_b,
                                  const std::string& title);
+
+// The room one cross-section takes, in drawing units, x measured from the centre line and
+// y from its grid's bottom edge: the grid itself and everything drawn for it (labels,
+// number, points and elevations outside the grid).
+struct SectionRoom {
+    std::string section;
+    double grid_width = 0, grid_height = 0;
+    double left = 0, right = 0, bottom = 0, top = 0;
+};
+
+// Puts the cross-sections somewhere other than one column. Told every section's room
+// before anything is drawn (false: nothing is drawn), then asked for the model space
+// through which the next section, drawn as in the column with its grid's bottom edge at
+// `base`, reaches its place; Finish draws around the sections.
+class SectionPlacer {
+  public:
+    virtual ~SectionPlacer() = default;
+    virtual bool Plan(const std::vector<SectionRoom>& rooms) = 0;
+    virtual cad::ModelSpace& Place(size_t index, double base, cad::ModelSpace& space) = 0;
+    virtual void Finish(cad::Document& doc, cad::ModelSpace& space) = 0;
+};
+
+// The same plots placed by `placer`; no title line is drawn (the placer draws its own).
+cad::Document* DrawCrossSections(app::Context& context, const double& axis_a, const double& axis_b,
+                                 SectionPlacer& placer);
 
 // Profiles of every section with points, one below the other, with chainages shifted by
 // `start_chainage` metres. The shift is applied to what is drawn only: the store keeps

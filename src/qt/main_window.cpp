@@ -471,9 +471,12 @@ QWidget* MainWindow::BuildPage6() {
     auto* page = new QVBoxLayout;
     page->setSpacing(3);
     page->addLayout(top, 1);
-    page->addLayout(Row({binder_.Bind(p.Command16), binder_.Bind(p.Command17),
-                         binder_.Bind(p.Command18), binder_.Bind(p.Command19),
-                         binder_.Bind(p.Command20), nullptr, binder_.Bind(p.Command21)}));
+    p.Sheets.printer = &sheet_printer_;
+    page->addLayout(
+        Row({binder_.Bind(p.Command16), binder_.Bind(p.Command17), binder_.Bind(p.Command18),
+             binder_.Bind(p.Command19), binder_.Bind(p.Sheets.label), binder_.Bind(p.Sheets.combo),
+             binder_.Bind(p.Sheets.pdf), binder_.Bind(p.Command20), nullptr,
+             binder_.Bind(p.Command21)}));
     return PageWidget(page);
 }
 
@@ -524,6 +527,9 @@ QWidget* MainWindow::BuildPage7() {
     spacing->setFixedWidth(56);
     right->addLayout(Row({binder_.Bind(p.Label45), start, binder_.Bind(p.Label46), spacing,
                           binder_.Bind(p.Label47), nullptr}));
+    p.Sheets.printer = &sheet_printer_;
+    right->addLayout(Row({binder_.Bind(p.Sheets.label), binder_.Bind(p.Sheets.combo),
+                          binder_.Bind(p.Sheets.pdf), nullptr}));
     right->addLayout(Row({binder_.Bind(p.Command23), binder_.Bind(p.Command24),
                           binder_.Bind(p.Command25), nullptr, binder_.Bind(p.Command7)}));
 

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "qt/binder.h"
+#include "qt/paint/picture.h"
 #include "window/form1.h"
 
 namespace velorin::qt {
@@ -36,6 +37,7 @@ class MainWindow : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    qt::PdfSheetPrinter sheet_printer_;  // the pages' "输出PDF"
     QWidget* BuildPage1();
     QWidget* BuildPage2();
     QWidget* BuildPage3();

@@ -29,6 +29,8 @@ using testing::WindowFixture;
 struct QtWindow {
     QtWindow() {
         form = std::make_unique<window::Form1>(w.context);
+        form->page6.Sheets.settings_path = w.dir.File("sheets.ini");
+        form->page7.Sheets.settings_path = w.dir.File("sheets.ini");
         window = std::make_unique<qt::MainWindow>(*form);
         form->Form_Load();
         window->Refresh();
@@ -88,6 +90,18 @@ TEST(QtWindow, PageOneBringsTheDrawingWindowBack) {
     QTest::mouseClick(find(), Qt::LeftButton);
     QTest::keyClick(q.window.get(), Qt::Key_F2);
     EXPECT_EQ(shown, 2);
+}
+
+TEST(QtWindow, PagesSixAndSevenOfferSheetsAndPdf) {
+    QtWindow q;
+    int buttons = 0;
+    for (auto* b : q.window->findChildren<QPushButton*>())
+        if (b->text().toStdString() == "输出PDF") ++buttons;
+    EXPECT_EQ(buttons, 2);
+    // The view hands its PDF printer to both pages.
+    EXPECT_NE(q.form->page6.Sheets.printer, nullptr);
+    EXPECT_NE(q.form->page7.Sheets.printer, nullptr);
+    EXPECT_EQ(q.form->page7.Sheets.combo.items.size(), 9u);  // 单列 and four papers, two ways
 }
 
 TEST(QtWindow, TypingInAFieldSetsTheSetting) {

@@ -60,6 +60,8 @@ Page6::Page6(app::Context& context) : Page(context) {
     Command17.on_click = [this] { Command17_Click(); };
     Command18.on_click = [this] { Command18_Click(); };
     Command19.on_click = [this] { Command19_Click(); };
+    Sheets.combo.on_click = [this] { Sheets.Chosen(context_.ui); };
+    Sheets.pdf.on_click = [this] { SheetsPdf_Click(); };
     Command20.on_click = [this] { Command20_Click(); };
     Command21.on_click = [this] { Command21_Click(); };
 }
@@ -67,6 +69,7 @@ Page6::Page6(app::Context& context) : Page(context) {
 void Page6::ClearResults() { Pic3.Cls(); }
 
 void Page6::Setup() {
+    Sheets.Setup();
     Text13.text = settings().SectionLineLayer;
     Text14.text = settings().CentreLayer;
     Combo9.SetList({"纯坐标展点", "高程点", "GC200"});

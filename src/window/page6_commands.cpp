@@ -1,5 +1,6 @@
 // The commands of page 6: centre points, valid range, batch sections and the line tools.
 #include "base/numbers.h"
+#include "base/paths.h"
 #include "base/strings.h"
 #include "cad/preparation.h"
 #include "plots/section_plots.h"
@@ -100,7 +101,7 @@ void Page6::Command19_Click() {
     cad::WindowAside(context().ui, true);
     double a = Check5.ticked() ? LeadingNumber(Text16.text) : 0,
            b = Check5.ticked() ? LeadingNumber(Text17.text) : 0;
-    plots::DrawCrossSections(context(), a, b, settings().PlotTitle);
+    Sheets.Draw(context(), a, b, settings().PlotTitle);
     cad::WindowAside(context().ui, false);
 
     std::string error;
@@ -110,5 +111,15 @@ void Page6::Command19_Click() {
 }
 
 void Page6::Command20_Click() { sections::DeleteAuxLines(context()); }
+
+// The sections the last "横断面图" collected, on sheets, to MainDir\横断面图.pdf.
+void Page6::SheetsPdf_Click() {
+    if (Check5.ticked() && (!IsNumeric(Text16.text) || !IsNumeric(Text17.text)))
+        return Refuse(context(), "“上、下限”设置有误！");
+    double a = Check5.ticked() ? LeadingNumber(Text16.text) : 0,
+           b = Check5.ticked() ? LeadingNumber(Text17.text) : 0;
+    Sheets.PrintPdf(context(), a, b, settings().PlotTitle,
+                    WithTrailingSeparator(settings().MainDir) + "横断面图.pdf");
+}
 
 }  // namespace velorin::window

@@ -318,5 +318,49 @@ TEST(DeleteAuxLines, RemovesTheRangeLayerOnlyAndSaysSo) {
     EXPECT_EQ(w.On("道路").size(), 1u);
 }
 
+// Takes what "输出PDF" would print.
+struct RecordingPrinter : plots::SheetPrinter {
+    std::vector<std::pair<size_t, std::string>> printed;  // sheets, path
+    Status Print(const plots::SheetPlot& plot, const std::string& path) override {
+        printed.push_back({plot.sheets.size(), path});
+        return Status::Ok();
+    }
+};
+
+TEST(BatchSectionsSheets, PlotOnTheChosenPaperAndTheBatchsSectionsToPdf) {
+    Page6Fixture w;
+    w.Points();
+    w.page.Sheets.combo.ChooseText("A4 竖向");
+    size_t docs = w.host.documents().size();
+    w.Batch();
+    ASSERT_EQ(w.host.documents().size(), docs + 1);
+    // Three sections on one A4 portrait sheet: its title block names it the only one.
+    auto& plot = w.host.documents().back()->drawing();
+    std::vector<std::string> sheet_texts;
+    for (const auto& e : plot.entities())
+        if (e->Layer() == "图_标题栏" && e->kind == emb::Kind::Text)
+            sheet_texts.push_back(static_cast<const emb::TextEntity&>(*e).text);
+    ASSERT_EQ(sheet_texts.size(), 4u);
+    EXPECT_EQ(sheet_texts[3], "第 1 张 共 1 张");
+
+    RecordingPrinter printer;
+    w.page.Sheets.printer = &printer;
+    w.page.Sheets.pdf.Click();
+    ASSERT_EQ(printer.printed.size(), 1u);
+    EXPECT_EQ(printer.printed[0],
+              (std::pair<size_t, std::string>{1, w.dir.path() + "横断面图.pdf"}));
+    EXPECT_EQ(w.host.documents().size(), docs + 2);  // drawn again for the PDF
+}
+
+TEST(BatchSectionsSheets, WithoutAPrinterTheUserIsTold) {
+    Page6Fixture w;
+    w.Points();
+    w.Batch();
+    w.ui.messages.clear();
+    w.page.Sheets.pdf.Click();
+    ASSERT_EQ(w.ui.messages.size(), 1u);
+    EXPECT_EQ(w.ui.messages[0].text, "这里不能输出PDF：没有打印程序");
+}
+
 }  // namespace
 }  // namespace velorin::window

@@ -40,6 +40,8 @@ Page7::Page7(app::Context& context) : Page(context) {
     Text25.on_change = [this] { Text25_Change(); };
     Check10.on_click = [this] { Check10_Click(); };
     Command23.on_click = [this] { Command23_Click(); };
+    Sheets.combo.on_click = [this] { Sheets.Chosen(context_.ui); };
+    Sheets.pdf.on_click = [this] { SheetsPdf_Click(); };
     Command24.on_click = [this] { Command24_Click(); };
     Command25.on_click = [this] { Command25_Click(); };
     Command7.on_click = [this] { Command7_Click(); };
@@ -52,6 +54,7 @@ void Page7::ClearResults() {
 }
 
 void Page7::Setup() {
+    Sheets.Setup();
     Text22.text.clear();
     Text22.locked = true;
     std::string& main_dir = settings().MainDir;

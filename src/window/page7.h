@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "window/page.h"
+#include "window/sheet_choice.h"
 
 namespace velorin::window {
 
@@ -16,28 +17,29 @@ class Page7 : public Page {
     DriveList Drive5;
     DirList Dir5;
     FileList File4;
-    TextBox Text22;    // full path of the chosen file, read-only
-    Label Label37;     // "兼容格式："
-    ListBox List4;     // the file's lines as read
-    Label Label38;     // "标准格式："
-    ListBox List5;     // the loaded sections in the standard format
-    Label Label39;     // "水平比例尺："
-    ComboBox Combo12;  // HScale
-    Label Label40;     // "垂直比例尺："
-    ComboBox Combo13;  // VScale
-    CheckBox Check10;  // "统一高程轴："
-    TextBox Text23;    // lower axis limit
-    Label Label41;     // "～"
-    TextBox Text24;    // upper axis limit
-    Label Label42;     // "米"
-    Label Label43;     // "断面图标题："
-    TextBox Text25;    // PlotTitle
-    Button Command23;  // "横断面图"
-    Button Command24;  // "纵断面图"
-    Button Command25;  // "保存数据"
-    CheckBox Check11;  // "保存标准断面格式"
-    CheckBox Check12;  // "保存道路左右格式"
-    Button Command7;   // "退出系统"
+    TextBox Text22;      // full path of the chosen file, read-only
+    Label Label37;       // "兼容格式："
+    ListBox List4;       // the file's lines as read
+    Label Label38;       // "标准格式："
+    ListBox List5;       // the loaded sections in the standard format
+    Label Label39;       // "水平比例尺："
+    ComboBox Combo12;    // HScale
+    Label Label40;       // "垂直比例尺："
+    ComboBox Combo13;    // VScale
+    CheckBox Check10;    // "统一高程轴："
+    TextBox Text23;      // lower axis limit
+    Label Label41;       // "～"
+    TextBox Text24;      // upper axis limit
+    Label Label42;       // "米"
+    Label Label43;       // "断面图标题："
+    TextBox Text25;      // PlotTitle
+    Button Command23;    // "横断面图"
+    Button Command24;    // "纵断面图"
+    SheetChoice Sheets;  // "图纸：" and "输出PDF"
+    Button Command25;    // "保存数据"
+    CheckBox Check11;    // "保存标准断面格式"
+    CheckBox Check12;    // "保存道路左右格式"
+    Button Command7;     // "退出系统"
 
     // Exchange formats for road-design, survey and spreadsheet programs.
     Label Label44;     // "文件类型："
@@ -75,6 +77,7 @@ class Page7 : public Page {
     // Commands.
     void File4_DblClick();   // load the file
     void Command23_Click();  // cross-section plots
+    void SheetsPdf_Click();  // the sheets to a PDF file
     void Command24_Click();  // profile
     void Command25_Click();  // save data
 
@@ -82,6 +85,8 @@ class Page7 : public Page {
     bool LoadSectionFile();                          // List4's lines, as read
     bool LoadExchangeFile(const std::string& path);  // .hdm, .xml, .csv
     void Refuse(const std::string& message);
+    // The unified axis from the page, 0 and 0 when not ticked; false (user told) when unsound.
+    bool AxisValues(double& a, double& b);
 };
 
 }  // namespace velorin::window

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "base/numbers.h"
+#include "base/paths.h"
 #include "base/text_file.h"
 #include "cad/preparation.h"
 #include "plots/section_plots.h"
@@ -105,23 +106,42 @@ bool Page7::LoadExchangeFile(const std::string& path) {
     return true;
 }
 
+bool Page7::AxisValues(double& a, double& b) {
+    a = 0, b = 0;
+    if (!Check10.ticked()) return true;
+    auto low = ParseNumber(Text23.text), high = ParseNumber(Text24.text);
+    if (!low || !high) {
+        cad::WindowAside(context_.ui, true);
+        context_.ui.MessageBox(app::MessageIcon::Exclamation, kTitle,
+                               "统一高程轴设置有误，请更正。");
+        cad::WindowAside(context_.ui, false);
+        return false;
+    }
+    a = *low, b = *high;
+    return true;
+}
+
 void Page7::Command23_Click() {
     if (List5.items.empty()) return;
     double a = 0, b = 0;
-    if (Check10.ticked()) {
-        auto low = ParseNumber(Text23.text), high = ParseNumber(Text24.text);
-        if (!low || !high) {
-            cad::WindowAside(context_.ui, true);
-            context_.ui.MessageBox(app::MessageIcon::Exclamation, kTitle,
-                                   "统一高程轴设置有误，请更正。");
-            cad::WindowAside(context_.ui, false);
-            return;
-        }
-        a = *low, b = *high;
-    }
+    if (!AxisValues(a, b)) return;
     cad::WindowAside(context_.ui, true);
-    plots::DrawCrossSections(context_, a, b, settings().PlotTitle);
+    Sheets.Draw(context_, a, b, settings().PlotTitle);
     cad::WindowAside(context_.ui, false);
+}
+
+// The loaded sections on sheets, to a PDF beside the section data file.
+void Page7::SheetsPdf_Click() {
+    if (List5.items.empty()) return;
+    double a = 0, b = 0;
+    if (!AxisValues(a, b)) return;
+    std::string path = Text22.text;
+    auto dot = path.rfind('.');
+    if (path.empty() || dot == std::string::npos)
+        path = WithTrailingSeparator(settings().MainDir) + "横断面图.pdf";
+    else
+        path = path.substr(0, dot) + ".pdf";
+    Sheets.PrintPdf(context_, a, b, settings().PlotTitle, path);
 }
 
 void Page7::Command24_Click() {

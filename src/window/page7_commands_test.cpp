@@ -395,5 +395,59 @@ TEST(Page7Exchange, ASectionWithoutCentreStopsTheRoadDesignFileBeforeAnyWrite) {
     EXPECT_FALSE(PathExists(w.data + "c.HDM"));
 }
 
+// Takes what "输出PDF" would print.
+struct RecordingPrinter : plots::SheetPrinter {
+    std::vector<std::pair<size_t, std::string>> printed;  // sheets, path
+    Status Print(const plots::SheetPlot& plot, const std::string& path) override {
+        printed.push_back({plot.sheets.size(), path});
+        return Status::Ok();
+    }
+};
+
+size_t FramesOf(const cad::embedded::Drawing& d) {
+    size_t frames = 0;
+    for (const auto& e : d.entities())
+        if (e->Layer() == "图_图框") ++frames;
+    return frames;
+}
+
+TEST(Page7Sheets, ChoiceKeptDrawnOnSheetsAndPrinted) {
+    Page7Fixture w({{"k1.dm", kStandard}});
+    EXPECT_EQ(w.page->Sheets.combo.text, "单列");
+    w.Open("k1.dm");
+    w.page->Sheets.combo.ChooseText("A3 横向");
+    // Kept: the file says so, and a page set up again shows it.
+    std::string kept = ReadBytes(w.dir.File("sheets.ini"));
+    EXPECT_NE(kept.find("layout=sheets"), std::string::npos) << kept;
+    EXPECT_NE(kept.find("paper=A3"), std::string::npos) << kept;
+    EXPECT_NE(kept.find("orientation=landscape"), std::string::npos) << kept;
+    SheetChoice next_run;
+    next_run.settings_path = w.dir.File("sheets.ini");
+    next_run.Setup();
+    EXPECT_EQ(next_run.combo.text, "A3 横向");
+
+    w.page->Command23.Click();
+    ASSERT_EQ(w.host.documents().size(), 1u);
+    EXPECT_EQ(FramesOf(w.host.documents().back()->drawing()), 2u);  // trim line, border
+
+    RecordingPrinter printer;
+    w.page->Sheets.printer = &printer;
+    w.page->Sheets.pdf.Click();
+    ASSERT_EQ(printer.printed.size(), 1u);
+    EXPECT_EQ(printer.printed[0].first, 1u);
+    EXPECT_EQ(printer.printed[0].second, w.data + "k1.pdf");
+    ASSERT_FALSE(w.ui.messages.empty());
+    EXPECT_EQ(w.ui.messages.back().text, "已输出 1 张图纸到“" + w.data + "k1.pdf”。");
+}
+
+TEST(Page7Sheets, ColumnStaysTheDefault) {
+    Page7Fixture w({{"k1.dm", kStandard}});
+    w.Open("k1.dm");
+    w.page->Command23.Click();
+    ASSERT_EQ(w.host.documents().size(), 1u);
+    EXPECT_EQ(FramesOf(w.host.documents().back()->drawing()), 0u);
+    EXPECT_FALSE(std::filesystem::exists(w.dir.File("sheets.ini")));
+}
+
 }  // namespace
 }  // namespace velorin::window

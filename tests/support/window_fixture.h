@@ -19,6 +19,9 @@ class WindowFixture {
     // Loads the window (tab 1 chosen), as start-up does after the settings are read.
     window::Form1& Load() {
         form = std::make_unique<window::Form1>(context);
+        // The sheet choice is kept in the scratch folder, never in the user's own.
+        form->page6.Sheets.settings_path = dir.File("sheets.ini");
+        form->page7.Sheets.settings_path = dir.File("sheets.ini");
         form->Form_Load();
         return *form;
     }

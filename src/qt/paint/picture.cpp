@@ -13,6 +13,7 @@
 
 #include "base/strings.h"
 #include "base/text_file.h"
+#include "cad/embedded/host.h"
 #include "qt/paint/qt_paint_backend.h"
 
 namespace velorin::qt {
@@ -38,6 +39,22 @@ void EnsureGuiApplication() {
     static char* argv[] = {name, nullptr};
     static QGuiApplication* app = new QGuiApplication(argc, argv);
     (void)app;
+}
+
+constexpr int kPdfResolution = 1200;
+
+// Qt writes the page's media box in whole points (A3: 1191 x 842); the paper is 1190.55 x
+// 841.89. The box is written with six decimals either way, so the exact one takes the
+// same bytes and the file's offsets stay right.
+void TruePageSize(QByteArray& pdf, double width_mm, double height_mm) {
+    const QByteArray key = "/MediaBox [0 0 ";
+    QByteArray exact = key + QByteArray::number(width_mm / 25.4 * 72, 'f', 6) + " " +
+                       QByteArray::number(height_mm / 25.4 * 72, 'f', 6) + "]";
+    for (qsizetype at = pdf.indexOf(key); at >= 0; at = pdf.indexOf(key, at + 1)) {
+        qsizetype end = pdf.indexOf(']', at);
+        if (end < 0) return;
+        if (end + 1 - at == exact.size()) pdf.replace(at, exact.size(), exact);
+    }
 }
 
 cad::embedded::Box Window(const cad::embedded::Drawing& drawing) {
@@ -81,6 +98,53 @@ Status RenderPicture(const cad::embedded::Drawing& drawing, const std::string& p
     }
     return WriteFileAtomically(
         path, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+}
+
+Status RenderSheetsPdf(const cad::embedded::Drawing& drawing,
+                       const std::vector<cad::embedded::Box>& sheets, double width_mm,
+                       double height_mm, const std::string& path) {
+    if (sheets.empty()) return Status::Error("没有图纸可输出到“" + path + "”");
+    EnsureGuiApplication();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter pdf(&buffer);
+        QPageSize size(QSizeF(std::min(width_mm, height_mm), std::max(width_mm, height_mm)),
+                       QPageSize::Millimeter);
+        pdf.setPageLayout(
+            QPageLayout(size, width_mm > height_mm ? QPageLayout::Landscape : QPageLayout::Portrait,
+                        QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
+        pdf.setResolution(kPdfResolution);
+        pdf.setTitle(QString::fromUtf8(path.c_str()));
+        QPainter painter(&pdf);
+        for (size_t k = 0; k < sheets.size(); ++k) {
+            if (k > 0) pdf.newPage();
+            // The page in device units as the paper is, not rounded to whole points.
+            const double width = width_mm / 25.4 * kPdfResolution,
+                         height = height_mm / 25.4 * kPdfResolution;
+            const cad::embedded::Box& sheet = sheets[k];
+            // The painter keeps a margin of 10 device units around what it fits; the window
+            // it is given is the sheet less that margin, so the sheet fills the page.
+            double s = width / (sheet.max_x - sheet.min_x), m = 10 / s;
+            cad::embedded::Box window{sheet.min_x + m, sheet.min_y + m, sheet.max_x - m,
+                                      sheet.max_y - m};
+            QtPaintBackend backend(painter, 1.0);
+            cad::embedded::Paint(drawing, window, width, height, backend);
+        }
+        painter.end();
+    }
+    TruePageSize(bytes, width_mm, height_mm);
+    return WriteFileAtomically(
+        path, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+}
+
+Status WriteSheetPlotPdf(const plots::SheetPlot& plot, const std::string& path) {
+    if (!plot.doc) return Status::Error("没有图纸可输出到“" + path + "”");
+    std::vector<cad::embedded::Box> boxes;
+    for (const auto& f : plot.sheets) boxes.push_back({f.min_x, f.min_y, f.max_x, f.max_y});
+    const auto& drawing = static_cast<const cad::embedded::HostDocument*>(plot.doc)->drawing();
+    return RenderSheetsPdf(drawing, boxes, plot.paper_width, plot.paper_height, path);
 }
 
 }  // namespace velorin::qt

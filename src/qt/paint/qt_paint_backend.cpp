@@ -8,8 +8,19 @@ namespace velorin::qt {
 
 using cad::embedded::Rgb;
 
+namespace {
+QFont AtHundredPixels(QFont font) {
+    font.setPixelSize(100);
+    return font;
+}
+}  // namespace
+
 QtPaintBackend::QtPaintBackend(QPainter& painter, double pixel)
-    : painter_(painter), pixel_(pixel), font_(SubstituteFont()) {
+    : painter_(painter),
+      pixel_(pixel),
+      font_(AtHundredPixels(SubstituteFont())),
+      metrics_(font_),
+      cap_(metrics_.capHeight() > 0 ? metrics_.capHeight() : metrics_.ascent() * 0.7) {
     painter_.setRenderHint(QPainter::Antialiasing, true);
 }
 
@@ -60,18 +71,14 @@ void QtPaintBackend::Text(const std::string& text, Point2 origin, double height,
     if (s.isEmpty()) return;
     // Scale the substitute font so that its capitals are as high as the drawing's text,
     // and stretch it to the width the text takes in the drawing.
-    QFont font = font_;
-    font.setPixelSize(100);
-    QFontMetricsF metrics(font);
-    double cap = metrics.capHeight() > 0 ? metrics.capHeight() : metrics.ascent() * 0.7;
-    double factor = height / cap;
-    double natural = metrics.horizontalAdvance(s) * factor;
+    double factor = height / cap_;
+    double natural = metrics_.horizontalAdvance(s) * factor;
     double stretch = width > 0 && natural > 0 ? width / natural : 1.0;
     painter_.save();
     painter_.translate(origin.x, origin.y);
     painter_.rotate(-rotation * 180 / M_PI);
     painter_.scale(factor * stretch, factor);
-    painter_.setFont(font);
+    painter_.setFont(font_);
     painter_.setPen(QColor(colour.r, colour.g, colour.b));
     painter_.drawText(QPointF(0, 0), s);
     painter_.restore();

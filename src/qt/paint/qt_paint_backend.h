@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 
 #include "cad/embedded/paint.h"
@@ -27,7 +28,10 @@ class QtPaintBackend : public cad::embedded::PaintBackend {
     void Pen(cad::embedded::Rgb colour, double width);
     QPainter& painter_;
     double pixel_;
-    QFont font_;
+    QFont font_;  // at 100 pixels
+    // Measures of the font at 100 pixels, made once: a plot paints many thousand texts.
+    QFontMetricsF metrics_;
+    double cap_;
 };
 
 }  // namespace velorin::qt

@@ -1,0 +1,102 @@
+// Sheet plot speed: 1,000 cross-sections of 100 points laid out on A3 landscape sheets,
+// the drawing saved as DXF and the sheets written to a PDF (target: at most 5 s).
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+
+#include "app/clock.h"
+#include "app/context.h"
+#include "cad/embedded/host.h"
+#include "plots/sheets.h"
+#include "qt/paint/picture.h"
+#include "store/working_store.h"
+
+namespace {
+
+using namespace velorin;
+namespace fs = std::filesystem;
+
+struct QuietUi : app::Ui {
+    void MessageBox(app::MessageIcon, std::string_view, std::string_view) override {}
+};
+
+// A program folder with a fresh store holding 1,000 sections of 100 points, -25 .. 25 m.
+struct Folder {
+    std::string path;
+    app::Program program;
+    QuietUi ui;
+    app::FixedClock clock{"2024-5-6 14:03:22"};
+
+    Folder() {
+        path = (fs::temp_directory_path() / "velorin-bench-sheets").string() + "/";
+        fs::remove_all(path);
+        fs::create_directories(path + "Support");
+        fs::copy_file(std::string(VELORIN_APP_DIR) + "/Velorin.mdb", path + "Velorin.mdb");
+        program.ProgramDir = path;
+        program.settings = app::Settings::Defaults(path);
+        Status s;
+        program.store = store::WorkingStore::Open(path + "Velorin.mdb", &s);
+        if (!program.store) throw std::runtime_error(s.message());
+        program.store->OpenStandingRecordSets();
+        store::RecordSet& cross = program.store->Standing(store::WorkingStore::Table::Cross);
+        store::RecordSet& point = program.store->Standing(store::WorkingStore::Table::Point);
+        for (long c = 0; c < 1000; ++c) {
+            std::string number = "K" + std::to_string(c);
+            cross.AddNew();
+            cross.SetField("CrossNo", number);
+            cross.SetField("SIndex", static_cast<double>(c));
+            cross.Update();
+            for (long i = 0; i < 100; ++i) {
+                point.AddNew();
+                point.SetField("CrossNo", number);
+                point.SetField("Slen", -25 + 0.5 * i);
+                point.SetField("High", 100 + 3 * std::sin(i * 0.1) + 0.01 * c);
+                point.SetField("Pian", 0.0);
+                point.SetField("Layer", "数据断面");
+                point.Update();
+            }
+        }
+        program.store->Commit();
+    }
+    ~Folder() { fs::remove_all(path); }
+};
+
+void BM_Sheets1000x100A3DxfAndPdf(benchmark::State& state) {
+    Folder f;
+    app::SheetSettings a3;
+    a3.on = true;
+    for (auto _ : state) {
+        cad::embedded::Host host(f.path + "Support", &f.ui);
+        cad::embedded::EmbeddedConnector connector(host);
+        app::Context context{f.program, f.ui, f.clock, &connector};
+        using Clock = std::chrono::steady_clock;
+        auto seconds = [](Clock::time_point a, Clock::time_point b) {
+            return std::chrono::duration<double>(b - a).count();
+        };
+        auto t0 = Clock::now();
+        plots::SheetPlot plot = plots::DrawCrossSectionSheets(context, 0, 0, "基准路横断面图", a3);
+        auto t1 = Clock::now();
+        if (!plot.doc) {
+            state.SkipWithError("nothing drawn");
+            return;
+        }
+        auto* doc = static_cast<cad::embedded::HostDocument*>(plot.doc);
+        Status s = doc->Save(f.path + "sheets.dxf");
+        auto t2 = Clock::now();
+        if (s.ok()) s = qt::WriteSheetPlotPdf(plot, f.path + "sheets.pdf");
+        auto t3 = Clock::now();
+        state.counters["draw_s"] = seconds(t0, t1);
+        state.counters["dxf_s"] = seconds(t1, t2);
+        state.counters["pdf_s"] = seconds(t2, t3);
+        if (!s.ok()) state.SkipWithError(s.message().c_str());
+        state.counters["sheets"] = static_cast<double>(plot.sheets.size());
+        state.counters["pdf_MB"] = static_cast<double>(fs::file_size(f.path + "sheets.pdf")) / 1e6;
+    }
+}
+BENCHMARK(BM_Sheets1000x100A3DxfAndPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();
