@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/paths.h"
+#include "base/text_file.h"
 #include "cli/cli.h"
 
 namespace {
@@ -65,6 +66,10 @@ int main(int argc, char** argv) {
     auto options = cli::Options::Parse(rest, it->second.flags, &error);
     if (!options) return cli::UsageError(name, error);
 
+    // Older programs may not show a character GBK lacks: one warning line per file.
+    SetOutsideGbkNotice([](const std::string& path, const std::vector<std::string>& texts) {
+        std::fprintf(stderr, "警告: %s\n", OutsideGbkMessage(path, texts).c_str());
+    });
     cli::ConsoleUi ui;
     auto program = app::Startup(program_dir, ui);
     if (!program) return 1;
