@@ -1,6 +1,7 @@
 #include "sectionfile/section_export.h"
 
 #include "base/numbers.h"
+#include "base/paths.h"
 #include "base/strings.h"
 #include "store/statements.h"
 
@@ -10,8 +11,7 @@ namespace st = store::statements;
 using Table = store::WorkingStore::Table;
 
 std::string LeftRightFileName(const std::string& read_path) {
-    size_t chars = CharCount(read_path);
-    return LeftChars(read_path, chars >= 3 ? chars - 3 : 0) + "（左右）.Txt";
+    return ReplaceExtension(read_path, "（左右）.Txt");
 }
 
 bool HasLeftSide(store::WorkingStore& store) {

@@ -119,9 +119,7 @@ std::string BatchFileName(const std::string& first, const std::string& last) {
     return first + "～" + last + ".dm";
 }
 std::string NormalisedFileName(const std::string& read_path) {
-    // The name less its last three characters (".dm").
-    size_t chars = CharCount(read_path);
-    return LeftChars(read_path, chars >= 3 ? chars - 3 : 0) + "（标）.dm";
+    return ReplaceExtension(read_path, "（标）.dm");
 }
 
 std::vector<std::string> SingleSectionComments() { return {"; 横断面图"}; }
