@@ -120,6 +120,36 @@ void WholeSteps(double from, double to, double step, Each each) {
     for (double v = RoundHalfEven(from); v <= last; v += step) each(v);
 }
 
+// A grid needs a line per metre of elevation (and per 5 m of offset): a slipped key in a
+// hand-written file (an elevation of 1e9) would otherwise draw for ever. Far beyond any
+// real section.
+constexpr double kMaxGridLines = 10000;
+
+bool TooManyLines(double from, double to, double step) {
+    return !((to - from) / step < kMaxGridLines);
+}
+
+void RefuseSection(app::Context& context, std::string_view title, const std::string& section,
+                   const std::string& range) {
+    context.ui.MessageBox(app::MessageIcon::Exclamation, title,
+                          "断面“" + section + "”的范围过大（" + range + "），网格线将超过" +
+                              Format(kMaxGridLines, "#0") + "条，该断面未绘制。");
+}
+
+// The scales divide every plotted length: 0 or less would write infinite coordinates.
+bool ScalesUsable(app::Context& context, std::string_view title) {
+    const app::Settings& settings = context.program.settings;
+    for (auto [name, value] : {std::pair{"HScale", settings.HScale}, {"VScale", settings.VScale}}) {
+        if (!(value > 0) || !std::isfinite(value)) {
+            context.ui.MessageBox(app::MessageIcon::Exclamation, title,
+                                  std::string("设置“") + name + "”的值" + PlainNumber(value) +
+                                      "无效：绘图比例必须大于0，请在Velorin.ini中改正。");
+            return false;
+        }
+    }
+    return true;
+}
+
 // Elevation limits shared by both plots: a metre or two of room below and above.
 double LowLimit(double low) {
     double v = std::floor(low) - 1;
@@ -138,6 +168,7 @@ cad::Document* DrawCrossSections(app::Context& context, const double& axis_a, co
     const app::Settings& settings = context.program.settings;
     std::vector<std::string> sections = SectionsToDraw(store);
     if (sections.empty()) return nullptr;
+    if (!ScalesUsable(context, "横断面图")) return nullptr;
     cad::HostHandles h = NewPlotDrawing(context, "横断面图");
     if (!h.space) return nullptr;
     cad::Application& app = *h.app;
@@ -176,6 +207,12 @@ cad::Document* DrawCrossSections(app::Context& context, const double& axis_a, co
         low = LowLimit(low);
         high = HighLimit(high);
         if (unified) low = std::min(axis_a, axis_b), high = std::max(axis_a, axis_b);
+        if (TooManyLines(left, right, 5) || TooManyLines(low, high, 1)) {
+            RefuseSection(context, "横断面图", section,
+                          "偏距 " + PlainNumber(left) + "～" + PlainNumber(right) + "，高程 " +
+                              PlainNumber(low) + "～" + PlainNumber(high));
+            continue;
+        }
 
         base -= (high - low + 5) * E;
         const double top = base + (high - low) * E;
@@ -222,7 +259,14 @@ cad::Document* DrawCrossSections(app::Context& context, const double& axis_a, co
 
 std::string ChainageText(double chainage) {
     double kilometres = std::trunc(chainage / 1000);
-    return Format(kilometres, "#0") + "+" + Format(chainage - 1000 * kilometres, "#0.0");
+    std::string metres = Format(chainage - 1000 * kilometres, "#0.0");
+    // Metres that round up to a whole kilometre belong to the next one (1999.97 is 2+0.0,
+    // as 2000 is). Negative chainages keep their plain split ("0+-3.0").
+    if (metres == "1000.0") {
+        kilometres += 1;
+        metres = Format(chainage - 1000 * kilometres, "#0.0");
+    }
+    return Format(kilometres, "#0") + "+" + metres;
 }
 
 cad::Document* DrawProfile(app::Context& context, const double& start_chainage) {
@@ -230,6 +274,7 @@ cad::Document* DrawProfile(app::Context& context, const double& start_chainage) 
     const app::Settings& settings = context.program.settings;
     std::vector<std::string> sections = SectionsToDraw(store);
     if (sections.empty()) return nullptr;
+    if (!ScalesUsable(context, "纵断面图")) return nullptr;
     // The shift as a store statement would apply it, to the millimetre.
     const double shift = ParseNumber(Format(start_chainage, "#0.000")).value_or(0);
     cad::HostHandles h = NewPlotDrawing(context, "纵断面图");
@@ -264,6 +309,11 @@ cad::Document* DrawProfile(app::Context& context, const double& start_chainage) 
         end_x = std::floor(end_x / 5) * 5 + 5;
         low = LowLimit(low);
         high = HighLimit(high);
+        if (TooManyLines(low, high, 1)) {
+            RefuseSection(context, "纵断面图", section,
+                          "高程 " + PlainNumber(low) + "～" + PlainNumber(high));
+            continue;
+        }
 
         offset -= (high - low + 2) * E + 200 * H;
         auto y = [&](double elevation) { return elevation * E + offset; };
