@@ -27,8 +27,15 @@ std::unique_ptr<Program> Startup(const std::string& program_dir, Ui& ui) {
     return program;
 }
 
+bool CommitStore(const Program& program, Ui& ui, std::string_view title) {
+    if (!program.store) return true;
+    Status s = program.store->Commit();
+    if (!s.ok()) ui.MessageBox(MessageIcon::Critical, title, s.message());
+    return s.ok();
+}
+
 void ExitSystem(const Program& program, Ui& ui) {
-    if (program.store) program.store->Commit();
+    CommitStore(program, ui, "Velorin");
     Status s = WriteSettingsFile(program.ProgramDir + kSettingsFileName, program.settings);
     if (!s.ok()) ui.MessageBox(MessageIcon::Critical, "Velorin", s.message());
     ui.EndProgram();

@@ -90,7 +90,7 @@ Status LoadPointFiles(store::WorkingStore& store, const std::vector<std::string>
         if (row.h) ctl.SetField("H1", *row.h);
         ctl.Update();
     }
-    store.Commit();
+    if (Status s = store.Commit(); !s.ok()) return s;
     if (rows) *rows = static_cast<long>(loaded.size());
     return unreadable;
 }

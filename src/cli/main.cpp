@@ -87,6 +87,6 @@ int main(int argc, char** argv) {
     if (!main_dir.empty()) program->settings.MainDir = main_dir;
     cli::Run run{*program, ui, *options};
     int status = it->second.run(run);
-    program->store->Commit();
+    if (!app::CommitStore(*program, ui, "velorin-batch")) return 1;
     return status;
 }

@@ -79,12 +79,12 @@ bool ReadSectionFile(std::vector<std::string>& lines, store::WorkingStore& store
         if (!TakeValue(line.substr(0, comma), chainage) ||
             !TakeValue(line.substr(comma + 1), elevation)) {
             mark(i);
-            store.Commit();
+            store.Flush();
             return false;
         }
         store::AppendPoint(point, section, chainage, elevation, 0.0, "数据断面");
     }
-    store.Commit();
+    store.Flush();
     return true;
 }
 
