@@ -204,6 +204,19 @@ TEST(PointLoading, TextInACoordinateRefusesTheLoadAndKeepsTheLastPoints) {
     }
 }
 
+TEST(PointLoading, AStoreThatCannotBeWrittenIsAFailureNamingIt) {
+    PlotFixture f;
+    std::string good = f.Write("good.cor", {"P1,1,2,3", "P2,4,5,6"});
+    f.store->InjectWriteFault("disk I/O error");
+    long count = -1;
+    Status s = LoadPointFiles(*f.store, {good}, PointFileType::Coordinates, &count);
+    f.store->InjectWriteFault("");
+    EXPECT_FALSE(s.ok());
+    EXPECT_NE(s.message().find("工作数据库“" + f.store->path() + "”写入失败"), std::string::npos)
+        << s.message();
+    EXPECT_NE(count, 2);
+}
+
 // --- Terrain points ---
 
 TEST(TerrainPlot, EachSourceFileGetsItsOwnPairOfLayers) {
