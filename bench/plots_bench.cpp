@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 
 #include "app/clock.h"
@@ -59,7 +60,7 @@ struct Bench {
                 point.Update();
             }
         }
-        program.store->Commit();
+        if (!program.store->Commit().ok()) std::abort();
     }
     ~Bench() { fs::remove_all(folder); }
 };

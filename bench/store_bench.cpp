@@ -2,6 +2,7 @@
 // section data file read into the store.
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "sectionfile/section_file.h"
@@ -42,7 +43,7 @@ void BM_MillionPointAppendsAndOrderedReadBack(benchmark::State& state) {
             p.SetField("Layer", "地_点位_data.cor");
             p.Update();
         }
-        store->Commit();
+        if (!store->Commit().ok()) std::abort();
         store::RecordSet& back = store->Reopen(store::WorkingStore::Table::Point,
                                                store::statements::kPointByCrossNoSlen);
         double sum = 0;

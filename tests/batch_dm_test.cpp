@@ -60,6 +60,25 @@ TEST(BatchDmPlot, CrossSectionsAndProfileOpenInAnotherReader) {
         EXPECT_NE(std::find(profile.begin(), profile.end(), want), profile.end()) << want;
 }
 
+// One slipped key in a hand-written file: that section is refused by name, the others
+// are drawn and saved, and the exit status says not everything was.
+TEST(BatchDmPlot, ASectionWithAHugeRangeIsRefusedAndTheOthersSaved) {
+    Batch b;
+    testing::WriteBytes(b.dir.File("slip.dm"),
+                        testing::GbkCrlf({"Dmh,A", "0,10", "5,11", "Dmh,X", "0,10", "5,1e9"}));
+    EXPECT_EQ(b.Run("dm-plot '" + b.dir.File("slip.dm") + "' --out '" + b.dir.File("p.dxf") + "'"),
+              1);
+    EXPECT_EQ(b.err, Lines{"横断面图: 断面“X”的范围过大（偏距 0～10，高程 8～1000000002），"
+                           "网格线将超过10000条，该断面未绘制。"});
+    std::string dxf = testing::ReadBytes(b.dir.File("p.dxf"));
+    EXPECT_NE(dxf.find("A\xA1\xAB"
+                       "A'"),
+              std::string::npos);  // A～A' in GBK
+    EXPECT_EQ(dxf.find("X\xA1\xAB"
+                       "X'"),
+              std::string::npos);
+}
+
 TEST(BatchDmPlot, RefusalsAndUsage) {
     Batch b;
     testing::WriteBytes(b.dir.File("k.dm"), testing::GbkCrlf(kFile));

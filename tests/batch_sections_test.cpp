@@ -162,5 +162,23 @@ TEST_F(BatchEndToEnd, UsageErrorsAndRefusals) {
     EXPECT_EQ(r.err[0], "批量断面: “有效偏距”值无效！");
 }
 
+// Commands that work on a drawing refuse a missing one by name instead of making an
+// empty drawing and reporting on it.
+TEST_F(BatchEndToEnd, AMissingDrawingIsRefusedByName) {
+    const std::string missing = dir.File("no such.dxf");
+    const std::pair<const char*, std::string> rows[] = {
+        {"section", " --pick 30,50"},     {"delete-aux", ""},         {"centre-points", ""},
+        {"valid-range", " --pick 30,50"}, {"batch", " --pick 30,50"}, {"reverse-lines", ""},
+    };
+    for (const auto& [command, rest] : rows) {
+        SCOPED_TRACE(command);
+        Result r = Run(std::string(command) + " --drawing '" + missing + "'" + rest);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, std::vector<std::string>{std::string(command) + ": 找不到图形文件“" +
+                                                  missing + "”，该命令需要一个已有的图形。"});
+        EXPECT_FALSE(std::filesystem::exists(missing));
+    }
+}
+
 }  // namespace
 }  // namespace velorin

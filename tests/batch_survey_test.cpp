@@ -93,5 +93,55 @@ TEST(BatchCompute, StoppedRunsAndMissingFilesExitWithOne) {
     EXPECT_EQ(b.status, 2);
 }
 
+// Every refusal of velorin-batch says why on standard error; usage faults exit with 2.
+TEST(BatchRefusals, OptionsFoldersAndEmptyInputsAreNamed) {
+    struct Row {
+        const char* name;
+        std::string args;  // after the scratch program folder
+        int status;
+        std::string first_error;
+    };
+    Batch b;
+    testing::WriteBytes(b.dir.File("empty.sur"), testing::GbkCrlf({"; 只有注释"}));
+    const Row rows[] = {
+        {"unknown option", "convert x.dat --limt 5", 2, "velorin-batch convert: 未知选项 --limt"},
+        {"required option", "batch --drawing a.dxf", 2, "velorin-batch batch: 缺少选项 --pick"},
+        {"compute without control points", "compute '" + b.dir.File("empty.sur") + "'", 2,
+         "velorin-batch compute: 需要 --ctl 控制点文件，不用控制点文件时请给出 --no-ctl"},
+        {"main folder missing", "--main-dir '" + b.dir.File("nowhere") + "' convert x.dat", 2,
+         "velorin-batch: --main-dir 所指的文件夹“" + b.dir.File("nowhere") + "”不存在。"},
+        {"empty survey", "compute '" + b.dir.File("empty.sur") + "' --no-ctl", 1,
+         "坐标计算: 测量文件“" + b.dir.File("empty.sur") + "”中没有观测数据，没有可计算的坐标。"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        b.Run(row.args);
+        EXPECT_EQ(b.status, row.status);
+        ASSERT_FALSE(b.err.empty());
+        EXPECT_EQ(b.err[0], row.first_error);
+    }
+    EXPECT_FALSE(std::filesystem::exists(b.dir.File("empty.cor")));
+}
+
+// The survey file lies beside the raw file whatever its name, and a file without records
+// of the model is named and not saved.
+TEST(BatchConvert, TheTargetLiesBesideTheRawFile) {
+    Batch b;
+    std::filesystem::create_directory(b.dir.File("data"));
+    std::filesystem::copy_file(b.dir.File("traverse.dat"), b.dir.File("data/rw"));
+    b.Run("convert '" + b.dir.File("data/rw") + "' --model gts311");
+    EXPECT_EQ(b.status, 0);
+    EXPECT_TRUE(std::filesystem::exists(b.dir.File("data/rw.sur")));
+    EXPECT_FALSE(std::filesystem::exists(b.dir.File(".sur")));
+
+    testing::WriteBytes(b.dir.File("junk.dat"), testing::GbkCrlf({"random text", "1 2 3"}));
+    b.Run("convert '" + b.dir.File("junk.dat") + "'");
+    EXPECT_EQ(b.status, 1);
+    EXPECT_EQ(b.err, std::vector<std::string>{"测量文件: 文件“" + b.dir.File("junk.dat") +
+                                              "”中没有找到 Topcon GTS 311 "
+                                              "格式的记录，请检查文件或所选的全站仪型号。"});
+    EXPECT_FALSE(std::filesystem::exists(b.dir.File("junk.sur")));
+}
+
 }  // namespace
 }  // namespace velorin

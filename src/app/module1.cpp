@@ -79,9 +79,16 @@ std::unique_ptr<Program> Startup(const std::string& program_dir, Ui& ui) {
     return program;
 }
 
+bool CommitStore(const Program& program, Ui& ui, std::string_view title) {
+    if (!program.store) return true;
+    Status s = program.store->Commit();
+    if (!s.ok()) ui.MessageBox(MessageIcon::Critical, title, s.message());
+    return s.ok();
+}
+
 bool ExitSystem(const Program& program, Ui& ui) {
     if (!ui.MayEnd()) return false;
-    if (program.store) program.store->Commit();
+    CommitStore(program, ui, "Velorin");  // a failure is shown; the settings still go
     // A program put together by hand (tests, tools) names only its folder.
     const std::string path = program.SettingsPath.empty() ? program.ProgramDir + kSettingsFileName
                                                           : program.SettingsPath;

@@ -40,4 +40,8 @@ std::unique_ptr<Program> Startup(const std::string& program_dir, Ui& ui);
 // user cancelled: nothing was written and the program goes on.
 bool ExitSystem(const Program& program, Ui& ui);
 
+// Ends a command's writes to the store: true when all of them were saved; otherwise the
+// user is shown which store file failed and why, under `title`.
+bool CommitStore(const Program& program, Ui& ui, std::string_view title);
+
 }  // namespace velorin::app

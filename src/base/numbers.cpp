@@ -1,5 +1,6 @@
 #include "base/numbers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -39,11 +40,42 @@ std::string_view TrimBlanks(std::string_view s) {
     return s;
 }
 
-// Locale-independent conversion of a checked number prefix.
-double ToDouble(std::string_view s) {
+// Locale-independent conversion of a checked number prefix. Nothing for a value beyond
+// the range of a double: 1e400 is no more a number than "abc". A value too small to hold
+// (1e-400) is 0, which is what it means.
+std::optional<double> ToDouble(std::string_view s) {
     if (!s.empty() && s.front() == '+') s.remove_prefix(1);
     double v = 0;
-    std::from_chars(s.data(), s.data() + s.size(), v);
+    auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (r.ec == std::errc::result_out_of_range) {
+        // Overflow or underflow: the decimal exponent of the first significant digit says.
+        long magnitude = 0;
+        bool seen = false, after_point = false;
+        size_t i = s.front() == '-' ? 1 : 0;
+        for (; i < s.size() && s[i] != 'e' && s[i] != 'E'; ++i) {
+            if (s[i] == '.') {
+                after_point = true;
+            } else if (!seen && s[i] != '0') {
+                seen = true;
+                if (after_point) --magnitude;
+            } else if (seen && !after_point) {
+                ++magnitude;
+            } else if (!seen && after_point) {
+                --magnitude;
+            }
+        }
+        long exponent = 0;
+        if (i < s.size()) {
+            std::string_view e = s.substr(i + 1);
+            bool negative = !e.empty() && e.front() == '-';
+            if (!e.empty() && (e.front() == '-' || e.front() == '+')) e.remove_prefix(1);
+            for (char c : e) exponent = std::min(exponent * 10 + (c - '0'), 100000L);
+            if (negative) exponent = -exponent;
+        }
+        if (magnitude + exponent > 0) return std::nullopt;
+        return 0.0;
+    }
+    if (!std::isfinite(v)) return std::nullopt;
     return v;
 }
 
@@ -123,7 +155,7 @@ double LeadingNumber(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
     size_t n = NumberPrefix(text);
     if (n == 0) return 0;
-    return ToDouble(text.substr(0, n));
+    return ToDouble(text.substr(0, n)).value_or(0);
 }
 
 double RoundHalfEven(double value) { return std::nearbyint(value); }

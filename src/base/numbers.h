@@ -22,12 +22,14 @@ std::string Format(double value, std::string_view pattern);
 std::string PlainNumber(double value);
 
 // Ordinary decimal notation with optional sign, decimal point and exponent, blanks
-// around it allowed; "1,000", "", "inf" and "0x10" are not numbers.
+// around it allowed; "1,000", "", "inf", "nan", "0x10" and values beyond the range of a
+// double ("1e400") are not numbers.
 bool IsNumeric(std::string_view text);
 std::optional<double> ParseNumber(std::string_view text);
 
 // The number at the start of the text after leading blanks; 0 when there is none
-// ("2." -> 2, "12abc" -> 12, "abc" -> 0).
+// ("2." -> 2, "12abc" -> 12, "abc" -> 0, "1e400" -> 0). Callers that must tell a bad
+// field from 0 check it with ParseNumber first.
 double LeadingNumber(std::string_view text);
 
 // Plot scales "1:N" and the factor N / 1000 the settings keep (1:500 <-> 0.5).

@@ -76,7 +76,14 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"NumberThenText", "12abc", false, 12}, ParseCase{"LoneSign", "-", false, 0},
         ParseCase{"LonePoint", ".", false, 0}, ParseCase{"Hex", "0x10", false, 0},
         ParseCase{"Infinity", "inf", false, 0}, ParseCase{"BrokenExponent", "3e", false, 3},
-        ParseCase{"InnerBlank", "1 2", false, 1}),
+        ParseCase{"InnerBlank", "1 2", false, 1},
+        // Beyond a double: not a number, like "abc" in the same place.
+        ParseCase{"Overflow", "1e400", false, 0}, ParseCase{"NegativeOverflow", "-1e400", false, 0},
+        ParseCase{"OverflowByDigits", "0.001e312", false, 0},
+        ParseCase{"InfinitySpelledOut", "Infinity", false, 0},
+        ParseCase{"NotANumber", "nan", false, 0}, ParseCase{"SignedInf", "-inf", false, 0},
+        ParseCase{"Underflow", "1e-400", true, 0},
+        ParseCase{"LargestDouble", "1e308", true, 1e308}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RoundHalfEvenTest, HalvesGoToTheEvenNeighbour) {

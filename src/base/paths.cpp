@@ -28,6 +28,13 @@ std::string FolderOf(std::string_view path) {
     return at == std::string_view::npos ? std::string() : std::string(path.substr(0, at + 1));
 }
 
+std::string ReplaceExtension(std::string_view path, std::string_view ending) {
+    std::string folder = FolderOf(path), name = FileName(path);
+    size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos) name.resize(dot);
+    return folder + name + std::string(ending);
+}
+
 bool PathExists(const std::string& path) {
     std::error_code ec;
     return !path.empty() && fs::exists(fs::u8path(path), ec);

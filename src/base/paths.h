@@ -17,6 +17,12 @@ std::string JoinPath(std::string_view folder, std::string_view name);
 std::string FileName(std::string_view path);
 // The folder of a path with its trailing separator ("a/b/c.cor" -> "a/b/").
 std::string FolderOf(std::string_view path);
+// A file beside `path` named after it: the file name's extension (from its last ".")
+// replaced by `ending`, or `ending` appended when the name has none ("d/a.dat" ->
+// "d/a.sur", "d/rw" -> "d/rw.sur", "d/jkv." -> "d/jkv.sur"). `ending` carries its own
+// dot and may carry more ("（标）.dm"). Never leaves the file's folder, whatever the
+// name's length.
+std::string ReplaceExtension(std::string_view path, std::string_view ending);
 bool PathExists(const std::string& path);
 bool IsFolder(const std::string& path);
 // Creates the folder (and its parents) when missing.

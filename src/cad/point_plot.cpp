@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 #include "base/numbers.h"
 #include "base/paths.h"
@@ -37,42 +38,61 @@ bool PointFileTypeOf(const std::string& entry, PointFileType* type) {
 
 Status LoadPointFiles(store::WorkingStore& store, const std::vector<std::string>& paths,
                       PointFileType type, long* rows) {
-    long count = 0;
     if (rows) *rows = 0;
+    // Every file is read and checked before the table is emptied, so a refused file
+    // leaves the points of the last plot as they were.
+    struct Row {
+        std::string name, file;
+        size_t fields;
+        std::optional<double> second, third, h;
+    };
+    std::vector<Row> loaded;
+    Status unreadable;
+    for (const std::string& path : paths) {
+        TextLines file = ReadTextLines(path);
+        if (!file.status.ok()) {
+            // The files before it are loaded, as the user sees them in the list.
+            unreadable = Status::Error("无法读取文件“" + path + "”：" + file.status.message());
+            break;
+        }
+        const std::string name = FileName(path);
+        for (size_t i = 0; i < file.lines.size(); ++i) {
+            std::string line = Trim(file.lines[i]);
+            if (line.empty() || line[0] == ';') continue;
+            std::vector<std::string> fields = Split(line, ',');
+            Row row{fields[0], name, fields.size(), std::nullopt, std::nullopt, std::nullopt};
+            std::optional<double>* targets[] = {&row.second, &row.third, &row.h};
+            for (size_t k = 1; k < fields.size() && k <= 3; ++k) {
+                // A coordinate file leaves the elevation field empty for a point computed
+                // without one, so an empty field is no value rather than 0.
+                if (Trim(fields[k]).empty()) continue;
+                *targets[k - 1] = ParseNumber(fields[k]);
+                if (!*targets[k - 1])
+                    return Status::Error("文件“" + path + "”第" + std::to_string(i + 1) + "行的第" +
+                                         std::to_string(k + 1) + "个字段“" + fields[k] +
+                                         "”不是数字，文件未载入：" + line);
+            }
+            loaded.push_back(std::move(row));
+        }
+    }
     store.Execute(store::statements::kDeleteCtl);
     store::RecordSet& ctl =
         store.Reopen(store::WorkingStore::Table::Ctl, store::statements::kCtlByNameCtlNo);
     // Easting goes to X1 (drawing x) whichever order the file keeps.
     const char* const second = type == PointFileType::Coordinates ? "X1" : "Y1";
     const char* const third = type == PointFileType::Coordinates ? "Y1" : "X1";
-    for (const std::string& path : paths) {
-        TextLines file = ReadTextLines(path);
-        if (!file.status.ok()) {
-            store.Commit();
-            if (rows) *rows = count;
-            return Status::Error("无法读取文件“" + path + "”：" + file.status.message());
-        }
-        const std::string name = FileName(path);
-        for (const std::string& raw : file.lines) {
-            std::string line = Trim(raw);
-            if (line.empty() || line[0] == ';') continue;
-            std::vector<std::string> fields = Split(line, ',');
-            ctl.AddNew();
-            ctl.SetField("ctlNo", fields[0]);
-            ctl.SetField("Name", name);
-            if (fields.size() > 1) ctl.SetField(second, LeadingNumber(fields[1]));
-            if (fields.size() > 2) ctl.SetField(third, LeadingNumber(fields[2]));
-            // A coordinate file leaves the elevation field empty for a point computed
-            // without one, so an empty field is no elevation rather than 0.
-            if (fields.size() > 3 && !Trim(fields[3]).empty())
-                ctl.SetField("H1", LeadingNumber(fields[3]));
-            ctl.Update();
-            ++count;
-        }
+    for (const Row& row : loaded) {
+        ctl.AddNew();
+        ctl.SetField("ctlNo", row.name);
+        ctl.SetField("Name", row.file);
+        if (row.fields > 1) ctl.SetField(second, row.second.value_or(0));
+        if (row.fields > 2) ctl.SetField(third, row.third.value_or(0));
+        if (row.h) ctl.SetField("H1", *row.h);
+        ctl.Update();
     }
-    store.Commit();
-    if (rows) *rows = count;
-    return Status::Ok();
+    if (Status s = store.Commit(); !s.ok()) return s;
+    if (rows) *rows = static_cast<long>(loaded.size());
+    return unreadable;
 }
 
 bool HasElevation(const store::FieldValue& h1, PointFileType type) {

@@ -31,7 +31,9 @@ inline constexpr double kNoElevation = 9999;
 // row per point line of the files, in file order: CtlNo the first field, Name the file's
 // name, X1 the easting, Y1 the northing, H1 the elevation (left empty when the line has
 // no elevation). A file that cannot be read stops the load with a message naming it;
-// the rows of the files before it stay.
+// the rows of the files before it stay. A line whose coordinate field holds text that is
+// not a number refuses the load naming the file and line before anything is changed:
+// Ctl keeps the rows it had.
 Status LoadPointFiles(store::WorkingStore& store, const std::vector<std::string>& paths,
                       PointFileType type, long* rows = nullptr);
 

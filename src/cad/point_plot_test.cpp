@@ -124,8 +124,6 @@ TEST(PointLoading, LinesBecomeRowsByTheFileTypesFieldOrder) {
         {"control line, northing first", PointFileType::Control, "K1,3500100.000,512200.000,45.210",
          "K1", 512200, 3500100, true, 45.21},
         {"control line with a mark", PointFileType::Control, "K2,1,2,3,支", "K2", 2, 1, true, 3},
-        {"fields that are not numbers read 0", PointFileType::Coordinates, "Q,abc,12x,h", "Q", 0,
-         12, true, 0},
         {"blanks around the line", PointFileType::Coordinates, "   P9,1,2,3   ", "P9", 1, 2, true,
          3},
         {"a name only", PointFileType::Coordinates, "LONE", "LONE", 0, 0, false, 0},
@@ -176,6 +174,47 @@ TEST(PointLoading, UnreadableFileIsNamedAndTheFilesBeforeItStay) {
     ASSERT_FALSE(s.ok());
     EXPECT_NE(s.message().find(missing), std::string::npos) << s.message();
     EXPECT_EQ(count, 1);
+}
+
+TEST(PointLoading, TextInACoordinateRefusesTheLoadAndKeepsTheLastPoints) {
+    struct Row {
+        const char* name;
+        std::string line;
+        std::string message;  // after the file's path
+    };
+    const Row rows[] = {
+        {"easting", "P2,abc,2,3", "”第2行的第2个字段“abc”不是数字，文件未载入：P2,abc,2,3"},
+        {"northing", "P2,1,1e400,3", "”第2行的第3个字段“1e400”不是数字，文件未载入：P2,1,1e400,3"},
+        {"elevation", "P2,1,2,h", "”第2行的第4个字段“h”不是数字，文件未载入：P2,1,2,h"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        PlotFixture f;
+        std::string before = f.Write("before.cor", {"K1,5,6,7"});
+        ASSERT_TRUE(LoadPointFiles(*f.store, {before}, PointFileType::Coordinates).ok());
+        std::string good = f.Write("good.cor", {"Q1,1,2,3"});
+        std::string bad = f.Write("bad.cor", {"P1,1,2,3", row.line});
+        long count = -1;
+        Status s = LoadPointFiles(*f.store, {good, bad}, PointFileType::Coordinates, &count);
+        EXPECT_EQ(s.message(), "文件“" + bad + row.message);
+        EXPECT_EQ(count, 0);
+        auto rows_now = f.store->OpenRecordSet("Select CtlNo from Ctl");
+        ASSERT_EQ(rows_now->RecordCount(), 1);
+        EXPECT_EQ(rows_now->Text("CtlNo"), "K1");
+    }
+}
+
+TEST(PointLoading, AStoreThatCannotBeWrittenIsAFailureNamingIt) {
+    PlotFixture f;
+    std::string good = f.Write("good.cor", {"P1,1,2,3", "P2,4,5,6"});
+    f.store->InjectWriteFault("disk I/O error");
+    long count = -1;
+    Status s = LoadPointFiles(*f.store, {good}, PointFileType::Coordinates, &count);
+    f.store->InjectWriteFault("");
+    EXPECT_FALSE(s.ok());
+    EXPECT_NE(s.message().find("工作数据库“" + f.store->path() + "”写入失败"), std::string::npos)
+        << s.message();
+    EXPECT_NE(count, 2);
 }
 
 // --- Terrain points ---

@@ -42,8 +42,10 @@ int BatchSections(Run& run) {
     page.Command19.Click();
     PrintLines(page.Pic3.Texts());
     bool failed = run.ui.refusals() > before;
-    if (!failed)
-        if (auto out = run.options.Get("plot")) failed = !session->SaveNewDrawing(docs, *out);
+    // A plot that was drawn is saved even when something else failed (the .dm file could
+    // not be written, a section was refused): the exit status still says so.
+    if (auto out = run.options.Get("plot"); out && session->host().documents().size() > docs)
+        failed = !session->SaveNewDrawing(docs, *out) || failed;
     if (!failed && !plot.pdf.empty()) {
         Status printed = qt::WriteSheetPlotPdf(page.Sheets.last, plot.pdf);
         if (!printed.ok()) {

@@ -23,6 +23,7 @@ std::optional<Options> Options::Parse(const std::vector<std::string>& args,
                 }
                 value = args[++i];
             }
+            if (o.values_.count(name) == 0) o.order_.push_back(name);
             o.values_.emplace(name, value);
         } else {
             o.arguments_.push_back(a);
@@ -36,6 +37,8 @@ std::optional<std::string> Options::Get(const std::string& name) const {
     if (range.first == range.second) return std::nullopt;
     return std::prev(range.second)->second;
 }
+
+std::vector<std::string> Options::Names() const { return order_; }
 
 std::vector<std::string> Options::All(const std::string& name) const {
     std::vector<std::string> out;
@@ -64,6 +67,29 @@ bool Register(Command command) {
 }
 
 const std::map<std::string, Command>& Commands() { return Table(); }
+
+std::string CheckOptions(const Command& command, const Options& options) {
+    std::vector<std::string> known(command.flags), required;
+    const std::string& usage = command.usage;
+    int depth = 0;
+    for (size_t i = 0; i < usage.size(); ++i) {
+        char c = usage[i];
+        if (c == '[' || c == '(') ++depth;
+        if (c == ']' || c == ')') --depth;
+        if (c == '-' && usage.compare(i, 2, "--") == 0 && (i == 0 || usage[i - 1] != '-')) {
+            size_t end = usage.find_first_of(" []()|", i + 2);
+            std::string name = usage.substr(i + 2, end == std::string::npos ? end : end - i - 2);
+            known.push_back(name);
+            if (depth == 0) required.push_back(name);
+            i += name.size() + 1;
+        }
+    }
+    for (const auto& name : options.Names())
+        if (std::find(known.begin(), known.end(), name) == known.end()) return "未知选项 --" + name;
+    for (const auto& name : required)
+        if (!options.Has(name)) return "缺少选项 --" + name;
+    return {};
+}
 
 int UsageError(const std::string& command, const std::string& message) {
     std::fprintf(stderr, "velorin-batch %s: %s\n", command.c_str(), message.c_str());

@@ -25,6 +25,8 @@ class Options {
     std::optional<std::string> Get(const std::string& name) const;  // the last given
     std::vector<std::string> All(const std::string& name) const;
     const std::vector<std::string>& Arguments() const { return arguments_; }
+    // The option names given, once each, in the order first given.
+    std::vector<std::string> Names() const;
 
   private:
     std::multimap<std::string, std::string> values_;
@@ -58,6 +60,11 @@ struct Command {
 // Registers a subcommand at static initialisation; returns true so it can seed a constant.
 bool Register(Command command);
 const std::map<std::string, Command>& Commands();
+
+// The options a command's usage line names ("--name"), and those of them it requires:
+// the ones outside brackets and parentheses. Empty when the options fit; otherwise the
+// message for the first one unknown ("未知选项") or missing.
+std::string CheckOptions(const Command& command, const Options& options);
 
 // Prints a usage error for the command and returns 2.
 int UsageError(const std::string& command, const std::string& message);

@@ -31,6 +31,12 @@ bool DoubleClickFile(Run& run, window::Page3& page, const std::string& type,
 int Compute(Run& run) {
     const auto& args = run.options.Arguments();
     if (args.size() != 1) return UsageError("compute", "需要一个测量文件");
+    // Computing without control points is allowed, but only when asked for: a forgotten
+    // --ctl would otherwise give a run in which no station is found.
+    if (!run.options.Has("ctl") && !run.options.Has("no-ctl"))
+        return UsageError("compute", "需要 --ctl 控制点文件，不用控制点文件时请给出 --no-ctl");
+    if (run.options.Has("ctl") && run.options.Has("no-ctl"))
+        return UsageError("compute", "--ctl 与 --no-ctl 不能同时给出");
     std::string mode = run.options.Get("mode").value_or("auto");
     if (mode != "auto" && mode != "hd" && mode != "sv")
         return UsageError("compute", "--mode 只能是 auto、hd 或 sv");
@@ -43,19 +49,28 @@ int Compute(Run& run) {
         if (!DoubleClickFile(run, page, "控制点文件(*.ctl)", ctl)) return 1;
     if (!DoubleClickFile(run, page, "测量文件(*.sur)", args[0])) return 1;
     (mode == "hd" ? page.Option2 : mode == "sv" ? page.Option3 : page.Option1).Click();
+    bool observations = false;
+    for (const auto& line : page.List2.items)
+        if (!line.empty() && line.front() != ';') observations = true;
+    if (!observations) {
+        run.ui.MessageBox(app::MessageIcon::Exclamation, "坐标计算",
+                          "测量文件“" + args[0] + "”中没有观测数据，没有可计算的坐标。");
+        return 1;
+    }
 
     page.Command4.Click();
     for (const auto& line : page.List1.items) std::printf("%s\n", line.c_str());
     std::fflush(stdout);
-    // The coordinate file's path is set only when the run went to its end.
+    // The coordinate file's path is set only when the run went to its end; a stop has
+    // shown its message.
     if (page.CoordinateFilePath.empty()) return 1;
     int before = run.ui.refusals();
     page.Command5.Click();
     return run.ui.refusals() > before ? 1 : 0;
 }
 
-const bool registered =
-    Register({"compute", "SURVEY --ctl FILE [--ctl FILE...] [--mode auto|hd|sv]", {}, Compute});
+const bool registered = Register(
+    {"compute", "SURVEY [--ctl FILE]... [--no-ctl] [--mode auto|hd|sv]", {"no-ctl"}, Compute});
 
 }  // namespace
 

@@ -58,7 +58,10 @@ int DmPlot(Run& run) {
     size_t drawings = host.documents().size();
     int before = run.ui.refusals();
     (profile ? page.Command24 : page.Command23).Click();
-    if (run.ui.refusals() > before || host.documents().size() == drawings) return 1;
+    // A section refused for its range leaves the others drawn: they are saved, and the
+    // exit status says that not everything was.
+    if (host.documents().size() == drawings) return 1;
+    bool refused = run.ui.refusals() > before;
     std::string target = std::filesystem::absolute(*out).lexically_normal().string();
     Status saved = host.documents().back()->Save(target);
     if (!saved.ok()) {
@@ -73,7 +76,7 @@ int DmPlot(Run& run) {
             return 1;
         }
     }
-    return 0;
+    return refused ? 1 : 0;
 }
 
 const bool registered = Register(

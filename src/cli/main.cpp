@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/paths.h"
+#include "base/text_file.h"
 #include "cli/cli.h"
 
 namespace {
@@ -64,13 +65,28 @@ int main(int argc, char** argv) {
     std::string error;
     auto options = cli::Options::Parse(rest, it->second.flags, &error);
     if (!options) return cli::UsageError(name, error);
+    if (std::string wrong = cli::CheckOptions(it->second, *options); !wrong.empty())
+        return cli::UsageError(name, wrong);
+    // A folder that does not exist would be created empty or read as empty, silently.
+    for (const auto& [option, folder] :
+         {std::pair{"--program-dir", program_dir}, std::pair{"--main-dir", main_dir}}) {
+        if (!folder.empty() && !IsFolder(folder)) {
+            std::fprintf(stderr, "velorin-batch: %s 所指的文件夹“%s”不存在。\n", option,
+                         folder.c_str());
+            return 2;
+        }
+    }
 
+    // Older programs may not show a character GBK lacks: one warning line per file.
+    SetOutsideGbkNotice([](const std::string& path, const std::vector<std::string>& texts) {
+        std::fprintf(stderr, "警告: %s\n", OutsideGbkMessage(path, texts).c_str());
+    });
     cli::ConsoleUi ui;
     auto program = app::Startup(program_dir, ui);
     if (!program) return 1;
     if (!main_dir.empty()) program->settings.MainDir = main_dir;
     cli::Run run{*program, ui, *options};
     int status = it->second.run(run);
-    program->store->Commit();
+    if (!app::CommitStore(*program, ui, "velorin-batch")) return 1;
     return status;
 }

@@ -79,7 +79,7 @@ int PlotPoints(Run& run) {
             return UsageError(kCommand, std::string("--") + height + " 应为正数（毫米）");
     }
     int status = 0;
-    auto session = SectionSession::Open(run, kCommand, &status);
+    auto session = SectionSession::Open(run, kCommand, &status, /*may_create=*/true);
     if (!session) return status;
 
     window::Page4 page(session->context());

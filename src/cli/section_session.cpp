@@ -33,10 +33,17 @@ SectionSession::SectionSession(Run& run)
 }
 
 std::unique_ptr<SectionSession> SectionSession::Open(Run& run, const std::string& command,
-                                                     int* status) {
+                                                     int* status, bool may_create) {
     auto drawing = run.options.Get("drawing");
     if (!drawing || drawing->empty()) {
         *status = UsageError(command, "需要 --drawing FILE.dxf");
+        return nullptr;
+    }
+    // Working on a drawing that is not there would make an empty one and report on it.
+    if (!may_create && !PathExists(*drawing)) {
+        run.ui.MessageBox(app::MessageIcon::Critical, command,
+                          "找不到图形文件“" + *drawing + "”，该命令需要一个已有的图形。");
+        *status = 1;
         return nullptr;
     }
     auto s = std::make_unique<SectionSession>(run);

@@ -18,8 +18,11 @@ namespace velorin::cli {
 class SectionSession {
   public:
     // Opens the drawing and takes the picks; nothing (a usage error was printed and
-    // `status` set) when the options are wrong or the drawing cannot be read.
-    static std::unique_ptr<SectionSession> Open(Run& run, const std::string& command, int* status);
+    // `status` set) when the options are wrong or the drawing cannot be read. Only a
+    // command that plots into a drawing (`may_create`) starts a new one when the file is
+    // missing; the others refuse it by name.
+    static std::unique_ptr<SectionSession> Open(Run& run, const std::string& command, int* status,
+                                                bool may_create = false);
 
     app::Context& context() { return context_; }
     cad::embedded::Host& host() { return host_; }

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "base/numbers.h"
+#include "base/paths.h"
 #include "base/strings.h"
 #include "survey/survey_file.h"
 
@@ -167,6 +168,16 @@ bool Run::Observation(const std::string& line) {
     // vertical angle, by the observation mode.
     double reading = Number(field(1)), measured_distance = Number(field(2)),
            height_or_angle = Number(field(3)), target_height = Number(field(4));
+    // Text where a reading or distance belongs cannot be computed from: the point is
+    // reported as failed with its line, rather than placed from 0.
+    for (size_t k = 1; k <= 4; ++k) {
+        if (Trim(field(k)).empty() || IsNumeric(field(k))) continue;
+        if (usable_) {
+            Report("× " + name + " 点计算坐标计算失败！");
+            Report("——观测数据：" + line);
+        }
+        return true;
+    }
 
     if (f.size() >= 4) {
         if (option_ == ObservationMode::Automatic) {
@@ -346,7 +357,7 @@ void Run::Summary() {
             out_.messages.push_back({app::MessageIcon::Exclamation, "坐标计算", text});
         }
     }
-    results_.path = survey::ReplaceLastFour(observations_.path, ".cor");
+    results_.path = ReplaceExtension(observations_.path, ".cor");
 }
 
 void Run::Go() {
@@ -383,6 +394,9 @@ Computation ComputeCoordinates(const ObservationList& observations, ControlTable
     if (observations.lines.empty()) return out;
     Run run(observations, control, results, mode, out);
     run.Go();
+    // The rows of a stopped run are partial: they carry no file name, so "保存" can
+    // never write them over the files of an earlier, complete run.
+    if (out.stopped) results.path.clear();
     return out;
 }
 

@@ -182,6 +182,30 @@ TEST(Failures, PointsWithoutDistanceOrVerticalAngleFail) {
     EXPECT_TRUE(sv.results.rows.empty());
 }
 
+// Text where a number belongs is a point that cannot be computed, not a point from 0.
+TEST(Failures, ObservationsWithTextInANumberFieldFail) {
+    struct Row {
+        const char* name;
+        const char* line;
+    };
+    const Row rows[] = {
+        {"reading", "P,9O.0000,50.000,1.000,1.5"},
+        {"distance", "P,90.0000,5O.000,1.000,1.5"},
+        {"height difference", "P,90.0000,50.000,ABC,1.5"},
+        {"target height", "P,90.0000,50.000,1.000,X"},
+        {"distance beyond a double", "P,90.0000,1E400,1.000,1.5"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Page page(kControl, {"cz,S,1.5", "hs,N", row.line, "Q,90.0000,50.000,1.000,1.5"});
+        EXPECT_TRUE(page.Reported("× P 点计算坐标计算失败！"));
+        EXPECT_TRUE(page.Reported(std::string("——观测数据：") + row.line));
+        EXPECT_EQ(page.Row("P"), nullptr);
+        EXPECT_NE(page.Row("Q"), nullptr);  // the next line is computed as usual
+        EXPECT_TRUE(page.Reported("— 应算2，实算1个坐标点"));
+    }
+}
+
 TEST(OverDistance, ExactlyThreeTimesTheBacksightIsOver) {
     Page page(kControl, {"cz,S", "hs,NEAR", "P1,90.0000,60,0", "P2,90.0000,59.999,0"});
     EXPECT_TRUE(page.Reported("！ P1 前视超距（60.000≥20.000×3）"));

@@ -53,6 +53,44 @@ TEST(ControlLoading, RefusedOrMissingFileLeavesTheTablesAsTheyWere) {
     EXPECT_EQ(t.observations.path, t.dir.File("r.sur"));
 }
 
+// A coordinate that is not a number would put a station at 0: the file is refused by
+// name and line, and the table keeps what it had.
+TEST(ControlLoading, TextInACoordinateRefusesTheFile) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> lines;
+        std::string message;  // after the file's path
+    };
+    const Row rows[] = {
+        {"X is text",
+         {"K0,1,2,3", "K1,abc,512001.340,47.912"},
+         "”第2行的第2个字段“ABC”不是数字，文件未载入：K1,ABC,512001.340,47.912"},
+        {"Y beyond a double",
+         {"K1,1,1E400,3"},
+         "”第1行的第3个字段“1E400”不是数字，文件未载入：K1,1,1E400,3"},
+        {"H is text", {"; c", "K1,1,2,h"}, "”第2行的第4个字段“H”不是数字，文件未载入：K1,1,2,H"},
+        {"mark is text", {"K1,1,2,3,m"}, "”第1行的第5个字段“M”不是数字，文件未载入：K1,1,2,3,M"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Tables t;
+        t.Write("a.ctl", {"K9,1,2,3"});
+        ASSERT_TRUE(t.Load("a.ctl").ok());
+        t.Write("bad.ctl", row.lines);
+        Status s = t.Load("bad.ctl");
+        EXPECT_EQ(s.message(), "控制点文件“" + t.dir.File("bad.ctl") + row.message);
+        ASSERT_EQ(t.control.rows.size(), 1u);
+        EXPECT_EQ(t.control.rows[0].name, "K9");
+        EXPECT_EQ(t.control.path, t.dir.File("a.ctl"));
+    }
+    // Empty or missing fields still read as 0.
+    Tables t;
+    t.Write("ok.ctl", {"K1,1,2,", "K2,3,4"});
+    ASSERT_TRUE(t.Load("ok.ctl").ok());
+    EXPECT_EQ(t.control.rows[0], (survey::ControlRow{"K1", "1.000", "2.000", "0.000", ""}));
+    EXPECT_EQ(t.control.rows[1], (survey::ControlRow{"K2", "3.000", "4.000", "0.000", ""}));
+}
+
 TEST(Loading, OtherEndingsLoadNothing) {
     Tables t;
     t.Write("a.txt", {"K1,1,2,3"});

@@ -1,6 +1,7 @@
 #include "coords/results.h"
 
 #include "base/numbers.h"
+#include "base/paths.h"
 #include "base/text_file.h"
 
 namespace velorin::coords {
@@ -52,14 +53,13 @@ SavedResults SaveResults(const ControlTable& control, const ResultTable& results
     };
     if (Status s = WriteTextLines(results.path, CoordinateFileLines(results, now)); !s.ok())
         return failed(s);
-    if (Status s = WriteTextLines(survey::ReplaceLastFour(results.path, ".log"),
-                                  LogFileLines(report, now));
+    if (Status s =
+            WriteTextLines(ReplaceExtension(results.path, ".log"), LogFileLines(report, now));
         !s.ok())
         return failed(s);
     std::vector<std::string> branch = BranchFileLines(control);
     if (!branch.empty()) {
-        if (Status s = WriteTextLines(survey::ReplaceLastFour(results.path, "(支).ctl"), branch);
-            !s.ok())
+        if (Status s = WriteTextLines(ReplaceExtension(results.path, "(支).ctl"), branch); !s.ok())
             return failed(s);
     }
     saved.messages.push_back(

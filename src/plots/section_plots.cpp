@@ -72,11 +72,15 @@ struct PlotStart {
     double H = 0, V = 0, E = 0;  // horizontal and vertical scale factors, and H / V
 };
 
-// Empty when the store holds nothing to draw or no drawing could be made.
+bool ScalesUsable(app::Context& context, std::string_view title);
+
+// Empty when the store holds nothing to draw, the scales are unusable (the user is told)
+// or no drawing could be made.
 std::optional<PlotStart> BeginPlot(app::Context& context, std::string_view title) {
     PlotStart start;
     start.sections = SectionsToDraw(*context.program.store);
     if (start.sections.empty()) return std::nullopt;
+    if (!ScalesUsable(context, title)) return std::nullopt;
     start.h = NewPlotDrawing(context, title);
     if (!start.h.space) return std::nullopt;
     const app::Settings& settings = context.program.settings;
@@ -138,6 +142,36 @@ template <typename Each>
 void WholeSteps(double from, double to, double step, Each each) {
     double last = RoundHalfEven(to);
     for (double v = RoundHalfEven(from); v <= last; v += step) each(v);
+}
+
+// A grid needs a line per metre of elevation (and per 5 m of offset): a slipped key in a
+// hand-written file (an elevation of 1e9) would otherwise draw for ever. Far beyond any
+// real section.
+constexpr double kMaxGridLines = 10000;
+
+bool TooManyLines(double from, double to, double step) {
+    return !((to - from) / step < kMaxGridLines);
+}
+
+void RefuseSection(app::Context& context, std::string_view title, const std::string& section,
+                   const std::string& range) {
+    context.ui.MessageBox(app::MessageIcon::Exclamation, title,
+                          "断面“" + section + "”的范围过大（" + range + "），网格线将超过" +
+                              Format(kMaxGridLines, "#0") + "条，该断面未绘制。");
+}
+
+// The scales divide every plotted length: 0 or less would write infinite coordinates.
+bool ScalesUsable(app::Context& context, std::string_view title) {
+    const app::Settings& settings = context.program.settings;
+    for (auto [name, value] : {std::pair{"HScale", settings.HScale}, {"VScale", settings.VScale}}) {
+        if (!(value > 0) || !std::isfinite(value)) {
+            context.ui.MessageBox(app::MessageIcon::Exclamation, title,
+                                  std::string("设置“") + name + "”的值" + PlainNumber(value) +
+                                      "无效：绘图比例必须大于0，请在Velorin.ini中改正。");
+            return false;
+        }
+    }
+    return true;
 }
 
 // Elevation limits shared by both plots: a metre or two of room below and above.
@@ -223,15 +257,22 @@ cad::Document* DrawCrossSectionsPlaced(app::Context& context, const double& axis
     // that a refused layout leaves nothing drawn.
     std::vector<std::vector<PlotPoint>> kept;
     if (placer) {
+        if (!ScalesUsable(context, "横断面图")) return nullptr;
         const app::Settings& s = context.program.settings;
         const bool unified = !(axis_a == 0 && axis_b == 0);
         std::vector<SectionRoom> rooms;
         for (const std::string& section : SectionsToDraw(store)) {
             kept.push_back(PointsOf(store, section));
             if (kept.back().empty()) continue;
-            rooms.push_back(RoomOf(section, kept.back(),
-                                   LimitsOf(kept.back(), unified, axis_a, axis_b), s, s.HScale,
-                                   s.HScale / s.VScale));
+            const GridLimits g = LimitsOf(kept.back(), unified, axis_a, axis_b);
+            if (TooManyLines(g.left, g.right, 5) || TooManyLines(g.low, g.high, 1)) {
+                RefuseSection(context, "横断面图", section,
+                              "偏距 " + PlainNumber(g.left) + "～" + PlainNumber(g.right) +
+                                  "，高程 " + PlainNumber(g.low) + "～" + PlainNumber(g.high));
+                kept.back().clear();  // refused once here; the drawing passes it over
+                continue;
+            }
+            rooms.push_back(RoomOf(section, kept.back(), g, s, s.HScale, s.HScale / s.VScale));
         }
         if (rooms.empty() || !placer->Plan(rooms)) return nullptr;
     }
@@ -265,6 +306,12 @@ cad::Document* DrawCrossSectionsPlaced(app::Context& context, const double& axis
 
         const GridLimits limits = LimitsOf(points, unified, axis_a, axis_b);
         const double left = limits.left, right = limits.right, low = limits.low, high = limits.high;
+        if (TooManyLines(left, right, 5) || TooManyLines(low, high, 1)) {
+            RefuseSection(context, "横断面图", section,
+                          "偏距 " + PlainNumber(left) + "～" + PlainNumber(right) + "，高程 " +
+                              PlainNumber(low) + "～" + PlainNumber(high));
+            continue;
+        }
 
         base -= (high - low + 5) * E;
         cad::ModelSpace& space = placer ? placer->Place(placed++, base, model) : model;
@@ -328,7 +375,14 @@ cad::Document* DrawCrossSections(app::Context& context, const double& axis_a, co
 
 std::string ChainageText(double chainage) {
     double kilometres = std::trunc(chainage / 1000);
-    return Format(kilometres, "#0") + "+" + Format(chainage - 1000 * kilometres, "#0.0");
+    std::string metres = Format(chainage - 1000 * kilometres, "#0.0");
+    // Metres that round up to a whole kilometre belong to the next one (1999.97 is 2+0.0,
+    // as 2000 is). Negative chainages keep their plain split ("0+-3.0").
+    if (metres == "1000.0") {
+        kilometres += 1;
+        metres = Format(chainage - 1000 * kilometres, "#0.0");
+    }
+    return Format(kilometres, "#0") + "+" + metres;
 }
 
 cad::Document* DrawProfile(app::Context& context, const double& start_chainage) {
@@ -368,6 +422,11 @@ cad::Document* DrawProfile(app::Context& context, const double& start_chainage) 
         end_x = std::floor(end_x / 5) * 5 + 5;
         low = LowLimit(low);
         high = HighLimit(high);
+        if (TooManyLines(low, high, 1)) {
+            RefuseSection(context, "纵断面图", section,
+                          "高程 " + PlainNumber(low) + "～" + PlainNumber(high));
+            continue;
+        }
 
         offset -= (high - low + 2) * E + 200 * H;
         auto y = [&](double elevation) { return elevation * E + offset; };

@@ -301,8 +301,98 @@ TEST(ProfileChainage, KilometresPlusMetres) {
                                                    {87.25, "0+87.3"},
                                                    {1999.7, "1+999.7"},
                                                    {0, "0+0.0"},
-                                                   {12000, "12+0.0"}};
+                                                   {12000, "12+0.0"},
+                                                   // metres that round to 1000 carry
+                                                   {1999.97, "2+0.0"},
+                                                   {999.96, "1+0.0"},
+                                                   {999.94, "0+999.9"},
+                                                   {2999.951, "3+0.0"},
+                                                   // negatives keep the plain split
+                                                   {-3, "0+-3.0"}};
     for (const auto& [chainage, text] : rows) EXPECT_EQ(ChainageText(chainage), text) << chainage;
+}
+
+// A slipped key in a hand-written file must not make a plot run for ever: the section
+// is refused by name with its range, the others are drawn.
+TEST(PlotGuard, ASectionNeedingTooManyGridLinesIsRefusedAndTheOthersDrawn) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> bad;  // the points of section X
+        std::string cross_message;     // empty: drawn
+        std::string profile_message;   // empty: drawn
+    };
+    const std::string tail = "），网格线将超过10000条，该断面未绘制。";
+    const Row rows[] = {
+        {"elevation 1e9",
+         {"0,10", "5,1e9"},
+         "断面“X”的范围过大（偏距 0～10，高程 8～1000000002" + tail,
+         "断面“X”的范围过大（高程 8～1000000002" + tail},
+        {"elevations -1e9 and 1e9",
+         {"0,-1e9", "5,1e9"},
+         "断面“X”的范围过大（偏距 0～10，高程 -1000000001～1000000002" + tail,
+         "断面“X”的范围过大（高程 -1000000001～1000000002" + tail},
+        {"offset 1e9",
+         {"0,10", "1e9,11"},
+         "断面“X”的范围过大（偏距 0～1000000005，高程 8～13" + tail,
+         ""},
+        {"just within", {"0,10", "9000,9000"}, "", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        PlotFixture f;
+        f.SymbolDrawing();
+        std::vector<std::string> lines = {"Dmh,A", "0,10", "5,11", "Dmh,X"};
+        lines.insert(lines.end(), row.bad.begin(), row.bad.end());
+        lines.insert(lines.end(), {"Dmh,B", "0,20", "5,21"});
+        f.Sections(lines);
+
+        const Drawing& cross = f.Drawn(DrawCrossSections(f.context, 0, 0, ""));
+        EXPECT_NE(FindText(cross, "横_断面号", "A～A'"), nullptr);
+        EXPECT_NE(FindText(cross, "横_断面号", "B～B'"), nullptr);
+        EXPECT_EQ(FindText(cross, "横_断面号", "X～X'") == nullptr, !row.cross_message.empty());
+        const Drawing& profile = f.Drawn(DrawProfile(f.context, 0));
+        EXPECT_EQ(TextsOn(profile, "纵_标题").size(), row.profile_message.empty() ? 6u : 4u);
+
+        std::vector<std::string> shown;
+        for (const auto& m : f.ui.messages) shown.push_back(m.title + "：" + m.text);
+        std::vector<std::string> expected;
+        if (!row.cross_message.empty()) expected.push_back("横断面图：" + row.cross_message);
+        if (!row.profile_message.empty()) expected.push_back("纵断面图：" + row.profile_message);
+        EXPECT_EQ(shown, expected);
+    }
+}
+
+// A scale of 0 or less in Velorin.ini would put infinite coordinates into the drawing.
+TEST(PlotGuard, AScaleNotAboveZeroIsRefusedNamingTheSetting) {
+    struct Row {
+        const char* name;
+        double h, v;
+        std::string message;
+    };
+    const Row rows[] = {
+        {"VScale 0", 0.2, 0, "设置“VScale”的值0无效：绘图比例必须大于0，请在Velorin.ini中改正。"},
+        {"HScale 0", 0, 0.1, "设置“HScale”的值0无效：绘图比例必须大于0，请在Velorin.ini中改正。"},
+        {"HScale negative", -0.5, 0.1,
+         "设置“HScale”的值-0.5无效：绘图比例必须大于0，请在Velorin.ini中改正。"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        PlotFixture f;
+        f.SymbolDrawing();
+        f.Sections({"Dmh,A", "0,10", "5,11"});
+        f.settings().HScale = row.h;
+        f.settings().VScale = row.v;
+        EXPECT_EQ(DrawCrossSections(f.context, 0, 0, "T"), nullptr);
+        EXPECT_EQ(DrawProfile(f.context, 0), nullptr);
+        EXPECT_TRUE(f.host.documents().empty());
+        ASSERT_EQ(f.ui.messages.size(), 2u);
+        EXPECT_EQ(f.ui.messages[0].title, "横断面图");
+        EXPECT_EQ(f.ui.messages[1].title, "纵断面图");
+        for (const auto& m : f.ui.messages) {
+            EXPECT_EQ(m.text, row.message);
+            EXPECT_EQ(m.icon, app::MessageIcon::Exclamation);
+        }
+    }
 }
 
 TEST(ProfilePlot, FrameTableRulerAndPoints) {

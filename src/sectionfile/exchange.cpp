@@ -63,11 +63,7 @@ bool IsExchangeFile(const std::string& path) {
     return HasExtension(path, ".hdm") || HasExtension(path, ".xml") || HasExtension(path, ".csv");
 }
 
-std::string ExportStem(const std::string& read_path) {
-    if (IsExchangeFile(read_path)) return read_path.substr(0, read_path.size() - 4);
-    size_t chars = CharCount(read_path);
-    return LeftChars(read_path, chars >= 3 ? chars - 3 : 0);
-}
+std::string ExportStem(const std::string& read_path) { return ReplaceExtension(read_path, ""); }
 
 std::vector<std::string> ExchangeFileNames(const std::string& read_path, ExchangeFormat format) {
     std::string stem = ExportStem(read_path);

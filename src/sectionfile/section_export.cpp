@@ -1,6 +1,7 @@
 #include "sectionfile/section_export.h"
 
 #include "base/numbers.h"
+#include "base/paths.h"
 #include "base/strings.h"
 #include "sectionfile/exchange.h"
 #include "store/statements.h"
@@ -11,7 +12,7 @@ namespace st = store::statements;
 using Table = store::WorkingStore::Table;
 
 std::string LeftRightFileName(const std::string& read_path) {
-    return ExportStem(read_path) + "（左右）.Txt";
+    return ReplaceExtension(read_path, "（左右）.Txt");
 }
 
 bool HasLeftSide(store::WorkingStore& store) {

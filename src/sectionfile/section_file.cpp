@@ -80,12 +80,12 @@ bool ReadSectionFile(std::vector<std::string>& lines, store::WorkingStore& store
         if (!TakeValue(line.substr(0, comma), chainage) ||
             !TakeValue(line.substr(comma + 1), elevation)) {
             mark(i);
-            store.Commit();
+            store.Flush();
             return false;
         }
         store::AppendPoint(point, section, chainage, elevation, 0.0, "数据断面");
     }
-    store.Commit();
+    store.Flush();
     return true;
 }
 
@@ -139,7 +139,7 @@ std::string BatchFileName(const std::string& first, const std::string& last) {
     return first + "～" + last + ".dm";
 }
 std::string NormalisedFileName(const std::string& read_path) {
-    return ExportStem(read_path) + "（标）.dm";
+    return ReplaceExtension(read_path, "（标）.dm");
 }
 
 std::vector<std::string> SingleSectionComments() { return {"; 横断面图"}; }

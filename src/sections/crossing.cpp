@@ -181,7 +181,7 @@ std::vector<std::string> MarkValidRange(app::Context& context, const ValidRangeI
     log.push_back("累计：穿越该线的横断面一共有 " + Format(n, "#0") + " 条");
     cad::WindowAside(context.ui, false);
     c->h.app->ZoomPrevious();
-    context.program.store->Commit();
+    app::CommitStore(context.program, context.ui, "穿越线");
     return log;
 }
 
@@ -220,7 +220,7 @@ CrossingResult CollectCrossingSections(app::Context& context, const CrossingInpu
     cross = &store.Reopen(store::WorkingStore::Table::Cross, st::kCrossBySIndex);
     if (cross->EndOfFile()) {
         cad::WindowAside(context.ui, false);
-        store.Commit();
+        app::CommitStore(context.program, context.ui, "横断面图");
         return result;
     }
     struct Numbered {
@@ -283,8 +283,7 @@ CrossingResult CollectCrossingSections(app::Context& context, const CrossingInpu
                 store.Execute(st::ShiftSectionChainages(centre, number));
         }
     }
-    result.numbered = true;
-    store.Commit();
+    result.numbered = app::CommitStore(context.program, context.ui, "横断面图");
     return result;
 }
 

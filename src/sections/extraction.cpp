@@ -98,7 +98,7 @@ TakenSection TakeSectionLine(app::Context& context, const SectionLineInputs& in)
     for (listed.MoveFirst(); !listed.EndOfFile(); listed.MoveNext())
         result.points.push_back({listed.Number("Slen"), listed.Number("High"),
                                  listed.Number("Pian"), listed.Text("Layer")});
-    store.Commit();
+    if (!app::CommitStore(context.program, context.ui, "取断面线")) result.taken = false;
     return result;
 }
 

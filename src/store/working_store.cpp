@@ -228,40 +228,59 @@ WorkingStore::WorkingStore(sqlite3* db, std::string path)
     : db_(db), path_(std::move(path)), cache_(std::make_unique<Cache>()) {}
 
 WorkingStore::~WorkingStore() {
-    Commit();
+    // Every command has committed and reported already; this only ends a stray transaction.
+    Flush();
     for (auto& s : standing_) s.reset();
     cache_.reset();
     sqlite3_close(db_);
 }
 
 Status WorkingStore::Run(const std::string& sql) {
+    if (!injected_fault_.empty() && sql != "BEGIN" && sql != "ROLLBACK")
+        return Note(Status::Error("工作数据库语句执行失败：" + sql + "：" + injected_fault_));
     char* err = nullptr;
     if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
         std::string why = err ? err : "";
         sqlite3_free(err);
-        return Status::Error("工作数据库语句执行失败：" + sql + "：" + why);
+        return Note(Status::Error("工作数据库语句执行失败：" + sql + "：" + why));
     }
     return Status::Ok();
 }
 
+Status WorkingStore::Note(Status status) {
+    if (!status.ok() && first_failure_.ok()) first_failure_ = status;
+    return status;
+}
+
+void WorkingStore::InjectWriteFault(std::string why) { injected_fault_ = std::move(why); }
+
 void WorkingStore::BeginWrite() {
     if (!in_transaction_) {
-        Run("BEGIN");
+        (void)Run("BEGIN");
         in_transaction_ = true;
     }
     if (++pending_writes_ >= kWritesPerCommit) {
-        Commit();
-        Run("BEGIN");
+        Flush();
+        (void)Run("BEGIN");
         in_transaction_ = true;
     }
 }
 
-void WorkingStore::Commit() {
+void WorkingStore::Flush() {
     if (in_transaction_) {
-        Run("COMMIT");
+        if (!Run("COMMIT").ok()) (void)Run("ROLLBACK");
         in_transaction_ = false;
     }
     pending_writes_ = 0;
+}
+
+Status WorkingStore::Commit() {
+    Flush();
+    Status failure = first_failure_;
+    first_failure_ = Status::Ok();
+    if (failure.ok()) return failure;
+    return Status::Error("工作数据库“" + path_ + "”写入失败，本次命令的结果没有全部保存：" +
+                         failure.message());
 }
 
 void WorkingStore::MarkStale(const std::string& table) {
@@ -276,7 +295,7 @@ Status WorkingStore::Execute(std::string_view statement) {
     bool empties_points = table == "POINT" && upper.starts_with("DELETE") &&
                           upper.find(" WHERE ") == std::string::npos;
     if (empties_points) {
-        Run("DROP INDEX IF EXISTS PointBySection");
+        (void)Run("DROP INDEX IF EXISTS PointBySection");
         section_index_ = false;
     }
     NeedSectionIndex(table, statement);
@@ -524,6 +543,8 @@ Status RecordSet::Update() {
         }
     }
     store_->BeginWrite();
+    if (!store_->injected_fault_.empty())
+        return store_->Note(Status::Error("工作数据库写入失败：" + store_->injected_fault_));
     int index = 1;
     for (size_t c = 0; c < columns_.size(); ++c)
         if (is_set(c)) Bind(st, index++, pending_[c]);
@@ -532,7 +553,8 @@ Status RecordSet::Update() {
     sqlite3_reset(st);
     sqlite3_clear_bindings(st);
     if (rc != SQLITE_DONE)
-        return Status::Error(std::string("工作数据库写入失败：") + sqlite3_errmsg(store_->db_));
+        return store_->Note(
+            Status::Error(std::string("工作数据库写入失败：") + sqlite3_errmsg(store_->db_)));
     size_t row =
         mode == Editing::Adding ? rows_->Append(sqlite3_last_insert_rowid(store_->db_)) : position_;
     for (size_t c = 0; c < columns_.size(); ++c)

@@ -122,9 +122,17 @@ class WorkingStore {
     RecordSet& Reopen(Table table, std::string_view statement);
     void OpenStandingRecordSets();
 
-    // Makes what was written durable. Called at the end of every command; writes are
+    // Makes what was written durable. Called once at the end of every command; writes are
     // batched into one transaction until then, which is what makes a million appends fast.
-    void Commit();
+    // Returns the first write that failed since the last Commit (or the COMMIT itself),
+    // named with the store file, so a command never reports success over lost rows.
+    [[nodiscard]] Status Commit();
+    // Ends the transaction without reporting: a failure stays for the command's Commit.
+    void Flush();
+
+    // For tests: every write from now on fails with `why` as if the disk were full or the
+    // file read-only; an empty `why` ends it.
+    void InjectWriteFault(std::string why);
 
     const std::string& path() const { return path_; }
 
@@ -138,8 +146,12 @@ class WorkingStore {
     // selects by section.
     void NeedSectionIndex(const std::string& table, std::string_view condition);
     Status Run(const std::string& sql);
+    // Keeps the first failure of a command for Commit.
+    Status Note(Status status);
 
     sqlite3* db_;
+    Status first_failure_;
+    std::string injected_fault_;
     std::string path_;
     bool in_transaction_ = false;
     bool section_index_ = false;

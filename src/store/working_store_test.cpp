@@ -230,12 +230,50 @@ TEST_F(StoreTest, PointNameFieldAnswersToBothSpellings) {
 
 TEST_F(StoreTest, CommittedRowsOutliveTheProcess) {
     AddPoint("A", 1, 2);
-    store_->Commit();
+    ASSERT_TRUE(store_->Commit().ok());
     store_.reset();
     Status s;
     auto reopened = WorkingStore::Open(path_, &s);
     ASSERT_TRUE(reopened);
     EXPECT_EQ(reopened->OpenRecordSet(st::kPointByCrossNoSlen)->RecordCount(), 1);
+}
+
+// A write that fails part-way through a command (disk full, file made read-only) is
+// kept and returned by the command's Commit, naming the store file; the next command
+// starts clean.
+TEST_F(StoreTest, TheFirstFailedWriteOfACommandIsReturnedByCommit) {
+    enum class Write { Append, Statement, CommitItself };
+    const std::pair<const char*, Write> rows[] = {{"append", Write::Append},
+                                                  {"statement", Write::Statement},
+                                                  {"commit itself", Write::CommitItself}};
+    for (const auto& [name, write] : rows) {
+        SCOPED_TRACE(name);
+        AddPoint("A", 1, 2);
+        ASSERT_TRUE(store_->Commit().ok());
+        AddPoint("A2", 1, 2);  // written before the fault, lost with the transaction
+        store_->InjectWriteFault("磁盘已满");
+        if (write == Write::Append) {
+            RecordSet& p = store_->Standing(Table::Point);
+            p.AddNew();
+            p.SetField("CrossNo", "B");
+            EXPECT_FALSE(p.Update().ok());
+        } else if (write == Write::Statement) {
+            EXPECT_FALSE(store_->Execute("Delete * from Point").ok());
+        }
+        Status s = store_->Commit();
+        store_->InjectWriteFault("");
+        EXPECT_FALSE(s.ok());
+        EXPECT_TRUE(s.message().starts_with("工作数据库“" + path_ +
+                                            "”写入失败，本次命令的结果没有全部保存："))
+            << s.message();
+        EXPECT_NE(s.message().find("磁盘已满"), std::string::npos);
+        EXPECT_TRUE(store_->Commit().ok());  // reported once
+        EXPECT_EQ(store_->OpenRecordSet("Select * from Point where CrossNo='A'")->RecordCount(), 1);
+        EXPECT_EQ(store_->OpenRecordSet("Select * from Point where CrossNo='A2'")->RecordCount(),
+                  0);
+        ASSERT_TRUE(store_->Execute("Delete * from Point").ok());
+        ASSERT_TRUE(store_->Commit().ok());
+    }
 }
 
 TEST(StoreOpenTest, AMissingStoreIsNotCreated) {

@@ -1,5 +1,6 @@
 #include "survey/conversion.h"
 
+#include "base/paths.h"
 #include "base/text_file.h"
 #include "survey/gts311.h"
 #include "survey/idex.h"
@@ -24,8 +25,20 @@ Conversion ConvertRawFile(const std::string& path, RawModel model, double limit,
         }
         result.lines = model == RawModel::Gts311 ? ConvertGts311(raw.lines, path, limit)
                                                  : ConvertIdex(raw.lines, path, limit, now);
+        // Only the header: the reader recognised nothing, so the file is not of this
+        // instrument (or not a raw file at all). Saving it would make an empty survey.
+        bool recognised = false;
+        for (const auto& line : result.lines)
+            if (!line.empty() && line.front() != ';') recognised = true;
+        if (!recognised) {
+            result.status =
+                Status::Error("文件“" + path + "”中没有找到 " +
+                              (model == RawModel::Gts311 ? "Topcon GTS 311" : "Leica TC 307") +
+                              " 格式的记录，请检查文件或所选的全站仪型号。");
+            return result;
+        }
     }
-    result.target = ReplaceLastFour(path, ".sur");
+    result.target = ReplaceExtension(path, ".sur");
     return result;
 }
 

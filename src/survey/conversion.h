@@ -18,13 +18,15 @@ enum class RawModel { None, Gts311, Idex };
 RawModel ModelFromItem(std::string_view item);
 
 struct Conversion {
-    Status status;                   // the raw file could not be read
+    Status status;                   // unreadable, or no record of the model in it
     std::vector<std::string> lines;  // the conversion list
     std::string target;              // the survey file beside the raw file
 };
 
 // Reads and converts the raw file. With no model the list stays empty but the target is
-// still set; a file that cannot be read gives its message and an empty list.
+// still set; a file that cannot be read gives its message and an empty list. A file in
+// which the model's reader recognises no record gives a message naming the file and the
+// model, the list's header lines, and no target.
 Conversion ConvertRawFile(const std::string& path, RawModel model, double limit,
                           std::string_view now);
 

@@ -1,6 +1,7 @@
 #include "survey/survey_file.h"
 
 #include "base/numbers.h"
+#include "base/paths.h"
 #include "base/strings.h"
 #include "base/text_file.h"
 
@@ -10,12 +11,6 @@ std::string FormatField(std::string_view text, std::string_view pattern) {
     auto value = ParseNumber(text);
     if (!value) return std::string(text);
     return Format(*value, pattern);
-}
-
-std::string ReplaceLastFour(std::string_view path, std::string_view replacement) {
-    size_t chars = CharCount(path);
-    std::string kept = chars > 4 ? LeftChars(path, chars - 4) : std::string();
-    return kept + std::string(replacement);
 }
 
 namespace {
@@ -72,16 +67,28 @@ ControlFile ControlRowsFromText(const std::vector<std::string>& raw_lines, std::
             file.rows.clear();
             return file;
         }
+        // Missing or empty numbers read as 0, so a point without elevation shows 0.000;
+        // a field that holds text is a fault, or the point would become a station at 0.
+        std::vector<double> numbers(5, 0.0);
+        for (size_t k = 1; k < fields.size(); ++k) {
+            if (Trim(fields[k]).empty()) continue;
+            auto value = ParseNumber(fields[k]);
+            if (!value) {
+                file.status =
+                    Status::Error("控制点文件“" + std::string(path) + "”第" +
+                                  std::to_string(i + 1) + "行的第" + std::to_string(k + 1) +
+                                  "个字段“" + fields[k] + "”不是数字，文件未载入：" + line);
+                file.rows.clear();
+                return file;
+            }
+            numbers[k] = *value;
+        }
         ControlRow row;
         row.name = fields[0];
-        // Missing numbers read as 0, so a point without elevation shows 0.000.
-        auto number = [&](size_t k) {
-            return Format(k < fields.size() ? LeadingNumber(fields[k]) : 0.0, "#0.000");
-        };
-        row.x = number(1);
-        row.y = number(2);
-        row.h = number(3);
-        if (fields.size() > 4) row.mark = Format(LeadingNumber(fields[4]), "#0.000");
+        row.x = Format(numbers[1], "#0.000");
+        row.y = Format(numbers[2], "#0.000");
+        row.h = Format(numbers[3], "#0.000");
+        if (fields.size() > 4) row.mark = Format(numbers[4], "#0.000");
         file.rows.push_back(std::move(row));
     }
     return file;

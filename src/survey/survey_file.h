@@ -20,9 +20,6 @@ inline constexpr const char* kSourceLinePrefix = "; 文 件 名：";
 // stays empty), as the raw-file readers write fields.
 std::string FormatField(std::string_view text, std::string_view pattern);
 
-// The path with its last four characters replaced (".sur", ".cor", "(支).ctl"...).
-std::string ReplaceLastFour(std::string_view path, std::string_view replacement);
-
 // Line kinds, by the first three characters in any case.
 bool IsStationLine(std::string_view line);    // "cz,"
 bool IsBacksightLine(std::string_view line);  // "hs,"
@@ -47,8 +44,9 @@ struct ControlRow {
 };
 inline constexpr const char* kBranchMark = "支";
 
-// A control point file read for the table. A line with more than five fields refuses the
-// whole file (nothing is loaded) with a message naming the file and the line.
+// A control point file read for the table. A line with more than five fields, or with a
+// coordinate field holding text that is not a number, refuses the whole file (nothing is
+// loaded) with a message naming the file and the line.
 struct ControlFile {
     Status status;
     std::vector<ControlRow> rows;

@@ -71,7 +71,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "K1,3500123.456,512345.678",
                     {"K1", "3500123.456", "512345.678", "0.000", ""}},
         ControlCase{"EmptyElevation", "K1,1,2,", {"K1", "1.000", "2.000", "0.000", ""}},
-        ControlCase{"NonNumericCoordinate", "K1,abc,2.5x,3", {"K1", "0.000", "2.500", "3.000", ""}},
         ControlCase{"FifthField", "K1,1,2,3,4", {"K1", "1.000", "2.000", "3.000", "4.000"}},
         ControlCase{
             "ChineseName", "  导线点7,1,2,3  ", {"导线点7", "1.000", "2.000", "3.000", ""}}),
@@ -101,13 +100,6 @@ TEST(ControlFileLoading, ReadsGbkFiles) {
     ASSERT_EQ(file.rows.size(), 1u);
     EXPECT_EQ(file.rows[0], (ControlRow{"控1", "10.000", "20.000", "30.000", ""}));
     EXPECT_FALSE(ReadControlFile(dir.File("none.ctl")).status.ok());
-}
-
-TEST(SurveyPaths, LastFourCharactersAreReplaced) {
-    EXPECT_EQ(ReplaceLastFour("/data/r1.dat", ".sur"), "/data/r1.sur");
-    EXPECT_EQ(ReplaceLastFour("/data/r1.cor", "(支).ctl"), "/data/r1(支).ctl");
-    EXPECT_EQ(ReplaceLastFour("/数据/测量.idx", ".sur"), "/数据/测量.sur");
-    EXPECT_EQ(ReplaceLastFour(".sur", ".cor"), ".cor");
 }
 
 TEST(FieldFormats, NumbersAreFormattedAndOtherTextKept) {

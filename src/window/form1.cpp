@@ -1,5 +1,7 @@
 #include "window/form1.h"
 
+#include "base/text_file.h"
+
 namespace velorin::window {
 
 Form1::Form1(app::Context& context)
@@ -10,7 +12,16 @@ Form1::Form1(app::Context& context)
       page5(context),
       page6(context),
       page7(context),
-      context_(context) {}
+      context_(context) {
+    // A file written with a character GBK lacks: the user hears of it, since older
+    // programs may not show it.
+    SetOutsideGbkNotice(
+        [&ui = context.ui](const std::string& path, const std::vector<std::string>& texts) {
+            ui.MessageBox(app::MessageIcon::Information, "保存", OutsideGbkMessage(path, texts));
+        });
+}
+
+Form1::~Form1() { SetOutsideGbkNotice(nullptr); }
 
 void Form1::Form_Load() {
     Strip1.captions = {"系统与设置", "测量文件格式", "坐标计算程序", "地形展点程序",

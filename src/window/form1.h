@@ -34,6 +34,7 @@ class Form1 {
     static constexpr int kPageWidth = 8535, kPageHeight = 5400;
 
     explicit Form1(app::Context& context);
+    ~Form1();
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 

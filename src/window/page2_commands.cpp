@@ -19,6 +19,7 @@ void Page2::File1_DblClick() {
     if (Text2.text.empty()) return;
     List3.Clear();
     TargetPath.clear();
+    Command2.enabled = false;
     auto limit = ParseNumber(Text3.text);
     if (!limit) {
         Show(context_.ui, app::MessageIcon::Critical, "错误", "“忽略觇标高”值不合法，请重新输入。");
@@ -27,11 +28,14 @@ void Page2::File1_DblClick() {
     survey::Conversion conversion = survey::ConvertRawFile(
         Text2.text, survey::ModelFromItem(Combo1.text), *limit, context_.clock.Now());
     if (!conversion.status.ok()) {
+        // What was read is shown (the header of a file without records); nothing to save.
+        List3.items = std::move(conversion.lines);
         Show(context_.ui, app::MessageIcon::Critical, "测量文件", conversion.status.message());
         return;
     }
     List3.items = std::move(conversion.lines);
     TargetPath = std::move(conversion.target);
+    Command2.enabled = true;
 }
 
 void Page2::Command2_Click() {

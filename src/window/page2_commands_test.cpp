@@ -7,6 +7,7 @@
 #include "base/paths.h"
 #include "base/text_file.h"
 #include "support/window_fixture.h"
+#include "survey/conversion.h"
 
 namespace velorin::window {
 namespace {
@@ -75,6 +76,47 @@ TEST(Page2Conversion, InvalidLimitIsRefusedAndNothingIsConverted) {
     w.page.Command2.Click();
     EXPECT_FALSE(PathExists(w.dir.File("r1.sur")));
     EXPECT_EQ(w.ui.messages.size(), 1u);
+}
+
+// A file of the wrong instrument, or no raw file at all, says so and cannot be saved as
+// an empty survey.
+TEST(Page2Conversion, AFileWithoutRecordsOfTheModelIsNamedAndNotSaved) {
+    struct Row {
+        const char* name;
+        const char* file;
+        std::vector<std::string> lines;
+        const char* model;
+        const char* shown;
+    };
+    const Row rows[] = {
+        {"random text",
+         "junk.dat",
+         {"hello world", "nothing here 1 2 3"},
+         survey::kGts311Item,
+         "Topcon GTS 311"},
+        {"idex file as gts",
+         "r.dat",
+         {"50\\", "41 STN  A1 1.450"},
+         survey::kGts311Item,
+         "Topcon GTS 311"},
+        {"empty file", "e.idx", {}, survey::kIdexItem, "Leica TC 307"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Page2Fixture w({{row.file, row.lines}});
+        w.page.Combo1.ChooseText(row.model);
+        w.DoubleClick(row.file);
+        ASSERT_EQ(w.ui.messages.size(), 1u);
+        EXPECT_EQ(w.ui.messages[0].title, "测量文件");
+        EXPECT_EQ(w.ui.messages[0].text, "文件“" + w.dir.File(row.file) + "”中没有找到 " +
+                                             row.shown +
+                                             " 格式的记录，请检查文件或所选的全站仪型号。");
+        EXPECT_FALSE(w.page.Command2.enabled);
+        w.page.Command2.Click();
+        EXPECT_FALSE(
+            PathExists(w.dir.File(row.file).substr(0, w.dir.File(row.file).size() - 4) + ".sur"));
+        EXPECT_EQ(w.ui.messages.size(), 1u);
+    }
 }
 
 TEST(Page2Conversion, IdexModelReadsIdxFilesWithTheClocksTime) {

@@ -116,6 +116,13 @@ void Page3::Command4_Click() {
 }
 
 void Page3::Command5_Click() {
+    // Rows without a file name are a stopped run's: partial, and never written under the
+    // name of the run before.
+    if (CoordinateFilePath.empty() && cor1.Rows() > 1) {
+        return Show(context_.ui,
+                    {app::MessageIcon::Exclamation, "坐标保存",
+                     "本次坐标计算已中止，表中的坐标不完整，未保存。\n\n请改正后重新计算。"});
+    }
     coords::ControlTable control = ControlOf(ctl1, ControlFilePath);
     coords::ResultTable results = ResultsOf(cor1, CoordinateFilePath);
     coords::SavedResults saved =

@@ -157,6 +157,67 @@ TEST(Page3Computation, SaveWithoutAComputationDoesNothing) {
     EXPECT_FALSE(PathExists(w.dir.File("k.cor")));
 }
 
+// A run that stopped part-way leaves partial rows: "保存" refuses them instead of writing
+// them under the name of the run before.
+TEST(Page3Computation, SaveAfterAStoppedRunKeepsTheEarlierFiles) {
+    Page3Fixture w(
+        {{"k.ctl", kControl},
+         {"r1.sur", kSurvey},
+         // The second point's height overflows: the run stops after the first.
+         {"r2.sur",
+          {"cz,a1,1.7E308", "hs,b1", "P1,90.0000,20,0.2,1.5", "P2,90.0000,20,1.7E308,1.5"}}});
+    w.LoadControl("k.ctl");
+    w.LoadSurvey("r1.sur");
+    w.page.Option2.Click();
+    w.page.Command4.Click();
+    w.page.Command5.Click();
+    const std::string cor = testing::ReadBytes(w.dir.File("r1.cor"));
+    const std::string log = testing::ReadBytes(w.dir.File("r1.log"));
+    ASSERT_FALSE(cor.empty());
+
+    w.LoadSurvey("r2.sur");
+    w.page.Command4.Click();
+    ASSERT_GT(w.page.cor1.Rows(), 1);  // P1 was computed before the stop
+    EXPECT_TRUE(w.page.CoordinateFilePath.empty());
+    size_t before = w.ui.messages.size();
+    w.page.Command5.Click();
+    ASSERT_EQ(w.ui.messages.size(), before + 1);
+    EXPECT_EQ(w.ui.messages.back().title, "坐标保存");
+    EXPECT_EQ(w.ui.messages.back().icon, app::MessageIcon::Exclamation);
+    EXPECT_EQ(w.ui.messages.back().text,
+              "本次坐标计算已中止，表中的坐标不完整，未保存。\n\n请改正后重新计算。");
+    EXPECT_EQ(testing::ReadBytes(w.dir.File("r1.cor")), cor);
+    EXPECT_EQ(testing::ReadBytes(w.dir.File("r1.log")), log);
+    EXPECT_FALSE(PathExists(w.dir.File("r2.cor")));
+}
+
+// A point name GBK cannot hold is kept in the saved file, and the user is told once.
+TEST(Page3Computation, ANameOutsideGbkIsKeptAndReported) {
+    Page3Fixture w({{"k.ctl", kControl}});
+    testing::WriteBytes(w.dir.File("u.sur"),
+                        "\xEF\xBB\xBF"
+                        "cz,a1,1.5\r\nhs,b1\r\nP\xC3\x98"
+                        "1,90.0000,20,0.2,1.5\r\n");
+    w.page.File2.Refresh();
+    w.LoadControl("k.ctl");
+    w.LoadSurvey("u.sur");
+    w.page.Option2.Click();
+    w.page.Command4.Click();
+    w.page.Command5.Click();
+    std::string bytes = testing::ReadBytes(w.dir.File("u.cor"));
+    EXPECT_NE(bytes.find("\r\nP\x81\x30\x89\x31"
+                         "1,500020.000,3500000.000,50.200,\r\n"),
+              std::string::npos);
+    std::vector<std::string> shown;
+    for (const auto& m : w.ui.messages) shown.push_back(m.title + "：" + m.text);
+    EXPECT_EQ(shown, (std::vector<std::string>{
+                         "坐标计算：坐标计算结束！\n\n1个坐标点全部计算完毕！",
+                         "保存：文件“" + w.dir.File("u.cor") +
+                             "”中的“P\xC3\x98"
+                             "1”含有GBK以外的字符，已按GB18030保存，旧版程序可能无法正确显示。",
+                         "坐标保存：数据已保存在“" + w.dir.File("u.cor") + "”文件中！"}));
+}
+
 // The sample traverse, raw file to coordinates through pages 2 and 3, against the
 // coordinates it was made from (2 mm in plane and height).
 class SampleTraverse : public ::testing::TestWithParam<std::pair<std::string, std::string>> {};

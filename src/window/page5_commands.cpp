@@ -133,7 +133,7 @@ void Page5::Command13_Click() {
             {LeadingNumber(Cross1.rows[r][0]) - taken_centre, LeadingNumber(Cross1.rows[r][1])});
     WriteDataFile(context(), kTitle, sectionfile::SingleSectionFileName(Text8.text),
                   sectionfile::SingleSectionComments(), section);
-    store.Commit();
+    if (!app::CommitStore(context().program, context().ui, kTitle)) return;
 
     Text8.Edit(sections::NextSectionNumber(Text8.text));
 }
@@ -158,7 +158,7 @@ void Page5::Command14_Click() {
             {LeadingNumber(Cross1.rows[r][0]) + start, LeadingNumber(Cross1.rows[r][1])});
     WriteDataFile(context(), "纵断面图", sectionfile::SingleProfileFileName(settings().SectionNo),
                   sectionfile::SingleProfileComments(*km, *m), section);
-    store.Commit();
+    app::CommitStore(context().program, context().ui, "纵断面图");
 }
 
 }  // namespace velorin::window

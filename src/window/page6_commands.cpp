@@ -107,7 +107,7 @@ void Page6::Command19_Click() {
     std::string error;
     if (sections::WriteCrossingSectionFile(context(), &error).empty() && !error.empty())
         Refuse(context(), error);
-    context().program.store->Commit();
+    app::CommitStore(context().program, context().ui, kTitle);
 }
 
 void Page6::Command20_Click() { sections::DeleteAuxLines(context()); }
