@@ -49,12 +49,6 @@ function repair(items, layers) {
   let hasCodepage = false;
   let acadverAt = -1;
   const written = new Map();
-  let inPaper = false;
-  let entityType = '';
-  const countEntity = () => {
-    if (entityType && !SUBORDINATE.has(entityType) && !inPaper)
-      written.set(entityType, (written.get(entityType) || 0) + 1);
-  };
   for (let i = 0; i < items.length; ++i) {
     const [code, value] = items[i];
     if (code === '0' && value === 'SECTION' && items[i + 1] && items[i + 1][0] === '2') {
@@ -86,19 +80,21 @@ function repair(items, layers) {
       i = end - 1;
       continue;
     }
-    if (section === 'ENTITIES') {
-      if (code === '0') {
-        countEntity();
-        entityType = value.trim();
-        inPaper = false;
-      } else if (code === '67' && value.trim() === '1') {
-        inPaper = true;
+    if (section === 'ENTITIES' && code === '0' && value !== 'ENDSEC') {
+      // The writer leaves some entities (ACAD_TABLE) as a bare type with nothing after
+      // it: not an entity a reader can place, so it goes and counts as not written.
+      if (items[i + 1] && items[i + 1][0] === '0') {
+        items.splice(i, 1);
+        --i;
+        continue;
       }
+      const type = value.trim();
+      let paper = false;
+      for (let k = i + 1; k < items.length && items[k][0] !== '0'; ++k)
+        if (items[k][0] === '67' && items[k][1].trim() === '1') paper = true;
+      if (!SUBORDINATE.has(type) && !paper) written.set(type, (written.get(type) || 0) + 1);
     }
-    if (code === '0' && value === 'ENDSEC') {
-      if (section === 'ENTITIES') entityType = '';
-      section = '';
-    }
+    if (code === '0' && value === 'ENDSEC') section = '';
   }
   if (!hasCodepage && acadverAt >= 0)
     items.splice(acadverAt + 2, 0, ['9', '$DWGCODEPAGE'], ['3', 'ANSI_1252']);
