@@ -5,6 +5,7 @@
 #include "base/strings.h"
 #include "cad/embedded/drawing.h"
 #include "cli/cli.h"
+#include "cli/section_session.h"
 #include "qt/paint/picture.h"
 
 namespace velorin::cli {
@@ -19,7 +20,7 @@ int Render(Run& run) {
     if (!EndsWith(upper, ".PNG") && !EndsWith(upper, ".PDF"))
         return UsageError("render", "--out 应为 .png 或 .pdf 文件");
     Status status;
-    auto drawing = cad::embedded::Drawing::Load(args[0], &status);
+    auto drawing = LoadDrawing(run, args[0], &status);
     if (!drawing) {
         run.ui.MessageBox(app::MessageIcon::Exclamation, "图形", status.message());
         return 1;
@@ -33,7 +34,8 @@ int Render(Run& run) {
     return 0;
 }
 
-const bool registered = Register({"render", "DRAWING --out FILE.png|FILE.pdf", {}, Render});
+const bool registered =
+    Register({"render", "DRAWING.dxf|DRAWING.dwg --out FILE.png|FILE.pdf", {}, Render});
 
 }  // namespace
 }  // namespace velorin::cli

@@ -5,6 +5,7 @@
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "base/strings.h"
+#include "cad/dwg_converter.h"
 
 namespace velorin::cli {
 
@@ -36,7 +37,7 @@ std::unique_ptr<SectionSession> SectionSession::Open(Run& run, const std::string
                                                      int* status, bool may_create) {
     auto drawing = run.options.Get("drawing");
     if (!drawing || drawing->empty()) {
-        *status = UsageError(command, "需要 --drawing FILE.dxf");
+        *status = UsageError(command, "需要 --drawing FILE.dxf 或 FILE.dwg");
         return nullptr;
     }
     // Working on a drawing that is not there would make an empty one and report on it.
@@ -70,7 +71,16 @@ std::unique_ptr<SectionSession> SectionSession::Open(Run& run, const std::string
         s->picker_.picks.push_back(p);
     }
     Status opened;
-    s->drawing_ = s->host_.Open(*drawing, &opened);
+    if (cad::IsDwgPath(*drawing)) {
+        // A DWG is read once through the converter; a missing one is an error, not a
+        // new drawing.
+        if (auto converted = LoadDrawing(run, *drawing, &opened)) {
+            s->drawing_ = s->host_.Adopt(std::move(converted));
+            s->dwg_ = *drawing;
+        }
+    } else {
+        s->drawing_ = s->host_.Open(*drawing, &opened);
+    }
     if (!s->drawing_) {
         run.ui.MessageBox(app::MessageIcon::Critical, command, opened.message());
         *status = 1;
@@ -87,6 +97,10 @@ int SectionSession::Finish(int status) {
         run_.ui.MessageBox(app::MessageIcon::Critical, "velorin-batch", saved.message());
         return 1;
     }
+    if (!dwg_.empty())
+        run_.ui.MessageBox(
+            app::MessageIcon::Information, "velorin-batch",
+            "图形已保存为 " + drawing_->drawing().path() + "（DWG 文件 " + dwg_ + " 未改动）");
     return status;
 }
 
@@ -97,6 +111,20 @@ bool SectionSession::SaveNewDrawing(size_t before, const std::string& path) {
     if (!saved.ok())
         run_.ui.MessageBox(app::MessageIcon::Critical, "velorin-batch", saved.message());
     return saved.ok();
+}
+
+std::unique_ptr<cad::embedded::Drawing> LoadDrawing(Run& run, const std::string& path,
+                                                    Status* status) {
+    if (!cad::IsDwgPath(path)) return cad::embedded::Drawing::Load(path, status);
+    auto converted = cad::ConvertDwg(path, cad::DwgConverter::Default(), status);
+    if (!converted) return nullptr;
+    std::string target = cad::DxfBesideDwg(path);
+    auto drawing = cad::embedded::Drawing::Parse(std::move(converted->dxf), path, status);
+    if (!drawing) return nullptr;
+    drawing->set_path(target);
+    for (const auto& w : converted->warnings)
+        run.ui.MessageBox(app::MessageIcon::Information, "velorin-batch", path + "：" + w);
+    return drawing;
 }
 
 void PrintLines(const std::vector<std::string>& lines) {

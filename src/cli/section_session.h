@@ -10,6 +10,7 @@
 
 #include "app/clock.h"
 #include "app/context.h"
+#include "cad/embedded/drawing.h"
 #include "cad/embedded/host.h"
 #include "cli/cli.h"
 
@@ -43,7 +44,14 @@ class SectionSession {
     app::Context context_;
     cad::embedded::HostDocument* drawing_ = nullptr;
     std::string before_;
+    std::string dwg_;  // the DWG the drawing was converted from
 };
+
+// Reads a drawing: a DXF, or a DWG through the DWG converter. A converted drawing carries
+// the path NAME.dxf beside the DWG, so saving never touches the DWG; what the converter
+// could not carry over is printed on standard error.
+std::unique_ptr<cad::embedded::Drawing> LoadDrawing(Run& run, const std::string& path,
+                                                    Status* status);
 
 void PrintLines(const std::vector<std::string>& lines);
 // A grid row as one output line, cells separated by ",".

@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -15,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
 #include <QProgressBar>
@@ -29,6 +32,7 @@
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "base/strings.h"
+#include "cad/dwg_converter.h"
 #include "cad/embedded/paint.h"
 
 namespace velorin::qt {
@@ -93,6 +97,7 @@ DrawingWindow::DrawingWindow(cad::embedded::Host& host, QWidget* parent)
     host_.set_picker(this);
     setWindowTitle(Q(host_.Caption()));
     resize(1000, 700);
+    setAcceptDrops(true);  // DXF and DWG files dropped on the window open
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -154,8 +159,10 @@ void DrawingWindow::BuildMenus() {
     };
     doc_action(file, "新建(&N)", QKeySequence::New, [this] { NewDrawing(); });
     doc_action(file, "打开(&O)…", QKeySequence::Open, [this] {
-        QString path = QFileDialog::getOpenFileName(this, QStringLiteral("打开图形"), QString(),
-                                                    QStringLiteral("DXF 图形 (*.dxf *.DXF)"));
+        QString path = QFileDialog::getOpenFileName(
+            this, QStringLiteral("打开图形"), QString(),
+            QStringLiteral("图形 (*.dxf *.DXF *.dwg *.DWG);;DXF 图形 (*.dxf *.DXF);;"
+                           "DWG 图形 (*.dwg *.DWG)"));
         if (!path.isEmpty()) OpenDrawing(path.toStdString());
     });
     doc_action(file, "保存(&S)", QKeySequence::Save, [this] { SaveDrawing(Shown()); });
@@ -317,7 +324,7 @@ void DrawingWindow::Remember(HostDocument* d) {
 
 void DrawingWindow::Forget(HostDocument* d) {
     saved_.erase(d), stamp_.erase(d), unnamed_.erase(d), prompts_seen_.erase(d), undo_.erase(d),
-        checks_.erase(d);
+        checks_.erase(d), converted_.erase(d);
 }
 
 bool DrawingWindow::Modified(HostDocument* d) {
@@ -365,6 +372,7 @@ HostDocument* DrawingWindow::NewDrawing() {
 }
 
 HostDocument* DrawingWindow::OpenDrawing(const std::string& path) {
+    if (cad::IsDwgPath(path)) return OpenDwg(path);
     for (const auto& d : host_.documents()) {
         if (d->drawing().path() == path) {  // already open: show it
             host_.Activate(d.get());
@@ -388,14 +396,65 @@ HostDocument* DrawingWindow::OpenDrawing(const std::string& path) {
     return d;
 }
 
+HostDocument* DrawingWindow::OpenDwg(const std::string& path) {
+    std::string target = cad::DxfBesideDwg(path);
+    for (const auto& d : host_.documents()) {
+        if (d->drawing().path() == target) {  // converted before (or its DXF is open): show it
+            host_.Activate(d.get());
+            Refresh();
+            return d.get();
+        }
+    }
+    if (!PathExists(path)) {
+        Message(app::MessageIcon::Exclamation, "图形文件“" + path + "”不存在");
+        return nullptr;
+    }
+    cad::DwgConverter converter = cad::DwgConverter::Default();
+    converter.tick = [this] { Step(0); };
+    Start("正在转换 DWG 图形 " + FileName(path), 0);
+    Status status;
+    auto converted = cad::ConvertDwg(path, converter, &status);
+    std::unique_ptr<Drawing> drawing;
+    if (converted) drawing = Drawing::Parse(std::move(converted->dxf), path, &status);
+    Finish();
+    if (!drawing) {
+        Message(app::MessageIcon::Exclamation, status.message());
+        return nullptr;
+    }
+    drawing->set_path(target);
+    HostDocument* d = host_.Adopt(std::move(drawing));
+    // Nothing of it is saved yet: the tab shows it modified and closing asks. The stamp is
+    // that of any NAME.dxf already there, which is not "changed on disk".
+    saved_[d] = EmptyHash();
+    stamp_[d] = FileTime(target);
+    checks_.erase(d);
+    converted_.insert(d);
+    Refresh();
+    view_->ZoomExtents();
+    if (!converted->warnings.empty()) {
+        std::string text = path + "：";
+        for (const auto& w : converted->warnings) text += "\n" + w;
+        Message(app::MessageIcon::Information, text);
+    }
+    return d;
+}
+
 bool DrawingWindow::SaveDrawing(HostDocument* d) {
     if (!d) return false;
     if (d->drawing().path().empty()) return SaveDrawingAs(d);
+    // The first save of a converted DWG must not replace a DXF of the same name unasked.
+    if (converted_.count(d) && PathExists(d->drawing().path()) &&
+        Ask(this,
+            Q("“" + d->drawing().path() +
+              "”已存在。用由 DWG 转换的图形替换它吗？（DWG 文件不会改动）"),
+            QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return false;
     Status s = d->Save();
     if (!s.ok()) {
         Message(app::MessageIcon::Exclamation, s.message());
         return false;
     }
+    converted_.erase(d);
     Remember(d);
     Refresh();
     return true;
@@ -417,6 +476,7 @@ bool DrawingWindow::SaveDrawingAs(HostDocument* d, std::string path) {
         return false;
     }
     unnamed_.erase(d);
+    converted_.erase(d);
     Remember(d);
     Refresh();
     return true;
@@ -506,6 +566,25 @@ void DrawingWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         QTimer::singleShot(0, this, [this] { CheckDisk(); });
+}
+
+void DrawingWindow::dragEnterEvent(QDragEnterEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls()) {
+        std::string upper = UpperCase(url.toLocalFile().toStdString());
+        if (EndsWith(upper, ".DXF") || EndsWith(upper, ".DWG")) {
+            event->acceptProposedAction();
+            return;
+        }
+    }
+}
+
+void DrawingWindow::dropEvent(QDropEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls()) {
+        std::string path = url.toLocalFile().toStdString();
+        std::string upper = UpperCase(path);
+        if (EndsWith(upper, ".DXF") || EndsWith(upper, ".DWG")) OpenDrawing(path);
+    }
+    event->acceptProposedAction();
 }
 
 void DrawingWindow::closeEvent(QCloseEvent* event) {

@@ -40,6 +40,8 @@ class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public a
 
     // Files. Failures are told to the user; false when nothing was done.
     cad::embedded::HostDocument* NewDrawing();
+    // A DWG is converted (the progress bar runs meanwhile) and opens as a new, unsaved
+    // drawing NAME.dxf beside it; saving asks before it replaces an existing NAME.dxf.
     cad::embedded::HostDocument* OpenDrawing(const std::string& path);
     bool SaveDrawing(cad::embedded::HostDocument* document);
     bool SaveDrawingAs(cad::embedded::HostDocument* document, std::string path = "");
@@ -87,6 +89,8 @@ class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public a
   protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     struct Edit {
@@ -108,6 +112,7 @@ class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public a
     void NewLayerDialog();
     void Message(app::MessageIcon icon, const std::string& text);
     void CheckDisk();
+    cad::embedded::HostDocument* OpenDwg(const std::string& path);
     void ShowWork();
     cad::embedded::HostDocument* Shown() const;
     cad::embedded::HostDocument* DocumentOf(const cad::embedded::Drawing& drawing) const;
@@ -127,6 +132,8 @@ class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public a
     std::map<cad::embedded::HostDocument*, size_t> saved_;   // hash of the text saved or read
     std::map<cad::embedded::HostDocument*, int64_t> stamp_;  // file time when saved or read
     std::map<cad::embedded::HostDocument*, size_t> prompts_seen_;
+    // Drawings converted from a DWG whose NAME.dxf this window has not written yet.
+    std::set<cad::embedded::HostDocument*> converted_;
     // The last comparison with the file, and a cheap summary of the drawing then: the
     // tab's mark is compared again only when the summary changed, since comparing means
     // writing the whole drawing out. Before anything could be lost it is always compared.
