@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <stdexcept>
 
 #include "app/clock.h"
 #include "app/context.h"
@@ -58,7 +59,8 @@ struct Folder {
                 point.Update();
             }
         }
-        program.store->Commit();
+        Status committed = program.store->Commit();
+        if (!committed.ok()) throw std::runtime_error(committed.message());
     }
     ~Folder() { fs::remove_all(path); }
 };

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <set>
 
+#include "base/paths.h"
 #include "base/strings.h"
 #include "base/text_file.h"
 #include "sectionfile/cass_hdm.h"

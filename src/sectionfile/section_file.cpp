@@ -105,7 +105,7 @@ void StoreSections(const std::vector<Section>& sections, store::WorkingStore& st
         for (const auto& p : sections[i].points)
             store::AppendPoint(point, sections[i].number, p.chainage, p.elevation, 0.0, "数据断面");
     }
-    store.Commit();
+    store.Flush();  // a failed write is kept by the store and reported by the next commit
 }
 
 std::vector<Section> SectionsOfStore(store::WorkingStore& store) {
