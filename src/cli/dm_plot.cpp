@@ -60,7 +60,14 @@ int DmPlot(Run& run) {
     (profile ? page.Command24 : page.Command23).Click();
     // A section refused for its range leaves the others drawn: they are saved, and the
     // exit status says that not everything was.
-    if (host.documents().size() == drawings) return 1;
+    if (host.documents().size() == drawings) {
+        // Whatever stopped the plot said so; should nothing have, the exit status is not left
+        // without a word.
+        if (run.ui.refusals() == before)
+            run.ui.MessageBox(app::MessageIcon::Critical, profile ? "纵断面图" : "横断面图",
+                              "没有生成图形，“" + *out + "”未写入。");
+        return 1;
+    }
     bool refused = run.ui.refusals() > before;
     std::string target = std::filesystem::absolute(*out).lexically_normal().string();
     Status saved = host.documents().back()->Save(target);
