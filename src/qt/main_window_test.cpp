@@ -19,6 +19,7 @@
 #include "qt/drawing/drawing_window.h"
 #include "qt/qt_ui.h"
 #include "support/qt_answer.h"
+#include "support/testing.h"
 #include "support/window_fixture.h"
 
 namespace velorin {
@@ -262,6 +263,9 @@ TEST(QtWindow, TwipsFollowTheScreensResolution) {
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The drawing window records recent files in the user's config folder: a scratch one.
+    velorin::testing::TempDir config;
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.path()));
     QApplication app(argc, argv);
     velorin::qt::UseChineseFont();
     if (!velorin::qt::UseChineseTranslations()) return 1;  // said why on standard error

@@ -5,6 +5,7 @@
 // file.
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
@@ -84,6 +85,9 @@ void Mouse(QWidget* view, QEvent::Type type, QPointF at, Qt::MouseButtons button
 // The drawing window with the sample drawing, then during a pick of section lines.
 bool DrawingPictures(const QString& out_dir, const std::string& program_dir) {
     ConsoleUi alerts;
+    // Saving the sample records it as a recent file: kept in the pictures' folder, not
+    // in the user's own list.
+    qputenv("XDG_CONFIG_HOME", QFileInfo(out_dir).absoluteFilePath().toUtf8());
     velorin::cad::embedded::Host host(velorin::JoinPath(program_dir, "Support"), &alerts);
     velorin::qt::DrawingWindow window(host);
     auto* doc = window.NewDrawing();

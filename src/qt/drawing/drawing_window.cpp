@@ -5,11 +5,14 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -24,9 +27,13 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTextStream>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 
 #include "base/numbers.h"
@@ -169,6 +176,11 @@ void DrawingWindow::BuildMenus() {
     doc_action(file, "另存为(&A)…", QKeySequence(), [this] { SaveDrawingAs(Shown()); });
     doc_action(file, "重新载入(&R)", QKeySequence(), [this] { ReloadDrawing(Shown()); });
     doc_action(file, "关闭图形(&C)", QKeySequence::Close, [this] { CloseDrawing(Shown()); });
+    file->addSeparator();
+    recent_menu_ = file->addMenu(QStringLiteral("最近打开的文件(&T)"));
+    document_actions_.push_back(recent_menu_->menuAction());
+    QObject::connect(recent_menu_, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
+    FillRecentMenu();
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
     doc_action(edit, "撤销(&U)", QKeySequence::Undo, [this] { Undo(); });
@@ -193,6 +205,12 @@ void DrawingWindow::BuildMenus() {
             view_->SetTool(DrawingView::Tool::Pan);
             prompt_->setText(QStringLiteral("平移：按住左键拖动图形，回车、右键或 Esc 结束"));
         });
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+    QObject::connect(help->addAction(QStringLiteral("用户指南(&G)")), &QAction::triggered, this,
+                     [this] { OpenUserGuide(); });
+    QObject::connect(help->addAction(QStringLiteral("关于 Velorin(&A)")), &QAction::triggered, this,
+                     [this] { ShowAbout(); });
 
     QToolBar* bar = addToolBar(QStringLiteral("图层"));
     bar->setMovable(false);
@@ -391,6 +409,7 @@ HostDocument* DrawingWindow::OpenDrawing(const std::string& path) {
         return nullptr;
     }
     Remember(d);
+    AddRecent(path);
     Refresh();
     view_->ZoomExtents();
     return d;
@@ -429,6 +448,7 @@ HostDocument* DrawingWindow::OpenDwg(const std::string& path) {
     stamp_[d] = FileTime(target);
     checks_.erase(d);
     converted_.insert(d);
+    AddRecent(path);
     Refresh();
     view_->ZoomExtents();
     if (!converted->warnings.empty()) {
@@ -478,6 +498,7 @@ bool DrawingWindow::SaveDrawingAs(HostDocument* d, std::string path) {
     unnamed_.erase(d);
     converted_.erase(d);
     Remember(d);
+    AddRecent(d->drawing().path());
     Refresh();
     return true;
 }
@@ -687,6 +708,142 @@ bool DrawingWindow::Undo() {
     view_->ClearSelection();
     Refresh();
     return true;
+}
+
+// --- Recent files ---
+
+std::string DrawingWindow::RecentFilesPath() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    std::string folder;
+    if (config && *config == '/') {
+        folder = config;
+    } else {
+        const char* home = std::getenv("HOME");
+        folder = JoinPath(home && *home ? home : QDir::homePath().toStdString(), ".config");
+    }
+    return JoinPath(JoinPath(folder, "velorin"), "recent.txt");
+}
+
+std::vector<std::string> DrawingWindow::RecentFiles() const {
+    std::vector<std::string> paths;
+    QFile file(Q(RecentFilesPath()));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return paths;
+    QTextStream in(&file);
+    while (!in.atEnd() && static_cast<int>(paths.size()) < kRecentFiles) {
+        std::string line = Trim(in.readLine().toStdString());
+        if (!line.empty() && std::find(paths.begin(), paths.end(), line) == paths.end())
+            paths.push_back(line);
+    }
+    return paths;
+}
+
+void DrawingWindow::WriteRecent(const std::vector<std::string>& paths) const {
+    // The list is a convenience: when it cannot be written the program works on without it.
+    std::string path = RecentFilesPath();
+    QDir().mkpath(Q(FolderOf(path)));
+    QFile file(Q(path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) return;
+    for (const auto& p : paths) file.write((p + "\n").c_str());
+}
+
+void DrawingWindow::AddRecent(const std::string& path) {
+    if (path.empty()) return;
+    std::string absolute = QFileInfo(Q(path)).absoluteFilePath().toStdString();
+    std::vector<std::string> paths = RecentFiles();
+    std::erase(paths, absolute);
+    paths.insert(paths.begin(), absolute);
+    if (static_cast<int>(paths.size()) > kRecentFiles) paths.resize(kRecentFiles);
+    WriteRecent(paths);
+    FillRecentMenu();
+}
+
+HostDocument* DrawingWindow::OpenRecent(const std::string& path) {
+    if (!PathExists(path)) {
+        std::vector<std::string> paths = RecentFiles();
+        std::erase(paths, path);
+        WriteRecent(paths);
+        FillRecentMenu();
+        Message(app::MessageIcon::Exclamation,
+                "图形文件“" + path + "”已不存在，已从最近打开的文件中移除");
+        return nullptr;
+    }
+    return OpenDrawing(path);
+}
+
+void DrawingWindow::FillRecentMenu() {
+    if (!recent_menu_) return;
+    recent_menu_->clear();
+    std::vector<std::string> paths = RecentFiles();
+    if (paths.empty()) {
+        recent_menu_->addAction(QStringLiteral("（无）"))->setEnabled(false);
+        return;
+    }
+    int n = 1;
+    for (const auto& path : paths) {
+        QString text = QStringLiteral("&%1 %2").arg(n++).arg(Q(FileName(path)));
+        QAction* a = recent_menu_->addAction(text);
+        a->setToolTip(Q(path));
+        a->setData(Q(path));
+        QObject::connect(a, &QAction::triggered, this, [this, path] { OpenRecent(path); });
+    }
+}
+
+// --- Help ---
+
+std::vector<std::string> DrawingWindow::UserGuideCandidates() {
+    const std::string name = "用户指南.md";
+    // Installed: the program in PREFIX/lib/velorin, the guide in PREFIX/share/doc/velorin.
+    std::vector<std::string> candidates = {
+        QDir::cleanPath(Q(JoinPath(ExecutableDir(), "../../share/doc/velorin/" + name)))
+            .toStdString(),
+        "/usr/share/doc/velorin/" + name,
+    };
+#ifdef VELORIN_SOURCE_DIR
+    candidates.push_back(JoinPath(JoinPath(VELORIN_SOURCE_DIR, "docs"), name));
+#endif
+    return candidates;
+}
+
+bool DrawingWindow::OpenUserGuide(const std::vector<std::string>& candidates) {
+    for (const auto& path : candidates) {
+        if (!PathExists(path)) continue;
+        QUrl url = QUrl::fromLocalFile(Q(path));
+        bool opened = open_url ? open_url(url) : QDesktopServices::openUrl(url);
+        if (!opened)
+            Message(app::MessageIcon::Exclamation,
+                    "无法打开用户指南“" + path + "”：系统没有可查看 Markdown 文件的程序");
+        return opened;
+    }
+    std::string text = "未找到用户指南（用户指南.md）。已查找：";
+    for (const auto& path : candidates) text += "\n" + path;
+    Message(app::MessageIcon::Exclamation, text);
+    return false;
+}
+
+QString DrawingWindow::AboutText() {
+#ifdef VELORIN_LIBREDWG_WEB_VERSION
+    const std::string version = VELORIN_LIBREDWG_WEB_VERSION;
+#else
+    const std::string version = "（未知）";
+#endif
+    return Q(
+        "Velorin\n\n"
+        "面向测量工程师的道路测量内业软件：整理测量数据，展点，"
+        "生成纵断面图、横断面图及断面数据，并查看、编辑 DXF 图形。\n\n"
+        "打开 DWG 图形时，由单独运行的转换程序完成转换，它基于 npm 软件包 "
+        "@mlightcad/libredwg-web " +
+        version +
+        "（LibreDWG 编译为 WebAssembly），按 GPL-3.0 许可证发布。"
+        "该软件包作为独立程序运行，不链接进 Velorin。\n"
+        "其源代码见 npm 页面 https://www.npmjs.com/package/@mlightcad/libredwg-web "
+        "及软件包的代码仓库 https://github.com/mlightcad/libredwg-web 。");
+}
+
+void DrawingWindow::ShowAbout() {
+    QMessageBox box(QMessageBox::Information, QStringLiteral("关于 Velorin"), AboutText(),
+                    QMessageBox::Ok, this);
+    if (QAbstractButton* ok = box.button(QMessageBox::Ok)) ok->setText(QStringLiteral("确定"));
+    box.exec();
 }
 
 // --- Picking for commands ---

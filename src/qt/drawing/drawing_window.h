@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <map>
 #include <set>
 #include <vector>
@@ -20,8 +21,10 @@ class QAction;
 class QComboBox;
 class QEventLoop;
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QTabBar;
+class QUrl;
 
 namespace velorin::qt {
 
@@ -59,6 +62,27 @@ class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public a
     bool Modified(cad::embedded::HostDocument* document);
     // The name the tab shows: the file's name, or "Drawing1" for a drawing never saved.
     std::string DisplayName(cad::embedded::HostDocument* document);
+
+    // Recent files: the drawings last opened or saved here, newest first, at most
+    // kRecentFiles, kept per user in $XDG_CONFIG_HOME/velorin/recent.txt (one path a line).
+    static constexpr int kRecentFiles = 8;
+    static std::string RecentFilesPath();
+    std::vector<std::string> RecentFiles() const;
+    void AddRecent(const std::string& path);
+    // Opens a drawing of the list; one no longer on disk is told and taken off the list.
+    cad::embedded::HostDocument* OpenRecent(const std::string& path);
+    QMenu* recent_menu() const { return recent_menu_; }
+
+    // Help. The user guide is looked for beside the installed program, then in the
+    // source tree the program was built from; not found, the user is told where it was
+    // looked for.
+    static std::vector<std::string> UserGuideCandidates();
+    bool OpenUserGuide(const std::vector<std::string>& candidates = UserGuideCandidates());
+    // The about box's text: the program, its purpose and the DWG converter's licence.
+    static QString AboutText();
+    void ShowAbout();
+    // Shows a file in the system's viewer; tests put their own here.
+    std::function<bool(const QUrl&)> open_url;
 
     // Edits on the shown drawing.
     void SetCurrentLayer(const std::string& name);
@@ -103,6 +127,8 @@ class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public a
     };
 
     void BuildMenus();
+    void FillRecentMenu();
+    void WriteRecent(const std::vector<std::string>& paths) const;
     void FillLayers();
     void ShowTab(int index);
     void Remember(cad::embedded::HostDocument* document);  // the state just saved or read
@@ -125,6 +151,7 @@ class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public a
     QLabel* cursor_ = nullptr;
     QLabel* work_label_ = nullptr;
     QProgressBar* progress_bar_ = nullptr;
+    QMenu* recent_menu_ = nullptr;
     std::vector<QAction*> document_actions_;  // off while a command picks
 
     std::map<cad::embedded::HostDocument*, std::string> unnamed_;

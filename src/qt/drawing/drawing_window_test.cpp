@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -17,7 +18,10 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -822,11 +826,141 @@ TEST(DrawingWindowHost, ProgressShowsInTheStatusLine) {
     EXPECT_FALSE(bar->isVisible());
 }
 
+// --- Recent files ---
+
+// XDG_CONFIG_HOME points at a scratch folder while the object lives.
+struct ScratchConfig {
+    ScratchConfig() : old(qgetenv("XDG_CONFIG_HOME")) {
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(dir.path()));
+    }
+    ~ScratchConfig() { qputenv("XDG_CONFIG_HOME", old); }
+    testing::TempDir dir;
+    QByteArray old;
+};
+
+std::vector<std::string> MenuPaths(QMenu* menu) {
+    std::vector<std::string> paths;
+    for (QAction* a : menu->actions())
+        if (a->isEnabled() && !a->data().toString().isEmpty())
+            paths.push_back(a->data().toString().toStdString());
+    return paths;
+}
+
+TEST(DrawingWindowFiles, RecentFilesAreKeptBetweenRunsAndMissingOnesRemoved) {
+    ScratchConfig config;
+    testing::TempDir dir;
+    const std::string list = config.dir.File("velorin/recent.txt");
+    EXPECT_EQ(qt::DrawingWindow::RecentFilesPath(), list);
+    // Ten drawings saved; the newest eight are listed, newest first.
+    std::vector<std::string> files;
+    {
+        Window w;
+        for (int i = 0; i < 10; ++i) {
+            HostDocument* d = w.window.NewDrawing();
+            d->drawing().AddCircle({1, 1, 0}, 1 + i);
+            files.push_back(dir.File("图" + std::to_string(i) + ".dxf"));
+            ASSERT_TRUE(w.window.SaveDrawingAs(d, files.back()));
+        }
+        std::vector<std::string> newest(files.rbegin(), files.rbegin() + 8);
+        EXPECT_EQ(w.window.RecentFiles(), newest);
+        EXPECT_EQ(MenuPaths(w.window.recent_menu()), newest);
+        ASSERT_TRUE(w.window.recent_menu()->menuAction()->text().startsWith("最近打开的文件"));
+    }
+    ASSERT_TRUE(PathExists(list));
+    // The next run: the list is back; opening an older drawing puts it first.
+    Window w;
+    ASSERT_EQ(w.window.RecentFiles().size(), 8u);
+    EXPECT_EQ(w.window.RecentFiles()[0], files[9]);
+    std::string text = testing::ReadBytes(list);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 8);
+    EXPECT_EQ(text.substr(0, text.find('\n')), files[9]);
+    QMenu* menu = w.window.recent_menu();
+    emit menu->aboutToShow();
+    QAction* fifth = nullptr;
+    for (QAction* a : menu->actions())
+        if (a->data().toString().toStdString() == files[5]) fifth = a;
+    ASSERT_NE(fifth, nullptr);
+    fifth->trigger();
+    ASSERT_NE(w.host.active(), nullptr);
+    EXPECT_EQ(w.host.active()->drawing().path(), files[5]);
+    EXPECT_EQ(w.window.tabs()->tabText(0).toStdString(), "图5.dxf");
+    EXPECT_EQ(w.window.RecentFiles()[0], files[5]);
+    EXPECT_EQ(w.window.RecentFiles().size(), 8u);
+    // A drawing deleted since is told and leaves the list.
+    std::remove(files[8].c_str());
+    Answer answer;
+    AnswerNextBox("确定", &answer);
+    EXPECT_EQ(w.window.OpenRecent(files[8]), nullptr);
+    EXPECT_TRUE(answer.seen);
+    EXPECT_NE(answer.text.toStdString().find("图8.dxf"), std::string::npos);
+    EXPECT_NE(answer.text.toStdString().find("已不存在"), std::string::npos);
+    auto left = w.window.RecentFiles();
+    EXPECT_EQ(left.size(), 7u);
+    EXPECT_EQ(std::count(left.begin(), left.end(), files[8]), 0);
+    EXPECT_EQ(MenuPaths(w.window.recent_menu()), left);
+    EXPECT_EQ(w.host.documents().size(), 1u);
+}
+
+// --- Help ---
+
+TEST(DrawingWindowHelp, TheHelpMenuOpensTheGuideAndTheAboutBoxNamesTheConverter) {
+    Window w;
+    QAction* guide = w.Action("用户指南(&G)");
+    QAction* about = w.Action("关于 Velorin(&A)");
+    ASSERT_NE(guide, nullptr);
+    ASSERT_NE(about, nullptr);
+    bool in_help = false;
+    for (QAction* menu : w.window.menuBar()->actions())
+        if (menu->text() == "帮助(&H)") in_help = menu->menu()->actions().contains(guide);
+    EXPECT_TRUE(in_help);
+    // The guide of this source tree is found and handed to the system's viewer.
+    std::vector<QUrl> opened;
+    w.window.open_url = [&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    };
+    guide->trigger();
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(opened[0].isLocalFile());
+    EXPECT_TRUE(opened[0].toLocalFile().endsWith("/用户指南.md"));
+    EXPECT_TRUE(PathExists(opened[0].toLocalFile().toStdString()));
+    // Nowhere to be found: the user is told where it was looked for.
+    Answer missing;
+    AnswerNextBox("确定", &missing);
+    EXPECT_FALSE(w.window.OpenUserGuide({"/没有/用户指南.md"}));
+    EXPECT_TRUE(missing.seen);
+    EXPECT_NE(missing.text.toStdString().find("未找到用户指南"), std::string::npos);
+    EXPECT_NE(missing.text.toStdString().find("/没有/用户指南.md"), std::string::npos);
+    EXPECT_EQ(opened.size(), 1u);
+    // The about box: the program, the converter package, its version and licence.
+    std::string package = testing::ReadBytes(testing::SourceDir() + "support/dwg/package.json");
+    auto at = package.find("\"@mlightcad/libredwg-web\": \"");
+    ASSERT_NE(at, std::string::npos);
+    at += std::string("\"@mlightcad/libredwg-web\": \"").size();
+    std::string version = package.substr(at, package.find('"', at) - at);
+    Answer box;
+    AnswerNextBox("确定", &box);
+    about->trigger();
+    ASSERT_TRUE(box.seen);
+    EXPECT_EQ(box.title.toStdString(), "关于 Velorin");
+    std::string text = box.text.toStdString();
+    EXPECT_NE(text.find("Velorin"), std::string::npos);
+    EXPECT_NE(text.find("测量"), std::string::npos);
+    EXPECT_NE(text.find("@mlightcad/libredwg-web " + version), std::string::npos);
+    EXPECT_NE(text.find("GPL-3.0"), std::string::npos);
+    EXPECT_NE(text.find("https://www.npmjs.com/package/@mlightcad/libredwg-web"),
+              std::string::npos);
+    EXPECT_NE(text.find("独立程序"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace velorin
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Opening and saving record recent files in the user's config folder: a scratch one.
+    velorin::testing::TempDir config;
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.path()));
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
