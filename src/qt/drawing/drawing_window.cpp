@@ -99,6 +99,8 @@ QMessageBox::StandardButton Ask(QWidget* parent, const QString& text,
 
 }  // namespace
 
+const char* const DrawingWindow::kPickHint = "（回车或右键结束，Esc 取消）";
+
 DrawingWindow::DrawingWindow(cad::embedded::Host& host, QWidget* parent)
     : QMainWindow(parent), host_(host) {
     host_.set_picker(this);
@@ -867,12 +869,16 @@ std::vector<cad::embedded::Pick> DrawingWindow::PickFiltered(const Drawing& draw
                                                              const cad::Filter& filter) {
     HostDocument* d = DocumentOf(drawing);
     if (!d || picking()) return {};
+    // Only a prompt the command printed since the status line last caught up is its
+    // own; anything older belongs to an earlier command and would mislead.
+    const auto& line = d->command_line();
+    auto seen = prompts_seen_.find(d);
+    bool own = !line.empty() && (seen == prompts_seen_.end() || line.size() > seen->second);
+    QString asked = own ? Q(line.back()) : QStringLiteral("选择对象：");
+    prompts_seen_[d] = line.size();
     host_.Activate(d);
     Present();
-    // The command's prompt, printed just before it asked, stays in the status line.
-    const auto& line = d->command_line();
-    prompts_seen_[d] = line.size();
-    prompt_->setText(line.empty() ? QStringLiteral("选择对象：") : Q(line.back()));
+    prompt_->setText(asked + QString::fromUtf8(kPickHint));
     view_->SetTool(DrawingView::Tool::Select);
     view_->ClearSelection();
     view_->SetFilter(filter);

@@ -97,6 +97,8 @@ class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public a
                                                   const cad::embedded::Box& view,
                                                   const cad::Filter& filter) override;
     bool picking() const { return pick_loop_ != nullptr; }
+    // Follows a pick's prompt in the status line: how to finish it and how to cancel.
+    static const char* const kPickHint;
 
     // Progress.
     void Start(std::string_view what, long total) override;

@@ -245,7 +245,8 @@ TEST(DrawingWindowPick, ClicksAndDragsTakeWhatTheFilterAllows) {
         std::sort(wanted.begin(), wanted.end());
         EXPECT_EQ(taken, wanted);
         // While picking, the user saw the command's prompt and what was taken.
-        EXPECT_EQ(prompt.toStdString(), "请选择断面线……");
+        EXPECT_EQ(prompt.toStdString(), "请选择断面线……（回车或右键结束，Esc 取消）");
+        EXPECT_EQ(w.window.prompt()->text().toStdString(), "");  // cleared when it ends
         EXPECT_FALSE(tabs_enabled);
         if (c.end != End::Escape) {
             EXPECT_EQ(highlighted.size(), wanted.size());
@@ -326,7 +327,7 @@ TEST(DrawingWindowPick, ASectionLineDrawnByHandIsPickedForTheCommand) {
 
     EXPECT_TRUE(aside_while_picking);
     EXPECT_EQ(f.ui.moves, (std::vector<bool>{true, false}));
-    EXPECT_EQ(prompt.toStdString(), "选择对象：");
+    EXPECT_EQ(prompt.toStdString(), "选择对象：（回车或右键结束，Esc 取消）");
     EXPECT_TRUE(line->erased);  // replaced by the turned line
     const EntityBase& turned = *doc->drawing().entities().back();
     EXPECT_EQ(turned.Layer(), "断_断面线");
@@ -774,6 +775,47 @@ TEST(DrawingWindowHost, AlertsPromptsAndZooms) {
 }
 
 // Drawings whose extents are a line or a point still show and zoom.
+// A pick shows its own prompt with how to finish and cancel, never an earlier command's
+// text; it is cleared when the pick ends, and the command's result shows when it is done.
+TEST(DrawingWindowHost, PromptsDuringAPickAndTheResultAfter) {
+    Window w;
+    HostDocument* doc = w.Fresh();
+    qt::DrawingConnector connector(w.window);
+    cad::Application* app = connector.Attach();
+    // An earlier command's result is on screen.
+    doc->Utility().Prompt("展点完成！");
+    w.window.Refresh();
+    ASSERT_EQ(w.window.prompt()->text().toStdString(), "展点完成！");
+    auto pick = [&](const std::function<void()>& before) {
+        cad::SelectionSet* set = cad::NewSelectionSet(*app->ActiveDocument());
+        QString during;
+        Later([&] {
+            during = w.window.prompt()->text();
+            QTest::mouseClick(w.window.view(), Qt::LeftButton, {}, w.At({25, 0}));
+            QTest::keyClick(w.window.view(), Qt::Key_Return);
+        });
+        QTimer::singleShot(5000, [&] { QTest::keyClick(w.window.view(), Qt::Key_Escape); });
+        before();
+        set->SelectOnScreen(SectionLines());
+        EXPECT_EQ(set->Count(), 1);
+        return during.toStdString();
+    };
+    // A command that asks without a prompt of its own: the generic one, not the stale text.
+    EXPECT_EQ(pick([] {}), "选择对象：（回车或右键结束，Esc 取消）");
+    EXPECT_EQ(w.window.prompt()->text().toStdString(), "");
+    // A command with its prompt: that one, with the same hint.
+    EXPECT_EQ(pick([&] { doc->Utility().Prompt("设中心点：请选择中线……"); }),
+              "设中心点：请选择中线……（回车或右键结束，Esc 取消）");
+    EXPECT_EQ(w.window.prompt()->text().toStdString(), "");
+    // The command ends printing its result: the status line shows it.
+    doc->Utility().Prompt("已设 1 个中心点");
+    QApplication::processEvents();
+    w.window.Refresh();
+    EXPECT_EQ(w.window.prompt()->text().toStdString(), "已设 1 个中心点");
+    // The next pick without a prompt again gets the generic one, not that result.
+    EXPECT_EQ(pick([] {}), "选择对象：（回车或右键结束，Esc 取消）");
+}
+
 TEST(DrawingWindowHost, FlatAndSinglePointDrawingsZoom) {
     const struct {
         const char* name;
