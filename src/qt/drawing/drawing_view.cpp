@@ -61,6 +61,11 @@ void DrawingView::SetTool(Tool tool) {
     update();
 }
 
+void DrawingView::EndPoints(bool accept) {
+    SetTool(Tool::Select);
+    if (on_end) on_end(accept);
+}
+
 void DrawingView::ClearSelection() {
     selection_.clear();
     update();
@@ -242,6 +247,10 @@ void DrawingView::mousePressEvent(QMouseEvent* event) {
         update();
         return;
     }
+    if (tool_ == Tool::Point) {
+        if (on_point) on_point(DrawingAt(event->position()), kAperturePixels / Transform().a);
+        return;
+    }
     press_ = event->position();
     dragging_ = true;
 }
@@ -271,6 +280,8 @@ void DrawingView::mouseReleaseEvent(QMouseEvent* event) {
             EndPolyline(true);
         else if (tool_ == Tool::Pan)
             SetTool(Tool::Select);
+        else if (tool_ == Tool::Point)
+            EndPoints(true);
         else if (on_end)
             on_end(true);
         return;
@@ -305,12 +316,18 @@ void DrawingView::keyPressEvent(QKeyEvent* event) {
                 EndPolyline(true);
             else if (tool_ == Tool::Pan)
                 SetTool(Tool::Select);
+            else if (tool_ == Tool::Point)
+                EndPoints(true);
             else if (on_end)
                 on_end(true);
             return;
         case Qt::Key_Escape:
             if (tool_ == Tool::Polyline) {
                 EndPolyline(false);
+                return;
+            }
+            if (tool_ == Tool::Point) {
+                EndPoints(false);
                 return;
             }
             if (tool_ == Tool::Pan || tool_ == Tool::ZoomWindow) {  // ends the tool only

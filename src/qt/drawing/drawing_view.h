@@ -17,7 +17,7 @@ namespace velorin::qt {
 
 class DrawingView : public QWidget {
   public:
-    enum class Tool { Select, Polyline, ZoomWindow, Pan };
+    enum class Tool { Select, Polyline, ZoomWindow, Pan, Point };
 
     explicit DrawingView(QWidget* parent = nullptr);
 
@@ -51,6 +51,9 @@ class DrawingView : public QWidget {
     std::function<void(bool accept)> on_end;
     // A polyline drawn with the polyline tool (two vertices or more).
     std::function<void(const std::vector<Point2>&)> on_polyline;
+    // A click with the point tool, and how far from it (drawing units) still counts as
+    // the click's place, so the window can take an exact point there instead.
+    std::function<void(Point2, double aperture)> on_point;
     // The Delete key while entities are taken.
     std::function<void()> on_delete;
     // The cursor's drawing coordinates, for the status line.
@@ -74,6 +77,7 @@ class DrawingView : public QWidget {
     void Take(const std::vector<cad::embedded::EntityBase*>& entities);
     void PaintHighlight(QPainter& painter);
     void EndPolyline(bool keep);
+    void EndPoints(bool accept);
 
     cad::embedded::HostDocument* document_ = nullptr;
     Tool tool_ = Tool::Select;

@@ -33,6 +33,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 
@@ -146,6 +148,7 @@ DrawingWindow::DrawingWindow(cad::embedded::Host& host, QWidget* parent)
     view_->on_polyline = [this](const std::vector<Point2>& points) { AddPolyline(points); };
     view_->on_delete = [this] { EraseSelection(); };
     view_->on_end = [this](bool accept) { EndSelection(accept); };
+    view_->on_point = [this](Point2 at, double aperture) { QueryPoint(at, aperture); };
     view_->on_cursor = [this](Point2 p) {
         cursor_->setText(Q(Format(p.x, "#0.000") + ", " + Format(p.y, "#0.000")));
     };
@@ -192,6 +195,9 @@ void DrawingWindow::BuildMenus() {
         prompt_->setText(QStringLiteral("多段线：单击各顶点，回车或右键结束，Esc 取消"));
     });
 
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("工具(&T)"));
+    doc_action(tools, "查询(&Q)", QKeySequence(), [this] { StartQuery(); });
+
     QMenu* zoom = menuBar()->addMenu(QStringLiteral("视图(&V)"));
     QObject::connect(zoom->addAction(QStringLiteral("范围缩放(&E)")), &QAction::triggered, this,
                      [this] { view_->ZoomExtents(); });
@@ -224,7 +230,7 @@ void DrawingWindow::BuildMenus() {
     QObject::connect(new_layer, &QAction::triggered, this, [this] { NewLayerDialog(); });
     document_actions_.push_back(new_layer);
     bar->addSeparator();
-    for (QMenu* menu : {edit, zoom})
+    for (QMenu* menu : {edit, tools, zoom})
         for (QAction* a : menu->actions()) bar->addAction(a);
 }
 
@@ -848,9 +854,70 @@ void DrawingWindow::ShowAbout() {
     box.exec();
 }
 
+// --- Query ---
+
+std::string DrawingWindow::Dms(double degrees) {
+    long seconds = std::lround(degrees * 3600);
+    seconds = ((seconds % (360 * 3600)) + 360 * 3600) % (360 * 3600);
+    char text[48];
+    std::snprintf(text, sizeof text, "%ld°%02ld′%02ld″", seconds / 3600, seconds / 60 % 60,
+                  seconds % 60);
+    return text;
+}
+
+void DrawingWindow::StartQuery() {
+    if (!Shown() || picking()) return;
+    querying_ = true;
+    query_has_first_ = false;
+    query_result_.clear();
+    view_->ClearSelection();
+    view_->SetTool(DrawingView::Tool::Point);
+    view_->setFocus();
+    prompt_->setText(QStringLiteral("查询：指定点") + QString::fromUtf8(kPickHint));
+}
+
+void DrawingWindow::QueryPoint(Point2 at, double aperture) {
+    HostDocument* d = Shown();
+    if (!querying_ || !d) return;
+    // A click near a block's insertion point (a plotted survey point) means that point,
+    // with its elevation.
+    cad::Point3 p{at.x, at.y, 0};
+    bool has_z = false;
+    double best = aperture;
+    for (const auto& e : d->drawing().entities()) {
+        if (e->erased || e->paper || e->kind != cad::embedded::Kind::Insert) continue;
+        cad::Point3 q = e->InsertionPoint();
+        double distance = std::hypot(q.x - at.x, q.y - at.y);
+        if (distance <= best) best = distance, p = q, has_z = true;
+    }
+    if (!query_has_first_) {
+        query_has_first_ = true;
+        query_first_ = p;
+        std::string text = "X=" + Format(p.x, "#0.000") + "  Y=" + Format(p.y, "#0.000");
+        if (has_z) text += "  Z=" + Format(p.z, "#0.000");
+        query_result_ = Q(text);
+        prompt_->setText(query_result_ + QStringLiteral("；查距离和方位角请指定第二点") +
+                         QString::fromUtf8(kPickHint));
+        return;
+    }
+    double dx = p.x - query_first_.x, dy = p.y - query_first_.y;
+    double azimuth = std::atan2(dx, dy) * 180 / 3.14159265358979323846;
+    std::string text = "距离=" + Format(std::hypot(dx, dy), "#0.000") + "  方位角=" + Dms(azimuth) +
+                       "  ΔX=" + Format(dx, "#0.000") + "  ΔY=" + Format(dy, "#0.000");
+    query_result_ = Q(text);
+    view_->SetTool(DrawingView::Tool::Select);
+    querying_ = false;
+    prompt_->setText(query_result_);
+}
+
 // --- Picking for commands ---
 
 void DrawingWindow::EndSelection(bool accept) {
+    if (querying_) {
+        querying_ = false;
+        prompt_->setText(accept ? query_result_ : QString());
+        return;
+    }
     if (pick_loop_) {
         pick_accepted_ = accept;
         pick_loop_->quit();
@@ -879,6 +946,7 @@ std::vector<cad::embedded::Pick> DrawingWindow::PickFiltered(const Drawing& draw
     host_.Activate(d);
     Present();
     prompt_->setText(asked + QString::fromUtf8(kPickHint));
+    querying_ = false;  // the command's pick takes over from a query
     view_->SetTool(DrawingView::Tool::Select);
     view_->ClearSelection();
     view_->SetFilter(filter);

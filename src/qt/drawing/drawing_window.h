@@ -84,6 +84,15 @@ class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public a
     // Shows a file in the system's viewer; tests put their own here.
     std::function<bool(const QUrl&)> open_url;
 
+    // Query: the user picks a point (its X, Y, and Z when it is a block's insertion
+    // point, which a click near it takes exactly) and may pick a second one (the distance
+    // and the azimuth from the first: from north, the drawing's +Y, clockwise); the
+    // results show in the status line.
+    void StartQuery();
+    bool querying() const { return querying_; }
+    // Degrees, minutes and whole seconds, as 143°07′48″; the angle is in degrees.
+    static std::string Dms(double degrees);
+
     // Edits on the shown drawing.
     void SetCurrentLayer(const std::string& name);
     void AddLayer(const std::string& name, int colour);
@@ -137,6 +146,7 @@ class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public a
     void Forget(cad::embedded::HostDocument* document);
     void AddPolyline(const std::vector<Point2>& points);
     void EndSelection(bool accept);
+    void QueryPoint(Point2 at, double aperture);
     void NewLayerDialog();
     void Message(app::MessageIcon icon, const std::string& text);
     void CheckDisk();
@@ -181,6 +191,11 @@ class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public a
     std::map<cad::embedded::HostDocument*, std::vector<Edit>> undo_;
     bool refresh_pending_ = false;
     bool checking_disk_ = false;
+
+    bool querying_ = false;
+    bool query_has_first_ = false;
+    cad::Point3 query_first_{};
+    QString query_result_;  // what the status line keeps when the query ends
 
     QEventLoop* pick_loop_ = nullptr;
     bool pick_accepted_ = false;

@@ -26,6 +26,7 @@
 #include <functional>
 #include <map>
 
+#include "base/numbers.h"
 #include "base/paths.h"
 #include "base/text_file.h"
 #include "cad/preparation.h"
@@ -941,6 +942,67 @@ TEST(DrawingWindowFiles, RecentFilesAreKeptBetweenRunsAndMissingOnesRemoved) {
     EXPECT_EQ(std::count(left.begin(), left.end(), files[8]), 0);
     EXPECT_EQ(MenuPaths(w.window.recent_menu()), left);
     EXPECT_EQ(w.host.documents().size(), 1u);
+}
+
+// --- Query ---
+
+TEST(DrawingWindowQuery, PointsDistanceAndAzimuthInTheStatusLine) {
+    EXPECT_EQ(qt::DrawingWindow::Dms(45), "45°00′00″");
+    EXPECT_EQ(qt::DrawingWindow::Dms(359.99999), "0°00′00″");
+    Window w;
+    HostDocument* doc = w.Fresh();
+    // Two more plotted points: from P (35,10) one at (38,6) and one at (31,13).
+    auto& d = doc->drawing();
+    auto symbol = cad::embedded::Drawing::New();
+    symbol->AddCircle({0, 0, 0}, 0.5);
+    int block = d.ImportBlock(*symbol, "点号");
+    d.AddInsert(block, {38, 6, 30.25}, 1, 1, 1, 0);
+    d.AddInsert(block, {31, 13, 32}, 1, 1, 1, 0);
+    w.window.Refresh();
+    QAction* query = w.Action("查询(&Q)");
+    ASSERT_NE(query, nullptr);
+    auto* view = w.window.view();
+    auto prompt = [&] { return w.window.prompt()->text().toStdString(); };
+    // Clicks a pixel or two off the points take them exactly.
+    auto near = [&](Point2 p) { return w.At(p) + QPoint(2, -1); };
+
+    query->trigger();
+    EXPECT_EQ(prompt(), "查询：指定点（回车或右键结束，Esc 取消）");
+    QTest::mouseClick(view, Qt::LeftButton, {}, near({35, 10}));
+    EXPECT_EQ(
+        prompt(),
+        "X=35.000  Y=10.000  Z=31.500；查距离和方位角请指定第二点（回车或右键结束，Esc 取消）");
+    QTest::mouseClick(view, Qt::LeftButton, {}, near({38, 6}));
+    // dx 3, dy -4: south-east, 180° - atan(3/4) = 143.1301024°.
+    EXPECT_EQ(prompt(), "距离=5.000  方位角=143°07′48″  ΔX=3.000  ΔY=-4.000");
+    EXPECT_FALSE(w.window.querying());
+    EXPECT_EQ(view->tool(), qt::DrawingView::Tool::Select);
+
+    query->trigger();
+    QTest::mouseClick(view, Qt::LeftButton, {}, near({35, 10}));
+    QTest::mouseClick(view, Qt::LeftButton, {}, near({31, 13}));
+    // dx -4, dy 3: north-west, 360° - atan(4/3) = 306.8698976°.
+    EXPECT_EQ(prompt(), "距离=5.000  方位角=306°52′12″  ΔX=-4.000  ΔY=3.000");
+
+    // One point, ended by Enter: its coordinates stay; away from a block there is no Z.
+    query->trigger();
+    QTest::mouseClick(view, Qt::LeftButton, {}, w.At({20, 30}));
+    QTest::keyClick(view, Qt::Key_Return);
+    std::string one = prompt();
+    EXPECT_EQ(one.rfind("X=", 0), 0u) << one;
+    EXPECT_EQ(one.find("Z="), std::string::npos) << one;
+    EXPECT_EQ(one.find("回车"), std::string::npos) << one;
+    Point2 clicked = view->DrawingAt(w.At({20, 30}));
+    EXPECT_NE(one.find("X=" + Format(clicked.x, "#0.000") + "  Y=" + Format(clicked.y, "#0.000")),
+              std::string::npos)
+        << one;
+    // Esc cancels: nothing is left in the status line, the drawing is unchanged.
+    size_t entities = d.entities().size();
+    query->trigger();
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_EQ(prompt(), "");
+    EXPECT_FALSE(w.window.querying());
+    EXPECT_EQ(d.entities().size(), entities);
 }
 
 // --- Help ---
