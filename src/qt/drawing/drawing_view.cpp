@@ -56,9 +56,51 @@ void DrawingView::SetDocument(cad::embedded::HostDocument* document) {
 
 void DrawingView::SetTool(Tool tool) {
     vertices_.clear();
+    snap_mark_.reset();
     dragging_ = false;
     tool_ = tool;
     update();
+}
+
+void DrawingView::SetSnap(bool on) {
+    snap_ = on;
+    snap_mark_.reset();
+    update();
+}
+
+Point2 DrawingView::Snapped(QPointF device) {
+    Point2 p = DrawingAt(device);
+    if (!snap_ || !document_) return p;
+    auto snap = SnapAt(document_->drawing(), p, kAperturePixels / Transform().a);
+    return snap ? snap->at : p;
+}
+
+void DrawingView::PaintSnapMark(QPainter& painter) {
+    if (!snap_mark_ || (tool_ != Tool::Polyline && tool_ != Tool::Point)) return;
+    // The marks CAD users know: a square at an endpoint, a square with a cross at an
+    // insertion point, an hourglass for "nearest".
+    QPointF c = DeviceOf(snap_mark_->at);
+    const double r = 5;
+    painter.setPen(QPen(QColor(0, 170, 0), 2));
+    painter.setBrush(Qt::NoBrush);
+    QRectF square(c.x() - r, c.y() - r, 2 * r, 2 * r);
+    switch (snap_mark_->kind) {
+        case Snap::Kind::Endpoint:
+            painter.drawRect(square);
+            break;
+        case Snap::Kind::Insertion:
+            painter.drawRect(square);
+            painter.drawLine(square.topLeft(), square.bottomRight());
+            painter.drawLine(square.topRight(), square.bottomLeft());
+            break;
+        case Snap::Kind::Nearest: {
+            QPolygonF glass;
+            glass << square.topLeft() << square.topRight() << square.bottomLeft()
+                  << square.bottomRight() << square.topLeft();
+            painter.drawPolyline(glass);
+            break;
+        }
+    }
 }
 
 void DrawingView::EndPoints(bool accept) {
@@ -188,10 +230,11 @@ void DrawingView::paintEvent(QPaintEvent*) {
     if (tool_ == Tool::Polyline && !vertices_.empty()) {
         QPolygonF line;
         for (const Point2& v : vertices_) line << DeviceOf(v);
-        line << cursor_;
+        line << (snap_mark_ ? DeviceOf(snap_mark_->at) : cursor_);
         painter.setPen(QPen(QColor(0, 120, 215), 1.5));
         painter.drawPolyline(line);
     }
+    PaintSnapMark(painter);
     if (dragging_ && (tool_ == Tool::Select || tool_ == Tool::ZoomWindow)) {
         QRectF box = QRectF(press_, cursor_).normalized();
         bool crossing = tool_ == Tool::Select && cursor_.x() < press_.x();
@@ -243,12 +286,12 @@ void DrawingView::mousePressEvent(QMouseEvent* event) {
     }
     if (event->button() != Qt::LeftButton || !document_) return;
     if (tool_ == Tool::Polyline) {
-        vertices_.push_back(DrawingAt(event->position()));
+        vertices_.push_back(Snapped(event->position()));
         update();
         return;
     }
     if (tool_ == Tool::Point) {
-        if (on_point) on_point(DrawingAt(event->position()), kAperturePixels / Transform().a);
+        if (on_point) on_point(Snapped(event->position()), kAperturePixels / Transform().a);
         return;
     }
     press_ = event->position();
@@ -265,7 +308,15 @@ void DrawingView::mouseMoveEvent(QMouseEvent* event) {
         SetView({v.min_x - dx, v.min_y - dy, v.max_x - dx, v.max_y - dy}, false);
     }
     if (on_cursor && document_) on_cursor(DrawingAt(cursor_));
-    if (dragging_ || tool_ == Tool::Polyline) update();
+    if (tool_ == Tool::Polyline || tool_ == Tool::Point) {
+        auto was = snap_mark_;
+        snap_mark_.reset();
+        if (snap_ && document_)
+            snap_mark_ =
+                SnapAt(document_->drawing(), DrawingAt(cursor_), kAperturePixels / Transform().a);
+        if (snap_mark_.has_value() != was.has_value()) update();
+    }
+    if (dragging_ || tool_ == Tool::Polyline || snap_mark_) update();
 }
 
 void DrawingView::mouseReleaseEvent(QMouseEvent* event) {

@@ -9,9 +9,11 @@
 #include <QImage>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "cad/embedded/host.h"
+#include "qt/drawing/pick_rules.h"
 
 namespace velorin::qt {
 
@@ -33,6 +35,12 @@ class DrawingView : public QWidget {
     void SetFilter(const cad::Filter& filter) { filter_ = filter; }
     const std::vector<cad::embedded::EntityBase*>& selection() const { return selection_; }
     void ClearSelection();
+
+    // Object snap while drawing a polyline or picking points: clicks take the snapped
+    // point, and the point the next click would take is marked.
+    void SetSnap(bool on);
+    bool snap() const { return snap_; }
+    const std::optional<Snap>& snap_mark() const { return snap_mark_; }
 
     // Zooms. Wheel and pan change the current view; these push a view that "previous"
     // goes back from, as the host's own zooms do.
@@ -78,6 +86,9 @@ class DrawingView : public QWidget {
     void PaintHighlight(QPainter& painter);
     void EndPolyline(bool keep);
     void EndPoints(bool accept);
+    // Where a click at `device` lands: the snapped point when snap is on and finds one.
+    Point2 Snapped(QPointF device);
+    void PaintSnapMark(QPainter& painter);
 
     cad::embedded::HostDocument* document_ = nullptr;
     Tool tool_ = Tool::Select;
@@ -88,6 +99,8 @@ class DrawingView : public QWidget {
     bool cache_valid_ = false;
     bool dragging_ = false, panning_ = false;
     QPointF press_, cursor_;
+    bool snap_ = true;
+    std::optional<Snap> snap_mark_;
 };
 
 }  // namespace velorin::qt

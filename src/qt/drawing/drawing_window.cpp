@@ -125,12 +125,14 @@ DrawingWindow::DrawingWindow(cad::embedded::Host& host, QWidget* parent)
 
     prompt_ = new QLabel(this);
     cursor_ = new QLabel(this);
+    snap_label_ = new QLabel(QStringLiteral("捕捉：开"), this);
     work_label_ = new QLabel(this);
     progress_bar_ = new QProgressBar(this);
     progress_bar_->setMaximumWidth(220);
     statusBar()->addWidget(prompt_, 1);
     statusBar()->addPermanentWidget(work_label_);
     statusBar()->addPermanentWidget(progress_bar_);
+    statusBar()->addPermanentWidget(snap_label_);
     statusBar()->addPermanentWidget(cursor_);
     work_label_->hide();
     progress_bar_->hide();
@@ -197,6 +199,15 @@ void DrawingWindow::BuildMenus() {
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("工具(&T)"));
     doc_action(tools, "查询(&Q)", QKeySequence(), [this] { StartQuery(); });
+    snap_action_ = tools->addAction(QStringLiteral("对象捕捉(&S)"));
+    snap_action_->setCheckable(true);
+    snap_action_->setChecked(view_->snap());
+    snap_action_->setShortcut(QKeySequence(Qt::Key_F3));
+    snap_action_->setShortcutContext(Qt::WindowShortcut);
+    QObject::connect(snap_action_, &QAction::toggled, this, [this](bool on) {
+        view_->SetSnap(on);
+        snap_label_->setText(on ? QStringLiteral("捕捉：开") : QStringLiteral("捕捉：关"));
+    });
 
     QMenu* zoom = menuBar()->addMenu(QStringLiteral("视图(&V)"));
     QObject::connect(zoom->addAction(QStringLiteral("范围缩放(&E)")), &QAction::triggered, this,

@@ -118,6 +118,7 @@ class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public a
     QTabBar* tabs() const { return tabs_; }
     QComboBox* layer_box() const { return layer_box_; }
     QLabel* prompt() const { return prompt_; }
+    QAction* snap_action() const { return snap_action_; }
     QProgressBar* progress_bar() const { return progress_bar_; }
     cad::embedded::Host& host() { return host_; }
 
@@ -161,6 +162,8 @@ class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public a
     QComboBox* layer_box_ = nullptr;
     QLabel* prompt_ = nullptr;
     QLabel* cursor_ = nullptr;
+    QLabel* snap_label_ = nullptr;
+    QAction* snap_action_ = nullptr;
     QLabel* work_label_ = nullptr;
     QProgressBar* progress_bar_ = nullptr;
     QMenu* recent_menu_ = nullptr;

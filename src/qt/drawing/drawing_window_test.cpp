@@ -1005,6 +1005,61 @@ TEST(DrawingWindowQuery, PointsDistanceAndAzimuthInTheStatusLine) {
     EXPECT_EQ(d.entities().size(), entities);
 }
 
+// --- Object snap ---
+
+TEST(DrawingWindowSnap, ClicksNearAPointBlockOrAnEndpointTakeItExactly) {
+    Window w;
+    HostDocument* doc = w.Fresh();
+    auto* view = w.window.view();
+    QAction* snap = w.window.snap_action();
+    ASSERT_NE(snap, nullptr);
+    EXPECT_EQ(snap->shortcut(), QKeySequence(Qt::Key_F3));
+    EXPECT_TRUE(snap->isChecked());
+    auto off = [&](Point2 p) { return w.At(p) + QPoint(3, 2); };
+    auto draw = [&] {
+        w.Action("多段线(&P)")->trigger();
+        // Near the point block P (35,10), near L0's end (10,20), near the middle of S2.
+        QTest::mouseMove(view, off({35, 10}));
+        EXPECT_TRUE(view->snap_mark().has_value() == snap->isChecked());
+        if (view->snap_mark()) {
+            EXPECT_EQ(view->snap_mark()->kind, qt::Snap::Kind::Insertion);
+            EXPECT_EQ(view->snap_mark()->at.x, 35);
+            EXPECT_EQ(view->snap_mark()->z, 31.5);
+        }
+        QTest::mouseClick(view, Qt::LeftButton, {}, off({35, 10}));
+        QTest::mouseClick(view, Qt::LeftButton, {}, off({10, 20}));
+        QTest::mouseClick(view, Qt::LeftButton, {}, off({25, 0}));
+        QTest::keyClick(view, Qt::Key_Return);
+        return doc->drawing().entities().back()->Coordinates();
+    };
+    std::vector<double> snapped = draw();
+    ASSERT_EQ(snapped.size(), 6u);
+    EXPECT_EQ(snapped[0], 35);
+    EXPECT_EQ(snapped[1], 10);
+    EXPECT_EQ(snapped[2], 10);
+    EXPECT_EQ(snapped[3], 20);
+    EXPECT_NEAR(snapped[4], view->DrawingAt(off({25, 0})).x, 1e-9);  // nearest on S2
+    EXPECT_EQ(snapped[5], 0);
+
+    // F3 turns it off: the clicks land where they are.
+    snap->trigger();
+    EXPECT_FALSE(view->snap());
+    std::vector<double> free = draw();
+    ASSERT_EQ(free.size(), 6u);
+    EXPECT_NE(free[0], 35);
+    EXPECT_NEAR(free[0], view->DrawingAt(off({35, 10})).x, 1e-9);
+    EXPECT_NE(free[3], 20);
+    snap->trigger();
+    EXPECT_TRUE(view->snap());
+
+    // Picking points snaps too: the query takes S1's end exactly.
+    w.Action("查询(&Q)")->trigger();
+    QTest::mouseClick(view, Qt::LeftButton, {}, off({0, 0}));
+    EXPECT_EQ(w.window.prompt()->text().toStdString().rfind("X=0.000  Y=0.000；", 0), 0u)
+        << w.window.prompt()->text().toStdString();
+    QTest::keyClick(view, Qt::Key_Escape);
+}
+
 // --- Help ---
 
 TEST(DrawingWindowHelp, TheHelpMenuOpensTheGuideAndTheAboutBoxNamesTheConverter) {

@@ -1,5 +1,6 @@
 #include "qt/drawing/pick_rules.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -92,6 +93,60 @@ std::vector<EntityBase*> EntitiesIn(const Drawing& drawing, const Box& box, bool
         if (sink.hit) out.push_back(e);
     }
     return out;
+}
+
+std::optional<Snap> SnapAt(const Drawing& drawing, Point2 p, double aperture) {
+    std::optional<Snap> best, nearest;
+    double best_distance = aperture, nearest_distance = aperture;
+    auto point = [&](Snap::Kind kind, Point2 q, double z) {
+        double d = std::hypot(q.x - p.x, q.y - p.y);
+        if (d <= best_distance) best_distance = d, best = Snap{kind, q, z};
+    };
+    auto segment = [&](Point2 a, Point2 b, double z) {
+        double dx = b.x - a.x, dy = b.y - a.y, length2 = dx * dx + dy * dy;
+        double t = length2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2 : 0;
+        t = std::clamp(t, 0.0, 1.0);
+        Point2 q{a.x + t * dx, a.y + t * dy};
+        double d = std::hypot(q.x - p.x, q.y - p.y);
+        if (d <= nearest_distance) nearest_distance = d, nearest = Snap{Snap::Kind::Nearest, q, z};
+    };
+    using cad::embedded::Kind;
+    for (const auto& e : drawing.entities()) {
+        if (e->erased || e->paper) continue;
+        switch (e->kind) {
+            case Kind::Line: {
+                const auto& l = static_cast<const cad::embedded::LineEntity&>(*e);
+                point(Snap::Kind::Endpoint, {l.a.x, l.a.y}, l.a.z);
+                point(Snap::Kind::Endpoint, {l.b.x, l.b.y}, l.b.z);
+                segment({l.a.x, l.a.y}, {l.b.x, l.b.y}, l.a.z);
+                break;
+            }
+            case Kind::LwPolyline:
+            case Kind::Polyline: {
+                const auto& l = static_cast<const cad::embedded::PolylineEntity&>(*e);
+                const auto& v = l.vertices;
+                for (size_t i = 0; i < v.size(); ++i) {
+                    point(Snap::Kind::Endpoint, {v[i].x, v[i].y}, l.elevation);
+                    if (i + 1 < v.size() || (l.closed && v.size() > 2)) {
+                        const auto& w = v[(i + 1) % v.size()];
+                        segment({v[i].x, v[i].y}, {w.x, w.y}, l.elevation);
+                    }
+                }
+                break;
+            }
+            case Kind::Insert:
+            case Kind::Point: {
+                cad::Point3 q = e->InsertionPoint();
+                if (e->kind == Kind::Point)
+                    q = static_cast<const cad::embedded::PointEntity&>(*e).position;
+                point(Snap::Kind::Insertion, {q.x, q.y}, q.z);
+                break;
+            }
+            default:
+                break;
+        }
+    }
+    return best ? best : nearest;
 }
 
 }  // namespace velorin::qt

@@ -5,6 +5,7 @@
 // command's pick.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "cad/embedded/drawing.h"
@@ -22,5 +23,17 @@ cad::embedded::EntityBase* EntityAt(const cad::embedded::Drawing& drawing, Point
 std::vector<cad::embedded::EntityBase*> EntitiesIn(const cad::embedded::Drawing& drawing,
                                                    const cad::embedded::Box& box, bool crossing,
                                                    const cad::Filter& filter);
+
+// Object snap: the exact point a click near something means. An endpoint (of a line, a
+// polyline's vertex) or a block's insertion point (a plotted survey point, with its
+// elevation) within `aperture` wins, the nearest of them; otherwise the nearest point on
+// a line or polyline segment (a bulged segment counts as its chord). Nothing that close:
+// nothing.
+struct Snap {
+    enum class Kind { Endpoint, Insertion, Nearest } kind;
+    Point2 at;
+    double z = 0;
+};
+std::optional<Snap> SnapAt(const cad::embedded::Drawing& drawing, Point2 p, double aperture);
 
 }  // namespace velorin::qt
