@@ -48,6 +48,9 @@ class DrawingView : public QWidget {
     void ZoomTo(const cad::embedded::Box& window);
     void ZoomPrevious();
 
+    // What the widget shows now, in drawing units.
+    cad::embedded::Box VisibleBox() const { return Visible(); }
+
     // The drawing changed outside the view: paint it again.
     void Invalidate();
 

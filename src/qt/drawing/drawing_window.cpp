@@ -25,6 +25,7 @@
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTextStream>
@@ -43,6 +44,7 @@
 #include "base/strings.h"
 #include "cad/dwg_converter.h"
 #include "cad/embedded/paint.h"
+#include "qt/paint/picture.h"
 
 namespace velorin::qt {
 
@@ -183,6 +185,7 @@ void DrawingWindow::BuildMenus() {
     doc_action(file, "另存为(&A)…", QKeySequence(), [this] { SaveDrawingAs(Shown()); });
     doc_action(file, "重新载入(&R)", QKeySequence(), [this] { ReloadDrawing(Shown()); });
     doc_action(file, "关闭图形(&C)", QKeySequence::Close, [this] { CloseDrawing(Shown()); });
+    doc_action(file, "打印(&P)…", QKeySequence::Print, [this] { PrintDialog(); });
     file->addSeparator();
     recent_menu_ = file->addMenu(QStringLiteral("最近打开的文件(&T)"));
     document_actions_.push_back(recent_menu_->menuAction());
@@ -863,6 +866,105 @@ void DrawingWindow::ShowAbout() {
                     QMessageBox::Ok, this);
     if (QAbstractButton* ok = box.button(QMessageBox::Ok)) ok->setText(QStringLiteral("确定"));
     box.exec();
+}
+
+// --- Printing ---
+
+namespace {
+void PaperMm(const DrawingWindow::PrintOptions& o, double* width, double* height) {
+    double long_side = o.a3 ? 420 : 297, short_side = o.a3 ? 297 : 210;
+    *width = o.landscape ? long_side : short_side;
+    *height = o.landscape ? short_side : long_side;
+}
+}  // namespace
+
+cad::embedded::Box DrawingWindow::PrintSheet(const cad::embedded::Box& area,
+                                             const PrintOptions& o) {
+    double w_mm, h_mm;
+    PaperMm(o, &w_mm, &h_mm);
+    double cx = (area.min_x + area.max_x) / 2, cy = (area.min_y + area.max_y) / 2;
+    double units_per_mm;
+    if (o.scale > 0) {
+        units_per_mm = o.scale / 1000.0;  // 1:N, drawing units in metres
+    } else {
+        // A 10 mm margin on the paper all round.
+        double aw = std::max(area.max_x - area.min_x, 1e-9),
+               ah = std::max(area.max_y - area.min_y, 1e-9);
+        units_per_mm = std::max(aw / (w_mm - 20), ah / (h_mm - 20));
+    }
+    double hw = w_mm * units_per_mm / 2, hh = h_mm * units_per_mm / 2;
+    return {cx - hw, cy - hh, cx + hw, cy + hh};
+}
+
+bool DrawingWindow::PrintToPdf(const PrintOptions& o, const std::string& path) {
+    HostDocument* d = Shown();
+    if (!d) return false;
+    cad::embedded::Box area = view_->VisibleBox();
+    if (o.extents) {
+        auto extents = d->drawing().Extents();
+        if (!extents) {
+            Message(app::MessageIcon::Exclamation, "图形是空的，没有可打印的内容");
+            return false;
+        }
+        area = *extents;
+    }
+    double w_mm, h_mm;
+    PaperMm(o, &w_mm, &h_mm);
+    Status s = RenderSheetsPdf(d->drawing(), {PrintSheet(area, o)}, w_mm, h_mm, path);
+    if (!s.ok()) {
+        Message(app::MessageIcon::Exclamation, s.message());
+        return false;
+    }
+    prompt_->setText(Q("已打印到 " + path));
+    return true;
+}
+
+void DrawingWindow::PrintDialog() {
+    HostDocument* d = Shown();
+    if (!d) return;
+    QDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("打印到 PDF"));
+    auto* form = new QFormLayout(&dialog);
+    auto* area = new QComboBox(&dialog);
+    area->addItems({QStringLiteral("当前视图"), QStringLiteral("图形范围")});
+    auto* paper = new QComboBox(&dialog);
+    paper->addItems({QStringLiteral("A4"), QStringLiteral("A3")});
+    auto* turn = new QComboBox(&dialog);
+    turn->addItems({QStringLiteral("横向"), QStringLiteral("纵向")});
+    auto* fit = new QComboBox(&dialog);
+    fit->addItems({QStringLiteral("适合纸张"), QStringLiteral("按比例 1:N")});
+    auto* scale = new QSpinBox(&dialog);
+    scale->setRange(1, 1000000);
+    scale->setValue(500);
+    scale->setPrefix(QStringLiteral("1:"));
+    scale->setEnabled(false);
+    QObject::connect(fit, &QComboBox::currentIndexChanged, scale,
+                     [scale](int i) { scale->setEnabled(i == 1); });
+    form->addRow(QStringLiteral("打印范围："), area);
+    form->addRow(QStringLiteral("纸张："), paper);
+    form->addRow(QStringLiteral("方向："), turn);
+    form->addRow(QStringLiteral("比例："), fit);
+    form->addRow(QString(), scale);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("打印到 PDF…"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    form->addRow(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    if (dialog.exec() != QDialog::Accepted) return;
+    PrintOptions o;
+    o.extents = area->currentIndex() == 1;
+    o.a3 = paper->currentIndex() == 1;
+    o.landscape = turn->currentIndex() == 0;
+    o.scale = fit->currentIndex() == 1 ? scale->value() : 0;
+    std::string base = d->drawing().path().empty() ? DisplayName(d) + ".pdf"
+                                                   : ReplaceExtension(d->drawing().path(), ".pdf");
+    QString chosen = QFileDialog::getSaveFileName(this, QStringLiteral("打印到 PDF 文件"), Q(base),
+                                                  QStringLiteral("PDF 文件 (*.pdf)"));
+    if (chosen.isEmpty()) return;
+    std::string path = chosen.toStdString();
+    if (!EndsWith(UpperCase(path), ".PDF")) path += ".pdf";
+    PrintToPdf(o, path);
 }
 
 // --- Query ---

@@ -84,6 +84,20 @@ class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public a
     // Shows a file in the system's viewer; tests put their own here.
     std::function<bool(const QUrl&)> open_url;
 
+    // Printing to a PDF file, through the same painting as velorin-batch render.
+    struct PrintOptions {
+        bool extents = false;  // the whole drawing; otherwise the current view
+        bool a3 = false;       // A3; otherwise A4
+        bool landscape = true;
+        int scale = 0;  // 1:scale with drawing units in metres; 0 fits the page
+    };
+    // The box of the drawing that fills the page: the area centred on it, fitted with a
+    // small margin or at the chosen scale.
+    static cad::embedded::Box PrintSheet(const cad::embedded::Box& area,
+                                         const PrintOptions& options);
+    bool PrintToPdf(const PrintOptions& options, const std::string& path);
+    void PrintDialog();
+
     // Query: the user picks a point (its X, Y, and Z when it is a block's insertion
     // point, which a click near it takes exactly) and may pick a second one (the distance
     // and the azimuth from the first: from north, the drawing's +Y, clockwise); the

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -1058,6 +1059,72 @@ TEST(DrawingWindowSnap, ClicksNearAPointBlockOrAnEndpointTakeItExactly) {
     EXPECT_EQ(w.window.prompt()->text().toStdString().rfind("X=0.000  Y=0.000；", 0), 0u)
         << w.window.prompt()->text().toStdString();
     QTest::keyClick(view, Qt::Key_Escape);
+}
+
+// --- Printing ---
+
+// Page 1 of a PDF as pdftoppm renders it at `dpi`.
+QImage FirstPage(const std::string& pdf, const std::string& png_base, int dpi) {
+    std::string command = "pdftoppm -r " + std::to_string(dpi) + " -f 1 -l 1 -singlefile -png '" +
+                          pdf + "' '" + png_base + "'";
+    if (std::system(command.c_str()) != 0) return {};
+    return QImage(QString::fromStdString(png_base + ".png"));
+}
+
+long DarkPixels(const QImage& image) {
+    long dark = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 200) ++dark;
+    return dark;
+}
+
+TEST(DrawingWindowPrint, TheDrawingPrintsToAPdfAtTheChosenPaperAndScale) {
+    // The sheet: 1:500 on A4 landscape is 148.5 x 105 m around the area's centre; fitted,
+    // the area fills the paper less 10 mm all round on its tighter side.
+    qt::DrawingWindow::PrintOptions o;
+    o.scale = 500;
+    Box sheet = qt::DrawingWindow::PrintSheet(Box{0, 0, 100, 50}, o);
+    EXPECT_DOUBLE_EQ(sheet.min_x, 50 - 74.25);
+    EXPECT_DOUBLE_EQ(sheet.max_x, 50 + 74.25);
+    EXPECT_DOUBLE_EQ(sheet.min_y, 25 - 52.5);
+    EXPECT_DOUBLE_EQ(sheet.max_y, 25 + 52.5);
+    o.scale = 0;
+    sheet = qt::DrawingWindow::PrintSheet(Box{0, 0, 100, 50}, o);
+    EXPECT_DOUBLE_EQ(sheet.max_x - sheet.min_x, 297 * 100 / 277.0);
+    EXPECT_DOUBLE_EQ(sheet.max_y - sheet.min_y, 210 * 100 / 277.0);
+
+    Window w;
+    w.Fresh();
+    ASSERT_NE(w.Action("打印(&P)…"), nullptr);
+    testing::TempDir dir;
+    // The extents, fitted on A4 landscape.
+    qt::DrawingWindow::PrintOptions extents;
+    extents.extents = true;
+    ASSERT_TRUE(w.window.PrintToPdf(extents, dir.File("范围.pdf")));
+    EXPECT_EQ(w.window.prompt()->text().toStdString(), "已打印到 " + dir.File("范围.pdf"));
+    QImage page = FirstPage(dir.File("范围.pdf"), dir.File("范围"), 40);
+    ASSERT_FALSE(page.isNull());
+    EXPECT_NEAR(page.width(), 297 / 25.4 * 40, 2);  // A4 landscape
+    EXPECT_NEAR(page.height(), 210 / 25.4 * 40, 2);
+    long drawn = DarkPixels(page);
+    EXPECT_GT(drawn, 100);
+    // The current view on A3 portrait: a taller page, the drawing on it too.
+    qt::DrawingWindow::PrintOptions view;
+    view.a3 = true;
+    view.landscape = false;
+    ASSERT_TRUE(w.window.PrintToPdf(view, dir.File("视图.pdf")));
+    page = FirstPage(dir.File("视图.pdf"), dir.File("视图"), 40);
+    ASSERT_FALSE(page.isNull());
+    EXPECT_NEAR(page.width(), 297 / 25.4 * 40, 2);
+    EXPECT_NEAR(page.height(), 420 / 25.4 * 40, 2);
+    EXPECT_GT(DarkPixels(page), 100);
+    // At 1:100000 the drawing (50 m across) is a speck: far less ink than fitted.
+    extents.scale = 100000;
+    ASSERT_TRUE(w.window.PrintToPdf(extents, dir.File("小.pdf")));
+    page = FirstPage(dir.File("小.pdf"), dir.File("小"), 40);
+    ASSERT_FALSE(page.isNull());
+    EXPECT_LT(DarkPixels(page), drawn / 4);
 }
 
 // --- Help ---
