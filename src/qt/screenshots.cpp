@@ -119,7 +119,26 @@ bool DrawingPictures(const QString& out_dir, const std::string& program_dir) {
     velorin::cad::SelectionSet* set = velorin::cad::NewSelectionSet(*doc);
     set->SelectOnScreen({{0, 8}, {"LWPOLYLINE", "断_断面线"}});
     set->Delete();
-    return saved;
+    if (!saved) return false;
+
+    // A query between two plotted points: the snap mark on the first, then the result.
+    std::vector<velorin::cad::Point3> points;
+    for (const auto& e : doc->drawing().entities())
+        if (!e->erased && e->kind == velorin::cad::embedded::Kind::Insert)
+            points.push_back(e->InsertionPoint());
+    if (points.size() < 2) return true;
+    auto* view = window.view();
+    auto near = [&](const velorin::cad::Point3& p) {
+        return view->DeviceOf({p.x, p.y}) + QPointF(3, 2);
+    };
+    window.StartQuery();
+    Mouse(view, QEvent::MouseMove, near(points[0]), Qt::NoButton);
+    if (!Save(window, out_dir + "/drawing-snap.png")) return false;
+    Mouse(view, QEvent::MouseButtonPress, near(points[0]), Qt::LeftButton);
+    Mouse(view, QEvent::MouseButtonRelease, near(points[0]), Qt::NoButton);
+    Mouse(view, QEvent::MouseButtonPress, near(points.back()), Qt::LeftButton);
+    Mouse(view, QEvent::MouseButtonRelease, near(points.back()), Qt::NoButton);
+    return Save(window, out_dir + "/drawing-query.png");
 }
 
 }  // namespace
