@@ -23,6 +23,8 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -45,6 +47,7 @@
 #include "cad/dwg_converter.h"
 #include "cad/embedded/paint.h"
 #include "qt/paint/picture.h"
+#include "qt/paint/qt_paint_backend.h"
 
 namespace velorin::qt {
 
@@ -896,21 +899,21 @@ cad::embedded::Box DrawingWindow::PrintSheet(const cad::embedded::Box& area,
     return {cx - hw, cy - hh, cx + hw, cy + hh};
 }
 
-bool DrawingWindow::PrintToPdf(const PrintOptions& o, const std::string& path) {
+std::optional<cad::embedded::Box> DrawingWindow::PrintArea(const PrintOptions& o) {
     HostDocument* d = Shown();
-    if (!d) return false;
-    cad::embedded::Box area = view_->VisibleBox();
-    if (o.extents) {
-        auto extents = d->drawing().Extents();
-        if (!extents) {
-            Message(app::MessageIcon::Exclamation, "图形是空的，没有可打印的内容");
-            return false;
-        }
-        area = *extents;
-    }
+    if (!d) return std::nullopt;
+    if (!o.extents) return view_->VisibleBox();
+    auto extents = d->drawing().Extents();
+    if (!extents) Message(app::MessageIcon::Exclamation, "图形是空的，没有可打印的内容");
+    return extents;
+}
+
+bool DrawingWindow::PrintToPdf(const PrintOptions& o, const std::string& path) {
+    auto area = PrintArea(o);
+    if (!area) return false;
     double w_mm, h_mm;
     PaperMm(o, &w_mm, &h_mm);
-    Status s = RenderSheetsPdf(d->drawing(), {PrintSheet(area, o)}, w_mm, h_mm, path);
+    Status s = RenderSheetsPdf(Shown()->drawing(), {PrintSheet(*area, o)}, w_mm, h_mm, path);
     if (!s.ok()) {
         Message(app::MessageIcon::Exclamation, s.message());
         return false;
@@ -919,11 +922,35 @@ bool DrawingWindow::PrintToPdf(const PrintOptions& o, const std::string& path) {
     return true;
 }
 
+bool DrawingWindow::PrintTo(QPrinter& printer, const PrintOptions& o) {
+    auto area = PrintArea(o);
+    if (!area) return false;
+    printer.setFullPage(true);
+    printer.setPageLayout(QPageLayout(QPageSize(o.a3 ? QPageSize::A3 : QPageSize::A4),
+                                      o.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                                      QMarginsF(0, 0, 0, 0)));
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        Message(app::MessageIcon::Exclamation, "无法开始打印：打印机不可用");
+        return false;
+    }
+    // As for a PDF: the sheet fills the page; the painter keeps 10 device units of margin
+    // around what it fits, so it is given the sheet less that margin.
+    QRectF page = printer.paperRect(QPrinter::DevicePixel);
+    cad::embedded::Box sheet = PrintSheet(*area, o);
+    double s = page.width() / (sheet.max_x - sheet.min_x), m = 10 / s;
+    QtPaintBackend backend(painter, 1.0);
+    cad::embedded::Paint(Shown()->drawing(),
+                         {sheet.min_x + m, sheet.min_y + m, sheet.max_x - m, sheet.max_y - m},
+                         page.width(), page.height(), backend);
+    return painter.end();
+}
+
 void DrawingWindow::PrintDialog() {
     HostDocument* d = Shown();
     if (!d) return;
     QDialog dialog(this);
-    dialog.setWindowTitle(QStringLiteral("打印到 PDF"));
+    dialog.setWindowTitle(QStringLiteral("打印"));
     auto* form = new QFormLayout(&dialog);
     auto* area = new QComboBox(&dialog);
     area->addItems({QStringLiteral("当前视图"), QStringLiteral("图形范围")});
@@ -945,8 +972,11 @@ void DrawingWindow::PrintDialog() {
     form->addRow(QStringLiteral("方向："), turn);
     form->addRow(QStringLiteral("比例："), fit);
     form->addRow(QString(), scale);
+    auto* output = new QComboBox(&dialog);
+    output->addItems({QStringLiteral("PDF 文件"), QStringLiteral("打印机（先预览）")});
+    form->addRow(QStringLiteral("输出到："), output);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("打印到 PDF…"));
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("打印…"));
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
     form->addRow(buttons);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
@@ -957,6 +987,18 @@ void DrawingWindow::PrintDialog() {
     o.a3 = paper->currentIndex() == 1;
     o.landscape = turn->currentIndex() == 0;
     o.scale = fit->currentIndex() == 1 ? scale->value() : 0;
+    if (output->currentIndex() == 1) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setPageLayout(QPageLayout(
+            QPageSize(o.a3 ? QPageSize::A3 : QPageSize::A4),
+            o.landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        QPrintPreviewDialog preview(&printer, this);
+        preview.setWindowTitle(QStringLiteral("打印预览"));
+        QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+                         [this, o](QPrinter* p) { PrintTo(*p, o); });
+        preview.exec();
+        return;
+    }
     std::string base = d->drawing().path().empty() ? DisplayName(d) + ".pdf"
                                                    : ReplaceExtension(d->drawing().path(), ".pdf");
     QString chosen = QFileDialog::getSaveFileName(this, QStringLiteral("打印到 PDF 文件"), Q(base),

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -22,6 +23,7 @@ class QComboBox;
 class QEventLoop;
 class QLabel;
 class QMenu;
+class QPrinter;
 class QProgressBar;
 class QTabBar;
 class QUrl;
@@ -96,7 +98,10 @@ class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public a
     static cad::embedded::Box PrintSheet(const cad::embedded::Box& area,
                                          const PrintOptions& options);
     bool PrintToPdf(const PrintOptions& options, const std::string& path);
+    // The same page on a printer (or the preview's pages), the paper set from `options`.
+    bool PrintTo(QPrinter& printer, const PrintOptions& options);
     void PrintDialog();
+    std::optional<cad::embedded::Box> PrintArea(const PrintOptions& options);
 
     // Query: the user picks a point (its X, Y, and Z when it is a block's insertion
     // point, which a click near it takes exactly) and may pick a second one (the distance

@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabBar>
@@ -1118,7 +1119,20 @@ TEST(DrawingWindowPrint, TheDrawingPrintsToAPdfAtTheChosenPaperAndScale) {
     ASSERT_FALSE(page.isNull());
     EXPECT_NEAR(page.width(), 297 / 25.4 * 40, 2);
     EXPECT_NEAR(page.height(), 420 / 25.4 * 40, 2);
-    EXPECT_GT(DarkPixels(page), 100);
+    long view_ink = DarkPixels(page);
+    EXPECT_GT(view_ink, 100);
+    // The printer's path paints the same page: here a printer writing a PDF.
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(dir.File("打印机.pdf")));
+        ASSERT_TRUE(w.window.PrintTo(printer, view));
+    }
+    page = FirstPage(dir.File("打印机.pdf"), dir.File("打印机"), 40);
+    ASSERT_FALSE(page.isNull());
+    EXPECT_NEAR(page.width(), 297 / 25.4 * 40, 2);  // A3 portrait
+    EXPECT_NEAR(page.height(), 420 / 25.4 * 40, 2);
+    EXPECT_NEAR(DarkPixels(page), view_ink, view_ink / 4);  // the same drawing, as large
     // At 1:100000 the drawing (50 m across) is a speck: far less ink than fitted.
     extents.scale = 100000;
     ASSERT_TRUE(w.window.PrintToPdf(extents, dir.File("小.pdf")));
