@@ -48,7 +48,7 @@ struct Bench {
             cross.AddNew();
             cross.SetField("CrossNo", number);
             cross.SetField("SIndex", static_cast<double>(c));
-            cross.Update();
+            (void)cross.Update();  // kept by the store; the Commit below reports it
             for (long i = 0; i < points; ++i) {
                 point.AddNew();
                 point.SetField("CrossNo", number);
@@ -57,7 +57,7 @@ struct Bench {
                 point.SetField("High", 100 + 3 * std::sin(i * 0.1) + 0.01 * c);
                 point.SetField("Pian", 0.0);
                 point.SetField("Layer", "数据断面");
-                point.Update();
+                (void)point.Update();  // kept by the store; the Commit below reports it
             }
         }
         if (!program.store->Commit().ok()) std::abort();

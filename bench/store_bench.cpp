@@ -41,7 +41,7 @@ void BM_MillionPointAppendsAndOrderedReadBack(benchmark::State& state) {
             p.SetField("High", 100.0 + (i % 13) * 0.1);
             p.SetField("Pian", 0.5);
             p.SetField("Layer", "地_点位_data.cor");
-            p.Update();
+            (void)p.Update();  // a failed write is kept; the Commit below aborts on it
         }
         if (!store->Commit().ok()) std::abort();
         store::RecordSet& back = store->Reopen(store::WorkingStore::Table::Point,

@@ -86,7 +86,8 @@ TEST(BatchDmPlot, RefusalsAndUsage) {
     EXPECT_EQ(b.Run("dm-plot '" + b.dir.File("bad.dm") + "' --out '" + b.dir.File("x.dxf") + "'"),
               1);
     EXPECT_EQ(b.out, (Lines{"Dmh,A", "; 错误 1,x"}));
-    EXPECT_EQ(b.err, Lines{"数据断面: 断面文件格式有误，请检查后再试！"});
+    // The marked line follows the refusal, so a script sees which line to correct.
+    EXPECT_EQ(b.err, (Lines{"数据断面: 断面文件格式有误，请检查后再试！", "; 错误 1,x"}));
     EXPECT_EQ(b.Run("dm-plot '" + b.dir.File("k.dm") + "' --axis 10,abc --out '" +
                     b.dir.File("x.dxf") + "'"),
               1);
@@ -94,6 +95,51 @@ TEST(BatchDmPlot, RefusalsAndUsage) {
     EXPECT_FALSE(std::filesystem::exists(b.dir.File("x.dxf")));
     EXPECT_EQ(b.Run("dm-plot '" + b.dir.File("k.dm") + "'"), 2);
     EXPECT_EQ(b.Run("dm-plot '" + b.dir.File("k.dm") + "' --out x.dxf --hscale 200"), 2);
+}
+
+// Every line the load marked as bad reaches standard error, whether or not the rest of
+// the file could be used.
+TEST(BatchDmMarkedLines, ArePrintedToStandardError) {
+    struct Row {
+        const char* name;
+        std::string command;  // before the file
+        bool plot;            // a plot needs the drawing to save
+        Lines file;
+        int status;
+        Lines marked;  // the error-stream lines that start with "; 错误"
+    };
+    const Row rows[] = {
+        {"plot, a line without a comma is skipped",
+         "dm-plot",
+         true,
+         {"Dmh,A", "1,2", "junk", "3,4", "also junk"},
+         0,
+         {"; 错误 junk", "; 错误 also junk"}},
+        {"export, a line without a comma is skipped",
+         "dm-export",
+         false,
+         {"Dmh,A", "1,2", "junk", "@3,4"},
+         0,
+         {"; 错误 junk"}},
+        {"plot, a bad number stops the load",
+         "dm-plot",
+         true,
+         {"Dmh,A", "1,2", "3,y"},
+         1,
+         {"; 错误 3,y"}},
+        {"export, a clean file marks nothing", "dm-export", false, {"Dmh,A", "1,2", "@3,4"}, 0, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Batch b;
+        testing::WriteBytes(b.dir.File("m.dm"), testing::GbkCrlf(row.file));
+        std::string after = row.plot ? " --out '" + b.dir.File("x.dxf") + "'" : "";
+        EXPECT_EQ(b.Run(row.command + " '" + b.dir.File("m.dm") + "'" + after), row.status);
+        Lines marked;
+        for (const std::string& line : b.err)
+            if (StartsWith(line, "; 错误")) marked.push_back(line);
+        EXPECT_EQ(marked, row.marked);
+    }
 }
 
 TEST(BatchDmExport, WritesTheChosenFormats) {

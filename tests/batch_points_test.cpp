@@ -112,6 +112,31 @@ TEST(BatchPlotPoints, WrongOptionsAreUsageErrorsAndNothingIsWritten) {
     }
 }
 
+// A file without a single point is not a plot: the command says which file and fails,
+// and no drawing is made.
+TEST(BatchPlotPoints, AFileWithNoPointsSaysSoAndFails) {
+    struct Row {
+        const char* name;
+        const char* file;
+        std::string bytes;
+    };
+    const Row rows[] = {
+        {"empty coordinate file", "e.cor", ""},
+        {"coordinate file of blank lines", "b.cor", "\r\n\r\n"},
+        {"empty control file", "e.ctl", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Batch b;
+        testing::WriteBytes(b.dir.File(row.file), row.bytes);
+        b.Run("plot-points '" + b.dir.File(row.file) + "' --drawing '" + b.dir.File("d.dxf") + "'");
+        EXPECT_EQ(b.status, 1);
+        EXPECT_EQ(b.err, std::vector<std::string>{"地形展点: 文件“" + b.dir.File(row.file) +
+                                                  "”中没有点，没有展点。"});
+        EXPECT_FALSE(fs::exists(b.dir.File("d.dxf")));
+    }
+}
+
 TEST(BatchPreview, PrintsTheGridValuesAndWritesThePicture) {
     Batch b;
     b.Run("preview '" + b.dir.File("traverse.ctl") + "' --scale 1:500 --out '" +

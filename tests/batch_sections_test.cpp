@@ -180,5 +180,56 @@ TEST_F(BatchEndToEnd, AMissingDrawingIsRefusedByName) {
     }
 }
 
+// A pick that takes nothing says where; a command none of whose picks took anything had
+// nothing to work on and fails, leaving the drawing as it was.
+TEST_F(BatchEndToEnd, APickThatFindsNothingSaysSo) {
+    struct Row {
+        const char* name;
+        std::string args;  // after the drawing
+        int status;
+        std::vector<std::string> misses;  // the lines that name a pick taking nothing
+    };
+    const Row rows[] = {
+        {"crossing line missed",
+         "valid-range --pick 90,10 --mark-start",
+         1,
+         {"选择：在 90,10 处没有找到对象"}},
+        {"line to reverse missed",
+         "reverse-lines --pick 90.5,10.25",
+         1,
+         {"选择：在 90.5,10.25 处没有找到对象"}},
+        {"batch crossing line missed",
+         "batch --pick 90,10 --prefix 断 --start 1",
+         1,
+         {"选择：在 90,10 处没有找到对象"}},
+        {"centre point missed",
+         "centre-points --page 6 --pick 90,10 --centre-layer 断_中心点",
+         1,
+         {"选择：在 90,10 处没有找到对象"}},
+        {"one of two centre points missed",
+         "centre-points --page 6 --pick 19.8,50 --pick 90,10 --centre-layer 断_中心点",
+         0,
+         {"选择：在 90,10 处没有找到对象"}},
+        {"line to reverse found", "reverse-lines --pick 40,55", 0, {}},
+    };
+    const std::string before = testing::ReadBytes(drawing);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        testing::WriteBytes(drawing, before);
+        std::string command = row.args.substr(0, row.args.find(' '));
+        Result r = Run(command + " --drawing '" + drawing + "'" + row.args.substr(command.size()));
+        EXPECT_EQ(r.status, row.status);
+        std::vector<std::string> misses;
+        for (const std::string& line : r.err)
+            if (line.starts_with("选择：")) misses.push_back(line);
+        EXPECT_EQ(misses, row.misses);
+        if (row.status == 1) {
+            ASSERT_FALSE(r.err.empty());
+            EXPECT_EQ(r.err.back(), "velorin-batch: 所选位置没有可用的对象，命令未完成。");
+            EXPECT_TRUE(testing::ReadBytes(drawing) == before) << "the drawing was saved";
+        }
+    }
+}
+
 }  // namespace
 }  // namespace velorin

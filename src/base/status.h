@@ -7,7 +7,7 @@
 
 namespace velorin {
 
-class Status {
+class [[nodiscard]] Status {
   public:
     Status() = default;
     static Status Ok() { return Status(); }

@@ -75,7 +75,8 @@ Status LoadPointFiles(store::WorkingStore& store, const std::vector<std::string>
             loaded.push_back(std::move(row));
         }
     }
-    store.Execute(store::statements::kDeleteCtl);
+    // a failed write is kept by the store and reported by the command's commit
+    (void)store.Execute(store::statements::kDeleteCtl);
     store::RecordSet& ctl =
         store.Reopen(store::WorkingStore::Table::Ctl, store::statements::kCtlByNameCtlNo);
     // Easting goes to X1 (drawing x) whichever order the file keeps.
@@ -88,7 +89,8 @@ Status LoadPointFiles(store::WorkingStore& store, const std::vector<std::string>
         if (row.fields > 1) ctl.SetField(second, row.second.value_or(0));
         if (row.fields > 2) ctl.SetField(third, row.third.value_or(0));
         if (row.h) ctl.SetField("H1", *row.h);
-        ctl.Update();
+        // a failed write is kept by the store and reported by the command's commit
+        (void)ctl.Update();
     }
     if (Status s = store.Commit(); !s.ok()) return s;
     if (rows) *rows = static_cast<long>(loaded.size());

@@ -1,6 +1,9 @@
 #include "cli/data_file_page.h"
 
+#include <cstdio>
 #include <filesystem>
+
+#include "base/strings.h"
 
 namespace velorin::cli {
 
@@ -17,6 +20,10 @@ bool LoadOnPage(Run& run, window::Page7& page, const std::string& file) {
     }
     int before = run.ui.refusals();
     page.File4.DblClick(index);
+    // The window shows the marked lines in its list; a script reads only its error stream.
+    for (const std::string& line : page.List4.items)
+        if (StartsWith(line, "; 错误")) std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
     return run.ui.refusals() == before;
 }
 

@@ -1,5 +1,6 @@
 #include "cli/section_session.h"
 
+#include <charconv>
 #include <cstdio>
 
 #include "base/numbers.h"
@@ -21,6 +22,13 @@ std::optional<std::vector<double>> Numbers(const std::string& text, size_t count
         out.push_back(*n);
     }
     return out;
+}
+
+// Shortest text that reads back as the same number, as a user would type it.
+std::string Coordinate(double value) {
+    char text[32];
+    auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
 }
 
 }  // namespace
@@ -91,6 +99,21 @@ std::unique_ptr<SectionSession> SectionSession::Open(Run& run, const std::string
 }
 
 int SectionSession::Finish(int status) {
+    for (const cad::embedded::Pick& pick : picker_.missed) {
+        std::string where = Coordinate(pick.a.x) + "," + Coordinate(pick.a.y);
+        if (pick.kind == cad::embedded::Pick::Kind::Window)
+            std::fprintf(stderr, "选择：在 %s,%s,%s 窗口内没有找到对象\n", where.c_str(),
+                         Coordinate(pick.b.x).c_str(), Coordinate(pick.b.y).c_str());
+        else
+            std::fprintf(stderr, "选择：在 %s 处没有找到对象\n", where.c_str());
+    }
+    std::fflush(stderr);
+    // When no pick took anything the command had nothing to work on: it fails, and what
+    // it set up in the drawing (a current layer) is not saved.
+    if (status == 0 && picker_.handed > 0 && picker_.missed.size() == picker_.handed) {
+        std::fprintf(stderr, "velorin-batch: 所选位置没有可用的对象，命令未完成。\n");
+        return 1;
+    }
     if (drawing_->drawing().Serialize() == before_) return status;
     Status saved = drawing_->Save();
     if (!saved.ok()) {

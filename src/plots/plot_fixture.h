@@ -28,7 +28,8 @@ class PlotFixture {
         if (!program.store) ADD_FAILURE() << status.message();
         // The program folder's store keeps what velorin-batch last loaded there.
         for (const char* table : {"Line", "Cross", "Point"})
-            program.store->Execute(std::string("Delete * from ") + table);
+            EXPECT_TRUE(program.store->Execute(std::string("Delete * from ") + table).ok())
+                << table;
         program.store->OpenStandingRecordSets();
         context.host = &connector;
         MakeFolder(dir.path() + "Support");

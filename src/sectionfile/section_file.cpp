@@ -43,9 +43,10 @@ bool TakeValue(const std::string& part, double& running) {
 }  // namespace
 
 bool ReadSectionFile(std::vector<std::string>& lines, store::WorkingStore& store) {
-    store.Execute(st::kDeleteLine);
-    store.Execute(st::kDeleteCross);
-    store.Execute(st::kDeletePoint);
+    // a failed write is kept by the store and reported by the command's commit
+    (void)store.Execute(st::kDeleteLine);
+    (void)store.Execute(st::kDeleteCross);
+    (void)store.Execute(st::kDeletePoint);
     store.Reopen(store::WorkingStore::Table::Line, st::kLineByNo);
     store::RecordSet& cross = store.Reopen(store::WorkingStore::Table::Cross, st::kCrossBySIndex);
     store::RecordSet& point =
@@ -58,7 +59,8 @@ bool ReadSectionFile(std::vector<std::string>& lines, store::WorkingStore& store
         cross.AddNew();
         cross.SetField("CrossNo", section);
         cross.SetField("SIndex", static_cast<double>(i));
-        cross.Update();
+        // a failed write is kept by the store and reported by the command's commit
+        (void)cross.Update();
     };
     auto mark = [&](size_t i) { lines[i] = "; 错误 " + lines[i]; };
 
@@ -83,16 +85,18 @@ bool ReadSectionFile(std::vector<std::string>& lines, store::WorkingStore& store
             store.Flush();
             return false;
         }
-        store::AppendPoint(point, section, chainage, elevation, 0.0, "数据断面");
+        // a failed write is kept by the store and reported by the command's commit
+        (void)store::AppendPoint(point, section, chainage, elevation, 0.0, "数据断面");
     }
     store.Flush();
     return true;
 }
 
 void StoreSections(const std::vector<Section>& sections, store::WorkingStore& store) {
-    store.Execute(st::kDeleteLine);
-    store.Execute(st::kDeleteCross);
-    store.Execute(st::kDeletePoint);
+    // a failed write is kept by the store and reported by the command's commit
+    (void)store.Execute(st::kDeleteLine);
+    (void)store.Execute(st::kDeleteCross);
+    (void)store.Execute(st::kDeletePoint);
     store.Reopen(store::WorkingStore::Table::Line, st::kLineByNo);
     store::RecordSet& cross = store.Reopen(store::WorkingStore::Table::Cross, st::kCrossBySIndex);
     store::RecordSet& point =
@@ -101,9 +105,11 @@ void StoreSections(const std::vector<Section>& sections, store::WorkingStore& st
         cross.AddNew();
         cross.SetField("CrossNo", sections[i].number);
         cross.SetField("SIndex", static_cast<double>(i));
-        cross.Update();
+        // a failed write is kept by the store and reported by the command's commit
+        (void)cross.Update();
         for (const auto& p : sections[i].points)
-            store::AppendPoint(point, sections[i].number, p.chainage, p.elevation, 0.0, "数据断面");
+            (void)store::AppendPoint(point, sections[i].number, p.chainage, p.elevation, 0.0,
+                                     "数据断面");
     }
     store.Flush();  // a failed write is kept by the store and reported by the next commit
 }

@@ -59,9 +59,10 @@ struct Crossing {
 
 std::optional<Crossing> PickCrossingLine(app::Context& context, bool range_layer) {
     store::WorkingStore& store = *context.program.store;
-    store.Execute(st::kDeleteLine);
-    store.Execute(st::kDeleteCross);
-    store.Execute(st::kDeletePoint);
+    // a failed write is kept by the store and reported by the command's commit
+    (void)store.Execute(st::kDeleteLine);
+    (void)store.Execute(st::kDeleteCross);
+    (void)store.Execute(st::kDeletePoint);
     store::RecordSet& line = store.Reopen(store::WorkingStore::Table::Line, st::kLineByNo);
     store.Reopen(store::WorkingStore::Table::Cross, st::kCrossByCrossNo);
     store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
@@ -89,7 +90,8 @@ std::optional<Crossing> PickCrossingLine(app::Context& context, bool range_layer
         line.SetField("No", static_cast<long>(i + 1));
         line.SetField("X1", c.vertices[i].x);
         line.SetField("Y1", c.vertices[i].y);
-        line.Update();
+        // a failed write is kept by the store and reported by the command's commit
+        (void)line.Update();
         c.bounds.Add({c.vertices[i].x, c.vertices[i].y});
     }
     set->Delete();
@@ -139,7 +141,8 @@ void AddCrossRow(store::RecordSet& cross, const std::string& number, const Segme
     auto cut = LineCutDistance(crossing.p.x, crossing.p.y, crossing.n.x, crossing.n.y, section.p.x,
                                section.p.y, section.n.x, section.n.y);
     if (cut) cross.SetField("SIndex", *cut + chainage);
-    cross.Update();
+    // a failed write is kept by the store and reported by the command's commit
+    (void)cross.Update();
 }
 
 }  // namespace
@@ -242,7 +245,8 @@ CrossingResult CollectCrossingSections(app::Context& context, const CrossingInpu
         sketch.numbers.push_back({a, name});
         cross->Edit();
         cross->SetField("CrossNo", name);
-        cross->Update();
+        // a failed write is kept by the store and reported by the command's commit
+        (void)cross->Update();
         sections.push_back({name, PlainSegment(a, b)});
     }
 
@@ -264,7 +268,8 @@ CrossingResult CollectCrossingSections(app::Context& context, const CrossingInpu
             bool has_centre = false;
             double centre = 0;
             for (const FoundPoint& f : found) {
-                store::AppendPoint(point, s.number, f.slen, f.high, f.pian, f.layer);
+                // a failed write is kept by the store and reported by the command's commit
+                (void)store::AppendPoint(point, s.number, f.slen, f.high, f.pian, f.layer);
                 // The first centre block by chainage, as a search in chainage order finds it.
                 if (in.centre_shift && UpperCase(f.layer) == centre_layer &&
                     (!has_centre || f.slen < centre))
@@ -280,7 +285,8 @@ CrossingResult CollectCrossingSections(app::Context& context, const CrossingInpu
             store.Reopen(store::WorkingStore::Table::Cross, st::kCrossBySIndex);
             store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
             for (const auto& [number, centre] : centres)
-                store.Execute(st::ShiftSectionChainages(centre, number));
+                // a failed write is kept by the store and reported by the command's commit
+                (void)store.Execute(st::ShiftSectionChainages(centre, number));
         }
     }
     result.numbered = app::CommitStore(context.program, context.ui, "横断面图");

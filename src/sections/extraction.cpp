@@ -28,9 +28,10 @@ void SearchSegment(cad::Document& doc, const Segment& s, double valid_offset,
 TakenSection TakeSectionLine(app::Context& context, const SectionLineInputs& in) {
     TakenSection result;
     store::WorkingStore& store = *context.program.store;
-    store.Execute(st::kDeleteLine);
-    store.Execute(st::kDeleteCross);
-    store.Execute(st::kDeletePoint);
+    // a failed write is kept by the store and reported by the command's commit
+    (void)store.Execute(st::kDeleteLine);
+    (void)store.Execute(st::kDeleteCross);
+    (void)store.Execute(st::kDeletePoint);
     store::RecordSet& line = store.Reopen(store::WorkingStore::Table::Line, st::kLineByNo);
     store::RecordSet& cross = store.Reopen(store::WorkingStore::Table::Cross, st::kCrossBySIndex);
     store::RecordSet& point =
@@ -59,7 +60,8 @@ TakenSection TakeSectionLine(app::Context& context, const SectionLineInputs& in)
         line.SetField("No", static_cast<long>(2 * i));
         line.SetField("X1", vertices[i].x);
         line.SetField("Y1", vertices[i].y);
-        line.Update();
+        // a failed write is kept by the store and reported by the command's commit
+        (void)line.Update();
     }
     if (set) set->Delete();
     if (vertices.empty()) {
@@ -70,7 +72,8 @@ TakenSection TakeSectionLine(app::Context& context, const SectionLineInputs& in)
     cross.AddNew();
     cross.SetField("CrossNo", in.section_no);
     cross.SetField("SIndex", 100);
-    cross.Update();
+    // a failed write is kept by the store and reported by the command's commit
+    (void)cross.Update();
 
     cad::Filter filter = in.restrict_layer
                              ? MakeFilter({{0, "INSERT"}, {2, in.symbol}, {8, in.point_layer}})
@@ -88,7 +91,8 @@ TakenSection TakeSectionLine(app::Context& context, const SectionLineInputs& in)
         chainage += s.Length();
     }
     for (const FoundPoint& f : found)
-        store::AppendPoint(point, in.section_no, f.slen, f.high, f.pian, f.layer);
+        // a failed write is kept by the store and reported by the command's commit
+        (void)store::AppendPoint(point, in.section_no, f.slen, f.high, f.pian, f.layer);
     cad::WindowAside(context.ui, false);
     app.ZoomPrevious();
 

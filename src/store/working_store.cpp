@@ -312,7 +312,7 @@ void WorkingStore::NeedSectionIndex(const std::string& table, std::string_view c
     if (upper.find("WHERE") == std::string::npos && !upper.starts_with("CROSSNO") &&
         upper.find("(CROSSNO") == std::string::npos)
         return;
-    Run("CREATE INDEX IF NOT EXISTS PointBySection ON Point (CrossNo, Slen)");
+    (void)Run("CREATE INDEX IF NOT EXISTS PointBySection ON Point (CrossNo, Slen)");
     section_index_ = true;
 }
 

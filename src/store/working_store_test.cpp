@@ -161,11 +161,11 @@ TEST_F(StoreTest, OpenSetsSeeLaterStatementsAndKeepTheirRows) {
     AddPoint("A", 10, 1);
     AddPoint("A", 20, 1);
     RecordSet& p = store_->Reopen(Table::Point, st::kPointByCrossNoSlen);
-    store_->Execute(st::ShiftAllChainages(10));
+    ASSERT_TRUE(store_->Execute(st::ShiftAllChainages(10)).ok());
     p.MoveFirst();
     EXPECT_EQ(p.Number("Slen"), 0);
     EXPECT_EQ(p.RecordCount(), 2);
-    store_->Execute(st::kDeletePoint);
+    ASSERT_TRUE(store_->Execute(st::kDeletePoint).ok());
     EXPECT_TRUE(p.EndOfFile());
 }
 
@@ -184,7 +184,7 @@ TEST_F(StoreTest, EditRenamesTheCurrentRow) {
         c.AddNew();
         c.SetField("CrossNo", "tmp" + std::to_string(static_cast<int>(i)));
         c.SetField("SIndex", i);
-        c.Update();
+        ASSERT_TRUE(c.Update().ok());
     }
     RecordSet& again = store_->Reopen(Table::Cross, st::kCrossBySIndex);
     int n = 1;
@@ -206,7 +206,7 @@ TEST_F(StoreTest, LineVerticesOrderByNumber) {
         l.SetField("No", no);
         l.SetField("X1", no * 1.5);
         l.SetField("Y1", 0.0);
-        l.Update();
+        ASSERT_TRUE(l.Update().ok());
     }
     RecordSet& again = store_->Reopen(Table::Line, st::kLineByNo);
     std::vector<long> numbers;
@@ -221,7 +221,7 @@ TEST_F(StoreTest, PointNameFieldAnswersToBothSpellings) {
     c.SetField("ctlNo", "K1");
     c.SetField("Name", "a.cor");
     c.SetField("X1", 1.0);
-    c.Update();
+    ASSERT_TRUE(c.Update().ok());
     RecordSet& again = store_->Reopen(Table::Ctl, st::kCtlByNameCtlNo);
     EXPECT_EQ(again.Text("CtlNo"), "K1");
     EXPECT_EQ(again.Text("ctlNo"), "K1");

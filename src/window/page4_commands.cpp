@@ -82,7 +82,13 @@ void Page4::Command9_Click() {
         ShowMessage(context_.ui, app::MessageIcon::Exclamation, loaded.message());
         return;
     }
-    if (rows == 0) return;
+    if (rows == 0) {
+        std::string names;
+        for (const std::string& path : paths) names += (names.empty() ? "“" : "、“") + path + "”";
+        ShowMessage(context_.ui, app::MessageIcon::Exclamation,
+                    "文件" + names + "中没有点，没有展点。");
+        return;
+    }
 
     options.terrain_points = Check1.ticked();
     options.elevation_points = Check2.ticked();

@@ -111,7 +111,8 @@ void Page5::Command13_Click() {
     // The store moves so that the centre point is at 0; a second press finds it there.
     if (Check4.ticked() && point.FindFirst(st::LayerIs(settings().CentreLayer))) {
         double centre = point.Number("Slen");
-        store.Execute(st::ShiftAllChainages(centre));
+        (void)store.Execute(
+            st::ShiftAllChainages(centre));  // kept by the store; the commit reports it
     }
     cad::WindowAside(context().ui, true);
     plots::DrawCrossSections(context(), 0, 0, "");

@@ -50,12 +50,12 @@ TEST(TakeSectionLine, RefusesMissingFieldsInOrderAndChangesNothing) {
     for (const auto& c : cases) {
         Page5Fixture w;
         w.Polyline({{10, 10}, {13, 14}});
-        w.program.store->Execute("Delete * from Cross");
+        ASSERT_TRUE(w.program.store->Execute("Delete * from Cross").ok());
         auto& cross = w.program.store->Reopen(store::WorkingStore::Table::Cross,
                                               store::statements::kCrossBySIndex);
         cross.AddNew();
         cross.SetField("CrossNo", "earlier");
-        cross.Update();
+        ASSERT_TRUE(cross.Update().ok());
         c.set(w.page);
         w.Take(11.5, 12);
         ASSERT_EQ(w.ui.messages.size(), 1u) << c.name;

@@ -176,10 +176,13 @@ HResult HostSelectionSet::SelectOnScreen(const Filter& filter) {
         if (pick.kind == Pick::Kind::Window) {
             Box window;
             window.Add(pick.a), window.Add(pick.b);
+            bool took = false;
             for (EntityBase* e : d.Candidates(window)) {
                 auto extents = d.Extents(*e);
-                if (extents && window.Contains(*extents) && PassesFilter(*e, filter)) Take(e);
+                if (extents && window.Contains(*extents) && PassesFilter(*e, filter))
+                    Take(e), took = true;
             }
+            if (!took) picker->Missed(pick);
             continue;
         }
         double aperture = pick.aperture;
@@ -198,7 +201,10 @@ HResult HostSelectionSet::SelectOnScreen(const Filter& filter) {
             // Later entities lie on top, so they win a tie.
             if (sink.distance <= best) best = sink.distance, nearest = e;
         }
-        if (nearest) Take(nearest);
+        if (nearest)
+            Take(nearest);
+        else
+            picker->Missed(pick);
     }
     return kOk;
 }

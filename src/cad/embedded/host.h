@@ -39,15 +39,22 @@ class Picker {
         (void)filter;
         return PickOnScreen(drawing, view);
     }
+    // Told of a point or window pick that took nothing the command may take: a window
+    // shows that by itself, a script has to say so.
+    virtual void Missed(const Pick& pick) { (void)pick; }
 };
 
 // Hands out picks given in advance: each selection takes all that are left.
 class ScriptedPicker : public Picker {
   public:
     std::vector<Pick> picks;
+    size_t handed = 0;         // picks handed to selections so far
+    std::vector<Pick> missed;  // those of them that took nothing
     std::vector<Pick> PickOnScreen(const Drawing&, const Box&) override {
+        handed += picks.size();
         return std::exchange(picks, {});
     }
+    void Missed(const Pick& pick) override { missed.push_back(pick); }
 };
 
 class Host;
