@@ -454,15 +454,11 @@ HostDocument* Host::Open(const std::string& path, Status* status) {
         auto d = Drawing::New();
         d->set_path(path);
         if (status) *status = Status::Ok();
-        HostDocument* document = Adopt(std::move(d));
-        document->session().Start();
-        return document;
+        return Adopt(std::move(d));
     }
     auto d = Drawing::Load(path, status);
     if (!d) return nullptr;
-    HostDocument* document = Adopt(std::move(d));
-    document->session().Saved();
-    return document;
+    return Adopt(std::move(d));
 }
 
 int Host::RecordCommand(const std::string& label) {

@@ -179,7 +179,8 @@ class Host : public cad::Application {
     ErrorRegister& Err() override { return err_; }
 
     // Opens a DXF file as the active document; a missing file gives a new drawing that
-    // will be saved there. Its session starts from what was read.
+    // will be saved there. A window showing it tells its session what was read
+    // (DocumentSession::Saved); velorin-batch never asks, and does not pay for it.
     HostDocument* Open(const std::string& path, Status* status);
     HostDocument* Adopt(std::unique_ptr<Drawing> drawing);
     HostDocument* active() { return active_; }

@@ -38,6 +38,7 @@ class SessionTest : public ::testing::Test {
         Status status;
         doc = host.Open(path, &status);
         ASSERT_NE(doc, nullptr) << status.message();
+        doc->session().Saved();
         ASSERT_GT(doc->drawing().entities().size(), 0u);
     }
     std::vector<EntityBase*> Polylines() {

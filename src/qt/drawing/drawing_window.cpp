@@ -387,6 +387,7 @@ HostDocument* DrawingWindow::OpenDrawing(const std::string& path) {
         Message(app::MessageIcon::Exclamation, status.message());
         return nullptr;
     }
+    d->session().Saved();
     AddRecent(path);
     Refresh();
     view_->ZoomExtents();
