@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
+#include "base/file_system.h"
 #include "base/paths.h"
 #include "base/strings.h"
 
@@ -47,13 +47,6 @@ long ResidentMb(pid_t pid) {
     while (std::getline(in, line))
         if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6) / 1024;
     return -1;
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
 }
 
 struct Outcome {
@@ -180,7 +173,8 @@ std::optional<DwgConversion> ConvertDwg(const std::string& path, const DwgConver
     // Liftoff only: V8's optimising compiler would spend many seconds and hundreds of MB
     // on the library's WebAssembly, mostly as the process exits.
     Outcome o = Run({*node, "--liftoff-only", "--max-old-space-size=512", script, path, out}, c);
-    std::string dxf = ReadAll(out);
+    // Nothing read counts as nothing converted, reported below with the converter's words.
+    std::string dxf = ReadFileBytes(out).value_or("");
     std::remove(out.c_str());
 
     std::vector<std::string> errors, warnings, other;

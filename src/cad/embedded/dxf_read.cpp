@@ -442,9 +442,10 @@ std::unique_ptr<Drawing> Drawing::Parse(std::string bytes, const std::string& na
 }
 
 std::unique_ptr<Drawing> Drawing::Load(const std::string& path, Status* status) {
-    auto bytes = ReadFileBytes(path);
+    int error = 0;
+    auto bytes = ReadFileBytes(path, &error);
     if (!bytes) {
-        if (status) *status = Status::Error("图形文件“" + path + "”无法打开");
+        if (status) *status = Status::Error("图形文件“" + path + "”无法打开：" + ErrorText(error));
         return nullptr;
     }
     return Parse(std::move(*bytes), path, status);
