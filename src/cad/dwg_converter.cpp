@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -60,7 +61,7 @@ Outcome Run(const std::vector<std::string>& args, const DwgConverter& c) {
     Outcome o;
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
-        o.stopped = "无法创建管道";
+        o.stopped = "无法创建管道：" + ErrorText(errno);
         return o;
     }
     std::vector<char*> argv;
@@ -68,8 +69,9 @@ Outcome Run(const std::vector<std::string>& args, const DwgConverter& c) {
     argv.push_back(nullptr);
     pid_t pid = fork();
     if (pid < 0) {
+        int error = errno;
         close(fds[0]), close(fds[1]);
-        o.stopped = "无法启动转换进程";
+        o.stopped = "无法启动转换进程：" + ErrorText(error);
         return o;
     }
     if (pid == 0) {
@@ -168,7 +170,7 @@ std::optional<DwgConversion> ConvertDwg(const std::string& path, const DwgConver
     const char* tmp = std::getenv("TMPDIR");
     std::string out = JoinPath(tmp && *tmp ? tmp : "/tmp", "velorin-dwg-XXXXXX.dxf");
     int fd = mkstemps(out.data(), 4);
-    if (fd < 0) return failed("无法创建临时文件 " + out);
+    if (fd < 0) return failed("无法创建临时文件 " + out + "：" + ErrorText(errno));
     close(fd);
     // Liftoff only: V8's optimising compiler would spend many seconds and hundreds of MB
     // on the library's WebAssembly, mostly as the process exits.
