@@ -16,11 +16,10 @@ class FaultyFiles : public FileSystem {
     enum class Step { Read, Create, Write, Sync, Rename, Link, List, MakeFolder };
 
     FaultyFiles() : use_(*this) {}
-    // From now on every `step` fails with `error`; `after` calls of it succeed first.
-    void Fail(Step step, int error, int after = 0) {
+    // From now on every `step` fails with `error` (0: none fails).
+    void Fail(Step step, int error) {
         step_ = step;
         error_ = error;
-        after_ = after;
     }
 
     int ReadFile(const std::string& path, std::string* bytes) override {
@@ -31,8 +30,7 @@ class FaultyFiles : public FileSystem {
     }
     int Write(int fd, std::string_view bytes) override {
         // A full disk takes part of the bytes before it refuses the rest.
-        if (step_ == Step::Write && error_ && after_ == 0)
-            (void)real_.Write(fd, bytes.substr(0, 1));
+        if (step_ == Step::Write && error_) (void)real_.Write(fd, bytes.substr(0, 1));
         return Or(Step::Write, [&] { return real_.Write(fd, bytes); });
     }
     int Sync(int fd) override {
@@ -60,20 +58,12 @@ class FaultyFiles : public FileSystem {
         int error = Fault(step);
         return error ? error : call();
     }
-    int Fault(Step step) {
-        if (error_ == 0 || step != step_) return 0;
-        if (after_ > 0) {
-            --after_;
-            return 0;
-        }
-        return error_;
-    }
+    int Fault(Step step) const { return step == step_ ? error_ : 0; }
 
     FileSystem& real_ = RealFileSystem();
     UseFileSystem use_;
     Step step_ = Step::Read;
     int error_ = 0;
-    int after_ = 0;
 };
 
 // The ways a save fails that every writer of a user's file must survive: the old file
