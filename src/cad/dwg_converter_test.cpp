@@ -208,7 +208,7 @@ TEST(DwgConverter, WithoutTheConverterTheMessageSaysWhatToInstall) {
 // A converter folder whose dwg2dxf.mjs is `script`, for the process limits.
 std::string FakeConverter(const testing::TempDir& dir, const std::string& script) {
     std::string folder = dir.File("conv");
-    MakeFolder(folder + "/node_modules/@mlightcad/libredwg-web");
+    EXPECT_TRUE(MakeFolder(folder + "/node_modules/@mlightcad/libredwg-web").ok());
     testing::WriteBytes(folder + "/node_modules/@mlightcad/libredwg-web/package.json", "{}");
     testing::WriteBytes(folder + "/dwg2dxf.mjs", script);
     return folder;
