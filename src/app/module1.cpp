@@ -94,10 +94,10 @@ bool ExitSystem(const Program& program, Ui& ui) {
                                                           : program.SettingsPath;
     // The user's configuration folder is made by the first exit that writes into it.
     std::string folder = FolderOf(path);
-    Status s;
-    if (!folder.empty() && !IsFolder(folder) && !MakeFolder(folder))
-        s = Status::Error("设置文件“" + path + "”无法写入：无法建立文件夹“" + folder +
-                          "”，本次的设置修改未能保存。");
+    Status s = folder.empty() ? Status::Ok() : MakeFolder(folder);
+    if (!s.ok())
+        s = Status::Error("设置文件“" + path + "”无法写入：" + s.message() +
+                          "，本次的设置修改未能保存。");
     else
         s = WriteSettingsFile(path, program.settings);
     if (!s.ok()) ui.MessageBox(MessageIcon::Critical, "Velorin", s.message());

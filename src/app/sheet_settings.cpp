@@ -1,11 +1,10 @@
 #include "app/sheet_settings.h"
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <utility>
 
 #include "base/numbers.h"
+#include "base/paths.h"
 #include "base/strings.h"
 #include "base/text_file.h"
 
@@ -48,9 +47,8 @@ std::string SheetSettingsPath() {
 
 SheetSettings ReadSheetSettings(const std::string& path) {
     SheetSettings s;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
+    // A file that cannot be read leaves the defaults, as a missing one does.
+    for (const std::string& line : SplitLines(ReadFileBytes(path).value_or(""))) {
         auto eq = line.find('=');
         if (eq == std::string::npos) continue;
         std::string key = Trim(line.substr(0, eq)), value = Trim(line.substr(eq + 1));
@@ -79,8 +77,9 @@ SheetSettings ReadSheetSettings(const std::string& path) {
 }
 
 Status WriteSheetSettings(const std::string& path, const SheetSettings& s) {
-    std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+    if (std::string folder = FolderOf(path); !folder.empty())
+        if (Status made = MakeFolder(folder); !made.ok())
+            return Status::Error("图纸设置无法保存到“" + path + "”：" + made.message());
     std::string text =
         "# Velorin: 横断面图纸\nlayout=" + std::string(s.on ? "sheets" : "column") +
         "\npaper=" + s.paper + "\norientation=" + (s.landscape ? "landscape" : "portrait") +

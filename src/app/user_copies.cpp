@@ -4,14 +4,10 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <system_error>
 
+#include "base/file_system.h"
 #include "base/paths.h"
-#include "base/text_file.h"
 
 namespace velorin::app {
 
@@ -69,20 +65,12 @@ bool CanWriteStoreInPlace(const std::string& file) {
 }
 
 Status CopyFileMakingFolders(const std::string& from, const std::string& to) {
-    errno = 0;
-    std::optional<std::string> bytes = ReadFileBytes(from);
-    if (!bytes) {
-        int err = errno ? errno : EIO;
-        return Status::Error("无法读取文件“" + from + "”：" + std::strerror(err));
-    }
+    int error = 0;
+    std::optional<std::string> bytes = ReadFileBytes(from, &error);
+    if (!bytes) return Status::Error("无法读取文件“" + from + "”：" + ErrorText(error));
     std::string folder = FolderOf(to);
-    std::error_code ec;
-    if (!folder.empty() && !IsFolder(folder)) {
-        std::filesystem::create_directories(std::filesystem::u8path(folder), ec);
-        if (ec || !IsFolder(folder))
-            return Status::Error("无法建立文件夹“" + folder + "”：" +
-                                 (ec ? ec.message() : std::string("不是文件夹")));
-    }
+    if (!folder.empty())
+        if (Status made = MakeFolder(folder); !made.ok()) return made;
     return WriteFileAtomically(to, *bytes);
 }
 

@@ -14,6 +14,7 @@
 #include <map>
 
 #include "base/paths.h"
+#include "support/faulty_files.h"
 #include "support/testing.h"
 
 namespace velorin::app {
@@ -73,6 +74,44 @@ TEST(UserCopies, CopyMakesTheFoldersAndKeepsTheBytes) {
     Status missing = CopyFileMakingFolders(dir.File("none.mdb"), dir.File("x/none.mdb"));
     ASSERT_FALSE(missing.ok());
     EXPECT_NE(missing.message().find(dir.File("none.mdb")), std::string::npos);
+}
+
+// The store copied to a user's own folder appears whole or not at all, whatever step
+// fails; the message names the copy (or the folder) and the cause, and the next start
+// copies it.
+TEST(UserCopies, AFailedCopyOfTheStoreLeavesNoHalfCopyAndSaysWhy) {
+    struct Row {
+        const char* name;
+        testing::FaultyFiles::Step step;
+        int error;
+        const char* cause;
+        bool names_folder;
+    };
+    std::vector<Row> rows;
+    for (const testing::SaveFault& f : testing::kSaveFaults)
+        rows.push_back({f.name, f.step, f.error, f.cause, false});
+    rows.push_back({"data folder cannot be made", testing::FaultyFiles::Step::MakeFolder, EACCES,
+                    "没有权限", true});
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        testing::TempDir dir;
+        testing::WriteBytes(dir.File("Velorin.mdb"), "SQLite format 3");
+        std::string to = dir.File("data/velorin/Velorin.mdb");
+        testing::FaultyFiles files;
+        files.Fail(row.step, row.error);
+        Status s = CopyFileMakingFolders(dir.File("Velorin.mdb"), to);
+        ASSERT_FALSE(s.ok());
+        EXPECT_NE(s.message().find(row.names_folder ? FolderOf(to) : to), std::string::npos)
+            << s.message();
+        EXPECT_NE(s.message().find(row.cause), std::string::npos) << s.message();
+        EXPECT_FALSE(PathExists(to));
+        if (IsFolder(FolderOf(to))) {
+            EXPECT_TRUE(std::filesystem::is_empty(FolderOf(to)));
+        }
+        files.Fail(row.step, 0);
+        ASSERT_TRUE(CopyFileMakingFolders(dir.File("Velorin.mdb"), to).ok());
+        EXPECT_EQ(testing::ReadBytes(to), "SQLite format 3");
+    }
 }
 
 // Runs `check` in a child process as an ordinary user (nobody when the test runs as

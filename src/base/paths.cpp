@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/file_system.h"
+
 namespace velorin {
 
 namespace fs = std::filesystem;
@@ -45,11 +47,10 @@ bool IsFolder(const std::string& path) {
     return !path.empty() && fs::is_directory(fs::u8path(path), ec);
 }
 
-bool MakeFolder(const std::string& path) {
-    std::error_code ec;
-    if (IsFolder(path)) return true;
-    fs::create_directories(fs::u8path(path), ec);
-    return IsFolder(path);
+Status MakeFolder(const std::string& path) {
+    if (int error = Files().MakeFolders(path))
+        return Status::Error("无法建立文件夹“" + path + "”：" + ErrorText(error));
+    return Status::Ok();
 }
 
 std::string ExecutableDir() {

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/status.h"
+
 namespace velorin {
 
 inline constexpr char kSeparator = '/';
@@ -25,8 +27,9 @@ std::string FolderOf(std::string_view path);
 std::string ReplaceExtension(std::string_view path, std::string_view ending);
 bool PathExists(const std::string& path);
 bool IsFolder(const std::string& path);
-// Creates the folder (and its parents) when missing.
-bool MakeFolder(const std::string& path);
+// Creates the folder (and its parents) when missing; the message names the folder and the
+// cause.
+Status MakeFolder(const std::string& path);
 // The folder of the running executable with a trailing separator.
 std::string ExecutableDir();
 

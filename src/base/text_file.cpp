@@ -2,12 +2,8 @@
 
 #include <errno.h>
 #include <iconv.h>
-#include <stdio.h>
-#include <unistd.h>
 
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 namespace velorin {
 namespace {
@@ -233,40 +229,11 @@ std::vector<std::string> SplitLines(std::string_view text) {
     return lines;
 }
 
-std::optional<std::string> ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream buf;
-    buf << in.rdbuf();
-    if (in.bad()) return std::nullopt;
-    return std::move(buf).str();
-}
-
 TextLines ReadTextLines(const std::string& path) {
-    auto bytes = ReadFileBytes(path);
-    if (!bytes) return {Status::Error("无法打开文件“" + path + "”：" + std::strerror(errno)), {}};
+    int error = 0;
+    auto bytes = ReadFileBytes(path, &error);
+    if (!bytes) return {Status::Error("无法打开文件“" + path + "”：" + ErrorText(error)), {}};
     return {Status::Ok(), SplitLines(DecodeText(*bytes))};
-}
-
-Status WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    std::string temp = path + ".tmp~";
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) return Status::Error("无法写入文件“" + path + "”：" + std::strerror(errno));
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = fsync(fileno(f)) == 0 && ok;
-    int err = errno;
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) {
-        std::remove(temp.c_str());
-        return Status::Error("无法写入文件“" + path + "”：" + std::strerror(err));
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        err = errno;
-        std::remove(temp.c_str());
-        return Status::Error("无法写入文件“" + path + "”：" + std::strerror(err));
-    }
-    return Status::Ok();
 }
 
 Status WriteTextLines(const std::string& path, const std::vector<std::string>& lines) {

@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/file_system.h"
 #include "base/status.h"
 
 namespace velorin {
@@ -63,10 +64,5 @@ std::vector<std::string> SplitLines(std::string_view text);
 // Writes the lines in GB18030 (GBK bytes wherever GBK suffices), each ended by CR LF, replacing any
 // earlier file atomically.
 Status WriteTextLines(const std::string& path, const std::vector<std::string>& lines);
-
-// Whole-file helpers.
-std::optional<std::string> ReadFileBytes(const std::string& path);
-// Writes beside the target and renames over it, so a failed write leaves the old file.
-Status WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace velorin

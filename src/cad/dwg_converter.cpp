@@ -6,12 +6,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
+#include "base/file_system.h"
 #include "base/paths.h"
 #include "base/strings.h"
 
@@ -49,13 +50,6 @@ long ResidentMb(pid_t pid) {
     return -1;
 }
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
 struct Outcome {
     std::string stderr_text;
     int exit_code = -1;  // -1: killed by a signal
@@ -67,7 +61,7 @@ Outcome Run(const std::vector<std::string>& args, const DwgConverter& c) {
     Outcome o;
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
-        o.stopped = "无法创建管道";
+        o.stopped = "无法创建管道：" + ErrorText(errno);
         return o;
     }
     std::vector<char*> argv;
@@ -75,8 +69,9 @@ Outcome Run(const std::vector<std::string>& args, const DwgConverter& c) {
     argv.push_back(nullptr);
     pid_t pid = fork();
     if (pid < 0) {
+        int error = errno;
         close(fds[0]), close(fds[1]);
-        o.stopped = "无法启动转换进程";
+        o.stopped = "无法启动转换进程：" + ErrorText(error);
         return o;
     }
     if (pid == 0) {
@@ -175,12 +170,13 @@ std::optional<DwgConversion> ConvertDwg(const std::string& path, const DwgConver
     const char* tmp = std::getenv("TMPDIR");
     std::string out = JoinPath(tmp && *tmp ? tmp : "/tmp", "velorin-dwg-XXXXXX.dxf");
     int fd = mkstemps(out.data(), 4);
-    if (fd < 0) return failed("无法创建临时文件 " + out);
+    if (fd < 0) return failed("无法创建临时文件 " + out + "：" + ErrorText(errno));
     close(fd);
     // Liftoff only: V8's optimising compiler would spend many seconds and hundreds of MB
     // on the library's WebAssembly, mostly as the process exits.
     Outcome o = Run({*node, "--liftoff-only", "--max-old-space-size=512", script, path, out}, c);
-    std::string dxf = ReadAll(out);
+    // Nothing read counts as nothing converted, reported below with the converter's words.
+    std::string dxf = ReadFileBytes(out).value_or("");
     std::remove(out.c_str());
 
     std::vector<std::string> errors, warnings, other;

@@ -7,18 +7,24 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <optional>
 
 #include "base/paths.h"
 #include "cad/embedded/drawing.h"
+#include "cad/embedded/dxf_tags.h"
 #include "support/testing.h"
 
 namespace velorin::cad {
 namespace {
 
+using embedded::Affine;
 using embedded::Drawing;
 using embedded::InsertEntity;
+using embedded::OtherEntity;
 using embedded::TextEntity;
 
 std::string InstalledConverter() { return testing::AppDir() + "dwg"; }
@@ -40,24 +46,75 @@ DwgConverter Installed() {
     return c;
 }
 
+// The groups of a record as read: code -> its values in order.
+std::map<int, std::vector<std::string>> Groups(const Drawing& d, embedded::Span raw) {
+    std::map<int, std::vector<std::string>> out;
+    embedded::dxf::TagScanner scan(d.source().substr(0, raw.end), raw.begin);
+    for (embedded::dxf::Tag t; scan.Next(t);) out[t.code].push_back(d.codec().Decode(t.value));
+    return out;
+}
+
+double Number(const std::map<int, std::vector<std::string>>& groups, int code, double none) {
+    auto it = groups.find(code);
+    return it == groups.end() ? none : embedded::dxf::ToDouble(it->second.front());
+}
+
+// A table's block and where it stands. The twin keeps an ACAD_TABLE (its block in group
+// 2, insertion 10/20, direction 11/21); a table LibreDWG cannot write comes from the
+// converter as an INSERT of that "*T" block.
+std::optional<std::pair<std::string, Affine>> TableOf(const Drawing& d,
+                                                      const embedded::EntityBase& e) {
+    if (auto* i = dynamic_cast<const InsertEntity*>(&e); i && i->Name().rfind("*T", 0) == 0) {
+        const auto& base = d.blocks()[i->block]->base;
+        return std::pair{i->Name(), Affine::Insert({i->position.x, i->position.y}, i->x_scale,
+                                                   i->y_scale, i->rotation, {base.x, base.y})};
+    }
+    auto* other = dynamic_cast<const OtherEntity*>(&e);
+    if (!other || other->type != "ACAD_TABLE") return std::nullopt;
+    auto g = Groups(d, e.raw);
+    if (!g.count(2)) return std::nullopt;
+    int block = d.BlockIndex(g[2].front());
+    if (block < 0) return std::nullopt;
+    const auto& base = d.blocks()[block]->base;
+    double degrees = std::atan2(Number(g, 21, 0), Number(g, 11, 1)) * 180 / M_PI;
+    return std::pair{g[2].front(), Affine::Insert({Number(g, 10, 0), Number(g, 20, 0)}, 1, 1,
+                                                  degrees, {base.x, base.y})};
+}
+
 // What a user sees of a drawing's model space and layers.
 struct Contents {
     std::map<std::string, int> per_type_and_layer;  // "LINE on Tavolo 2" -> count
     std::vector<std::string> texts;                 // TEXT, MTEXT and ATTRIB values, sorted
-    std::map<std::string, int> layers;              // name -> colour (negative: off)
+    std::vector<std::string> table_texts;           // "test at 3584.545,834.113", sorted
+    std::map<std::string, std::string> layers;      // name -> colour (negative: off), frozen
 };
 
 Contents Of(const Drawing& d) {
     Contents c;
     for (const auto& e : d.entities()) {
         if (e->erased || e->paper) continue;
-        ++c.per_type_and_layer[e->EntityName() + " on " + e->Layer()];
+        auto table = TableOf(d, *e);
+        ++c.per_type_and_layer[(table ? "ACAD_TABLE" : e->EntityName()) + " on " + e->Layer()];
         if (auto* t = dynamic_cast<const TextEntity*>(e.get())) c.texts.push_back(t->text);
         if (auto* i = dynamic_cast<const InsertEntity*>(e.get()))
             for (const auto& a : i->attributes) c.texts.push_back(a.text);
+        if (!table) continue;
+        for (const auto& in : d.blocks()[d.BlockIndex(table->first)]->entities) {
+            auto* t = dynamic_cast<const TextEntity*>(in.get());
+            if (!t) continue;
+            Point2 at = table->second({t->position.x, t->position.y});
+            char where[64];
+            std::snprintf(where, sizeof where, " at %.3f,%.3f", at.x, at.y);
+            c.table_texts.push_back(t->text + where);
+        }
     }
     std::sort(c.texts.begin(), c.texts.end());
-    for (const auto& l : d.layers()) c.layers[l->name] = l->color;
+    std::sort(c.table_texts.begin(), c.table_texts.end());
+    for (const auto& l : d.layers()) {
+        auto g = Groups(d, l->raw);
+        bool frozen = g.count(70) && (embedded::dxf::ToInt(g[70].front()) & 1);
+        c.layers[l->name] = std::to_string(l->color) + (frozen ? " frozen" : "");
+    }
     return c;
 }
 
@@ -102,9 +159,13 @@ TEST_P(Sample, TheConvertedDrawingHoldsWhatItsTwinHolds) {
         }
     }
     EXPECT_EQ(got.texts, want.texts);
+    // Each sample holds a table; its cells' texts stand where the twin's do.
+    EXPECT_FALSE(want.table_texts.empty());
+    EXPECT_EQ(got.table_texts, want.table_texts);
+    // The library writes every layer off and loses frozen states; the converter gives the
+    // DWG's back (example_2000 has a frozen layer, ADSK_SYSTEM_LIGHTS).
     EXPECT_EQ(got.layers, want.layers);
-    // The library writes every layer off; the converter gives the DWG's states back.
-    for (const auto& [name, colour] : got.layers) EXPECT_GT(colour, 0) << name;
+    for (const auto& [name, colour] : got.layers) EXPECT_GT(std::stoi(colour), 0) << name;
 }
 
 INSTANTIATE_TEST_SUITE_P(DwgConverter, Sample,
@@ -147,7 +208,7 @@ TEST(DwgConverter, WithoutTheConverterTheMessageSaysWhatToInstall) {
 // A converter folder whose dwg2dxf.mjs is `script`, for the process limits.
 std::string FakeConverter(const testing::TempDir& dir, const std::string& script) {
     std::string folder = dir.File("conv");
-    MakeFolder(folder + "/node_modules/@mlightcad/libredwg-web");
+    EXPECT_TRUE(MakeFolder(folder + "/node_modules/@mlightcad/libredwg-web").ok());
     testing::WriteBytes(folder + "/node_modules/@mlightcad/libredwg-web/package.json", "{}");
     testing::WriteBytes(folder + "/dwg2dxf.mjs", script);
     return folder;

@@ -45,7 +45,7 @@ struct PlotFixture {
         Status status;
         store = store::WorkingStore::Open(testing::CopyStoreInto(dir.path()), &status);
         EXPECT_TRUE(status.ok()) << status.message();
-        MakeFolder(dir.File("Support"));
+        EXPECT_TRUE(MakeFolder(dir.File("Support")).ok());
         // Each symbol is a circle of a different radius about its base point, so a test
         // can tell which one was inserted.
         double radius = 1;

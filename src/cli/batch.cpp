@@ -57,7 +57,7 @@ int BatchSections(Run& run) {
 }
 
 const bool registered = Register({"batch",
-                                  "--drawing FILE.dxf --pick X,Y [--section-layer LAYER] "
+                                  "--drawing FILE.dxf|FILE.dwg --pick X,Y [--section-layer LAYER] "
                                   "[--centre] [--centre-layer LAYER] [--symbol NAME] "
                                   "[--valid-offset M] [--axis LOW,HIGH] [--title TEXT] [--prefix "
                                   "TEXT] [--start N] [--suffix TEXT] "

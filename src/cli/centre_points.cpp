@@ -40,12 +40,13 @@ int CentrePoints(Run& run) {
     return session->Finish(run.ui.refusals() > before ? 1 : 0);
 }
 
-const bool registered = Register({"centre-points",
-                                  "--drawing FILE.dxf [--page 5|6] [--pick X,Y]... [--pick-window "
-                                  "X1,Y1,X2,Y2]... [--symbol NAME] "
-                                  "[--centre-layer LAYER] [--point-layer LAYER]",
-                                  {},
-                                  CentrePoints});
+const bool registered =
+    Register({"centre-points",
+              "--drawing FILE.dxf|FILE.dwg [--page 5|6] [--pick X,Y]... [--pick-window "
+              "X1,Y1,X2,Y2]... [--symbol NAME] "
+              "[--centre-layer LAYER] [--point-layer LAYER]",
+              {},
+              CentrePoints});
 
 }  // namespace
 

@@ -16,7 +16,7 @@ int DeleteAux(Run& run) {
     return session->Finish(0);
 }
 
-const bool registered = Register({"delete-aux", "--drawing FILE.dxf", {}, DeleteAux});
+const bool registered = Register({"delete-aux", "--drawing FILE.dxf|FILE.dwg", {}, DeleteAux});
 
 }  // namespace
 

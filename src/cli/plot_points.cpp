@@ -1,4 +1,4 @@
-// velorin-batch plot-points FILE... --drawing D.dxf: page 4 with the files chosen in its
+// velorin-batch plot-points FILE... --drawing D.dxf|D.dwg: page 4 with the files chosen in its
 // file list and "展点" pressed; the drawing is saved back when the plot changed it.
 #include <algorithm>
 #include <filesystem>
@@ -113,12 +113,13 @@ int PlotPoints(Run& run) {
     return session->Finish(done ? 0 : 1);
 }
 
-const bool registered = Register(
-    {kCommand,
-     "FILE... --drawing FILE.dxf [--type cor|ctl] [--scale 1:N] [--point-text H] [--elev-text H] "
-     "[--no-terrain] [--elevations] [--class NAME] [--with-elevation|--without-elevation]",
-     {"no-terrain", "elevations", "with-elevation", "without-elevation"},
-     PlotPoints});
+const bool registered =
+    Register({kCommand,
+              "FILE... --drawing FILE.dxf|FILE.dwg [--type cor|ctl] [--scale 1:N] [--point-text H] "
+              "[--elev-text H] [--no-terrain] [--elevations] [--class NAME] "
+              "[--with-elevation|--without-elevation]",
+              {"no-terrain", "elevations", "with-elevation", "without-elevation"},
+              PlotPoints});
 
 }  // namespace
 

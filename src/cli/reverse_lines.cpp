@@ -20,7 +20,7 @@ int ReverseLinesCommand(Run& run) {
 
 const bool registered =
     Register({"reverse-lines",
-              "--drawing FILE.dxf [--pick X,Y]... [--pick-window X1,Y1,X2,Y2]... "
+              "--drawing FILE.dxf|FILE.dwg [--pick X,Y]... [--pick-window X1,Y1,X2,Y2]... "
               "[--section-layer LAYER]",
               {},
               ReverseLinesCommand});

@@ -60,13 +60,14 @@ int SectionCommand(Run& run) {
     return session->Finish(failed ? 1 : 0);
 }
 
-const bool registered = Register({"section",
-                                  "--drawing FILE.dxf --pick X,Y [--section-no NO] [--symbol NAME] "
-                                  "[--valid-offset M] [--point-layer LAYER] "
-                                  "[--centre-layer LAYER] [--hscale 1:N] [--vscale 1:N] [--cross "
-                                  "OUT.dxf] [--profile OUT.dxf] [--start K+M]",
-                                  {},
-                                  SectionCommand});
+const bool registered =
+    Register({"section",
+              "--drawing FILE.dxf|FILE.dwg --pick X,Y [--section-no NO] [--symbol NAME] "
+              "[--valid-offset M] [--point-layer LAYER] "
+              "[--centre-layer LAYER] [--hscale 1:N] [--vscale 1:N] [--cross "
+              "OUT.dxf] [--profile OUT.dxf] [--start K+M]",
+              {},
+              SectionCommand});
 
 }  // namespace
 

@@ -27,7 +27,7 @@ int ValidRange(Run& run) {
 }
 
 const bool registered = Register({"valid-range",
-                                  "--drawing FILE.dxf --pick X,Y [--section-layer LAYER] "
+                                  "--drawing FILE.dxf|FILE.dwg --pick X,Y [--section-layer LAYER] "
                                   "[--valid-offset M] [--no-direction-check] "
                                   "[--mark-start] [--prefix TEXT] [--start N] [--suffix TEXT]",
                                   {"no-direction-check", "mark-start"},

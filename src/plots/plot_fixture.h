@@ -32,7 +32,7 @@ class PlotFixture {
                 << table;
         program.store->OpenStandingRecordSets();
         context.host = &connector;
-        MakeFolder(dir.path() + "Support");
+        EXPECT_TRUE(MakeFolder(dir.path() + "Support").ok());
     }
     // Loads the lines as page 7 would read a file.
     void Sections(std::vector<std::string> lines) {

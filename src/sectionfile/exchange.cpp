@@ -144,9 +144,11 @@ namespace {
 ExchangeRead ReadByContent(const std::string& path) {
     ExchangeRead result;
     if (HasExtension(path, ".xml")) {
-        auto bytes = ReadFileBytes(path);
+        int error = 0;
+        auto bytes = ReadFileBytes(path, &error);
         if (!bytes) {
-            result.read.status = Status::Error("无法读取文件“" + path + "”。");
+            result.read.status =
+                Status::Error("无法读取文件“" + path + "”：" + ErrorText(error) + "。");
             return result;
         }
         result.lines = SplitLines(bytes->starts_with("\xEF\xBB\xBF") ? bytes->substr(3) : *bytes);

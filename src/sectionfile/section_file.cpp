@@ -132,10 +132,9 @@ std::vector<Section> SectionsOfStore(store::WorkingStore& store) {
 std::string PrepareSectionDataFolder(app::Settings& settings, Status* status) {
     settings.MainDir = WithTrailingSeparator(settings.MainDir);
     std::string folder = settings.MainDir + "断面数据" + kSeparator;
-    bool ok = MakeFolder(folder);
+    Status made = MakeFolder(folder);
     if (status)
-        *status = ok ? Status::Ok()
-                     : Status::Error("无法建立文件夹“" + folder + "”，断面数据文件未能保存。");
+        *status = made.ok() ? made : Status::Error(made.message() + "，断面数据文件未能保存。");
     return folder;
 }
 

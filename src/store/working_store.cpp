@@ -7,6 +7,7 @@
 #include <cmath>
 #include <unordered_map>
 
+#include "base/file_system.h"
 #include "base/numbers.h"
 #include "base/strings.h"
 
@@ -183,6 +184,48 @@ Status AppendPoint(RecordSet& point, std::string_view section, double slen, doub
     return point.Update();
 }
 
+std::string ResultText(sqlite3* db, int rc) {
+    // The system's cause, where SQLite met one (a file it could not open, read or write).
+    auto with_cause = [&](std::string text) {
+        int error = db ? sqlite3_system_errno(db) : 0;
+        return error ? text + "（" + ErrorText(error) + "）" : text;
+    };
+    switch (rc & 0xFF) {
+        case SQLITE_FULL:
+            return "磁盘空间不足";
+        case SQLITE_READONLY:
+            return "数据库文件只读，不能写入";
+        case SQLITE_CANTOPEN:
+            return with_cause("无法打开数据库文件");
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+        case SQLITE_PROTOCOL:
+            return "文件被占用";
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return "文件已损坏或不是数据库";
+        case SQLITE_IOERR:
+            return with_cause("读写错误");
+        case SQLITE_PERM:
+        case SQLITE_AUTH:
+            return "没有权限";
+        case SQLITE_NOMEM:
+            return "内存不足";
+        case SQLITE_TOOBIG:
+            return "数据过大";
+        case SQLITE_INTERRUPT:
+            return "操作被中断";
+        case SQLITE_CONSTRAINT:
+            return "数据不符合数据表的约束";
+        case SQLITE_MISMATCH:
+            return "数据类型不符";
+        case SQLITE_ERROR:
+            // A statement the store does not take: SQLite's words name what is wrong in it.
+            return std::string("语句有误（") + (db ? sqlite3_errmsg(db) : "") + "）";
+    }
+    return "数据库错误 " + std::to_string(rc) + "（" + sqlite3_errstr(rc) + "）";
+}
+
 std::string SqlText(std::string_view text) {
     return "'" + ReplaceAll(std::string(text), "'", "''") + "'";
 }
@@ -198,25 +241,21 @@ std::unique_ptr<WorkingStore> WorkingStore::Open(const std::string& path, Status
         if (status) *status = Status::Error("工作数据库“" + path + "”无法打开：" + why);
         return nullptr;
     };
-    if (rc != SQLITE_OK) return fail(db ? sqlite3_errmsg(db) : "out of memory");
+    if (rc != SQLITE_OK) return fail(ResultText(db, rc));
     sqlite3_busy_timeout(db, 2000);
     // WAL with NORMAL sync: a crash loses at most the last commit, never the file.
-    char* err = nullptr;
-    if (sqlite3_exec(db,
-                     "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA "
-                     "cache_size=-262144; PRAGMA temp_store=MEMORY; PRAGMA threads=2;",
-                     nullptr, nullptr, &err) != SQLITE_OK) {
-        std::string why = err ? err : "";
-        sqlite3_free(err);
-        return fail(why);
-    }
+    rc = sqlite3_exec(db,
+                      "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA "
+                      "cache_size=-262144; PRAGMA temp_store=MEMORY; PRAGMA threads=2;",
+                      nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) return fail(ResultText(db, rc));
     sqlite3_stmt* st = nullptr;
     int tables = 0;
-    if (sqlite3_prepare_v2(db,
-                           "SELECT count(*) FROM sqlite_master WHERE type='table' AND "
-                           "upper(name) IN ('LINE','CROSS','POINT','CTL')",
-                           -1, &st, nullptr) != SQLITE_OK)
-        return fail(sqlite3_errmsg(db));
+    rc = sqlite3_prepare_v2(db,
+                            "SELECT count(*) FROM sqlite_master WHERE type='table' AND "
+                            "upper(name) IN ('LINE','CROSS','POINT','CTL')",
+                            -1, &st, nullptr);
+    if (rc != SQLITE_OK) return fail(ResultText(db, rc));
     if (sqlite3_step(st) == SQLITE_ROW) tables = sqlite3_column_int(st, 0);
     sqlite3_finalize(st);
     if (tables != 4) return fail("缺少数据表 Line、Cross、Point、Ctl");
@@ -238,12 +277,8 @@ WorkingStore::~WorkingStore() {
 Status WorkingStore::Run(const std::string& sql) {
     if (!injected_fault_.empty() && sql != "BEGIN" && sql != "ROLLBACK")
         return Note(Status::Error("工作数据库语句执行失败：" + sql + "：" + injected_fault_));
-    char* err = nullptr;
-    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
-        std::string why = err ? err : "";
-        sqlite3_free(err);
-        return Note(Status::Error("工作数据库语句执行失败：" + sql + "：" + why));
-    }
+    if (int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr); rc != SQLITE_OK)
+        return Note(Status::Error("工作数据库语句执行失败：" + sql + "：" + ResultText(db_, rc)));
     return Status::Ok();
 }
 
@@ -328,10 +363,10 @@ std::unique_ptr<RecordSet> WorkingStore::OpenRecordSet(std::string_view statemen
     sql.insert(7, set->table_ + ".rowid AS __rowid, ");
     NeedSectionIndex(set->table_, statement);
     sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+    if (int rc = sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr); rc != SQLITE_OK) {
         if (status)
             *status = Status::Error("工作数据库语句执行失败：" + std::string(statement) + "：" +
-                                    sqlite3_errmsg(db_));
+                                    ResultText(db_, rc));
         return set;
     }
     int n = sqlite3_column_count(st);
@@ -535,9 +570,10 @@ Status RecordSet::Update() {
             if (sets.empty()) return Status::Ok();
             sql = "UPDATE " + table_ + " SET " + sets + " WHERE rowid=?";
         }
-        if (sqlite3_prepare_v2(store_->db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+        if (int rc = sqlite3_prepare_v2(store_->db_, sql.c_str(), -1, &st, nullptr);
+            rc != SQLITE_OK) {
             Status s = Status::Error("工作数据库语句执行失败：" + sql + "：" +
-                                     sqlite3_errmsg(store_->db_));
+                                     ResultText(store_->db_, rc));
             st = nullptr;
             return s;
         }
@@ -553,8 +589,7 @@ Status RecordSet::Update() {
     sqlite3_reset(st);
     sqlite3_clear_bindings(st);
     if (rc != SQLITE_DONE)
-        return store_->Note(
-            Status::Error(std::string("工作数据库写入失败：") + sqlite3_errmsg(store_->db_)));
+        return store_->Note(Status::Error("工作数据库写入失败：" + ResultText(store_->db_, rc)));
     size_t row =
         mode == Editing::Adding ? rows_->Append(sqlite3_last_insert_rowid(store_->db_)) : position_;
     for (size_t c = 0; c < columns_.size(); ++c)

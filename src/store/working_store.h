@@ -167,6 +167,11 @@ class WorkingStore {
 Status AppendPoint(RecordSet& point, std::string_view section, double slen, double high,
                    double pian, std::string_view layer);
 
+// What a failed SQLite call (result code `rc` on connection `db`) means, in a user's
+// words: "磁盘空间不足", "文件被占用", "文件已损坏或不是数据库", with the system's cause
+// where SQLite had one; SQLite's own text only for a faulty statement and rare codes.
+std::string ResultText(sqlite3* db, int rc);
+
 // A text value as a literal of the statement language: quoted, apostrophes doubled, so
 // a section number like K1'20 cannot break a statement.
 std::string SqlText(std::string_view text);

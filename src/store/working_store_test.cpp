@@ -1,6 +1,9 @@
 #include "store/working_store.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <functional>
 
 #include "base/paths.h"
 #include "store/statements.h"
@@ -276,20 +279,82 @@ TEST_F(StoreTest, TheFirstFailedWriteOfACommandIsReturnedByCommit) {
     }
 }
 
-TEST(StoreOpenTest, AMissingStoreIsNotCreated) {
+TEST(StoreOpenTest, AStoreThatCannotBeOpenedIsNamedWithTheCause) {
     testing::TempDir dir;
-    Status s;
-    EXPECT_FALSE(WorkingStore::Open(dir.File("Velorin.mdb"), &s));
-    EXPECT_NE(s.message().find("Velorin.mdb"), std::string::npos);
-    EXPECT_FALSE(PathExists(dir.File("Velorin.mdb")));
+    testing::WriteBytes(dir.File("junk.mdb"), std::string(4096, 'x'));
+    const std::pair<std::string, std::string> rows[] = {
+        {dir.File("Velorin.mdb"), "无法打开数据库文件（文件或文件夹不存在）"},
+        {dir.File("junk.mdb"), "文件已损坏或不是数据库"},
+    };
+    for (const auto& [path, cause] : rows) {
+        Status s;
+        EXPECT_FALSE(WorkingStore::Open(path, &s));
+        EXPECT_EQ(s.message(), "工作数据库“" + path + "”无法打开：" + cause);
+    }
+    EXPECT_FALSE(PathExists(dir.File("Velorin.mdb")));  // never created
 }
 
-TEST(StoreOpenTest, AFileThatIsNoStoreIsRefusedByName) {
+// What SQLite's failures say to a user, each from a real failing operation on a store.
+TEST(StoreOpenTest, SqliteFailuresAreToldInTheUsersWords) {
     testing::TempDir dir;
-    testing::WriteBytes(dir.File("Velorin.mdb"), std::string(4096, 'x'));
-    Status s;
-    EXPECT_FALSE(WorkingStore::Open(dir.File("Velorin.mdb"), &s));
-    EXPECT_NE(s.message().find("Velorin.mdb"), std::string::npos);
+    std::string store = testing::CopyStoreInto(dir.path());
+    std::string broken = dir.File("broken.mdb");
+    testing::WriteBytes(broken, testing::ReadBytes(store));
+    {
+        // The schema page after the file header overwritten.
+        std::string bytes = testing::ReadBytes(broken);
+        for (size_t i = 100; i < 400 && i < bytes.size(); ++i) bytes[i] = '\xA5';
+        testing::WriteBytes(broken, bytes);
+    }
+    std::vector<sqlite3*> opened;
+    auto open = [&](const std::string& path, int flags) {
+        sqlite3* db = nullptr;
+        int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+        opened.push_back(db);
+        sqlite3_busy_timeout(db, 0);
+        return std::pair{db, rc};
+    };
+    constexpr int kWrite = SQLITE_OPEN_READWRITE;
+    auto run = [](sqlite3* db, const char* sql) {
+        return std::pair{db, sqlite3_exec(db, sql, nullptr, nullptr, nullptr)};
+    };
+    struct Row {
+        const char* name;
+        std::function<std::pair<sqlite3*, int>()> fail;
+        const char* words;
+    };
+    const Row rows[] = {
+        {"missing", [&] { return open(dir.File("none.mdb"), kWrite); },
+         "无法打开数据库文件（文件或文件夹不存在）"},
+        {"full",
+         [&] {
+             sqlite3* db = open(store, kWrite).first;
+             run(db, "PRAGMA max_page_count=1");  // no room beyond the pages it has
+             return run(db, "INSERT INTO Point (CrossNo) VALUES (hex(zeroblob(100000)))");
+         },
+         "磁盘空间不足"},
+        {"read-only",
+         [&] { return run(open(store, SQLITE_OPEN_READONLY).first, "DELETE FROM Point"); },
+         "数据库文件只读，不能写入"},
+        {"damaged", [&] { return run(open(broken, kWrite).first, "SELECT * FROM Point"); },
+         "文件已损坏或不是数据库"},
+        {"faulty statement",
+         [&] { return run(open(store, kWrite).first, "SELECT * FROM Nowhere"); },
+         "语句有误（no such table: Nowhere）"},
+        // Last: the lock stays until the end.
+        {"held by another program",
+         [&] {
+             run(open(store, kWrite).first, "BEGIN EXCLUSIVE");
+             return run(open(store, kWrite).first, "DELETE FROM Point");
+         },
+         "文件被占用"},
+    };
+    for (const Row& row : rows) {
+        auto [db, rc] = row.fail();
+        EXPECT_NE(rc, SQLITE_OK) << row.name;
+        EXPECT_EQ(ResultText(db, rc), row.words) << row.name;
+    }
+    for (sqlite3* db : opened) sqlite3_close(db);
 }
 
 TEST(StoreFileTest, TheBuiltStoreHoldsTheFourTables) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/file_system.h"
 #include "base/strings.h"
 
 namespace velorin::window {
@@ -296,11 +297,10 @@ void DriveList::Choose(const std::string& new_drive) {
 }
 
 bool DirList::SetPath(const std::string& folder) {
+    // A folder that cannot be listed cannot be chosen.
+    if (!ListFolder(folder.empty() ? "." : folder)) return false;
     std::error_code ec;
     fs::path p(folder.empty() ? "." : folder);
-    if (!fs::is_directory(p, ec)) return false;
-    fs::directory_iterator it(p, ec);
-    if (ec) return false;
     std::string normal = fs::absolute(p, ec).lexically_normal().string();
     while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
     path = normal;
@@ -310,12 +310,8 @@ bool DirList::SetPath(const std::string& folder) {
 
 void DirList::Refresh() {
     subfolders.clear();
-    std::error_code ec;
-    for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code ec2;
-        if (it->is_directory(ec2)) subfolders.push_back(it->path().filename().string());
-    }
-    std::sort(subfolders.begin(), subfolders.end());
+    for (const FolderEntry& e : ListFolder(path).value_or(std::vector<FolderEntry>{}))
+        if (e.folder) subfolders.push_back(e.name);
 }
 
 void DirList::Choose(const std::string& folder) {
@@ -346,14 +342,9 @@ void FileList::SetPattern(const std::string& new_pattern) {
 void FileList::Refresh() {
     std::string chosen = FileName();
     items.clear();
-    std::error_code ec;
-    for (fs::directory_iterator it(path.empty() ? "." : path, ec), end; !ec && it != end;
-         it.increment(ec)) {
-        std::error_code ec2;
-        std::string name = it->path().filename().string();
-        if (it->is_regular_file(ec2) && MatchesPattern(name, pattern)) items.push_back(name);
-    }
-    std::sort(items.begin(), items.end());
+    for (const FolderEntry& e :
+         ListFolder(path.empty() ? "." : path).value_or(std::vector<FolderEntry>{}))
+        if (e.file && MatchesPattern(e.name, pattern)) items.push_back(e.name);
     selected.assign(items.size(), false);
     list_index = IndexOf(chosen);
 }

@@ -22,7 +22,7 @@ struct OpenFixture : WindowFixture {
         EXPECT_TRUE(status.ok()) << status.message();
         settings().MainDir = dir.path();
         // The user's files lie in a folder of their own, away from the main directory.
-        MakeFolder(dir.File("job"));
+        EXPECT_TRUE(MakeFolder(dir.File("job")).ok());
         for (const char* name : {"traverse/traverse.dat", "traverse/traverse.idx",
                                  "traverse/traverse.ctl", "section_data/hand.dm"})
             std::filesystem::copy_file(testing::SourceDir() + "examples/" + name,

@@ -29,7 +29,7 @@ struct Page4Fixture : WindowFixture {
         Status status;
         program.store = store::WorkingStore::Open(testing::CopyStoreInto(dir.path()), &status);
         EXPECT_TRUE(status.ok()) << status.message();
-        MakeFolder(dir.File("Support"));
+        EXPECT_TRUE(MakeFolder(dir.File("Support")).ok());
         for (const char* symbol : {"纯坐标展点", "高程点", "导线点", "GPS点"}) {
             auto d = Drawing::New();
             d->AddCircle({0, 0, 0}, 1);

@@ -26,7 +26,7 @@ struct Page7Fixture : WindowFixture {
     explicit Page7Fixture(const std::vector<std::pair<std::string, Lines>>& files) {
         settings().MainDir = dir.path();
         data = dir.path() + "断面数据/";
-        MakeFolder(data);
+        EXPECT_TRUE(MakeFolder(data).ok());
         for (const auto& [name, lines] : files) testing::WriteBytes(data + name, GbkCrlf(lines));
         Status status;
         program.store = store::WorkingStore::Open(testing::CopyStoreInto(dir.path()), &status);
@@ -278,7 +278,7 @@ TEST(Page7Export, ReplacedFileThatCannotBeWrittenIsReported) {
     Page7Fixture w({{"K1.dm", kK1}});
     w.Open("K1.dm");
     // A folder where the standard file should go: the write fails and says so.
-    MakeFolder(w.data + "K1（标）.dm");
+    EXPECT_TRUE(MakeFolder(w.data + "K1（标）.dm").ok());
     w.page->Command25.Click();
     ASSERT_EQ(w.ui.messages.size(), 1u);
     EXPECT_NE(w.ui.messages[0].text.find("K1（标）.dm"), std::string::npos);

@@ -1,5 +1,6 @@
 // Answers the next message box a Qt test triggers: presses the button with the given
-// text once the box is up, and remembers what the box said.
+// text once the box is up, and remembers what the box said. Returns the watching timer,
+// which a test that expected no box deletes so it cannot take a later one.
 #pragma once
 
 #include <QAbstractButton>
@@ -16,7 +17,7 @@ struct Answer {
     bool seen = false;
 };
 
-inline void AnswerNextBox(const QString& button, Answer* answer) {
+inline QTimer* AnswerNextBox(const QString& button, Answer* answer) {
     auto* timer = new QTimer;
     QObject::connect(timer, &QTimer::timeout, [timer, button, answer] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -31,6 +32,7 @@ inline void AnswerNextBox(const QString& button, Answer* answer) {
         timer->deleteLater();
     });
     timer->start(10);
+    return timer;
 }
 
 }  // namespace velorin::testing

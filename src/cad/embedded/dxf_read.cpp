@@ -66,6 +66,7 @@ class DxfReader : public RecordReader {
                     SkipSection();
             }
             if (!scanner_.error().empty()) return Fail(error, scanner_.error());
+            if (!not_a_number_.empty()) return Fail(error, not_a_number_);
             if (!has_next_) return Fail(error, "段“" + name + "”没有结束（缺少 ENDSEC）");
             // next_ is "0 ENDSEC"
             uint64_t close = next_.offset;
@@ -114,6 +115,20 @@ class DxfReader : public RecordReader {
         if (!d_.codec_) d_.codec_ = std::make_unique<dxf::Codec>(d_.version_, d_.codepage_);
     }
     std::string Decode(std::string_view s) override { return d_.codec_->Decode(s); }
+
+    // Only the first is told: the file's writer has to be looked at in any case.
+    void NotANumber(const Tag& t) override {
+        if (!not_a_number_.empty()) return;
+        std::string value = Decode(t.value);
+        if (value.size() > 40) {
+            size_t cut = 40;
+            while (cut > 0 && (static_cast<unsigned char>(value[cut]) & 0xC0) == 0x80) --cut;
+            value = value.substr(0, cut) + "…";
+        }
+        // The value stands on the line after its group code.
+        not_a_number_ = "第 " + std::to_string(scanner_.LineAt(t.offset) + 1) + " 行：组码 " +
+                        std::to_string(t.code) + " 的值“" + value + "”不是数";
+    }
 
     void ReadHeader() {
         in_header_ = true;
@@ -187,7 +202,7 @@ class DxfReader : public RecordReader {
             if (t.code == 2)
                 layer->name = Decode(t.value);
             else if (t.code == 62)
-                layer->color = static_cast<int>(dxf::ToInt(t.value));
+                layer->color = static_cast<int>(Integer(t));
             else if (t.code == 5)
                 layer->handle = dxf::ToHandle(t.value);
         }
@@ -220,7 +235,7 @@ class DxfReader : public RecordReader {
             else if (t.code == 4)
                 style->big_font = Decode(t.value);
             else if (t.code == 41)
-                style->width = dxf::ToDouble(t.value);
+                style->width = Real(t);
             else if (t.code == 5)
                 style->handle = dxf::ToHandle(t.value);
         }
@@ -253,16 +268,16 @@ class DxfReader : public RecordReader {
                         block->name = Decode(t.value);
                         break;
                     case 10:
-                        block->base.x = dxf::ToDouble(t.value);
+                        block->base.x = Real(t);
                         break;
                     case 20:
-                        block->base.y = dxf::ToDouble(t.value);
+                        block->base.y = Real(t);
                         break;
                     case 30:
-                        block->base.z = dxf::ToDouble(t.value);
+                        block->base.z = Real(t);
                         break;
                     case 70:
-                        block->flags = static_cast<int>(dxf::ToInt(t.value));
+                        block->flags = static_cast<int>(Integer(t));
                         break;
                     case 5:
                         block->handle = dxf::ToHandle(t.value);
@@ -424,6 +439,7 @@ class DxfReader : public RecordReader {
     std::vector<Link> links_;         // block references, resolved when every block is read
     std::vector<EntityPtr> unowned_;  // read but not part of the model
     std::vector<Layer*> added_layers_;
+    std::string not_a_number_;  // the first number group whose value is not a number
 };
 
 std::unique_ptr<Drawing> Drawing::Parse(std::string bytes, const std::string& name,
@@ -442,9 +458,10 @@ std::unique_ptr<Drawing> Drawing::Parse(std::string bytes, const std::string& na
 }
 
 std::unique_ptr<Drawing> Drawing::Load(const std::string& path, Status* status) {
-    auto bytes = ReadFileBytes(path);
+    int error = 0;
+    auto bytes = ReadFileBytes(path, &error);
     if (!bytes) {
-        if (status) *status = Status::Error("图形文件“" + path + "”无法打开");
+        if (status) *status = Status::Error("图形文件“" + path + "”无法打开：" + ErrorText(error));
         return nullptr;
     }
     return Parse(std::move(*bytes), path, status);

@@ -57,25 +57,6 @@ size_t TagScanner::LineAt(size_t offset) const {
     return n;
 }
 
-double ToDouble(std::string_view v) {
-    size_t i = 0;
-    while (i < v.size() && (v[i] == ' ' || v[i] == '\t')) ++i;
-    if (i < v.size() && v[i] == '+') ++i;
-    double d = 0;
-    std::from_chars(v.data() + i, v.data() + v.size(), d);
-    return d;
-}
-
-long long ToInt(std::string_view v) {
-    size_t i = 0;
-    while (i < v.size() && v[i] == ' ') ++i;
-    long long n = 0;
-    auto [p, ec] = std::from_chars(v.data() + i, v.data() + v.size(), n);
-    if (ec != std::errc()) return 0;
-    if (p < v.data() + v.size() && *p == '.') return static_cast<long long>(ToDouble(v));
-    return n;
-}
-
 uint64_t ToHandle(std::string_view v) {
     size_t i = 0;
     while (i < v.size() && v[i] == ' ') ++i;

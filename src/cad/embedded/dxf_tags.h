@@ -36,9 +36,7 @@ class TagScanner {
     std::string error_;
 };
 
-// Numbers and handles as DXF writes them. Malformed numbers read as 0.
-double ToDouble(std::string_view value);
-long long ToInt(std::string_view value);
+// Handles as DXF writes them (number groups are read by base/numbers.h's ParseNumber).
 uint64_t ToHandle(std::string_view value);  // hexadecimal; 0 when empty or malformed
 std::string HandleText(uint64_t handle);
 // Shortest decimal text that reads back as the same double.

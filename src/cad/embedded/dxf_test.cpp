@@ -3,11 +3,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 
 #include "base/text_file.h"
 #include "cad/embedded/drawing.h"
 #include "cad/embedded/dxf_tags.h"
+#include "support/faulty_files.h"
 #include "support/testing.h"
 
 namespace velorin::cad::embedded {
@@ -317,6 +319,31 @@ TEST(DxfWrite, SavingInPlaceKeepsThePreviousFileAsBak) {
     Status missing;
     EXPECT_EQ(Drawing::Load(dir.File("none.dxf"), &missing), nullptr);
     EXPECT_THAT(missing.message(), HasSubstr("none.dxf"));
+}
+
+TEST(DxfWrite, AFailedSaveKeepsTheDrawingAndSaysWhy) {
+    for (const velorin::testing::SaveFault& fault : velorin::testing::kSaveFaults) {
+        SCOPED_TRACE(fault.name);
+        TempDir dir;
+        std::string path = dir.File("图.dxf");
+        auto d = Drawing::New();
+        d->AddLine({0, 0, 0}, {1, 1, 0});
+        ASSERT_TRUE(d->Save(path).ok());
+        std::string before = velorin::testing::ReadBytes(path);
+        d->AddLine({0, 0, 0}, {2, 2, 0});
+        velorin::testing::FaultyFiles files;
+        files.Fail(fault.step, fault.error);
+        Status s = d->Save(path);
+        ASSERT_FALSE(s.ok());
+        EXPECT_EQ(s.message().find("图形文件“" + path + "”无法保存："), 0u) << s.message();
+        EXPECT_THAT(s.message(), HasSubstr(fault.cause));
+        EXPECT_EQ(velorin::testing::ReadBytes(path), before);
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            EXPECT_EQ(e.path().filename().string().find("velorin-saving"), std::string::npos);
+        files.Fail(fault.step, 0);
+        ASSERT_TRUE(d->Save(path).ok());
+        EXPECT_EQ(Drawing::Load(path, &s)->entities().size(), 2u);
+    }
 }
 
 }  // namespace

@@ -2,12 +2,11 @@
 // file and left alone are copied byte for byte; records the host changed are patched in
 // place (a layer name, a colour, a font) or rewritten from the model together with the
 // groups the model does not know; records the host made are written from the model.
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdio>
+#include <cerrno>
 #include <functional>
 
+#include "base/file_system.h"
 #include "base/paths.h"
 #include "base/strings.h"
 #include "base/text_file.h"
@@ -616,52 +615,44 @@ class DxfWriter {
 
 std::string Drawing::Serialize() const { return DxfWriter(*this).Run(); }
 
+namespace {
+
+// The previous drawing stays as NAME.bak, as CAD programs keep it: a second name for the
+// old file where the file system has them, else a copy.
+Status KeepBackup(const std::string& path) {
+    std::string bak = ReplaceExtension(path, ".bak");
+    auto refused = [&](int error) {
+        return Status::Error("图形文件“" + path + "”无法备份为“" + bak + "”：" + ErrorText(error));
+    };
+    FileSystem& files = Files();
+    if (int error = files.Remove(bak); error && error != ENOENT) return refused(error);
+    if (files.Link(path, bak) == 0) return Status::Ok();
+    int error = 0;
+    auto old = ReadFileBytes(path, &error);
+    if (!old) return refused(error);
+    FileReplacement copy(bak);
+    if (copy.Write(*old) && copy.Commit()) return Status::Ok();
+    return Status::Error("图形文件“" + path + "”无法备份为“" + bak + "”：" + copy.cause());
+}
+
+}  // namespace
+
 Status Drawing::Save(const std::string& path) const {
-    // Written beside the drawing and renamed over it, so a failed save leaves the old
-    // file; the text goes out in pieces rather than being built whole in memory.
-    std::string temporary = path + ".velorin-saving";
-    FILE* f = std::fopen(temporary.c_str(), "wb");
-    if (!f) return Status::Error("图形文件“" + path + "”无法保存：不能写入所在文件夹");
+    // The text goes out in pieces rather than being built whole in memory.
+    FileReplacement out(path);
     bool ok = true;
-    DxfWriter writer(*this, [&](std::string_view bytes) {
-        return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    });
+    DxfWriter writer(*this, [&](std::string_view bytes) { return out.Write(bytes); });
     writer.Run(&ok);
     if (!writer.non_finite_.empty()) {
         // No other program reads "inf" or "nan" as a coordinate: the old file stays.
-        std::fclose(f);
-        std::remove(temporary.c_str());
         return Status::Error("图形文件“" + path + "”无法保存：图元 " +
                              dxf::HandleText(writer.non_finite_.front()) +
                              " 含有无穷大或非数的数值");
     }
-    ok = std::fflush(f) == 0 && ok;
-    ok = ::fsync(fileno(f)) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) {
-        std::remove(temporary.c_str());
-        return Status::Error("图形文件“" + path + "”无法保存：写入失败（磁盘已满？）");
-    }
-    if (PathExists(path)) {
-        // The previous drawing stays as NAME.bak, as CAD programs keep it.
-        std::string bak = path;
-        size_t dot = bak.find_last_of('.');
-        size_t slash = bak.find_last_of('/');
-        if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) bak.erase(dot);
-        bak += ".bak";
-        ::unlink(bak.c_str());
-        if (::link(path.c_str(), bak.c_str()) != 0) {
-            auto old = ReadFileBytes(path);
-            if (!old || !WriteFileAtomically(bak, *old).ok()) {
-                std::remove(temporary.c_str());
-                return Status::Error("图形文件“" + path + "”无法备份为“" + bak + "”");
-            }
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return Status::Error("图形文件“" + path + "”无法保存：不能替换原文件");
-    }
+    if (ok && PathExists(path))
+        if (Status kept = KeepBackup(path); !kept.ok()) return kept;
+    if (!ok || !out.Commit())
+        return Status::Error("图形文件“" + path + "”无法保存：" + out.cause());
     return Status::Ok();
 }
 

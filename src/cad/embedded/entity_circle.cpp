@@ -11,22 +11,22 @@ EntityPtr ReadCircle(RecordReader& reader, Record& r, Kind kind) {
         if (reader.Common(*e, t)) continue;
         switch (t.code) {
             case 10:
-                e->centre.x = dxf::ToDouble(t.value);
+                e->centre.x = reader.Real(t);
                 break;
             case 20:
-                e->centre.y = dxf::ToDouble(t.value);
+                e->centre.y = reader.Real(t);
                 break;
             case 30:
-                e->centre.z = dxf::ToDouble(t.value);
+                e->centre.z = reader.Real(t);
                 break;
             case 40:
-                e->radius = dxf::ToDouble(t.value);
+                e->radius = reader.Real(t);
                 break;
             case 50:
-                e->start_angle = dxf::ToDouble(t.value);
+                e->start_angle = reader.Real(t);
                 break;
             case 51:
-                e->end_angle = dxf::ToDouble(t.value);
+                e->end_angle = reader.Real(t);
                 break;
         }
     }

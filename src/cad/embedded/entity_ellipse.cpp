@@ -15,27 +15,27 @@ class EllipseEntity : public EntityBase {
     double start = 0, end = 2 * M_PI;  // parameters, radians
 };
 
-bool ReadTriple(const dxf::Tag& t, int code, Point3& p) {
+bool ReadTriple(RecordReader& reader, const dxf::Tag& t, int code, Point3& p) {
     double* slot = t.code == code        ? &p.x
                    : t.code == code + 10 ? &p.y
                    : t.code == code + 20 ? &p.z
                                          : nullptr;
-    if (slot) *slot = dxf::ToDouble(t.value);
+    if (slot) *slot = reader.Real(t);
     return slot != nullptr;
 }
 
 EntityPtr ReadEllipse(RecordReader& reader, Record& r) {
     auto e = std::make_unique<EllipseEntity>(&reader.drawing);
     for (const dxf::Tag& t : r.tags) {
-        if (reader.Common(*e, t) || ReadTriple(t, 10, e->centre) || ReadTriple(t, 11, e->major) ||
-            ReadTriple(t, 210, e->normal))
+        if (reader.Common(*e, t) || ReadTriple(reader, t, 10, e->centre) ||
+            ReadTriple(reader, t, 11, e->major) || ReadTriple(reader, t, 210, e->normal))
             continue;
         if (t.code == 40)
-            e->ratio = dxf::ToDouble(t.value);
+            e->ratio = reader.Real(t);
         else if (t.code == 41)
-            e->start = dxf::ToDouble(t.value);
+            e->start = reader.Real(t);
         else if (t.code == 42)
-            e->end = dxf::ToDouble(t.value);
+            e->end = reader.Real(t);
     }
     return e;
 }

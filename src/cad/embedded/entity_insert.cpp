@@ -19,19 +19,19 @@ Attribute ReadAttribute(RecordReader& reader, const Record& r) {
                 a.layer = reader.LayerOf(t.value);
                 break;
             case 10:
-                a.position.x = dxf::ToDouble(t.value);
+                a.position.x = reader.Real(t);
                 break;
             case 20:
-                a.position.y = dxf::ToDouble(t.value);
+                a.position.y = reader.Real(t);
                 break;
             case 30:
-                a.position.z = dxf::ToDouble(t.value);
+                a.position.z = reader.Real(t);
                 break;
             case 40:
-                a.height = dxf::ToDouble(t.value);
+                a.height = reader.Real(t);
                 break;
             case 50:
-                a.rotation = dxf::ToDouble(t.value);
+                a.rotation = reader.Real(t);
                 break;
         }
     }
@@ -40,34 +40,35 @@ Attribute ReadAttribute(RecordReader& reader, const Record& r) {
 
 // The groups of the INSERT record itself; the block's name in `name`, and whether
 // attributes follow.
-bool ReadInsertGroup(InsertEntity& e, const dxf::Tag& t, std::string_view& name) {
+bool ReadInsertGroup(RecordReader& reader, InsertEntity& e, const dxf::Tag& t,
+                     std::string_view& name) {
     switch (t.code) {
         case 2:
             name = t.value;
             break;
         case 10:
-            e.position.x = dxf::ToDouble(t.value);
+            e.position.x = reader.Real(t);
             break;
         case 20:
-            e.position.y = dxf::ToDouble(t.value);
+            e.position.y = reader.Real(t);
             break;
         case 30:
-            e.position.z = dxf::ToDouble(t.value);
+            e.position.z = reader.Real(t);
             break;
         case 41:
-            e.x_scale = dxf::ToDouble(t.value);
+            e.x_scale = reader.Real(t);
             break;
         case 42:
-            e.y_scale = dxf::ToDouble(t.value);
+            e.y_scale = reader.Real(t);
             break;
         case 43:
-            e.z_scale = dxf::ToDouble(t.value);
+            e.z_scale = reader.Real(t);
             break;
         case 50:
-            e.rotation = dxf::ToDouble(t.value);
+            e.rotation = reader.Real(t);
             break;
         case 66:
-            return dxf::ToInt(t.value) == 1;
+            return reader.Integer(t) == 1;
     }
     return false;
 }
@@ -78,7 +79,7 @@ EntityPtr ReadInsert(RecordReader& reader, Record& r) {
     std::string_view name;
     for (const dxf::Tag& t : r.tags) {
         if (reader.Common(*e, t)) continue;
-        bool follows = ReadInsertGroup(*e, t, name);
+        bool follows = ReadInsertGroup(reader, *e, t, name);
         if (t.code == 66) attributes = follows;
     }
     reader.LinkBlock(*e, &e->block, std::string(name), true);

@@ -6,13 +6,13 @@ namespace velorin::cad::embedded {
 namespace {
 
 // Reads the x, y, z of a point stored under `code`, `code` + 10, `code` + 20.
-bool ReadPoint(const dxf::Tag& t, int code, Point3& p) {
+bool ReadPoint(RecordReader& reader, const dxf::Tag& t, int code, Point3& p) {
     if (t.code == code)
-        p.x = dxf::ToDouble(t.value);
+        p.x = reader.Real(t);
     else if (t.code == code + 10)
-        p.y = dxf::ToDouble(t.value);
+        p.y = reader.Real(t);
     else if (t.code == code + 20)
-        p.z = dxf::ToDouble(t.value);
+        p.z = reader.Real(t);
     else
         return false;
     return true;
@@ -21,7 +21,8 @@ bool ReadPoint(const dxf::Tag& t, int code, Point3& p) {
 EntityPtr ReadLine(RecordReader& reader, Record& r) {
     auto e = std::make_unique<LineEntity>(&reader.drawing);
     for (const dxf::Tag& t : r.tags)
-        if (!reader.Common(*e, t) && !ReadPoint(t, 10, e->a)) ReadPoint(t, 11, e->b);
+        if (!reader.Common(*e, t) && !ReadPoint(reader, t, 10, e->a))
+            ReadPoint(reader, t, 11, e->b);
     return e;
 }
 
@@ -49,7 +50,7 @@ void PaintLine(const EntityBase& e, const Affine& full, Rgb colour, PaintBackend
 EntityPtr ReadPointRecord(RecordReader& reader, Record& r) {
     auto e = std::make_unique<PointEntity>(&reader.drawing);
     for (const dxf::Tag& t : r.tags)
-        if (!reader.Common(*e, t)) ReadPoint(t, 10, e->position);
+        if (!reader.Common(*e, t)) ReadPoint(reader, t, 10, e->position);
     return e;
 }
 

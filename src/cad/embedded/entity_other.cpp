@@ -30,19 +30,19 @@ std::vector<Point2> SplinePoints(const OtherEntity& s) {
 
 namespace {
 
-void ReadSplineGroup(OtherEntity& e, const dxf::Tag& t) {
+void ReadSplineGroup(RecordReader& reader, OtherEntity& e, const dxf::Tag& t) {
     if (t.code == 71)
-        e.degree = static_cast<int>(dxf::ToInt(t.value));
+        e.degree = static_cast<int>(reader.Integer(t));
     else if (t.code == 40)
-        e.knots.push_back(dxf::ToDouble(t.value));
+        e.knots.push_back(reader.Real(t));
     else if (t.code == 10)
-        e.control.push_back({dxf::ToDouble(t.value), 0});
+        e.control.push_back({reader.Real(t), 0});
     else if (t.code == 20 && !e.control.empty())
-        e.control.back().y = dxf::ToDouble(t.value);
+        e.control.back().y = reader.Real(t);
     else if (t.code == 11)
-        e.fit.push_back({dxf::ToDouble(t.value), 0});
+        e.fit.push_back({reader.Real(t), 0});
     else if (t.code == 21 && !e.fit.empty())
-        e.fit.back().y = dxf::ToDouble(t.value);
+        e.fit.back().y = reader.Real(t);
 }
 
 EntityPtr ReadOther(RecordReader& reader, Record& r) {
@@ -52,7 +52,7 @@ EntityPtr ReadOther(RecordReader& reader, Record& r) {
     bool follows = false;  // sub-records of its own until SEQEND
     bool xdata = false;    // from the first extended data group on: nothing of the model
     for (const dxf::Tag& t : r.tags) {
-        if (t.code == 66 && dxf::ToInt(t.value) == 1) follows = true;
+        if (t.code == 66 && reader.Integer(t) == 1) follows = true;
         xdata = xdata || t.code >= 1000;
         if (xdata) continue;
         if (t.code == 5 || t.code == 8 || t.code == 62 || t.code == 67)
@@ -60,7 +60,7 @@ EntityPtr ReadOther(RecordReader& reader, Record& r) {
         else if (dimension && t.code == 2)
             reader.LinkBlock(*e, &e->block, std::string(t.value), false);
         else if (spline)
-            ReadSplineGroup(*e, t);
+            ReadSplineGroup(reader, *e, t);
     }
     if (follows) reader.SkipToSeqend(r);
     return e;

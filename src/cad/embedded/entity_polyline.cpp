@@ -21,21 +21,21 @@ namespace {
 // memory is taken.
 constexpr long long kMaxReserve = 1 << 16;
 
-void ReadLwVertexGroup(PolylineEntity& e, const dxf::Tag& t) {
+void ReadLwVertexGroup(RecordReader& reader, PolylineEntity& e, const dxf::Tag& t) {
     if (t.code == 10) {
-        e.vertices.push_back({dxf::ToDouble(t.value), 0, 0, 0, 0});
+        e.vertices.push_back({reader.Real(t), 0, 0, 0, 0});
         return;
     }
     if (e.vertices.empty()) return;
     Vertex& v = e.vertices.back();
     if (t.code == 20)
-        v.y = dxf::ToDouble(t.value);
+        v.y = reader.Real(t);
     else if (t.code == 40)
-        v.start_width = dxf::ToDouble(t.value);
+        v.start_width = reader.Real(t);
     else if (t.code == 41)
-        v.end_width = dxf::ToDouble(t.value);
+        v.end_width = reader.Real(t);
     else if (t.code == 42)
-        v.bulge = dxf::ToDouble(t.value);
+        v.bulge = reader.Real(t);
 }
 
 EntityPtr ReadLwPolyline(RecordReader& reader, Record& r) {
@@ -44,21 +44,24 @@ EntityPtr ReadLwPolyline(RecordReader& reader, Record& r) {
         if (reader.Common(*e, t)) continue;
         switch (t.code) {
             case 90: {
-                long long count = dxf::ToInt(t.value);
-                if (count > 0) e->vertices.reserve(std::min(count, kMaxReserve));
+                // Only a hint, so a count that is not a number is no hint rather than a fault:
+                // the vertices are what the record holds, and a rewrite counts them anew.
+                std::optional<double> count = ParseNumber(t.value);
+                if (count && *count > 0)
+                    e->vertices.reserve(static_cast<size_t>(std::min(*count, double(kMaxReserve))));
                 break;
             }
             case 70:
-                e->flags = static_cast<int>(dxf::ToInt(t.value));
+                e->flags = static_cast<int>(reader.Integer(t));
                 break;
             case 38:
-                e->elevation = dxf::ToDouble(t.value);
+                e->elevation = reader.Real(t);
                 break;
             case 43:
-                e->constant_width = dxf::ToDouble(t.value);
+                e->constant_width = reader.Real(t);
                 break;
             default:
-                ReadLwVertexGroup(*e, t);
+                ReadLwVertexGroup(reader, *e, t);
                 break;
         }
     }
@@ -67,27 +70,27 @@ EntityPtr ReadLwPolyline(RecordReader& reader, Record& r) {
 }
 
 // One VERTEX record; false for a spline frame point, which is not on the curve.
-bool ReadVertex(const Record& r, Vertex& v) {
+bool ReadVertex(RecordReader& reader, const Record& r, Vertex& v) {
     int flags = 0;
     for (const dxf::Tag& t : r.tags) {
         switch (t.code) {
             case 10:
-                v.x = dxf::ToDouble(t.value);
+                v.x = reader.Real(t);
                 break;
             case 20:
-                v.y = dxf::ToDouble(t.value);
+                v.y = reader.Real(t);
                 break;
             case 40:
-                v.start_width = dxf::ToDouble(t.value);
+                v.start_width = reader.Real(t);
                 break;
             case 41:
-                v.end_width = dxf::ToDouble(t.value);
+                v.end_width = reader.Real(t);
                 break;
             case 42:
-                v.bulge = dxf::ToDouble(t.value);
+                v.bulge = reader.Real(t);
                 break;
             case 70:
-                flags = static_cast<int>(dxf::ToInt(t.value));
+                flags = static_cast<int>(reader.Integer(t));
                 break;
         }
     }
@@ -101,16 +104,16 @@ EntityPtr ReadPolyline(RecordReader& reader, Record& r) {
         if (reader.Common(*e, t)) continue;
         switch (t.code) {
             case 70:
-                e->flags = static_cast<int>(dxf::ToInt(t.value));
+                e->flags = static_cast<int>(reader.Integer(t));
                 break;
             case 30:
-                e->elevation = dxf::ToDouble(t.value);
+                e->elevation = reader.Real(t);
                 break;
             case 40:
-                start_width = dxf::ToDouble(t.value);
+                start_width = reader.Real(t);
                 break;
             case 41:
-                end_width = dxf::ToDouble(t.value);
+                end_width = reader.Real(t);
                 break;
         }
     }
@@ -119,7 +122,7 @@ EntityPtr ReadPolyline(RecordReader& reader, Record& r) {
     while (reader.NextIs("VERTEX")) {
         reader.ReadRecord(r);
         Vertex v{0, 0, start_width, end_width, 0};
-        if (ReadVertex(r, v) && !mesh) e->vertices.push_back(v);
+        if (ReadVertex(reader, r, v) && !mesh) e->vertices.push_back(v);
     }
     if (reader.NextIs("SEQEND")) reader.ReadRecord(r);
     return e;

@@ -11,7 +11,7 @@ EntityPtr ReadCorners(RecordReader& reader, Record& r, bool z_order) {
         if (reader.Common(*e, t)) continue;
         int k = t.code % 10, axis = t.code / 10;
         if ((axis == 1 || axis == 2) && k <= 3)
-            (axis == 1 ? e->corners[k].x : e->corners[k].y) = dxf::ToDouble(t.value);
+            (axis == 1 ? e->corners[k].x : e->corners[k].y) = reader.Real(t);
     }
     // SOLID and TRACE store their corners in Z order, 3DFACE round the outline.
     if (z_order) std::swap(e->corners[2], e->corners[3]);

@@ -6,27 +6,28 @@ namespace velorin::cad::embedded {
 namespace {
 
 // Groups whose meaning differs between TEXT and MTEXT.
-void ReadTextGroup(TextEntity& e, const dxf::Tag& t, Point2& direction, bool& have_direction) {
+void ReadTextGroup(RecordReader& reader, TextEntity& e, const dxf::Tag& t, Point2& direction,
+                   bool& have_direction) {
     bool text = e.kind == Kind::Text;
     switch (t.code) {
         case 11:
-            (text ? e.alignment_point.x : direction.x) = dxf::ToDouble(t.value);
+            (text ? e.alignment_point.x : direction.x) = reader.Real(t);
             have_direction = true;
             break;
         case 21:
-            (text ? e.alignment_point.y : direction.y) = dxf::ToDouble(t.value);
+            (text ? e.alignment_point.y : direction.y) = reader.Real(t);
             break;
         case 41:
-            (text ? e.width_factor : e.box_width) = dxf::ToDouble(t.value);
+            (text ? e.width_factor : e.box_width) = reader.Real(t);
             break;
         case 71:
-            if (!text) e.horizontal = static_cast<int>(dxf::ToInt(t.value));
+            if (!text) e.horizontal = static_cast<int>(reader.Integer(t));
             break;
         case 72:
-            if (text) e.horizontal = static_cast<int>(dxf::ToInt(t.value));
+            if (text) e.horizontal = static_cast<int>(reader.Integer(t));
             break;
         case 73:
-            if (text) e.vertical = static_cast<int>(dxf::ToInt(t.value));
+            if (text) e.vertical = static_cast<int>(reader.Integer(t));
             break;
     }
 }
@@ -53,28 +54,28 @@ EntityPtr ReadText(RecordReader& reader, Record& r, Kind kind) {
                 e->style = reader.StyleOf(t.value);
                 break;
             case 10:
-                e->position.x = dxf::ToDouble(t.value);
+                e->position.x = reader.Real(t);
                 break;
             case 20:
-                e->position.y = dxf::ToDouble(t.value);
+                e->position.y = reader.Real(t);
                 break;
             case 30:
-                e->position.z = dxf::ToDouble(t.value);
+                e->position.z = reader.Real(t);
                 break;
             case 31:
-                e->alignment_point.z = dxf::ToDouble(t.value);
+                e->alignment_point.z = reader.Real(t);
                 break;
             case 40:
-                e->height = dxf::ToDouble(t.value);
+                e->height = reader.Real(t);
                 break;
             case 50:
-                e->rotation = dxf::ToDouble(t.value);
+                e->rotation = reader.Real(t);
                 break;
             case 51:
-                e->oblique = dxf::ToDouble(t.value);
+                e->oblique = reader.Real(t);
                 break;
             default:
-                ReadTextGroup(*e, t, direction, have_direction);
+                ReadTextGroup(reader, *e, t, direction, have_direction);
                 break;
         }
     }

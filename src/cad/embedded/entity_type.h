@@ -5,11 +5,14 @@
 // types up there and know no type themselves.
 #pragma once
 
+#include <climits>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/numbers.h"
 #include "cad/embedded/drawing.h"
 #include "cad/embedded/dxf_tags.h"
 #include "cad/embedded/paint.h"
@@ -44,6 +47,20 @@ class RecordReader {
     virtual void LinkBlock(EntityBase& owner, int* slot, std::string raw_name,
                            bool add_missing) = 0;
 
+    // The value of a number group the host reads. One that is not a number refuses the
+    // drawing (the reader names the first such group once the section is read); groups
+    // the host does not read are never parsed, so they stay as the file wrote them.
+    double Real(const dxf::Tag& t) {
+        std::optional<double> v = ParseNumber(t.value);
+        if (!v) NotANumber(t);
+        return v.value_or(0);
+    }
+    long long Integer(const dxf::Tag& t) {
+        double v = Real(t);
+        return v >= 9e18 ? LLONG_MAX : v <= -9e18 ? LLONG_MIN : static_cast<long long>(v);
+    }
+    virtual void NotANumber(const dxf::Tag& t) = 0;
+
     // Groups every entity has; false when the tag is not one of them.
     bool Common(EntityBase& e, const dxf::Tag& t) {
         switch (t.code) {
@@ -54,16 +71,16 @@ class RecordReader {
                 e.layer = LayerOf(t.value);
                 return true;
             case 62:
-                e.color = static_cast<int16_t>(dxf::ToInt(t.value));
+                e.color = static_cast<int16_t>(Integer(t));
                 return true;
             case 67:
-                e.paper = dxf::ToInt(t.value) == 1;
+                e.paper = Integer(t) == 1;
                 return true;
             case 330:
                 if (!e.owner) e.owner = dxf::ToHandle(t.value);
                 return true;
             case 230:  // read by types that know their extrusion too
-                e.mirrored = dxf::ToDouble(t.value) < 0;
+                e.mirrored = Real(t) < 0;
                 return false;
         }
         return false;

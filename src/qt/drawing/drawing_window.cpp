@@ -12,7 +12,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEventLoop>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -30,7 +29,6 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabBar>
-#include <QTextStream>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -41,9 +39,11 @@
 #include <cstdlib>
 #include <functional>
 
+#include "base/file_system.h"
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "base/strings.h"
+#include "base/text_file.h"
 #include "cad/dwg_converter.h"
 #include "cad/embedded/paint.h"
 #include "qt/paint/picture.h"
@@ -712,11 +712,10 @@ std::string DrawingWindow::RecentFilesPath() {
 
 std::vector<std::string> DrawingWindow::RecentFiles() const {
     std::vector<std::string> paths;
-    QFile file(Q(RecentFilesPath()));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return paths;
-    QTextStream in(&file);
-    while (!in.atEnd() && static_cast<int>(paths.size()) < kRecentFiles) {
-        std::string line = Trim(in.readLine().toStdString());
+    // Paths in UTF-8, one a line; a list that cannot be read is an empty one.
+    for (const std::string& read : SplitLines(ReadFileBytes(RecentFilesPath()).value_or(""))) {
+        if (static_cast<int>(paths.size()) >= kRecentFiles) break;
+        std::string line = Trim(read);
         if (!line.empty() && std::find(paths.begin(), paths.end(), line) == paths.end())
             paths.push_back(line);
     }
@@ -726,10 +725,9 @@ std::vector<std::string> DrawingWindow::RecentFiles() const {
 void DrawingWindow::WriteRecent(const std::vector<std::string>& paths) const {
     // The list is a convenience: when it cannot be written the program works on without it.
     std::string path = RecentFilesPath();
-    QDir().mkpath(Q(FolderOf(path)));
-    QFile file(Q(path));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) return;
-    for (const auto& p : paths) file.write((p + "\n").c_str());
+    std::string text;
+    for (const auto& p : paths) text += p + "\n";
+    if (MakeFolder(FolderOf(path)).ok()) (void)WriteFileAtomically(path, text);
 }
 
 void DrawingWindow::AddRecent(const std::string& path) {
