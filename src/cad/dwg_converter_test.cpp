@@ -13,7 +13,9 @@
 #include <map>
 #include <optional>
 
+#include "base/numbers.h"
 #include "base/paths.h"
+#include "base/strings.h"
 #include "cad/embedded/drawing.h"
 #include "cad/embedded/dxf_tags.h"
 #include "support/testing.h"
@@ -56,7 +58,10 @@ std::map<int, std::vector<std::string>> Groups(const Drawing& d, embedded::Span 
 
 double Number(const std::map<int, std::vector<std::string>>& groups, int code, double none) {
     auto it = groups.find(code);
-    return it == groups.end() ? none : embedded::dxf::ToDouble(it->second.front());
+    if (it == groups.end()) return none;
+    std::optional<double> value = ParseNumber(Trim(it->second.front()));
+    EXPECT_TRUE(value) << "group " << code << ": " << it->second.front();
+    return value.value_or(none);
 }
 
 // A table's block and where it stands. The twin keeps an ACAD_TABLE (its block in group
@@ -112,7 +117,8 @@ Contents Of(const Drawing& d) {
     std::sort(c.table_texts.begin(), c.table_texts.end());
     for (const auto& l : d.layers()) {
         auto g = Groups(d, l->raw);
-        bool frozen = g.count(70) && (embedded::dxf::ToInt(g[70].front()) & 1);
+        bool frozen =
+            g.count(70) && (static_cast<long>(ParseNumber(Trim(g[70].front())).value_or(0)) & 1);
         c.layers[l->name] = std::to_string(l->color) + (frozen ? " frozen" : "");
     }
     return c;
