@@ -258,6 +258,7 @@ PlotOutcome PlotPoints(HostConnector& connector, app::Ui& ui, const app::Setting
     report.Step(done);
 
     HostAlert(connector, ui, *app, *h.doc, "展点完成！");
+    h.doc->Utility().Prompt("已展 " + std::to_string(points.size()) + " 个点");
     return PlotOutcome::Plotted;
 }
 

@@ -237,7 +237,7 @@ TEST(TerrainPlot, EachSourceFileGetsItsOwnPairOfLayers) {
     EXPECT_EQ(f.On("地_点位_r2.cor", Kind::Insert).size(), 1u);
     EXPECT_EQ(f.On("地_点号_r2.cor", Kind::Text).size(), 1u);
     EXPECT_EQ(f.drawing().FindStyle("地形")->font, f.settings.TextFont);
-    EXPECT_EQ(f.Alerts(), (std::vector<std::string>{"展点完成！"}));
+    EXPECT_EQ(f.Alerts(), (std::vector<std::string>{"展点完成！", "已展 3 个点"}));
 }
 
 TEST(TerrainPlot, SymbolsNamesAndElevationMarksAtOneToFiveHundred) {
@@ -307,7 +307,7 @@ TEST(TerrainPlot, TickBoxesChooseWhatIsDrawn) {
         EXPECT_DOUBLE_EQ(view.min_y, 200);
         EXPECT_DOUBLE_EQ(view.max_x, 300);
         EXPECT_DOUBLE_EQ(view.max_y, 250);
-        EXPECT_EQ(f.Alerts(), (std::vector<std::string>{"展点完成！"}));
+        EXPECT_EQ(f.Alerts(), (std::vector<std::string>{"展点完成！", "已展 2 个点"}));
     }
 }
 
@@ -413,7 +413,7 @@ TEST(PlotFailures, MissingSymbolDrawingLeavesThePointWithoutSymbol) {
     EXPECT_TRUE(f.On("地_点位_t.cor", Kind::Insert).empty());
     EXPECT_EQ(f.On("地_点号_t.cor", Kind::Text).size(), 1u);
     EXPECT_EQ(f.On("它_高程注记", Kind::Insert).size(), 1u);
-    EXPECT_EQ(f.Alerts(), (std::vector<std::string>{"展点完成！"}));
+    EXPECT_EQ(f.Alerts(), (std::vector<std::string>{"展点完成！", "已展 1 个点"}));
 }
 
 TEST(PlotFailures, MissingFontIsAlertedInTheHostAndNothingIsPlotted) {

@@ -297,7 +297,7 @@ cad::Document* DrawCrossSectionsPlaced(app::Context& context, const double& axis
 
     app::ProgressReport progress(context.progress, "横断面图", static_cast<long>(sections.size()));
     long done = 0;
-    size_t placed = 0;
+    size_t placed = 0, drawn = 0;
     for (size_t index = 0; index < sections.size(); ++index) {
         const std::string& section = sections[index];
         std::vector<PlotPoint> points = placer ? std::move(kept[index]) : PointsOf(store, section);
@@ -313,6 +313,7 @@ cad::Document* DrawCrossSectionsPlaced(app::Context& context, const double& axis
             continue;
         }
 
+        ++drawn;
         base -= (high - low + 5) * E;
         cad::ModelSpace& space = placer ? placer->Place(placed++, base, model) : model;
         const double top = base + (high - low) * E;
@@ -358,6 +359,7 @@ cad::Document* DrawCrossSectionsPlaced(app::Context& context, const double& axis
         placer->Finish(doc, model);
         app.ZoomExtents();
     }
+    doc.Utility().Prompt("已画 " + std::to_string(drawn) + " 个横断面");
     return &doc;
 }
 
@@ -399,6 +401,7 @@ cad::Document* DrawProfile(app::Context& context, const double& start_chainage) 
     const double shift = ParseNumber(Format(start_chainage, "#0.000")).value_or(0);
     const double quarter_turn = 3.1415926535 / 2;
     double offset = 0;
+    size_t drawn = 0;
 
     app::ProgressReport progress(context.progress, "纵断面图", static_cast<long>(sections.size()));
     long done = 0;
@@ -496,7 +499,9 @@ cad::Document* DrawProfile(app::Context& context, const double& start_chainage) 
                               {p.chainage, y(p.elevation), 0}, "展点", "展点.Dwg", 2 * H);
 
         app.ZoomExtents();
+        ++drawn;
     }
+    doc.Utility().Prompt("已画纵断面图：" + std::to_string(drawn) + " 个断面");
     return &doc;
 }
 

@@ -115,8 +115,13 @@ QLabel* Binder::Bind(velorin::window::Label& model) {
 
 QPushButton* Binder::Bind(velorin::window::Button& model) {
     auto* w = new QPushButton;
-    QObject::connect(w, &QPushButton::clicked,
-                     [this, &model] { Event([&model] { model.Click(); }); });
+    QObject::connect(w, &QPushButton::clicked, [this, &model] {
+        Event([this, &model] {
+            std::string caption = model.caption;  // the handler may change it
+            model.Click();
+            if (after_click_) after_click_(caption);
+        });
+    });
     syncs_.push_back([this, w, &model] {
         if (w->text() != Q(model.caption)) {
             w->setText(Q(model.caption));

@@ -46,11 +46,17 @@ class Binder {
     // Runs a user action on a model, then refreshes the window. Ignored while the
     // widgets are being synchronised (Qt signals raised by Sync itself).
     void Event(const std::function<void()>& action);
+    // Told after a button's action, with its caption: the drawing commands are buttons,
+    // and what one changed in the drawings becomes an undo step named after it.
+    void SetAfterClick(std::function<void(const std::string& caption)> after) {
+        after_click_ = std::move(after);
+    }
 
   private:
     void Common(QWidget* widget, const window::Control& model);
 
     std::function<void()> refresh_;
+    std::function<void(const std::string&)> after_click_;
     std::vector<std::function<void()>> syncs_;
     std::map<const window::TextBox*, QLineEdit*> editors_;
     bool syncing_ = false;

@@ -79,8 +79,7 @@ int main(int argc, char** argv) {
     velorin::window::Form1 form(context);
     velorin::qt::MainWindow window(form);
     ui.SetWindow(&window);
-    // Exiting asks about unsaved drawings before anything closes; "取消" keeps both windows.
-    ui.SetBeforeEnd([&drawing] { return drawing.CloseAllDrawings(); });
+    velorin::qt::JoinDrawingWindow(ui, window, drawing);
     form.Form_Load();
     window.Refresh();
     window.PlaceHome();

@@ -19,6 +19,9 @@
 #include <cstdio>
 #include <initializer_list>
 
+#include "qt/drawing/drawing_window.h"
+#include "qt/qt_ui.h"
+
 namespace velorin::qt {
 
 namespace {
@@ -534,6 +537,12 @@ QWidget* MainWindow::BuildPage7() {
                           binder_.Bind(p.Command25), nullptr, binder_.Bind(p.Command7)}));
 
     return SideAndMain(FixedColumn(left, 165), right);
+}
+
+void JoinDrawingWindow(QtUi& ui, MainWindow& window, DrawingWindow& drawing) {
+    ui.SetBeforeEnd([&drawing] { return drawing.CloseAllDrawings(); });
+    window.binder().SetAfterClick(
+        [&drawing](const std::string& caption) { drawing.CommandEnded(caption); });
 }
 
 }  // namespace velorin::qt

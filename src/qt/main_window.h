@@ -54,6 +54,14 @@ class MainWindow : public QWidget {
     std::function<void()> show_drawing_window_;
 };
 
+class DrawingWindow;
+class QtUi;
+
+// Ties the main window to the drawing window as the program runs them: exiting asks about
+// the unsaved drawings before anything closes, and each button's drawing command becomes
+// one undo step in every drawing it changed.
+void JoinDrawingWindow(QtUi& ui, MainWindow& window, DrawingWindow& drawing);
+
 // The application font: a CJK font that shows the Chinese captions, at a size that
 // fits the pages.
 void UseChineseFont();

@@ -16,6 +16,7 @@
 #include "app/settings.h"
 #include "base/paths.h"
 #include "cad/embedded/host.h"
+#include "cad/preparation.h"
 #include "qt/drawing/drawing_window.h"
 #include "qt/qt_ui.h"
 #include "support/qt_answer.h"
@@ -168,7 +169,7 @@ struct Program {
         form = std::make_unique<window::Form1>(context);
         window = std::make_unique<qt::MainWindow>(*form);
         ui.SetWindow(window.get());
-        ui.SetBeforeEnd([this] { return drawing.CloseAllDrawings(); });
+        qt::JoinDrawingWindow(ui, *window, drawing);
         form->Form_Load();
         window->Refresh();
         window->show();
@@ -218,6 +219,53 @@ TEST(QtExit, UnsavedDrawingsAreAskedAboutBeforeAnythingCloses) {
     EXPECT_TRUE(discard.seen);
     EXPECT_TRUE(p.host.documents().empty());
     EXPECT_TRUE(PathExists(p.Ini()));
+}
+
+// A drawing command run from its page button is one undo step in the drawing it changed,
+// with its result in the status line; Ctrl+Z takes it back and Ctrl+Y does it again.
+TEST(QtUndo, APageCommandIsOneStepWithItsResult) {
+    Program p;
+    std::string path = p.dir.File("road.dxf");
+    testing::WriteBytes(path,
+                        testing::ReadBytes(testing::SourceDir() + "examples/road/road_lines.dxf"));
+    cad::embedded::HostDocument* doc = p.drawing.OpenDrawing(path);
+    ASSERT_NE(doc, nullptr);
+    auto aux_lines = [&] {
+        int n = 0;
+        for (const auto& e : doc->drawing().entities())
+            n += !e->erased && e->Layer() == cad::kValidRangeLayer.name;
+        return n;
+    };
+    doc->drawing().AddLayer(cad::kValidRangeLayer.name);
+    doc->SetVariable("CLayer", std::string(cad::kValidRangeLayer.name));
+    doc->drawing().AddPolyline({{0, 0}, {10, 0}});
+    doc->drawing().AddPolyline({{0, 5}, {10, 5}});
+    ASSERT_TRUE(doc->session().Record("辅助线"));
+    ASSERT_EQ(aux_lines(), 2);
+
+    QPushButton* button = nullptr;
+    for (QPushButton* b : p.window->findChildren<QPushButton*>())
+        if (b->text() == QString::fromUtf8("删辅助线")) button = b;
+    ASSERT_NE(button, nullptr);
+    testing::Answer done;
+    testing::AnswerNextBox(QString::fromUtf8("确定"), &done);
+    button->click();
+    QApplication::processEvents();
+    EXPECT_EQ(done.text, QString::fromUtf8("辅助线清理完毕！"));
+    EXPECT_EQ(aux_lines(), 0);
+    EXPECT_EQ(p.drawing.prompt()->text(), QString::fromUtf8("已删除 2 条辅助线"));
+    EXPECT_TRUE(p.drawing.undo_action()->isEnabled());
+    EXPECT_EQ(doc->session().UndoLabel(), "删辅助线");
+
+    EXPECT_EQ(p.drawing.undo_action()->shortcut(), QKeySequence(QKeySequence::Undo));
+    EXPECT_EQ(p.drawing.redo_action()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Y));
+    p.drawing.undo_action()->trigger();
+    EXPECT_EQ(aux_lines(), 2);
+    EXPECT_EQ(p.drawing.prompt()->text(), QString::fromUtf8("已撤销：删辅助线"));
+    p.drawing.redo_action()->trigger();
+    EXPECT_EQ(aux_lines(), 0);
+    EXPECT_EQ(p.drawing.prompt()->text(), QString::fromUtf8("已重做：删辅助线"));
+    EXPECT_FALSE(p.drawing.redo_action()->isEnabled());
 }
 
 // Qt's own buttons speak Chinese, as the rest of the program does.

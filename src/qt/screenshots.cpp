@@ -138,7 +138,21 @@ bool DrawingPictures(const QString& out_dir, const std::string& program_dir) {
     Mouse(view, QEvent::MouseButtonRelease, near(points[0]), Qt::NoButton);
     Mouse(view, QEvent::MouseButtonPress, near(points.back()), Qt::LeftButton);
     Mouse(view, QEvent::MouseButtonRelease, near(points.back()), Qt::NoButton);
-    return Save(window, out_dir + "/drawing-query.png");
+    if (!Save(window, out_dir + "/drawing-query.png")) return false;
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(view, &esc);
+
+    // A command that erased the section lines, taken back with Ctrl+Z.
+    velorin::cad::SelectionSet* lines = velorin::cad::NewSelectionSet(*doc);
+    lines->Select(5, {{8}, {"断_断面线"}});
+    doc->Utility().Prompt("已删除 " + std::to_string(lines->Count()) + " 条断面线");
+    lines->Erase();
+    lines->Delete();
+    window.CommandAttached();
+    window.CommandEnded("删辅助线");
+    if (!Save(window, out_dir + "/drawing-command.png")) return false;
+    window.Undo();
+    return Save(window, out_dir + "/drawing-undo.png");
 }
 
 }  // namespace

@@ -28,6 +28,7 @@ std::optional<int> MarkCentrePoints(app::Context& context, const CentrePointInpu
     }
     cad::WindowAside(context.ui, false);
     if (set) set->Delete();
+    h->doc->Utility().Prompt("已设 " + std::to_string(moved) + " 个中心点");
     return moved;
 }
 

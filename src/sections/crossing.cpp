@@ -185,6 +185,7 @@ std::vector<std::string> MarkValidRange(app::Context& context, const ValidRangeI
     cad::WindowAside(context.ui, false);
     c->h.app->ZoomPrevious();
     app::CommitStore(context.program, context.ui, "穿越线");
+    c->h.doc->Utility().Prompt("已标注 " + std::to_string(n) + " 个横断面的有效范围");
     return log;
 }
 

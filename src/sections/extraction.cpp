@@ -103,6 +103,8 @@ TakenSection TakeSectionLine(app::Context& context, const SectionLineInputs& in)
         result.points.push_back({listed.Number("Slen"), listed.Number("High"),
                                  listed.Number("Pian"), listed.Text("Layer")});
     if (!app::CommitStore(context.program, context.ui, "取断面线")) result.taken = false;
+    doc.Utility().Prompt("已取断面 " + in.section_no + "：" + std::to_string(result.points.size()) +
+                         " 个点");
     return result;
 }
 

@@ -32,6 +32,7 @@ std::optional<int> ReverseLines(app::Context& context, const std::string& sectio
         }
     }
     cad::WindowAside(context.ui, false);
+    h->doc->Utility().Prompt("已反向 " + std::to_string(turned) + " 条线");
     return turned;
 }
 
@@ -49,6 +50,7 @@ std::optional<int> DeleteAuxLines(app::Context& context) {
     }
     context.host->ActivateWindow(h->app->Caption());
     Alert(*h->doc, "辅助线清理完毕！");
+    h->doc->Utility().Prompt("已删除 " + std::to_string(erased) + " 条辅助线");
     cad::WindowAside(context.ui, false);
     return erased;
 }

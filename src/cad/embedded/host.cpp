@@ -312,8 +312,17 @@ Status HostDocument::Save(const std::string& path) {
     std::string target = path.empty() ? drawing_->path() : path;
     if (target.empty()) return Status::Error("图形还没有文件名");
     Status s = drawing_->Save(target);
-    if (s.ok()) drawing_->set_path(target);
+    if (s.ok()) {
+        drawing_->set_path(target);
+        session_.Saved();
+    }
     return s;
+}
+
+void HostDocument::ReplaceDrawing(std::unique_ptr<Drawing> drawing) {
+    selection_sets_.clear();
+    drawing_ = std::move(drawing);
+    drawing_->set_errors(&host_.Err());
 }
 
 cad::Layer* HostDocument::LayerTable::Add(const std::string& name) {
@@ -450,6 +459,12 @@ HostDocument* Host::Open(const std::string& path, Status* status) {
     auto d = Drawing::Load(path, status);
     if (!d) return nullptr;
     return Adopt(std::move(d));
+}
+
+int Host::RecordCommand(const std::string& label) {
+    int changed = 0;
+    for (const auto& d : docs_) changed += d->session().Record(label);
+    return changed;
 }
 
 void Host::Activate(HostDocument* document) {

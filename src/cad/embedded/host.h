@@ -13,6 +13,7 @@
 #include "app/ui.h"
 #include "base/status.h"
 #include "cad/embedded/drawing.h"
+#include "cad/embedded/session.h"
 #include "cad/host.h"
 
 namespace velorin::cad::embedded {
@@ -114,8 +115,15 @@ class HostDocument : public cad::Document {
     // The view window: zooms push, ZoomPrevious pops.
     Box View() const;
     std::vector<Box>& views() { return views_; }
-    // Saves to the drawing's own path (or `path`), keeping the previous file as .bak.
+    // Saves to the drawing's own path (or `path`), keeping the previous file as .bak; the
+    // session learns the saved state.
     Status Save(const std::string& path = "");
+    // Name, saved state and undo steps (session.h).
+    DocumentSession& session() { return session_; }
+    const DocumentSession& session() const { return session_; }
+    // Puts another drawing in this one's place (an undo step read back); the selection
+    // sets, which held the old drawing's entities, are emptied.
+    void ReplaceDrawing(std::unique_ptr<Drawing> drawing);
 
   private:
     friend class HostSelectionSet;
@@ -152,6 +160,7 @@ class HostDocument : public cad::Document {
     std::map<std::string, std::unique_ptr<HostSelectionSet>> selection_sets_;
     std::vector<std::string> command_line_;
     std::vector<Box> views_;
+    DocumentSession session_{*this};
 };
 
 class Host : public cad::Application {
@@ -170,7 +179,8 @@ class Host : public cad::Application {
     ErrorRegister& Err() override { return err_; }
 
     // Opens a DXF file as the active document; a missing file gives a new drawing that
-    // will be saved there.
+    // will be saved there. A window showing it tells its session what was read
+    // (DocumentSession::Saved); velorin-batch never asks, and does not pay for it.
     HostDocument* Open(const std::string& path, Status* status);
     HostDocument* Adopt(std::unique_ptr<Drawing> drawing);
     HostDocument* active() { return active_; }
@@ -179,6 +189,11 @@ class Host : public cad::Application {
     void Activate(HostDocument* document);
     void Close(HostDocument* document);
     const std::vector<std::unique_ptr<HostDocument>>& documents() const { return docs_; }
+    // Ends a command run on the host: each drawing it changed gets an undo step named
+    // `label`. Returns how many drawings did.
+    int RecordCommand(const std::string& label);
+    // Numbers the drawings without a file name: Drawing1, Drawing2, ...
+    int NextDrawingNumber() { return ++drawings_named_; }
 
     void set_picker(Picker* picker) { picker_ = picker; }
     Picker* picker() { return picker_; }
@@ -198,6 +213,7 @@ class Host : public cad::Application {
     bool visible_ = false;
     std::vector<std::unique_ptr<HostDocument>> docs_;
     HostDocument* active_ = nullptr;
+    int drawings_named_ = 0;
 };
 
 // Hands the program's one embedded host to the drawing commands.

@@ -59,19 +59,6 @@ namespace {
 
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
 
-size_t TextHash(const Drawing& d) { return std::hash<std::string>{}(d.Serialize()); }
-
-// What a drawing never saved looks like before anything is drawn in it.
-size_t EmptyHash() {
-    static const size_t hash = TextHash(*Drawing::New());
-    return hash;
-}
-
-int64_t FileTime(const std::string& path) {
-    QFileInfo info(Q(path));
-    return info.exists() ? info.lastModified().toMSecsSinceEpoch() : -1;
-}
-
 QIcon ColourIcon(int aci) {
     QPixmap pixmap(12, 12);
     cad::embedded::Rgb c = cad::embedded::AciColour(aci);
@@ -196,7 +183,10 @@ void DrawingWindow::BuildMenus() {
     FillRecentMenu();
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
-    doc_action(edit, "撤销(&U)", QKeySequence::Undo, [this] { Undo(); });
+    undo_action_ = doc_action(edit, "撤销(&U)", QKeySequence::Undo, [this] { Undo(); });
+    redo_action_ =
+        doc_action(edit, "重做(&R)", QKeySequence(Qt::CTRL | Qt::Key_Y), [this] { Redo(); });
+    redo_action_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence::Redo});
     doc_action(edit, "删除(&D)", QKeySequence(), [this] { EraseSelection(); });
     doc_action(edit, "多段线(&P)", QKeySequence(), [this] {
         view_->SetTool(DrawingView::Tool::Polyline);
@@ -291,14 +281,13 @@ void DrawingWindow::Refresh() {
         for (int i = 0; i < tabs_->count() && !shown; ++i)
             shown = tabs_->tabData(i).value<quintptr>() == reinterpret_cast<quintptr>(d.get());
         if (shown) continue;
-        if (!saved_.count(d.get())) Remember(d.get());
         int i = tabs_->addTab(QString());
         tabs_->setTabData(i, QVariant::fromValue(reinterpret_cast<quintptr>(d.get())));
     }
     HostDocument* active = host_.active();
     for (int i = 0; i < tabs_->count(); ++i) {
         auto* d = reinterpret_cast<HostDocument*>(tabs_->tabData(i).value<quintptr>());
-        tabs_->setTabText(i, Q(DisplayName(d) + (LooksModified(d) ? " *" : "")));
+        tabs_->setTabText(i, Q(DisplayName(d) + (d->session().LooksModified() ? " *" : "")));
         tabs_->setTabToolTip(i, Q(d->drawing().path()));
         if (d == active) tabs_->setCurrentIndex(i);
     }
@@ -307,6 +296,7 @@ void DrawingWindow::Refresh() {
     else
         view_->Invalidate();
     FillLayers();
+    ShowSteps();
     setWindowTitle(Q(host_.Caption()));
     // What the host printed on its command line shows in the status line.
     if (active && !picking()) {
@@ -315,6 +305,16 @@ void DrawingWindow::Refresh() {
         if (line.size() > seen) prompt_->setText(Q(line.back()));
         seen = line.size();
     }
+}
+
+void DrawingWindow::ShowSteps() {
+    HostDocument* d = Shown();
+    bool idle = d && !picking();
+    undo_action_->setEnabled(idle && d->session().CanUndo());
+    redo_action_->setEnabled(idle && d->session().CanRedo());
+    // The toolbar's tip names the step.
+    undo_action_->setToolTip(Q("撤销" + (idle ? " " + d->session().UndoLabel() : "")));
+    redo_action_->setToolTip(Q("重做" + (idle ? " " + d->session().RedoLabel() : "")));
 }
 
 void DrawingWindow::ShowTab(int index) {
@@ -345,61 +345,14 @@ void DrawingWindow::Present() {
     activateWindow();
 }
 
-std::string DrawingWindow::DisplayName(HostDocument* d) {
-    if (!d->drawing().path().empty()) return FileName(d->drawing().path());
-    auto it = unnamed_.find(d);
-    if (it == unnamed_.end())
-        it = unnamed_.emplace(d, "Drawing" + std::to_string(next_unnamed_++)).first;
-    return it->second;
-}
+std::string DrawingWindow::DisplayName(HostDocument* d) { return d->session().Name(); }
 
-void DrawingWindow::Remember(HostDocument* d) {
-    const std::string& path = d->drawing().path();
-    int64_t time = path.empty() ? -1 : FileTime(path);
-    saved_[d] = time < 0 ? EmptyHash() : TextHash(d->drawing());
-    stamp_[d] = time;
-    // A drawing never saved may already hold what a command drew: compare when asked.
-    if (time < 0)
-        checks_.erase(d);
-    else
-        checks_[d] = {SummaryOf(d->drawing()), false};
-}
+void DrawingWindow::Forget(HostDocument* d) { prompts_seen_.erase(d), converted_.erase(d); }
 
-void DrawingWindow::Forget(HostDocument* d) {
-    saved_.erase(d), stamp_.erase(d), unnamed_.erase(d), prompts_seen_.erase(d), undo_.erase(d),
-        checks_.erase(d), converted_.erase(d);
-}
-
-bool DrawingWindow::Modified(HostDocument* d) {
-    if (!d) return false;
-    auto it = saved_.find(d);
-    bool modified = it == saved_.end() || it->second != TextHash(d->drawing());
-    checks_[d] = {SummaryOf(d->drawing()), modified};
-    return modified;
-}
-
-DrawingWindow::Summary DrawingWindow::SummaryOf(const Drawing& drawing) {
-    Summary s;
-    s.entities = drawing.entities().size();
-    for (const auto& e : drawing.entities())
-        s.erased += e->erased, s.layer_sum += static_cast<size_t>(e->layer);
-    s.layers = drawing.layers().size();
-    for (const auto& l : drawing.layers()) s.colour_sum += l->color;
-    return s;
-}
-
-bool DrawingWindow::LooksModified(HostDocument* d) {
-    auto it = checks_.find(d);
-    if (it != checks_.end() && it->second.summary == SummaryOf(d->drawing()))
-        return it->second.modified;
-    return Modified(d);
-}
+bool DrawingWindow::Modified(HostDocument* d) { return d && d->session().Modified(); }
 
 bool DrawingWindow::ChangedOnDisk(HostDocument* d) const {
-    if (!d || d->drawing().path().empty()) return false;
-    auto it = stamp_.find(d);
-    if (it == stamp_.end() || it->second < 0) return false;
-    return FileTime(d->drawing().path()) != it->second;
+    return d && d->session().ChangedOnDisk();
 }
 
 // --- Files ---
@@ -410,6 +363,7 @@ void DrawingWindow::Message(app::MessageIcon icon, const std::string& text) {
 
 HostDocument* DrawingWindow::NewDrawing() {
     auto* d = static_cast<HostDocument*>(host_.Documents().Add());
+    d->session().Start();  // its first command can be undone
     Refresh();
     return d;
 }
@@ -433,7 +387,7 @@ HostDocument* DrawingWindow::OpenDrawing(const std::string& path) {
         Message(app::MessageIcon::Exclamation, status.message());
         return nullptr;
     }
-    Remember(d);
+    d->session().Saved();
     AddRecent(path);
     Refresh();
     view_->ZoomExtents();
@@ -469,9 +423,7 @@ HostDocument* DrawingWindow::OpenDwg(const std::string& path) {
     HostDocument* d = host_.Adopt(std::move(drawing));
     // Nothing of it is saved yet: the tab shows it modified and closing asks. The stamp is
     // that of any NAME.dxf already there, which is not "changed on disk".
-    saved_[d] = EmptyHash();
-    stamp_[d] = FileTime(target);
-    checks_.erase(d);
+    d->session().NothingSaved();
     converted_.insert(d);
     AddRecent(path);
     Refresh();
@@ -500,7 +452,6 @@ bool DrawingWindow::SaveDrawing(HostDocument* d) {
         return false;
     }
     converted_.erase(d);
-    Remember(d);
     Refresh();
     return true;
 }
@@ -520,9 +471,7 @@ bool DrawingWindow::SaveDrawingAs(HostDocument* d, std::string path) {
         Message(app::MessageIcon::Exclamation, s.message());
         return false;
     }
-    unnamed_.erase(d);
     converted_.erase(d);
-    Remember(d);
     AddRecent(d->drawing().path());
     Refresh();
     return true;
@@ -587,7 +536,7 @@ HostDocument* DrawingWindow::ReloadDrawing(HostDocument* d, bool ask) {
     Forget(d);
     host_.Close(d);
     host_.Activate(fresh);
-    Remember(fresh);
+    fresh->session().Saved();
     if (tab >= 0) {
         const QSignalBlocker block(tabs_);
         tabs_->setTabData(tab, QVariant::fromValue(reinterpret_cast<quintptr>(fresh)));
@@ -600,7 +549,7 @@ void DrawingWindow::CheckDisk() {
     HostDocument* d = Shown();
     if (checking_disk_ || picking() || !ChangedOnDisk(d)) return;
     checking_disk_ = true;
-    stamp_[d] = FileTime(d->drawing().path());  // ask once per change
+    d->session().SeenOnDisk();  // ask once per change
     std::string text = "图形文件“" + d->drawing().path() + "”已被其他程序修改。重新载入吗？";
     if (Modified(d)) text += "\n本窗口中未保存的修改将丢失。";
     if (Ask(this, Q(text), QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
@@ -697,9 +646,10 @@ void DrawingWindow::AddPolyline(const std::vector<Point2>& points) {
     if (!d) return;
     std::vector<double> flat;
     for (const Point2& p : points) flat.push_back(p.x), flat.push_back(p.y);
+    d->session().Record(cad::embedded::kUnrecorded);  // a step of its own for whatever came before
     auto* e = static_cast<EntityBase*>(d->ModelSpace().AddLightWeightPolyline(flat));
     if (!e) return;
-    undo_[d].push_back({true, {e}});
+    d->session().Record("多段线");
     prompt_->clear();
     Refresh();
 }
@@ -707,32 +657,43 @@ void DrawingWindow::AddPolyline(const std::vector<Point2>& points) {
 void DrawingWindow::EraseSelection() {
     HostDocument* d = Shown();
     if (!d || picking() || view_->selection().empty()) return;
-    std::vector<EntityBase*> erased;
-    for (EntityBase* e : view_->selection())
-        if (e->Erase() == cad::kOk) erased.push_back(e);
+    d->session().Record(cad::embedded::kUnrecorded);
+    for (EntityBase* e : view_->selection()) e->Erase();
     view_->ClearSelection();
-    if (!erased.empty()) undo_[d].push_back({false, erased});
+    d->session().Record("删除");
     Refresh();
 }
 
-bool DrawingWindow::Undo() {
+bool DrawingWindow::Undo() { return TakeStep(true); }
+
+bool DrawingWindow::Redo() { return TakeStep(false); }
+
+bool DrawingWindow::TakeStep(bool undo) {
     HostDocument* d = Shown();
     if (!d || picking()) return false;
-    auto& edits = undo_[d];
-    if (edits.empty()) return false;
-    Edit last = std::move(edits.back());
-    edits.pop_back();
-    for (EntityBase* e : last.entities) {
-        if (last.added) {
-            e->Erase();
-        } else {
-            e->erased = false;
-            d->drawing().Touched(e);  // back into the spatial index
-        }
+    cad::embedded::DocumentSession& session = d->session();
+    if (undo ? !session.CanUndo() : !session.CanRedo()) {
+        prompt_->setText(undo ? QStringLiteral("没有可以撤销的操作")
+                              : QStringLiteral("没有可以重做的操作"));
+        return false;
     }
-    view_->ClearSelection();
+    std::string label = undo ? session.UndoLabel() : session.RedoLabel();
+    view_->ClearSelection();  // the entities taken belong to the drawing being replaced
+    Status status = undo ? session.Undo() : session.Redo();
+    if (!status.ok()) {
+        Message(app::MessageIcon::Exclamation, status.message());
+        return false;
+    }
+    view_->SetDocument(d);
     Refresh();
+    prompt_->setText(Q((undo ? "已撤销：" : "已重做：") + label));
     return true;
+}
+
+void DrawingWindow::CommandEnded(const std::string& label) {
+    if (!std::exchange(attached_, false)) return;
+    host_.RecordCommand(label);
+    Refresh();
 }
 
 // --- Recent files ---
@@ -1129,6 +1090,7 @@ std::vector<cad::embedded::Pick> DrawingWindow::PickFiltered(const Drawing& draw
     tabs_->setEnabled(true);
     layer_box_->setEnabled(Shown() != nullptr);
     for (QAction* a : document_actions_) a->setEnabled(true);
+    ShowSteps();
     prompt_->clear();
     return picks;
 }
@@ -1207,7 +1169,9 @@ void DrawingWindow::Finish() {
 // --- Connector ---
 
 cad::Application* DrawingConnector::Attach() {
-    // Every drawing command attaches first: once it is done, show what it changed.
+    // Every drawing command attaches first: once it is done, show what it changed and keep
+    // it as an undo step.
+    window_.CommandAttached();
     window_.ScheduleRefresh();
     return &window_.host();
 }

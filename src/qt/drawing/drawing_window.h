@@ -116,7 +116,16 @@ class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public a
     void SetCurrentLayer(const std::string& name);
     void AddLayer(const std::string& name, int colour);
     void EraseSelection();
+    // Takes back the shown drawing's last step (a command, a polyline, an erasure), or
+    // does it again; the status line says which. False when there was none.
     bool Undo();
+    bool Redo();
+    // A drawing command run from the main window attached to the host (the connector says
+    // so); when it ends, each drawing it changed gets an undo step named `label`.
+    void CommandAttached() { attached_ = true; }
+    void CommandEnded(const std::string& label);
+    QAction* undo_action() const { return undo_action_; }
+    QAction* redo_action() const { return redo_action_; }
 
     // Picker.
     std::vector<cad::embedded::Pick> PickOnScreen(const cad::embedded::Drawing& drawing,
@@ -148,10 +157,6 @@ class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public a
     void dropEvent(QDropEvent* event) override;
 
   private:
-    struct Edit {
-        bool added;  // true: entities drawn; false: entities erased
-        std::vector<cad::embedded::EntityBase*> entities;
-    };
     struct Work {
         std::string what;
         long total;
@@ -162,7 +167,8 @@ class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public a
     void WriteRecent(const std::vector<std::string>& paths) const;
     void FillLayers();
     void ShowTab(int index);
-    void Remember(cad::embedded::HostDocument* document);  // the state just saved or read
+    void ShowSteps();
+    bool TakeStep(bool undo);
     void Forget(cad::embedded::HostDocument* document);
     void AddPolyline(const std::vector<Point2>& points);
     void EndSelection(bool accept);
@@ -188,29 +194,13 @@ class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public a
     QMenu* recent_menu_ = nullptr;
     std::vector<QAction*> document_actions_;  // off while a command picks
 
-    std::map<cad::embedded::HostDocument*, std::string> unnamed_;
-    int next_unnamed_ = 1;
-    std::map<cad::embedded::HostDocument*, size_t> saved_;   // hash of the text saved or read
-    std::map<cad::embedded::HostDocument*, int64_t> stamp_;  // file time when saved or read
+    // What the status line has shown of each drawing's command line.
     std::map<cad::embedded::HostDocument*, size_t> prompts_seen_;
     // Drawings converted from a DWG whose NAME.dxf this window has not written yet.
     std::set<cad::embedded::HostDocument*> converted_;
-    // The last comparison with the file, and a cheap summary of the drawing then: the
-    // tab's mark is compared again only when the summary changed, since comparing means
-    // writing the whole drawing out. Before anything could be lost it is always compared.
-    struct Summary {
-        size_t entities = 0, erased = 0, layer_sum = 0, layers = 0;
-        long colour_sum = 0;
-        bool operator==(const Summary&) const = default;
-    };
-    struct Check {
-        Summary summary;
-        bool modified = false;
-    };
-    static Summary SummaryOf(const cad::embedded::Drawing& drawing);
-    bool LooksModified(cad::embedded::HostDocument* document);
-    std::map<cad::embedded::HostDocument*, Check> checks_;
-    std::map<cad::embedded::HostDocument*, std::vector<Edit>> undo_;
+    QAction* undo_action_ = nullptr;
+    QAction* redo_action_ = nullptr;
+    bool attached_ = false;  // a main-window command attached to the host
     bool refresh_pending_ = false;
     bool checking_disk_ = false;
 

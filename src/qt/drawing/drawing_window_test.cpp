@@ -83,6 +83,7 @@ struct Window {
     HostDocument* Fresh() {
         auto* doc = window.NewDrawing();
         known = Draw(*doc);
+        doc->session().Clear();  // the drawing as the test gives it, nothing to undo
         window.Refresh();
         QApplication::processEvents();
         return doc;
@@ -413,16 +414,24 @@ TEST(DrawingWindowEdit, EraseAndUndoAndNewLayers) {
     QTest::mouseClick(view, Qt::LeftButton, {}, w.At({5, 5}));
     QTest::mouseClick(view, Qt::LeftButton, {}, w.At({5, 20}));
     ASSERT_EQ(view->selection().size(), 2u);
+    // Undo puts the drawing back as it was: the same entities, found by their handles.
+    auto drawn = [doc](const std::string& handle) {
+        for (const auto& e : doc->drawing().entities())
+            if (e->Handle() == handle) return !e->erased;
+        return false;
+    };
+    const std::string s1 = w.known.s1->Handle(), l0 = w.known.l0->Handle(),
+                      s2 = w.known.s2->Handle();
     QTest::keyClick(view, Qt::Key_Delete);
-    EXPECT_TRUE(w.known.s1->erased);
-    EXPECT_TRUE(w.known.l0->erased);
-    EXPECT_FALSE(w.known.s2->erased);
+    EXPECT_FALSE(drawn(s1));
+    EXPECT_FALSE(drawn(l0));
+    EXPECT_TRUE(drawn(s2));
     // An erased line can no longer be picked.
     QTest::mouseClick(view, Qt::LeftButton, {}, w.At({5, 5}));
     EXPECT_TRUE(view->selection().empty());
     EXPECT_TRUE(w.window.Undo());
-    EXPECT_FALSE(w.known.s1->erased);
-    EXPECT_FALSE(w.known.l0->erased);
+    EXPECT_TRUE(drawn(s1));
+    EXPECT_TRUE(drawn(l0));
     // Back in the spatial index: a click takes it again.
     QTest::mouseClick(view, Qt::LeftButton, {}, w.At({5, 5}));
     EXPECT_EQ(view->selection().size(), 1u);
@@ -444,10 +453,13 @@ TEST(DrawingWindowEdit, EraseAndUndoAndNewLayers) {
     QTest::mouseClick(view, Qt::LeftButton, {}, w.At({0, 30}));
     QTest::mouseClick(view, Qt::LeftButton, {}, w.At({10, 30}));
     QTest::keyClick(view, Qt::Key_Return);
-    EntityBase* drawn = doc->drawing().entities().back().get();
-    EXPECT_FALSE(drawn->erased);
+    const std::string line = doc->drawing().entities().back()->Handle();
+    EXPECT_TRUE(drawn(line));
     w.Action("撤销(&U)")->trigger();
-    EXPECT_TRUE(drawn->erased);
+    EXPECT_FALSE(drawn(line));
+    EXPECT_EQ(w.window.prompt()->text().toStdString(), "已撤销：多段线");
+    w.Action("重做(&R)")->trigger();
+    EXPECT_TRUE(drawn(line));
 }
 
 // --- Files ---
