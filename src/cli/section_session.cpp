@@ -7,6 +7,7 @@
 #include "base/paths.h"
 #include "base/strings.h"
 #include "cad/dwg_converter.h"
+#include "cad/embedded/block_cycles.h"
 
 namespace velorin::cli {
 
@@ -88,6 +89,7 @@ std::unique_ptr<SectionSession> SectionSession::Open(Run& run, const std::string
         }
     } else {
         s->drawing_ = s->host_.Open(*drawing, &opened);
+        if (s->drawing_) TellWarnings(run, s->drawing_->drawing(), *drawing);
     }
     if (!s->drawing_) {
         run.ui.MessageBox(app::MessageIcon::Critical, command, opened.message());
@@ -138,7 +140,11 @@ bool SectionSession::SaveNewDrawing(size_t before, const std::string& path) {
 
 std::unique_ptr<cad::embedded::Drawing> LoadDrawing(Run& run, const std::string& path,
                                                     Status* status) {
-    if (!cad::IsDwgPath(path)) return cad::embedded::Drawing::Load(path, status);
+    if (!cad::IsDwgPath(path)) {
+        auto drawing = cad::embedded::Drawing::Load(path, status);
+        if (drawing) TellWarnings(run, *drawing, path);
+        return drawing;
+    }
     auto converted = cad::ConvertDwg(path, cad::DwgConverter::Default(), status);
     if (!converted) return nullptr;
     std::string target = cad::DxfBesideDwg(path);
@@ -147,7 +153,13 @@ std::unique_ptr<cad::embedded::Drawing> LoadDrawing(Run& run, const std::string&
     drawing->set_path(target);
     for (const auto& w : converted->warnings)
         run.ui.MessageBox(app::MessageIcon::Information, "velorin-batch", path + "：" + w);
+    TellWarnings(run, *drawing, path);
     return drawing;
+}
+
+void TellWarnings(Run& run, const cad::embedded::Drawing& drawing, const std::string& path) {
+    for (const auto& w : cad::embedded::DrawingWarnings(drawing, path))
+        run.ui.MessageBox(app::MessageIcon::Information, "velorin-batch", w);
 }
 
 void PrintLines(const std::vector<std::string>& lines) {

@@ -47,6 +47,10 @@ class SectionSession {
     std::string dwg_;  // the DWG the drawing was converted from
 };
 
+// Says what the drawing read from `path` holds that the user must know of (blocks that
+// refer to themselves), one information line each.
+void TellWarnings(Run& run, const cad::embedded::Drawing& drawing, const std::string& path);
+
 // Reads a drawing: a DXF, or a DWG through the DWG converter. A converted drawing carries
 // the path NAME.dxf beside the DWG, so saving never touches the DWG; what the converter
 // could not carry over is printed on standard error.

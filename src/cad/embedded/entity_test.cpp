@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "cad/embedded/block_cycles.h"
 #include "cad/embedded/block_walk.h"
 #include "cad/embedded/entity_type.h"
 #include "cad/embedded/paint.h"
@@ -249,6 +250,7 @@ TEST(BlockWalk, ABlockThatInsertsItselfIsNotOpenedAgain) {
     struct Row {
         const char* name;
         std::vector<std::string> blocks;
+        std::vector<std::string> reported;
     };
     auto block = [](const char* name, const char* inserts) {
         return std::vector<std::string>{"0",  "BLOCK",  "8",  "0",      "2",  name,    "70", "0",
@@ -259,7 +261,11 @@ TEST(BlockWalk, ABlockThatInsertsItselfIsNotOpenedAgain) {
     };
     std::vector<std::string> pair = block("A", "B");
     for (const std::string& l : block("B", "A")) pair.push_back(l);
-    const Row rows[] = {{"directly", block("A", "A")}, {"through another", pair}};
+    std::vector<std::string> chain = block("C", "A");  // refers to the pair, is not on it
+    chain.insert(chain.end(), pair.begin(), pair.end());
+    const Row rows[] = {{"directly", block("A", "A"), {"A"}},
+                        {"through another", pair, {"A", "B"}},
+                        {"through another, with one outside", chain, {"A", "B"}}};
     for (const Row& row : rows) {
         auto d = Read(
             Drawing2000({"0", "INSERT", "8", "0", "2", "A", "10", "0", "20", "0"}, row.blocks));
@@ -275,7 +281,18 @@ TEST(BlockWalk, ABlockThatInsertsItselfIsNotOpenedAgain) {
         Paint(*d, *box, 100, 100, out);
         EXPECT_GE(out.items.size(), 1u) << row.name;
         EXPECT_LE(out.items.size(), static_cast<size_t>(1 + kMaxBlockDepth)) << row.name;
+        // The user is told which blocks they are.
+        EXPECT_EQ(SelfReferringBlocks(*d), row.reported) << row.name;
+        auto warnings = DrawingWarnings(*d, "foreign.dxf");
+        ASSERT_EQ(warnings.size(), 1u) << row.name;
+        EXPECT_NE(warnings[0].find("“A”"), std::string::npos) << warnings[0];
+        EXPECT_NE(warnings[0].find("foreign.dxf"), std::string::npos) << warnings[0];
     }
+    // Blocks nested ten deep refer to nothing above them: nothing to tell.
+    auto nested = Read(Drawing2000({}, NestedBlocks(10, 2)));
+    ASSERT_TRUE(nested);
+    EXPECT_TRUE(SelfReferringBlocks(*nested).empty());
+    EXPECT_TRUE(DrawingWarnings(*nested, "n.dxf").empty());
 }
 
 }  // namespace

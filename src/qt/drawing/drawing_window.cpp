@@ -45,6 +45,7 @@
 #include "base/strings.h"
 #include "base/text_file.h"
 #include "cad/dwg_converter.h"
+#include "cad/embedded/block_cycles.h"
 #include "cad/embedded/paint.h"
 #include "qt/paint/picture.h"
 #include "qt/paint/qt_paint_backend.h"
@@ -391,6 +392,8 @@ HostDocument* DrawingWindow::OpenDrawing(const std::string& path) {
     AddRecent(path);
     Refresh();
     view_->ZoomExtents();
+    for (const std::string& warning : cad::embedded::DrawingWarnings(d->drawing(), path))
+        Message(app::MessageIcon::Information, warning);
     return d;
 }
 
