@@ -134,6 +134,21 @@ TEST_F(BatchEndToEnd, SingleSectionWithItsPlotAndFile) {
     EXPECT_EQ(dm.lines, (std::vector<std::string>{"; 横断面图", "", "Dmh,K0+020", "0.000,10.100",
                                                   "8.000,10.500", "13.000,10.900"}));
     EXPECT_TRUE(std::filesystem::exists(dir.File("cross.dxf")));
+
+    // The profile on an A3 sheet with its PDF: one framed sheet, one page.
+    r = Run("section --drawing '" + drawing + "' --pick 20,45 --section-no K0+020 --profile '" +
+            dir.File("profile.dxf") + "' --sheets A3 --pdf '" + dir.File("profile.pdf") + "'");
+    ASSERT_EQ(r.status, 0) << (r.err.empty() ? "" : r.err[0]);
+    Status loaded;
+    auto sheet = emb::Drawing::Load(dir.File("profile.dxf"), &loaded);
+    ASSERT_TRUE(sheet) << loaded.message();
+    EXPECT_EQ(On(*sheet, "图_图框").size(), 2u);
+    std::string pdf = testing::ReadBytes(dir.File("profile.pdf"));
+    size_t pages = 0;
+    for (size_t at = pdf.find("/Type /Page\n"); at != std::string::npos;
+         at = pdf.find("/Type /Page\n", at + 1))
+        ++pages;
+    EXPECT_EQ(pages, 1u);
 }
 
 TEST_F(BatchEndToEnd, SampleRoadGivesTheFileItsScriptComputed) {
@@ -160,6 +175,12 @@ TEST_F(BatchEndToEnd, UsageErrorsAndRefusals) {
     EXPECT_EQ(r.status, 1);
     ASSERT_FALSE(r.err.empty());
     EXPECT_EQ(r.err[0], "批量断面: “有效偏距”值无效！");
+    // Page 5 puts only its profile on sheets.
+    r = Run("section --drawing '" + drawing + "' --pick 20,45 --cross '" + dir.File("c.dxf") +
+            "' --sheets A3");
+    EXPECT_EQ(r.status, 2);
+    ASSERT_FALSE(r.err.empty());
+    EXPECT_NE(r.err[0].find("--sheets 只用于纵断面图（--profile）"), std::string::npos) << r.err[0];
 }
 
 // Commands that work on a drawing refuse a missing one by name instead of making an

@@ -1,7 +1,8 @@
 // velorin-batch dm-plot DM --out OUT.dxf: page 7's double-click on the section data file
 // (or a .hdm, .HDM with its .DMX, LandXML or CSV file), then "横断面图" (or "纵断面图" with
 // --profile); the new drawing is saved to OUT.dxf. With --sheets the cross-sections go on
-// framed sheets, and --pdf prints those to a PDF.
+// framed sheets (the profile is cut into sheet-length pieces), and --pdf prints those to a
+// PDF.
 #include <cstdio>
 #include <filesystem>
 
@@ -31,7 +32,6 @@ int DmPlot(Run& run) {
     if (auto usage = TakePlotOptions(run, "dm-plot", true, plot)) return *usage;
     bool profile = run.options.Has("profile");
     if (auto usage = TakeSheetOptions(run, "dm-plot", plot)) return *usage;
-    if (profile && plot.sheets.on) return UsageError("dm-plot", "--sheets 只用于横断面图");
 
     cad::embedded::Host host(JoinPath(run.program.ProgramDir, "Support"), &run.ui);
     cad::embedded::EmbeddedConnector connector(host);
@@ -79,7 +79,8 @@ int DmPlot(Run& run) {
     if (!plot.pdf.empty()) {
         Status printed = qt::WriteSheetPlotPdf(page.Sheets.last, plot.pdf);
         if (!printed.ok()) {
-            run.ui.MessageBox(app::MessageIcon::Critical, "横断面图", printed.message());
+            run.ui.MessageBox(app::MessageIcon::Critical, profile ? "纵断面图" : "横断面图",
+                              printed.message());
             return 1;
         }
     }

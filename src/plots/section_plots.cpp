@@ -387,44 +387,172 @@ std::string ChainageText(double chainage) {
     return Format(kilometres, "#0") + "+" + metres;
 }
 
-cad::Document* DrawProfile(app::Context& context, const double& start_chainage) {
+namespace {
+
+// A profile's frame and elevation limits: the frame on whole 5 m, from 0 when it starts
+// within 100 paper millimetres of chainage 0 (or before it).
+struct ProfileLimits {
+    double start_x, end_x, low, high;
+};
+ProfileLimits ProfileLimitsOf(const std::vector<PlotPoint>& points, double H) {
+    double start_x = points[0].chainage, end_x = start_x, low = points[0].elevation, high = low;
+    for (const auto& p : points) {
+        start_x = std::min(start_x, p.chainage), end_x = std::max(end_x, p.chainage);
+        low = std::min(low, p.elevation), high = std::max(high, p.elevation);
+    }
+    if (start_x != 0) start_x = std::floor(start_x / 5) * 5 - 5;
+    if (100 * H > start_x) start_x = 0;
+    end_x = std::floor(end_x / 5) * 5 + 5;
+    return {start_x, end_x, LowLimit(low), HighLimit(high)};
+}
+
+// The points of a profile with the start chainage added, as the store statement would
+// add it, to the millimetre.
+std::vector<PlotPoint> ProfilePoints(store::WorkingStore& store, const std::string& section,
+                                     double start_chainage) {
+    const double shift = ParseNumber(Format(start_chainage, "#0.000")).value_or(0);
+    std::vector<PlotPoint> points = PointsOf(store, section);
+    for (auto& p : points) p.chainage += shift;
+    return points;
+}
+
+// The ground line between two chainages: the points there, and where the line crosses
+// either end. Chainages ascend, so what lies between is one run.
+std::vector<PlotPoint> GroundBetween(const std::vector<PlotPoint>& points, double from, double to) {
+    std::vector<PlotPoint> out;
+    auto at = [](const PlotPoint& a, const PlotPoint& b, double x) {
+        return PlotPoint{x, a.elevation + (b.elevation - a.elevation) * (x - a.chainage) /
+                                              (b.chainage - a.chainage)};
+    };
+    for (size_t k = 0; k < points.size(); ++k) {
+        const PlotPoint& p = points[k];
+        if (k > 0 && points[k - 1].chainage < from && p.chainage > from)
+            out.push_back(at(points[k - 1], p, from));
+        if (p.chainage >= from && p.chainage <= to) out.push_back(p);
+        if (k > 0 && points[k - 1].chainage < to && p.chainage > to) {
+            out.push_back(at(points[k - 1], p, to));
+            break;
+        }
+    }
+    return out;
+}
+
+// Everything of one profile below its title lines, framed from `start_x` to `end_x`:
+// the frame and table, the ruler, the table's data, the ground line, the note marks and
+// the point symbols. `points` are those to mark, `ground` the line through them.
+void DrawProfileBody(app::Context& context, cad::Application& app, cad::Document& doc,
+                     cad::ModelSpace& space, const std::vector<PlotPoint>& points,
+                     const std::vector<PlotPoint>& ground, double start_x, double end_x, double low,
+                     double high, double offset, double H, double E) {
+    const double quarter_turn = 3.1415926535 / 2;
+    auto y = [&](double elevation) { return elevation * E + offset; };
+    const double bottom = y(low - 1), top = y(high + 1), table_bottom = bottom - 105 * H;
+
+    cad::UseLayer(doc, cad::kProfileTableLayer.name, cad::kProfileTableLayer.colour);
+    const double ruler_x = start_x - 15 * H, border_x = start_x - 25 * H;
+    Polyline(space, start_x, table_bottom, start_x, top);
+    Polyline(space, ruler_x, bottom, ruler_x, top);
+    Polyline(space, border_x, table_bottom, border_x, top);
+    Polyline(space, end_x, table_bottom, end_x, top);
+    Polyline(space, border_x, top, end_x, top);
+    Polyline(space, border_x, bottom, end_x, bottom);
+    for (int k = 15; k <= 105; k += 15)
+        Polyline(space, border_x, bottom - k * H, end_x, bottom - k * H);
+    AlignedText(space, "高", start_x - 19.5 * H, y(low + 0.66 * (high - low + 1)), 3 * H,
+                kStyleWidth, HorizontalAlignment::Center, VerticalAlignment::Middle);
+    AlignedText(space, "程", start_x - 19.5 * H, y(low + 0.33 * (high - low + 1)), 3 * H,
+                kStyleWidth, HorizontalAlignment::Center, VerticalAlignment::Middle);
+    static const char* const kRowTitles[] = {"坡度及距离", "竖曲线", "设计比实际高", "设计路面高",
+                                             "地面高",     "桩号",   "平曲线"};
+    for (int r = 1; r <= 7; ++r)
+        AlignedText(space, kRowTitles[r - 1], start_x - 12.5 * H, bottom - 15 * r * H + 7.5 * H,
+                    3 * H, kStyleWidth, HorizontalAlignment::Center, VerticalAlignment::Middle);
+
+    cad::UseLayer(doc, cad::kProfileScaleLayer.name, cad::kProfileScaleLayer.colour);
+    WholeSteps(low, high, 1, [&](double j) {
+        Polyline(space, start_x - 2 * H, y(j), start_x, y(j));
+        AlignedText(space, Format(j, "#0.0"), start_x - 3 * H, y(j), 3 * H, 0.8,
+                    HorizontalAlignment::Right, VerticalAlignment::Middle);
+    });
+
+    cad::UseLayer(doc, cad::kProfileDataLayer.name, cad::kProfileDataLayer.colour);
+    for (const auto& p : points) {
+        if (auto* t =
+                AlignedText(space, Format(p.elevation, "#0.000"), p.chainage, bottom - 67.5 * H,
+                            2.4 * H, 0.8, HorizontalAlignment::Center, VerticalAlignment::Middle))
+            t->SetRotation(quarter_turn);
+        if (auto* t =
+                AlignedText(space, ChainageText(p.chainage), p.chainage, bottom - 82.5 * H, 2 * H,
+                            0.8, HorizontalAlignment::Center, VerticalAlignment::Middle))
+            t->SetRotation(quarter_turn);
+    }
+
+    cad::UseLayer(doc, cad::kProfileLineLayer.name, cad::kProfileLineLayer.colour);
+    GroundLine(space, ground, 0.3 * H, [&](const PlotPoint& p) {
+        return std::pair{p.chainage, y(p.elevation)};
+    });
+
+    cad::UseLayer(doc, cad::kProfileNoteLayer.name, cad::kProfileNoteLayer.colour);
+    for (const auto& p : points)
+        AlignedText(space, "注", p.chainage, y(low - 0.5), 3 * H, kStyleWidth,
+                    HorizontalAlignment::Center, VerticalAlignment::Middle);
+
+    cad::UseLayer(doc, cad::kProfilePointLayer.name, cad::kProfilePointLayer.colour);
+    for (const auto& p : points)
+        cad::InsertSymbol(app, space, context.program.ProgramDir, {p.chainage, y(p.elevation), 0},
+                          "展点", "展点.Dwg", 2 * H);
+}
+
+cad::Document* DrawProfilePlaced(app::Context& context, const double& start_chainage,
+                                 ProfilePlacer* placer) {
     store::WorkingStore& store = *context.program.store;
+    // With a placer every profile is read and measured before the drawing is made, so
+    // that a refused layout leaves nothing drawn.
+    std::vector<std::vector<PlotPoint>> kept;
+    if (placer) {
+        if (!ScalesUsable(context, "纵断面图")) return nullptr;
+        const double H = context.program.settings.HScale;
+        std::vector<ProfileRoom> rooms;
+        for (const std::string& section : SectionsToDraw(store)) {
+            kept.push_back(ProfilePoints(store, section, start_chainage));
+            if (kept.back().empty()) continue;
+            const ProfileLimits l = ProfileLimitsOf(kept.back(), H);
+            if (TooManyLines(l.low, l.high, 1)) {
+                RefuseSection(context, "纵断面图", section,
+                              "高程 " + PlainNumber(l.low) + "～" + PlainNumber(l.high));
+                kept.back().clear();  // refused once here; the drawing passes it over
+                continue;
+            }
+            rooms.push_back({section, l.start_x, l.end_x, l.low, l.high, kept.back()[0].chainage});
+        }
+        if (rooms.empty() || !placer->Plan(rooms)) return nullptr;
+    }
     auto start = BeginPlot(context, "纵断面图");
     if (!start) return nullptr;
     const std::vector<std::string>& sections = start->sections;
     cad::Application& app = *start->h.app;
     cad::Document& doc = *start->h.doc;
-    cad::ModelSpace& space = *start->h.space;
+    cad::ModelSpace& model = *start->h.space;
     const app::Settings& settings = context.program.settings;
     const double H = start->H, V = start->V, E = start->E;
-    // The shift as a store statement would apply it, to the millimetre.
-    const double shift = ParseNumber(Format(start_chainage, "#0.000")).value_or(0);
-    const double quarter_turn = 3.1415926535 / 2;
     double offset = 0;
     size_t drawn = 0;
 
     app::ProgressReport progress(context.progress, "纵断面图", static_cast<long>(sections.size()));
     long done = 0;
-    for (const std::string& section : sections) {
-        std::vector<PlotPoint> points = PointsOf(store, section);
+    size_t placed = 0, piece = 0;
+    for (size_t index = 0; index < sections.size(); ++index) {
+        const std::string& section = sections[index];
+        std::vector<PlotPoint> points =
+            placer ? std::move(kept[index]) : ProfilePoints(store, section, start_chainage);
         progress.Step(++done);
         if (points.empty()) {
             app.ZoomExtents();
             continue;
         }
-        for (auto& p : points) p.chainage += shift;
 
-        double start_x = points[0].chainage, end_x = start_x, low = points[0].elevation, high = low;
-        for (const auto& p : points) {
-            start_x = std::min(start_x, p.chainage), end_x = std::max(end_x, p.chainage);
-            low = std::min(low, p.elevation), high = std::max(high, p.elevation);
-        }
-        if (start_x != 0) start_x = std::floor(start_x / 5) * 5 - 5;
-        // A profile starting within 100 paper millimetres of chainage 0 frames from 0.
-        if (100 * H > start_x) start_x = 0;
-        end_x = std::floor(end_x / 5) * 5 + 5;
-        low = LowLimit(low);
-        high = HighLimit(high);
+        const ProfileLimits l = ProfileLimitsOf(points, H);
+        const double start_x = l.start_x, end_x = l.end_x, low = l.low, high = l.high;
         if (TooManyLines(low, high, 1)) {
             RefuseSection(context, "纵断面图", section,
                           "高程 " + PlainNumber(low) + "～" + PlainNumber(high));
@@ -432,77 +560,55 @@ cad::Document* DrawProfile(app::Context& context, const double& start_chainage) 
         }
 
         offset -= (high - low + 2) * E + 200 * H;
-        auto y = [&](double elevation) { return elevation * E + offset; };
-        const double bottom = y(low - 1), top = y(high + 1), table_bottom = bottom - 105 * H;
-        const double middle_x = (start_x + end_x) / 2;
-
-        cad::UseLayer(doc, cad::kProfileTitleLayer.name, cad::kProfileTitleLayer.colour);
-        AlignedText(space, settings.PlotTitle, middle_x, top + 30 * H, 10 * H, kStyleWidth,
-                    HorizontalAlignment::Center, VerticalAlignment::Middle);
-        AlignedText(space,
-                    "水平 1：" + Format(H * 1000, "#0") + "  垂直 1：" + Format(V * 1000, "#0"),
-                    middle_x, top + 10 * H, 4 * H, kStyleWidth, HorizontalAlignment::Center,
-                    VerticalAlignment::Middle);
-
-        cad::UseLayer(doc, cad::kProfileTableLayer.name, cad::kProfileTableLayer.colour);
-        const double ruler_x = start_x - 15 * H, border_x = start_x - 25 * H;
-        Polyline(space, start_x, table_bottom, start_x, top);
-        Polyline(space, ruler_x, bottom, ruler_x, top);
-        Polyline(space, border_x, table_bottom, border_x, top);
-        Polyline(space, end_x, table_bottom, end_x, top);
-        Polyline(space, border_x, top, end_x, top);
-        Polyline(space, border_x, bottom, end_x, bottom);
-        for (int k = 15; k <= 105; k += 15)
-            Polyline(space, border_x, bottom - k * H, end_x, bottom - k * H);
-        AlignedText(space, "高", start_x - 19.5 * H, y(low + 0.66 * (high - low + 1)), 3 * H,
-                    kStyleWidth, HorizontalAlignment::Center, VerticalAlignment::Middle);
-        AlignedText(space, "程", start_x - 19.5 * H, y(low + 0.33 * (high - low + 1)), 3 * H,
-                    kStyleWidth, HorizontalAlignment::Center, VerticalAlignment::Middle);
-        static const char* const kRowTitles[] = {
-            "坡度及距离", "竖曲线", "设计比实际高", "设计路面高", "地面高", "桩号", "平曲线"};
-        for (int r = 1; r <= 7; ++r)
-            AlignedText(space, kRowTitles[r - 1], start_x - 12.5 * H, bottom - 15 * r * H + 7.5 * H,
-                        3 * H, kStyleWidth, HorizontalAlignment::Center, VerticalAlignment::Middle);
-
-        cad::UseLayer(doc, cad::kProfileScaleLayer.name, cad::kProfileScaleLayer.colour);
-        WholeSteps(low, high, 1, [&](double j) {
-            Polyline(space, start_x - 2 * H, y(j), start_x, y(j));
-            AlignedText(space, Format(j, "#0.0"), start_x - 3 * H, y(j), 3 * H, 0.8,
-                        HorizontalAlignment::Right, VerticalAlignment::Middle);
-        });
-
-        cad::UseLayer(doc, cad::kProfileDataLayer.name, cad::kProfileDataLayer.colour);
-        for (const auto& p : points) {
-            if (auto* t = AlignedText(space, Format(p.elevation, "#0.000"), p.chainage,
-                                      bottom - 67.5 * H, 2.4 * H, 0.8, HorizontalAlignment::Center,
-                                      VerticalAlignment::Middle))
-                t->SetRotation(quarter_turn);
-            if (auto* t =
-                    AlignedText(space, ChainageText(p.chainage), p.chainage, bottom - 82.5 * H,
-                                2 * H, 0.8, HorizontalAlignment::Center, VerticalAlignment::Middle))
-                t->SetRotation(quarter_turn);
-        }
-
-        cad::UseLayer(doc, cad::kProfileLineLayer.name, cad::kProfileLineLayer.colour);
-        GroundLine(space, points, 0.3 * H, [&](const PlotPoint& p) {
-            return std::pair{p.chainage, y(p.elevation)};
-        });
-
-        cad::UseLayer(doc, cad::kProfileNoteLayer.name, cad::kProfileNoteLayer.colour);
-        for (const auto& p : points)
-            AlignedText(space, "注", p.chainage, y(low - 0.5), 3 * H, kStyleWidth,
+        const double top = (high + 1) * E + offset;
+        if (!placer) {
+            const double middle_x = (start_x + end_x) / 2;
+            cad::UseLayer(doc, cad::kProfileTitleLayer.name, cad::kProfileTitleLayer.colour);
+            AlignedText(model, settings.PlotTitle, middle_x, top + 30 * H, 10 * H, kStyleWidth,
                         HorizontalAlignment::Center, VerticalAlignment::Middle);
-
-        cad::UseLayer(doc, cad::kProfilePointLayer.name, cad::kProfilePointLayer.colour);
-        for (const auto& p : points)
-            cad::InsertSymbol(app, space, context.program.ProgramDir,
-                              {p.chainage, y(p.elevation), 0}, "展点", "展点.Dwg", 2 * H);
-
+            AlignedText(model,
+                        "水平 1：" + Format(H * 1000, "#0") + "  垂直 1：" + Format(V * 1000, "#0"),
+                        middle_x, top + 10 * H, 4 * H, kStyleWidth, HorizontalAlignment::Center,
+                        VerticalAlignment::Middle);
+            DrawProfileBody(context, app, doc, model, points, points, start_x, end_x, low, high,
+                            offset, H, E);
+        } else {
+            // Each piece holds the points on its stretch (one at a cut on both sheets); the
+            // first also those before its frame, the last those after.
+            const auto& pieces = placer->Pieces();
+            for (; piece < pieces.size() && pieces[piece].profile == placed; ++piece) {
+                const ProfilePiece& p = pieces[piece];
+                const bool first = p.from == start_x, last = p.to == end_x;
+                const double from = first ? -INFINITY : p.from, to = last ? INFINITY : p.to;
+                std::vector<PlotPoint> on;
+                for (const auto& q : points)
+                    if (q.chainage >= from && q.chainage <= to) on.push_back(q);
+                cad::ModelSpace& space = placer->Place(piece, p.from - 25 * H, top, model);
+                DrawProfileBody(context, app, doc, space, on, GroundBetween(points, from, to),
+                                p.from, p.to, low, high, offset, H, E);
+            }
+            ++placed;
+        }
+        app.ZoomExtents();
+    }
+    if (placer) {
+        placer->Finish(doc, model);
         app.ZoomExtents();
         ++drawn;
     }
     doc.Utility().Prompt("已画纵断面图：" + std::to_string(drawn) + " 个断面");
     return &doc;
+}
+
+}  // namespace
+
+cad::Document* DrawProfile(app::Context& context, const double& start_chainage) {
+    return DrawProfilePlaced(context, start_chainage, nullptr);
+}
+
+cad::Document* DrawProfile(app::Context& context, const double& start_chainage,
+                           ProfilePlacer& placer) {
+    return DrawProfilePlaced(context, start_chainage, &placer);
 }
 
 }  // namespace velorin::plots

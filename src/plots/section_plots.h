@@ -50,6 +50,38 @@ cad::Document* DrawCrossSections(app::Context& context, const double& axis_a, co
 // new drawing, or nullptr as above.
 cad::Document* DrawProfile(app::Context& context, const double& start_chainage);
 
+// What one profile spans, in drawing units: its frame's chainages, its elevation limits
+// (the frame runs a metre beyond them) and its first point's chainage, which lies left of
+// the frame when the profile starts before chainage 0.
+struct ProfileRoom {
+    std::string section;
+    double start_x = 0, end_x = 0, low = 0, high = 0, first = 0;
+};
+
+// A stretch of one profile, drawn as a profile of its own framed from `from` to `to`.
+struct ProfilePiece {
+    size_t profile = 0;  // among the rooms planned
+    double from = 0, to = 0;
+};
+
+// Cuts profiles into pieces placed somewhere other than one below the other. Told every
+// profile's room before anything is drawn (false: nothing is drawn), it gives the pieces
+// in drawing order; each piece is drawn as the whole profile would be (without its title
+// lines, the placer draws its own) through the model space Place hands out, which moves
+// the frame's upper left corner, drawn at (x, y), to the piece's place.
+class ProfilePlacer {
+  public:
+    virtual ~ProfilePlacer() = default;
+    virtual bool Plan(const std::vector<ProfileRoom>& rooms) = 0;
+    virtual const std::vector<ProfilePiece>& Pieces() const = 0;
+    virtual cad::ModelSpace& Place(size_t piece, double x, double y, cad::ModelSpace& space) = 0;
+    virtual void Finish(cad::Document& doc, cad::ModelSpace& space) = 0;
+};
+
+// The same profiles cut and placed by `placer`.
+cad::Document* DrawProfile(app::Context& context, const double& start_chainage,
+                           ProfilePlacer& placer);
+
 // A profile chainage as kilometres + "+" + metres (1234.56 -> "1+234.6").
 std::string ChainageText(double chainage);
 

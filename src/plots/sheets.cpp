@@ -118,6 +118,58 @@ void Rectangle(cad::ModelSpace& space, double x0, double y0, double x1, double y
     r->Update();
 }
 
+double SheetLeft(const SheetPaper& paper, int k) { return k * (paper.width + kSheetSpacing); }
+
+// Each sheet's trim line, inner border and title block (title, scales, date, "第 N 张 共
+// M 张"), drawn after what the sheets hold.
+void DrawFrames(app::Context& context, cad::Document& doc, cad::ModelSpace& space,
+                const SheetPaper& paper, int sheets, const std::string& title) {
+    const app::Settings& s = context.program.settings;
+    const double H = s.HScale;
+    std::string date = context.clock.Now();
+    date = date.substr(0, date.find(' '));
+    std::string scales =
+        "水平比例 1：" + Format(H * 1000, "#0") + "  垂直比例 1：" + Format(s.VScale * 1000, "#0");
+    for (int k = 0; k < sheets; ++k) {
+        const double o = SheetLeft(paper, k);
+        auto X = [&](double mm) { return (o + mm) * H; };
+        auto Y = [&](double mm) { return mm * H; };
+        cad::UseLayer(doc, kFrameLayer, kWhite);
+        Rectangle(space, X(0), Y(0), X(paper.width), Y(paper.height), 0);
+        const PaperBox& b = paper.border;
+        Rectangle(space, X(b.left), Y(b.bottom), X(b.right), Y(b.top), 0.7 * H);
+
+        cad::UseLayer(doc, kTitleBlockLayer, kWhite);
+        const PaperBox& t = paper.title;
+        Rectangle(space, X(t.left), Y(t.bottom), X(t.right), Y(t.top), 0.35 * H);
+        for (int row = 1; row < 3; ++row)
+            space.AddLightWeightPolyline({X(t.left), Y(t.bottom + row * kTitleRow), X(t.right),
+                                          Y(t.bottom + row * kTitleRow)});
+        const double middle = (t.left + t.right) / 2;
+        Text(space, title, X(middle), Y(t.bottom + 2.5 * kTitleRow), 5 * H,
+             HorizontalAlignment::Center);
+        Text(space, scales, X(middle), Y(t.bottom + 1.5 * kTitleRow), 3.5 * H,
+             HorizontalAlignment::Center);
+        Text(space, "日期：" + date, X(t.left + 3), Y(t.bottom + 0.5 * kTitleRow), 3.5 * H,
+             HorizontalAlignment::Left);
+        Text(space, "第 " + std::to_string(k + 1) + " 张 共 " + std::to_string(sheets) + " 张",
+             X(t.right - 3), Y(t.bottom + 0.5 * kTitleRow), 3.5 * H, HorizontalAlignment::Right);
+    }
+}
+
+// The plot handed to the printers: each sheet's paper edge in drawing units.
+SheetPlot PlotOf(cad::Document* doc, const SheetPaper& paper, int sheets, double H) {
+    SheetPlot plot;
+    plot.doc = doc;
+    if (!doc) return plot;
+    plot.paper_width = paper.width, plot.paper_height = paper.height;
+    for (int k = 0; k < sheets; ++k) {
+        double left = SheetLeft(paper, k);
+        plot.sheets.push_back({left * H, 0, (left + paper.width) * H, paper.height * H});
+    }
+    return plot;
+}
+
 class SheetPlacer : public SectionPlacer {
   public:
     SheetPlacer(app::Context& context, const app::SheetSettings& settings, std::string title)
@@ -135,47 +187,14 @@ class SheetPlacer : public SectionPlacer {
     }
     cad::ModelSpace& Place(size_t index, double base, cad::ModelSpace& space) override {
         const SheetPlace& p = layout_.places[index];
-        double x = SheetLeft(p.sheet) + p.x;
+        double x = SheetLeft(layout_.paper, p.sheet) + p.x;
         shifted_.Aim(space, x * H_, p.y * H_ - base);
         return shifted_;
     }
     void Finish(cad::Document& doc, cad::ModelSpace& space) override {
-        const SheetPaper& paper = layout_.paper;
-        const double H = H_;
-        std::string date = context_.clock.Now();
-        date = date.substr(0, date.find(' '));
-        std::string scales =
-            "水平比例 1：" + Format(H_ * 1000, "#0") + "  垂直比例 1：" + Format(V_ * 1000, "#0");
-        for (int k = 0; k < layout_.sheets; ++k) {
-            const double o = SheetLeft(k);
-            auto X = [&](double mm) { return (o + mm) * H; };
-            auto Y = [&](double mm) { return mm * H; };
-            cad::UseLayer(doc, kFrameLayer, kWhite);
-            Rectangle(space, X(0), Y(0), X(paper.width), Y(paper.height), 0);
-            const PaperBox& b = paper.border;
-            Rectangle(space, X(b.left), Y(b.bottom), X(b.right), Y(b.top), 0.7 * H);
-
-            cad::UseLayer(doc, kTitleBlockLayer, kWhite);
-            const PaperBox& t = paper.title;
-            Rectangle(space, X(t.left), Y(t.bottom), X(t.right), Y(t.top), 0.35 * H);
-            for (int row = 1; row < 3; ++row)
-                space.AddLightWeightPolyline({X(t.left), Y(t.bottom + row * kTitleRow), X(t.right),
-                                              Y(t.bottom + row * kTitleRow)});
-            const double middle = (t.left + t.right) / 2;
-            Text(space, title_, X(middle), Y(t.bottom + 2.5 * kTitleRow), 5 * H,
-                 HorizontalAlignment::Center);
-            Text(space, scales, X(middle), Y(t.bottom + 1.5 * kTitleRow), 3.5 * H,
-                 HorizontalAlignment::Center);
-            Text(space, "日期：" + date, X(t.left + 3), Y(t.bottom + 0.5 * kTitleRow), 3.5 * H,
-                 HorizontalAlignment::Left);
-            Text(space,
-                 "第 " + std::to_string(k + 1) + " 张 共 " + std::to_string(layout_.sheets) + " 张",
-                 X(t.right - 3), Y(t.bottom + 0.5 * kTitleRow), 3.5 * H,
-                 HorizontalAlignment::Right);
-        }
+        DrawFrames(context_, doc, space, layout_.paper, layout_.sheets, title_);
     }
     const SheetLayout& layout() const { return layout_; }
-    double SheetLeft(int k) const { return k * (layout_.paper.width + kSheetSpacing); }
 
   private:
     app::Context& context_;
@@ -183,6 +202,41 @@ class SheetPlacer : public SectionPlacer {
     std::string title_;
     double H_ = 0, V_ = 0;
     SheetLayout layout_;
+    ShiftedSpace shifted_;
+};
+
+class ProfileSheetPlacer : public ProfilePlacer {
+  public:
+    ProfileSheetPlacer(app::Context& context, const app::SheetSettings& settings, std::string title)
+        : context_(context), settings_(settings), title_(std::move(title)) {
+        const app::Settings& s = context.program.settings;
+        H_ = s.HScale, V_ = s.VScale;
+    }
+    bool Plan(const std::vector<ProfileRoom>& rooms) override {
+        layout_ = LayOutProfileSheets(rooms, settings_, H_, V_);
+        if (!layout_.refusal.empty()) {
+            context_.ui.MessageBox(app::MessageIcon::Exclamation, "纵断面图", layout_.refusal);
+            return false;
+        }
+        return true;
+    }
+    const std::vector<ProfilePiece>& Pieces() const override { return layout_.pieces; }
+    cad::ModelSpace& Place(size_t piece, double x, double y, cad::ModelSpace& space) override {
+        const SheetPlace& p = layout_.places[piece];
+        shifted_.Aim(space, (SheetLeft(layout_.paper, p.sheet) + p.x) * H_ - x, p.y * H_ - y);
+        return shifted_;
+    }
+    void Finish(cad::Document& doc, cad::ModelSpace& space) override {
+        DrawFrames(context_, doc, space, layout_.paper, layout_.sheets, title_);
+    }
+    const ProfileSheetLayout& layout() const { return layout_; }
+
+  private:
+    app::Context& context_;
+    app::SheetSettings settings_;
+    std::string title_;
+    double H_ = 0, V_ = 0;
+    ProfileSheetLayout layout_;
     ShiftedSpace shifted_;
 };
 
@@ -264,23 +318,90 @@ SheetLayout LayOutSheets(const std::vector<SectionRoom>& rooms, const app::Sheet
 
 SheetPlot DrawCrossSectionSheets(app::Context& context, const double& axis_a, const double& axis_b,
                                  const std::string& title, const app::SheetSettings& settings) {
-    SheetPlot plot;
     if (std::string fault = app::SheetSettingsFault(settings); !fault.empty()) {
         context.ui.MessageBox(app::MessageIcon::Exclamation, "横断面图", fault);
-        return plot;
+        return {};
     }
     SheetPlacer placer(context, settings, title);
-    plot.doc = DrawCrossSections(context, axis_a, axis_b, placer);
-    if (!plot.doc) return plot;
-    const SheetLayout& layout = placer.layout();
-    const double H = context.program.settings.HScale;
-    plot.paper_width = layout.paper.width, plot.paper_height = layout.paper.height;
-    for (int k = 0; k < layout.sheets; ++k) {
-        double left = placer.SheetLeft(k);
-        plot.sheets.push_back(
-            {left * H, 0, (left + layout.paper.width) * H, layout.paper.height * H});
+    cad::Document* doc = DrawCrossSections(context, axis_a, axis_b, placer);
+    return PlotOf(doc, placer.layout().paper, placer.layout().sheets,
+                  context.program.settings.HScale);
+}
+
+// The width a profile's first piece needs left of its frame: the caption column, or the
+// points before the frame with room for their marks, whichever is wider.
+constexpr double kCaptionColumn = 25;  // ruler and row titles, left of the frame
+constexpr double kMarkRoom = 2;        // half a note mark or a symbol, beyond a point
+constexpr double kShortestPiece = 5;   // metres of chainage; cuts fall on whole 5 m
+
+ProfileSheetLayout LayOutProfileSheets(const std::vector<ProfileRoom>& rooms,
+                                       const app::SheetSettings& settings, double H, double V) {
+    ProfileSheetLayout layout;
+    layout.paper = PaperOf(settings);
+    const PaperBox& area = layout.paper.area;
+    auto refuse = [&](const ProfileRoom& r, const std::string& need, const std::string& advice) {
+        layout.pieces.clear(), layout.places.clear();
+        layout.refusal = "纵断面“" + r.section + "”在 " + PaperName(settings) + "图纸上放不下：" +
+                         need + "；" + advice + "。未生成图形。";
+    };
+    // Paper millimetres of whole 5 m in `mm` at the horizontal scale, as metres.
+    auto stretch = [&](double mm) {
+        return std::floor(mm * H / kShortestPiece + 1e-9) * kShortestPiece;
+    };
+    for (size_t index = 0; index < rooms.size(); ++index) {
+        const ProfileRoom& r = rooms[index];
+        // Frame, a metre above and below the limits, and the 105 mm of the table.
+        const double grid = (r.high - r.low + 2) / V, table = 105;
+        if (grid + table > area.height()) {
+            double room = area.height() - table;
+            refuse(r,
+                   "按现在的比例高 " + Millimetres(grid + table) + " 毫米，图框内只有 " +
+                       Millimetres(area.height()) + " 毫米",
+                   room <= 0
+                       ? "表格太高，改比例也放不下"
+                       : "垂直比例改为 1：" +
+                             Format(UsualScaleAtLeast(1000 * (r.high - r.low + 2) / room), "#0") +
+                             " 可放下");
+            return layout;
+        }
+        const double before = std::max(0.0, r.start_x - r.first);  // metres before the frame
+        const double left = std::max(kCaptionColumn, before / H + kMarkRoom);
+        const double first = stretch(area.width() - left),
+                     rest = stretch(area.width() - kCaptionColumn);
+        if (first < kShortestPiece) {
+            double factor = std::max(kShortestPiece / (area.width() - kCaptionColumn),
+                                     (before + kShortestPiece) / (area.width() - kMarkRoom));
+            refuse(r,
+                   "起点前的点和表头要 " + Millimetres(left) +
+                       " 毫米宽，再加 5 米纵断面，图框内只有 " + Millimetres(area.width()) +
+                       " 毫米",
+                   "水平比例改为 1：" + Format(UsualScaleAtLeast(1000 * factor), "#0") + " 可放下");
+            return layout;
+        }
+        // The first piece's frame starts right of the caption column or the points before it.
+        double from = r.start_x, indent = left - kCaptionColumn;
+        do {
+            double to = std::min(r.end_x, from + (from == r.start_x ? first : rest));
+            layout.pieces.push_back({index, from, to});
+            layout.places.push_back(
+                {static_cast<int>(layout.places.size()), area.left + indent, area.top});
+            from = to, indent = 0;
+        } while (from < r.end_x);
     }
-    return plot;
+    layout.sheets = static_cast<int>(layout.pieces.size());
+    return layout;
+}
+
+SheetPlot DrawProfileSheets(app::Context& context, const double& start_chainage,
+                            const std::string& title, const app::SheetSettings& settings) {
+    if (std::string fault = app::SheetSettingsFault(settings); !fault.empty()) {
+        context.ui.MessageBox(app::MessageIcon::Exclamation, "纵断面图", fault);
+        return {};
+    }
+    ProfileSheetPlacer placer(context, settings, title);
+    cad::Document* doc = DrawProfile(context, start_chainage, placer);
+    return PlotOf(doc, placer.layout().paper, placer.layout().sheets,
+                  context.program.settings.HScale);
 }
 
 }  // namespace velorin::plots

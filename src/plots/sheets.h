@@ -1,7 +1,8 @@
-// Cross-section plots on framed paper sheets: the sections as the column draws them, only
-// moved, top to bottom, column by column, sheet by sheet; each sheet with its trim line,
-// inner border and title block, the sheets side by side in model space. One drawing unit
-// is 1/H paper millimetres, so a sheet of W x H mm takes W·H x H·H drawing units.
+// Section plots on framed paper sheets. Cross-sections as the column draws them, only
+// moved, top to bottom, column by column, sheet by sheet; profiles cut into sheet-length
+// pieces, one a sheet, each drawn as the whole profile would be. Each sheet has its trim
+// line, inner border and title block, the sheets side by side in model space. One drawing
+// unit is 1/H paper millimetres, so a sheet of W x H mm takes W·H x H·H drawing units.
 #pragma once
 
 #include <string>
@@ -83,5 +84,25 @@ class SheetPrinter {
 // there was nothing to draw).
 SheetPlot DrawCrossSectionSheets(app::Context& context, const double& axis_a, const double& axis_b,
                                  const std::string& title, const app::SheetSettings& settings);
+
+// A profile cut into sheet-length pieces, one piece a sheet. Each piece keeps the frame's
+// caption column (ruler, row titles) on its left; a profile's first piece also makes room
+// for points before its frame. Cuts fall on whole 5 m of chainage.
+struct ProfileSheetLayout {
+    SheetPaper paper;
+    std::vector<ProfilePiece> pieces;  // piece k on sheet k
+    // Paper point of each piece's upper left frame corner (left border, top of the frame).
+    std::vector<SheetPlace> places;
+    int sheets = 0;
+    std::string refusal;  // set when a profile does not fit a sheet: nothing is placed
+};
+
+// Lays out the profiles (drawing units at horizontal and vertical scale factors H and V).
+ProfileSheetLayout LayOutProfileSheets(const std::vector<ProfileRoom>& rooms,
+                                       const app::SheetSettings& settings, double H, double V);
+
+// DrawProfile on sheets: the start chainage, the sheet choice and the title blocks' title.
+SheetPlot DrawProfileSheets(app::Context& context, const double& start_chainage,
+                            const std::string& title, const app::SheetSettings& settings);
 
 }  // namespace velorin::plots

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <map>
+#include <set>
 
 #include "plots/plot_fixture.h"
 
@@ -290,6 +291,164 @@ TEST(SheetPlot, UnsoundSettingsRefusedWithTheirCause) {
         ASSERT_EQ(f.ui.messages.size(), 1u);
         EXPECT_NE(f.ui.messages[0].text.find(r.cause), std::string::npos) << f.ui.messages[0].text;
     }
+}
+
+// --- Profiles on sheets ---
+
+// A3 landscape, 1:200 / 1:100: the frame area is 375 mm wide, 350 of it right of the
+// caption column: 70 m of chainage a sheet, cut on whole 5 m.
+TEST(ProfileSheetLayout, CutsPlacesAndRefusals) {
+    struct Row {
+        const char* name;
+        const char* section;
+        double start_x, end_x, low, high, first;
+        double H;
+        std::vector<ProfilePiece> pieces;
+        std::vector<double> xs;  // paper x of each piece's left border
+        const char* refusal;
+    };
+    const Row rows[] = {
+        // Frame 0 .. 105: 70 m on the first sheet, the other 35 on the second.
+        {"spills onto a second sheet",
+         "L",
+         0,
+         105,
+         9,
+         16,
+         0,
+         0.2,
+         {{0, 0, 70}, {0, 70, 105}},
+         {30, 30},
+         nullptr},
+        // Points from -30 m, framed from 0: 150 mm before the frame and 2 for the marks, so
+        // the border moves 127 mm right and 223 mm are left: 40 m, more than the 35 needed.
+        {"points before the frame", "C", 0, 35, 9, 16, -30, 0.2, {{0, 0, 35}}, {157}, nullptr},
+        // (22 + 2) m at 1:100 and the 105 mm table: 345 mm. 243 - 105 = 138 mm for the
+        // frame: 1:100 x 24/13.8 = 1:173.9, the usual 1:200.
+        {"too tall",
+         "高",
+         0,
+         105,
+         0,
+         22,
+         0,
+         0.2,
+         {},
+         {},
+         "纵断面“高”在 A3 横向图纸上放不下：按现在的比例高 345 毫米，图框内只有 243 毫米；"
+         "垂直比例改为 1：200 可放下。未生成图形。"},
+        // 1:10 puts only 3.5 m on a sheet: 5 m need 5 / 350 x 1000 = 1:14.3, the usual 1:20.
+        {"too narrow for 5 m",
+         "窄",
+         0,
+         105,
+         9,
+         16,
+         0,
+         0.01,
+         {},
+         {},
+         "纵断面“窄”在 A3 横向图纸上放不下：起点前的点和表头要 25 毫米宽，再加 5 米纵断面，"
+         "图框内只有 375 毫米；水平比例改为 1：20 可放下。未生成图形。"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        ProfileRoom room{r.section, r.start_x, r.end_x, r.low, r.high, r.first};
+        ProfileSheetLayout layout = LayOutProfileSheets({room}, A3(), r.H, 0.1);
+        EXPECT_EQ(layout.refusal, r.refusal ? r.refusal : "");
+        ASSERT_EQ(layout.pieces.size(), r.pieces.size());
+        EXPECT_EQ(layout.sheets, static_cast<int>(r.pieces.size()));
+        for (size_t k = 0; k < r.pieces.size(); ++k) {
+            EXPECT_EQ(layout.pieces[k].from, r.pieces[k].from) << k;
+            EXPECT_EQ(layout.pieces[k].to, r.pieces[k].to) << k;
+            EXPECT_EQ(layout.places[k].sheet, static_cast<int>(k));
+            EXPECT_NEAR(layout.places[k].x, r.xs[k], 1e-9) << k;
+            EXPECT_EQ(layout.places[k].y, 282);  // the frame's top at the area's top
+        }
+    }
+}
+
+// A profile 100 m long at 1:200 / 1:100: frame 0 .. 105, low 9, high 16, E = 2, offset -58,
+// top of the frame y(17) = -24. Cut at 70. Piece 1 drawn from (-5, -24) to paper (30, 282)
+// mm on sheet 1: moved by (11, 80.4); piece 2 from (65, -24) to (470, 282) mm: (29, 80.4).
+TEST(ProfileSheets, CutAtSeventyMetresWithTheTableContinued) {
+    PlotFixture f;
+    f.SymbolDrawing();
+    f.Sections({"Dmh,L", "0,12", "30,14.5", "65,13.2", "80,11.4", "100,12.6"});
+    f.settings().PlotTitle = "示例路纵断面图";
+    SheetPlot plot = DrawProfileSheets(f.context, 0, "示例路纵断面图", A3());
+    ASSERT_NE(plot.doc, nullptr) << (f.ui.messages.empty() ? "" : f.ui.messages[0].text);
+    const Drawing& d = f.Drawn(plot.doc);
+    ASSERT_EQ(plot.sheets.size(), 2u);
+    auto y = [](double h) { return 2 * h - 58 + 80.4; };
+
+    // The ground line cut where the sheet ends, at 70 m, between 65 m and 80 m.
+    auto ground = testing::LinesOn(d, "纵_断面线");
+    ASSERT_EQ(ground.size(), 2u);
+    const std::vector<std::vector<Point2>> lines = {
+        {{11, y(12)}, {41, y(14.5)}, {76, y(13.2)}, {81, y(12.6)}},
+        {{99, y(12.6)}, {109, y(11.4)}, {129, y(12.6)}}};
+    for (size_t k = 0; k < 2; ++k) {
+        SCOPED_TRACE(k);
+        ASSERT_EQ(ground[k]->vertices.size(), lines[k].size());
+        for (size_t i = 0; i < lines[k].size(); ++i) {
+            EXPECT_NEAR(ground[k]->vertices[i].x, lines[k][i].x, kTol);
+            EXPECT_NEAR(ground[k]->vertices[i].y, lines[k][i].y, kTol);
+            if (i + 1 < lines[k].size()) {
+                EXPECT_NEAR(ground[k]->vertices[i].start_width, 0.06, kTol);
+            }
+        }
+    }
+
+    // Each sheet's frame: left border, start of the chainages, right border.
+    std::vector<std::set<double>> verticals(2);
+    for (const auto* l : testing::LinesOn(d, "纵_表格"))
+        if (l->vertices[0].x == l->vertices[1].x)
+            verticals[l->vertices[0].x < 88 ? 0 : 1].insert(std::round(l->vertices[0].x * 1e6) /
+                                                            1e6);
+    EXPECT_EQ(verticals[0], (std::set<double>{6, 8, 11, 81}));  // 30, 40, 55, 405 mm
+    EXPECT_EQ(verticals[1], (std::set<double>{94, 96, 99, 134}));
+
+    // The table continued: its row titles and the ruler on both sheets, each point's
+    // chainage and elevation on the sheet of its stretch.
+    std::map<std::string, std::vector<double>> xs;
+    for (const auto* t : TextsOn(d, "纵_表格")) xs[t->text].push_back(t->alignment_point.x);
+    for (const auto* t : TextsOn(d, "纵_高程标尺")) xs[t->text].push_back(t->alignment_point.x);
+    for (const auto* t : TextsOn(d, "纵_断面数据")) xs[t->text].push_back(t->alignment_point.x);
+    ASSERT_EQ(xs["桩号"].size(), 2u);
+    EXPECT_NEAR(xs["桩号"][0], 8.5, kTol);
+    EXPECT_NEAR(xs["桩号"][1], 96.5, kTol);
+    EXPECT_EQ(xs["16.0"].size(), 2u);
+    const std::pair<const char*, double> data[] = {{"0+0.0", 11},    {"0+30.0", 41},
+                                                   {"0+65.0", 76},   {"0+80.0", 109},
+                                                   {"0+100.0", 129}, {"14.500", 41}};
+    for (auto [text, x] : data) {
+        ASSERT_EQ(xs[text].size(), 1u) << text;
+        EXPECT_NEAR(xs[text][0], x, kTol) << text;
+    }
+    EXPECT_EQ(TextsOn(d, "纵_注字").size(), 5u);
+    EXPECT_EQ((testing::OnLayer<InsertEntity>(d, "纵_点位", Kind::Insert).size()), 5u);
+    // The title goes into the title blocks, not above the pieces.
+    EXPECT_TRUE(TextsOn(d, "纵_标题").empty());
+    std::vector<std::string> sheet_texts;
+    for (const auto* t : TextsOn(d, "图_标题栏")) sheet_texts.push_back(t->text);
+    EXPECT_EQ(sheet_texts,
+              (std::vector<std::string>{"示例路纵断面图", "水平比例 1：200  垂直比例 1：100",
+                                        "日期：2024-5-6", "第 1 张 共 2 张", "示例路纵断面图",
+                                        "水平比例 1：200  垂直比例 1：100", "日期：2024-5-6",
+                                        "第 2 张 共 2 张"}));
+}
+
+TEST(ProfileSheets, TooTallProfileDrawsNothingAndIsNamed) {
+    PlotFixture f;
+    f.Sections({"Dmh,高", "0,0", "50,21.5"});
+    size_t before = f.host.documents().size();
+    SheetPlot plot = DrawProfileSheets(f.context, 0, "T", A3());
+    EXPECT_EQ(plot.doc, nullptr);
+    EXPECT_EQ(f.host.documents().size(), before);
+    ASSERT_EQ(f.ui.messages.size(), 1u);
+    EXPECT_EQ(f.ui.messages[0].title, "纵断面图");
+    EXPECT_NE(f.ui.messages[0].text.find("纵断面“高”"), std::string::npos) << f.ui.messages[0].text;
 }
 
 }  // namespace

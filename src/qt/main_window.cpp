@@ -427,9 +427,11 @@ QWidget* MainWindow::BuildPage5() {
     top->addLayout(right, 1);
     auto* page = new QVBoxLayout;
     page->addLayout(top, 1);
+    p.Sheets.printer = &sheet_printer_;
     page->addLayout(
         Row({binder_.Bind(p.Command11), binder_.Bind(p.Command12), binder_.Bind(p.Command13),
-             binder_.Bind(p.Command14), nullptr, binder_.Bind(p.Command15)}));
+             binder_.Bind(p.Command14), binder_.Bind(p.Sheets.label), binder_.Bind(p.Sheets.combo),
+             binder_.Bind(p.Sheets.profile_pdf), nullptr, binder_.Bind(p.Command15)}));
     return PageWidget(page);
 }
 
@@ -531,8 +533,9 @@ QWidget* MainWindow::BuildPage7() {
     right->addLayout(Row({binder_.Bind(p.Label45), start, binder_.Bind(p.Label46), spacing,
                           binder_.Bind(p.Label47), nullptr}));
     p.Sheets.printer = &sheet_printer_;
-    right->addLayout(Row({binder_.Bind(p.Sheets.label), binder_.Bind(p.Sheets.combo),
-                          binder_.Bind(p.Sheets.pdf), nullptr}));
+    right->addLayout(
+        Row({binder_.Bind(p.Sheets.label), binder_.Bind(p.Sheets.combo), binder_.Bind(p.Sheets.pdf),
+             binder_.Bind(p.Sheets.profile_pdf), nullptr}));
     right->addLayout(Row({binder_.Bind(p.Command23), binder_.Bind(p.Command24),
                           binder_.Bind(p.Command25), nullptr, binder_.Bind(p.Command7)}));
 

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <map>
 
 #include "app/clock.h"
 #include "app/settings.h"
@@ -31,6 +32,7 @@ using testing::WindowFixture;
 struct QtWindow {
     QtWindow() {
         form = std::make_unique<window::Form1>(w.context);
+        form->page5.Sheets.settings_path = w.dir.File("sheets.ini");
         form->page6.Sheets.settings_path = w.dir.File("sheets.ini");
         form->page7.Sheets.settings_path = w.dir.File("sheets.ini");
         window = std::make_unique<qt::MainWindow>(*form);
@@ -94,13 +96,14 @@ TEST(QtWindow, PageOneBringsTheDrawingWindowBack) {
     EXPECT_EQ(shown, 2);
 }
 
-TEST(QtWindow, PagesSixAndSevenOfferSheetsAndPdf) {
+TEST(QtWindow, PagesFiveToSevenOfferSheetsAndPdf) {
     QtWindow q;
-    int buttons = 0;
-    for (auto* b : q.window->findChildren<QPushButton*>())
-        if (b->text().toStdString() == "输出PDF") ++buttons;
-    EXPECT_EQ(buttons, 2);
-    // The view hands its PDF printer to both pages.
+    std::map<std::string, int> buttons;
+    for (auto* b : q.window->findChildren<QPushButton*>()) ++buttons[b->text().toStdString()];
+    EXPECT_EQ(buttons["输出PDF"], 2);    // pages 6 and 7
+    EXPECT_EQ(buttons["纵断面PDF"], 2);  // pages 5 and 7
+    // The view hands its PDF printer to the three pages.
+    EXPECT_NE(q.form->page5.Sheets.printer, nullptr);
     EXPECT_NE(q.form->page6.Sheets.printer, nullptr);
     EXPECT_NE(q.form->page7.Sheets.printer, nullptr);
     EXPECT_EQ(q.form->page7.Sheets.combo.items.size(), 9u);  // 单列 and four papers, two ways

@@ -22,6 +22,8 @@ Page5::Page5(app::Context& context) : Page(context) {
     Command13.caption = "横断面图";
     Command14.caption = "纵断面图";
     Command15.caption = "退出系统";
+    // Only the profile goes on sheets here: the page's cross-section is a single section.
+    Sheets.label.caption = "纵断面图纸：";
 
     Text7.on_got_focus = [this] { Text7_GotFocus(); };
     Text7.on_change = [this] { Text7_Change(); };
@@ -40,6 +42,8 @@ Page5::Page5(app::Context& context) : Page(context) {
     Command12.on_click = [this] { Command12_Click(); };
     Command13.on_click = [this] { Command13_Click(); };
     Command14.on_click = [this] { Command14_Click(); };
+    Sheets.combo.on_click = [this] { Sheets.Chosen(context_.ui); };
+    Sheets.profile_pdf.on_click = [this] { ProfilePdf_Click(); };
     Command15.on_click = [this] { Command15_Click(); };
 }
 
@@ -49,6 +53,7 @@ void Page5::ClearResults() {
 }
 
 void Page5::Setup() {
+    Sheets.Setup();
     Cross1.SetHeader({"距离", "高程", "离心距", "备注"});
     Combo6.SetList(SectionScales());
     Combo6.ShowItem(ScaleText(settings().HScale));

@@ -1,7 +1,10 @@
 // Page 5 "单断面生成": one section at a time from a section line in the drawing.
 #pragma once
 
+#include <optional>
+
 #include "window/page.h"
+#include "window/sheet_choice.h"
 
 namespace velorin::window {
 
@@ -36,6 +39,9 @@ class Page5 : public Page {
     Button Command14;  // "纵断面图"
     Button Command15;  // "退出系统"
 
+    // "纵断面图纸：" and "纵断面PDF": the profile on sheets.
+    SheetChoice Sheets;
+
     void ClearResults() override;
     void Setup() override;
 
@@ -56,10 +62,16 @@ class Page5 : public Page {
     void Command15_Click();
 
     // Commands.
-    void Command11_Click();  // mark centre points
-    void Command12_Click();  // take the section line
-    void Command13_Click();  // cross-section plot
-    void Command14_Click();  // profile
+    void Command11_Click();   // mark centre points
+    void Command12_Click();   // take the section line
+    void Command13_Click();   // cross-section plot
+    void Command14_Click();   // profile
+    void ProfilePdf_Click();  // the profile on sheets to a PDF file
+
+  private:
+    // The start chainage in metres from Text9 and Text10; nothing when refused (the user
+    // has been told).
+    std::optional<double> StartChainage();
 };
 
 }  // namespace velorin::window

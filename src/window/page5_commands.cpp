@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "base/numbers.h"
+#include "base/paths.h"
 #include "base/strings.h"
 #include "cad/preparation.h"
 #include "plots/section_plots.h"
@@ -144,22 +145,42 @@ void Page5::Command14_Click() {
     store::RecordSet& point =
         store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
     if (Cross1.Rows() <= 1 || point.EndOfFile()) return;
+    auto start = StartChainage();
+    if (!start) return;
     auto km = ParseNumber(Text9.text), m = ParseNumber(Text10.text);
-    if (!km || !m || std::floor(*km) != *km || *m > 1000)
-        return Refuse(context(), "纵断面图", "起点里程错误！");
-    double start = *km * 1000 + *m;
 
     cad::WindowAside(context().ui, true);
-    plots::DrawProfile(context(), start);
+    Sheets.DrawProfile(context(), *start, settings().PlotTitle);
     cad::WindowAside(context().ui, false);
 
     sectionfile::Section section{settings().SectionNo, {}};
     for (int r = 1; r < Cross1.Rows(); ++r)
         section.points.push_back(
-            {LeadingNumber(Cross1.rows[r][0]) + start, LeadingNumber(Cross1.rows[r][1])});
+            {LeadingNumber(Cross1.rows[r][0]) + *start, LeadingNumber(Cross1.rows[r][1])});
     WriteDataFile(context(), "纵断面图", sectionfile::SingleProfileFileName(settings().SectionNo),
                   sectionfile::SingleProfileComments(*km, *m), section);
     app::CommitStore(context().program, context().ui, "纵断面图");
+}
+
+std::optional<double> Page5::StartChainage() {
+    auto km = ParseNumber(Text9.text), m = ParseNumber(Text10.text);
+    if (!km || !m || std::floor(*km) != *km || *m > 1000) {
+        Refuse(context(), "纵断面图", "起点里程错误！");
+        return std::nullopt;
+    }
+    return *km * 1000 + *m;
+}
+
+// The section's profile on sheets, to MainDir\纵断面图.pdf.
+void Page5::ProfilePdf_Click() {
+    store::WorkingStore& store = *context().program.store;
+    store::RecordSet& point =
+        store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
+    if (Cross1.Rows() <= 1 || point.EndOfFile()) return;
+    auto start = StartChainage();
+    if (!start) return;
+    Sheets.PrintProfilePdf(context(), *start, settings().PlotTitle,
+                           WithTrailingSeparator(settings().MainDir) + "纵断面图.pdf");
 }
 
 }  // namespace velorin::window

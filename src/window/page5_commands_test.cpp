@@ -393,5 +393,37 @@ TEST(PlotSingleProfile, StartChainageChecksAndTheProfileFile) {
     }
 }
 
+// "纵断面图纸：" puts the profile on sheets; "纵断面PDF" checks the start chainage first.
+TEST(PlotSingleProfile, OnSheetsAndToPdf) {
+    struct Printer : plots::SheetPrinter {
+        std::vector<std::string> paths;
+        Status Print(const plots::SheetPlot&, const std::string& path) override {
+            paths.push_back(path);
+            return Status::Ok();
+        }
+    };
+    PlottedFixture w;
+    w.page.Sheets.combo.ChooseText("A4 竖向");
+    size_t docs = w.host.documents().size();
+    w.page.Command14.Click();
+    ASSERT_EQ(w.host.documents().size(), docs + 1);
+    size_t frames = 0;
+    for (const auto& e : w.host.documents().back()->drawing().entities())
+        frames += e->Layer() == "图_图框";
+    EXPECT_EQ(frames, 2u);  // one sheet: trim line and border
+    EXPECT_EQ(w.DataFile("纵_断9.dm").size(), 7u);
+
+    Printer printer;
+    w.page.Sheets.printer = &printer;
+    w.page.Text9.Edit("K");
+    w.page.Sheets.profile_pdf.Click();
+    EXPECT_TRUE(printer.paths.empty());
+    ASSERT_FALSE(w.ui.messages.empty());
+    EXPECT_EQ(w.ui.messages.back().text, "起点里程错误！");
+    w.page.Text9.Edit("0");
+    w.page.Sheets.profile_pdf.Click();
+    EXPECT_EQ(printer.paths, std::vector<std::string>{w.dir.path() + "纵断面图.pdf"});
+}
+
 }  // namespace
 }  // namespace velorin::window

@@ -42,6 +42,7 @@ Page7::Page7(app::Context& context) : Page(context) {
     Command23.on_click = [this] { Command23_Click(); };
     Sheets.combo.on_click = [this] { Sheets.Chosen(context_.ui); };
     Sheets.pdf.on_click = [this] { SheetsPdf_Click(); };
+    Sheets.profile_pdf.on_click = [this] { ProfilePdf_Click(); };
     Command24.on_click = [this] { Command24_Click(); };
     Command25.on_click = [this] { Command25_Click(); };
     Command7.on_click = [this] { Command7_Click(); };

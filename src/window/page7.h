@@ -35,7 +35,7 @@ class Page7 : public Page {
     TextBox Text25;      // PlotTitle
     Button Command23;    // "横断面图"
     Button Command24;    // "纵断面图"
-    SheetChoice Sheets;  // "图纸：" and "输出PDF"
+    SheetChoice Sheets;  // "图纸：", "输出PDF" and "纵断面PDF"
     Button Command25;    // "保存数据"
     CheckBox Check11;    // "保存标准断面格式"
     CheckBox Check12;    // "保存道路左右格式"
@@ -75,16 +75,20 @@ class Page7 : public Page {
     void Combo14_Click();
 
     // Commands.
-    void File4_DblClick();   // load the file
-    void Command23_Click();  // cross-section plots
-    void SheetsPdf_Click();  // the sheets to a PDF file
-    void Command24_Click();  // profile
-    void Command25_Click();  // save data
+    void File4_DblClick();    // load the file
+    void Command23_Click();   // cross-section plots
+    void SheetsPdf_Click();   // the sheets to a PDF file
+    void Command24_Click();   // profile
+    void ProfilePdf_Click();  // the profile on sheets to a PDF file
+    void Command25_Click();   // save data
 
   private:
     bool LoadSectionFile();                          // List4's lines, as read
     bool LoadExchangeFile(const std::string& path);  // .hdm, .xml, .csv
     void Refuse(const std::string& message);
+    // Where a PDF goes: beside the section data file, named after it with `suffix`, or
+    // `name` in the main directory.
+    std::string PdfPath(const std::string& suffix, const std::string& name);
     // The unified axis from the page, 0 and 0 when not ticked; false (user told) when unsound.
     bool AxisValues(double& a, double& b);
 };

@@ -135,20 +135,29 @@ void Page7::SheetsPdf_Click() {
     if (List5.items.empty()) return;
     double a = 0, b = 0;
     if (!AxisValues(a, b)) return;
+    Sheets.PrintPdf(context_, a, b, settings().PlotTitle, PdfPath("", "横断面图.pdf"));
+}
+
+std::string Page7::PdfPath(const std::string& suffix, const std::string& name) {
     std::string path = Text22.text;
     auto dot = path.rfind('.');
     if (path.empty() || dot == std::string::npos)
-        path = WithTrailingSeparator(settings().MainDir) + "横断面图.pdf";
-    else
-        path = path.substr(0, dot) + ".pdf";
-    Sheets.PrintPdf(context_, a, b, settings().PlotTitle, path);
+        return WithTrailingSeparator(settings().MainDir) + name;
+    return path.substr(0, dot) + suffix + ".pdf";
 }
 
 void Page7::Command24_Click() {
     if (List5.items.empty()) return;
     cad::WindowAside(context_.ui, true);
-    plots::DrawProfile(context_, 0);
+    Sheets.DrawProfile(context_, 0, settings().PlotTitle);
     cad::WindowAside(context_.ui, false);
+}
+
+// The loaded profile on sheets, to "NAME（纵断面）.pdf" beside the section data file.
+void Page7::ProfilePdf_Click() {
+    if (List5.items.empty()) return;
+    Sheets.PrintProfilePdf(context_, 0, settings().PlotTitle,
+                           PdfPath("（纵断面）", "纵断面图.pdf"));
 }
 
 void Page7::Command25_Click() {

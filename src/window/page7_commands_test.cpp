@@ -449,5 +449,25 @@ TEST(Page7Sheets, ColumnStaysTheDefault) {
     EXPECT_FALSE(std::filesystem::exists(w.dir.File("sheets.ini")));
 }
 
+// The profile of page 7 follows the same choice; "纵断面PDF" names its file after the data
+// file.
+TEST(Page7Sheets, ProfileOnTheChosenPaperAndToPdf) {
+    Page7Fixture w({{"k1.dm", kStandard}});
+    w.Open("k1.dm");
+    w.page->Sheets.combo.ChooseText("A3 横向");
+    w.page->Command24.Click();
+    ASSERT_EQ(w.host.documents().size(), 1u);
+    EXPECT_EQ(FramesOf(w.host.documents().back()->drawing()), 2u);
+
+    RecordingPrinter printer;
+    w.page->Sheets.printer = &printer;
+    w.page->Sheets.profile_pdf.Click();
+    ASSERT_EQ(printer.printed.size(), 1u);
+    EXPECT_EQ(printer.printed[0].first, 1u);
+    EXPECT_EQ(printer.printed[0].second, w.data + "k1（纵断面）.pdf");
+    ASSERT_FALSE(w.ui.messages.empty());
+    EXPECT_EQ(w.ui.messages.back().title, "纵断面图");
+}
+
 }  // namespace
 }  // namespace velorin::window

@@ -1,6 +1,7 @@
-// The sheet choice of pages 6 and 7: "图纸：" with the single column or a paper, kept in
-// the user's sheet settings file, and "输出PDF", which draws the sections on sheets and
-// prints them through the printer the front end hands over.
+// The sheet choice of pages 5, 6 and 7: "图纸：" with the single column or a paper, kept in
+// the user's sheet settings file; "输出PDF", which draws the cross-sections on sheets and
+// prints them through the printer the front end hands over, and "纵断面PDF", the same for
+// the profile on the pages that have one.
 #pragma once
 
 #include <string>
@@ -14,9 +15,10 @@ namespace velorin::window {
 
 class SheetChoice {
   public:
-    Label label;     // "图纸："
-    ComboBox combo;  // "单列", "A3 横向", ...
-    Button pdf;      // "输出PDF"
+    Label label;         // "图纸："
+    ComboBox combo;      // "单列", "A3 横向", ...
+    Button pdf;          // "输出PDF"
+    Button profile_pdf;  // "纵断面PDF"
 
     // Where the choice is kept; tests point it elsewhere.
     std::string settings_path = app::SheetSettingsPath();
@@ -38,6 +40,16 @@ class SheetChoice {
     // PDF to `path`; tells the user where it went.
     void PrintPdf(app::Context& context, double axis_a, double axis_b, const std::string& title,
                   const std::string& path);
+
+    // The page's profile from `start_chainage`: cut onto sheets when a paper is chosen,
+    // else whole; `title` goes into the sheets' title blocks.
+    void DrawProfile(app::Context& context, double start_chainage, const std::string& title);
+    // The profile on the chosen paper (A3 landscape when the column is chosen) to `path`.
+    void PrintProfilePdf(app::Context& context, double start_chainage, const std::string& title,
+                         const std::string& path);
+
+  private:
+    void Print(app::Context& context, std::string_view title, const std::string& path);
 };
 
 // The entry of the combo for the settings, and the settings an entry stands for.

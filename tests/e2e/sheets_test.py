@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
-"""Cross-sections on A3 sheets from velorin-batch dm-plot, as a surveyor receives them.
+"""Cross-sections and a profile on A3 sheets from velorin-batch dm-plot, as a surveyor
+receives them.
 
 Three sections 60 m wide fill the first A3 landscape sheet's column and spill onto a
 second sheet. Checks the PDF (pages, A3 landscape size in points, a first page that is not
 blank, searchable texts) and the sheet DXF read by ezdxf against the single-column DXF:
-every section entity the same but for one offset per section.
+every section entity the same but for one offset per section. A profile 100 m long is cut
+onto two sheets, 70 m on the first at 1:200; its PDF has the chainages of each stretch.
 
 Usage: sheets_test.py BUILD_DIR   (run by CTest; needs /usr/bin/python3 with ezdxf and
 poppler-utils)
@@ -25,6 +27,38 @@ APP = os.path.join(BUILD, "app")
 SECTIONS = ["Dmh,S1", "-30,12", "0,15", "30,13",
             "Dmh,S2", "-30,12.5", "0,15.5", "30,13.5",
             "Dmh,S3", "-30,12.9", "0,15.9", "30,12.2"]
+
+
+def run_dm_plot(directory, data, args):
+    """velorin-batch dm-plot on `data` in a program folder of its own under `directory`."""
+    program = os.path.join(directory, "program")
+    if not os.path.isdir(program):
+        os.makedirs(program)
+        shutil.copy(os.path.join(APP, "Velorin.mdb"), program)
+        if os.path.isdir(os.path.join(APP, "Support")):
+            shutil.copytree(os.path.join(APP, "Support"), os.path.join(program, "Support"))
+    env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(directory, "config"),
+               XDG_RUNTIME_DIR=directory)
+    subprocess.run([os.path.join(APP, "velorin-batch"), "--program-dir", program, "--main-dir",
+                    directory, "dm-plot", data] + args, check=True, env=env, capture_output=True)
+
+
+def write_dm(path, lines):
+    with open(path, "wb") as f:
+        f.write(("\r\n".join(lines) + "\r\n").encode("gbk"))
+
+
+def pdf_pages(path):
+    info = subprocess.run(["pdfinfo", path], check=True, capture_output=True, text=True).stdout
+    return int(re.search(r"Pages:\s+(\d+)\n", info).group(1)), info
+
+
+def page_text(path, page):
+    """pdftotext of one page; it drops the narrow blanks between Chinese characters, so
+    blanks are taken out of both sides of a comparison."""
+    text = subprocess.run(["pdftotext", "-f", str(page), "-l", str(page), path, "-"],
+                          check=True, capture_output=True, text=True).stdout
+    return text.replace(" ", "")
 
 
 def section_entities(path):
@@ -54,34 +88,22 @@ class SheetsFromDmPlot(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.dir = tempfile.mkdtemp(prefix="velorin-sheets-")
-        program = os.path.join(cls.dir, "program")
-        os.makedirs(program)
-        shutil.copy(os.path.join(APP, "Velorin.mdb"), program)
-        if os.path.isdir(os.path.join(APP, "Support")):
-            shutil.copytree(os.path.join(APP, "Support"), os.path.join(program, "Support"))
         data = os.path.join(cls.dir, "three.dm")
-        with open(data, "wb") as f:
-            f.write(("\r\n".join(SECTIONS) + "\r\n").encode("gbk"))
-        env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(cls.dir, "config"),
-                   XDG_RUNTIME_DIR=cls.dir)
-        run = [os.path.join(APP, "velorin-batch"), "--program-dir", program, "--main-dir", cls.dir,
-               "dm-plot", data]
+        write_dm(data, SECTIONS)
         cls.column = os.path.join(cls.dir, "column.dxf")
         cls.sheets = os.path.join(cls.dir, "sheets.dxf")
         cls.pdf = os.path.join(cls.dir, "sheets.pdf")
-        subprocess.run(run + ["--out", cls.column], check=True, env=env, capture_output=True)
-        subprocess.run(run + ["--out", cls.sheets, "--sheets", "A3", "--pdf", cls.pdf,
-                              "--title", "示例路横断面图"],
-                       check=True, env=env, capture_output=True)
+        run_dm_plot(cls.dir, data, ["--out", cls.column])
+        run_dm_plot(cls.dir, data, ["--out", cls.sheets, "--sheets", "A3", "--pdf", cls.pdf,
+                                    "--title", "示例路横断面图"])
 
     @classmethod
     def tearDownClass(cls):
         shutil.rmtree(cls.dir, ignore_errors=True)
 
     def test_pdf_has_two_a3_landscape_pages(self):
-        info = subprocess.run(["pdfinfo", self.pdf], check=True, capture_output=True,
-                              text=True).stdout
-        self.assertRegex(info, r"Pages:\s+2\n")
+        pages, info = pdf_pages(self.pdf)
+        self.assertEqual(pages, 2)
         self.assertIn("Page size:       1190.55 x 841.89 pts", info)
 
     def test_first_page_is_not_blank(self):
@@ -99,11 +121,7 @@ class SheetsFromDmPlot(unittest.TestCase):
         self.assertGreater(dark, 2000)
 
     def page_text(self, page):
-        """pdftotext of one page; it drops the narrow blanks between Chinese characters, so
-        blanks are taken out of both sides of a comparison."""
-        text = subprocess.run(["pdftotext", "-f", str(page), "-l", str(page), self.pdf, "-"],
-                              check=True, capture_output=True, text=True).stdout
-        return text.replace(" ", "")
+        return page_text(self.pdf, page)
 
     def test_texts_stay_searchable(self):
         text = self.page_text(1)
@@ -140,6 +158,38 @@ class SheetsFromDmPlot(unittest.TestCase):
         frames = doc.modelspace().query('LWPOLYLINE[layer=="图_图框"]')
         self.assertEqual(len(frames), 4)
         self.assertTrue(all(f.closed for f in frames))
+
+
+class ProfileFromDmPlot(unittest.TestCase):
+    """A profile 0 .. 100 m framed 0 .. 105 at 1:200: cut at 70 m onto a second sheet."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.dir = tempfile.mkdtemp(prefix="velorin-profile-sheets-")
+        data = os.path.join(cls.dir, "line.dm")
+        write_dm(data, ["Dmh,L", "0,12", "30,14.5", "65,13.2", "80,11.4", "100,12.6"])
+        cls.pdf = os.path.join(cls.dir, "profile.pdf")
+        run_dm_plot(cls.dir, data, ["--profile", "--out", os.path.join(cls.dir, "profile.dxf"),
+                                    "--sheets", "A3", "--pdf", cls.pdf, "--title", "示例路纵断面图"])
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.dir, ignore_errors=True)
+
+    def test_each_stretch_on_its_own_page_with_the_table_continued(self):
+        pages, info = pdf_pages(self.pdf)
+        self.assertEqual(pages, 2)
+        self.assertIn("Page size:       1190.55 x 841.89 pts", info)
+        first, second = page_text(self.pdf, 1), page_text(self.pdf, 2)
+        self.assertIn("第1张共2张", first)
+        self.assertIn("第2张共2张", second)
+        self.assertIn("0+30.0", first)
+        self.assertNotIn("0+30.0", second)
+        self.assertIn("0+100.0", second)
+        self.assertNotIn("0+100.0", first)
+        for text in (first, second):
+            self.assertIn("桩号", text)  # the row titles repeated on each sheet
+            self.assertIn("示例路纵断面图", text)
 
 
 if __name__ == "__main__":

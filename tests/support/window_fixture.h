@@ -20,6 +20,7 @@ class WindowFixture {
     window::Form1& Load() {
         form = std::make_unique<window::Form1>(context);
         // The sheet choice is kept in the scratch folder, never in the user's own.
+        form->page5.Sheets.settings_path = dir.File("sheets.ini");
         form->page6.Sheets.settings_path = dir.File("sheets.ini");
         form->page7.Sheets.settings_path = dir.File("sheets.ini");
         form->Form_Load();

@@ -162,16 +162,17 @@ class Painter : public EntityVisitor {
 }  // namespace
 
 void Paint(const Drawing& drawing, const Box& window, double width, double height,
-           PaintBackend& backend) {
-    Affine device = DeviceTransform(window, width, height);
+           PaintBackend& backend, double margin) {
+    Affine device = DeviceTransform(window, width, height, margin);
     Painter painter(drawing, device, backend);
     auto extents = drawing.Extents();
     if (extents && window.Contains(*extents)) {
         for (const auto& e : drawing.entities())
             if (!e->erased && !e->paper) painter.Entity(*e);
-        return;
+    } else {
+        for (EntityBase* e : drawing.Candidates(window)) painter.Entity(*e);
     }
-    for (EntityBase* e : drawing.Candidates(window)) painter.Entity(*e);
+    backend.Flush();
 }
 
 }  // namespace velorin::cad::embedded

@@ -32,6 +32,8 @@ class PaintBackend {
     // page in radians; `height` the height of a capital; `width` the box it should fill.
     virtual void Text(const std::string& text, Point2 origin, double height, double rotation,
                       double width, Rgb colour) = 0;
+    // Called when a painting is done: a backend that holds primitives back paints them now.
+    virtual void Flush() {}
 };
 
 // Records what is painted, for tests.
@@ -56,9 +58,10 @@ class RecordingBackend : public PaintBackend {
 // evenly, centred, with a margin, y turned downwards.
 Affine DeviceTransform(const Box& window, double width, double height, double margin = 10);
 
-// Paints the model space entities that lie in `window`.
+// Paints the model space entities that lie in `window`, fitted inside `margin` device
+// units of a device of `width` x `height`.
 void Paint(const Drawing& drawing, const Box& window, double width, double height,
-           PaintBackend& backend);
+           PaintBackend& backend, double margin = 10);
 
 // The text a TEXT or MTEXT shows: control codes ("%%d", MTEXT formatting) resolved, lines
 // split.

@@ -14,6 +14,7 @@
 #include "base/strings.h"
 #include "base/text_file.h"
 #include "cad/embedded/host.h"
+#include "qt/paint/pdf_paint_backend.h"
 #include "qt/paint/qt_paint_backend.h"
 
 namespace velorin::qt {
@@ -81,8 +82,10 @@ Status RenderPicture(const cad::embedded::Drawing& drawing, const std::string& p
         pdf.setTitle(QString::fromUtf8(path.c_str()));
         QPainter painter(&pdf);
         QRect page = painter.viewport();
-        QtPaintBackend backend(painter, 1.0);
-        cad::embedded::Paint(drawing, window, page.width(), page.height(), backend);
+        PdfPaintBackend backend(painter);
+        const double units = PdfPaintBackend::kUnits;
+        cad::embedded::Paint(drawing, window, page.width() * units, page.height() * units, backend,
+                             10 * units);
         painter.end();
     } else if (EndsWith(UpperCase(path), ".PNG")) {
         QImage image(width, height, QImage::Format_RGB32);
@@ -118,18 +121,19 @@ Status RenderSheetsPdf(const cad::embedded::Drawing& drawing,
         pdf.setResolution(kPdfResolution);
         pdf.setTitle(QString::fromUtf8(path.c_str()));
         QPainter painter(&pdf);
+        // One backend for every page: a string laid out on one sheet is not laid out again.
+        PdfPaintBackend backend(painter);
         for (size_t k = 0; k < sheets.size(); ++k) {
             if (k > 0) pdf.newPage();
-            // The page in device units as the paper is, not rounded to whole points.
-            const double width = width_mm / 25.4 * kPdfResolution,
-                         height = height_mm / 25.4 * kPdfResolution;
+            // The page in painter units as the paper is, not rounded to whole points.
+            const double width = width_mm / 25.4 * kPdfResolution * PdfPaintBackend::kUnits,
+                         height = height_mm / 25.4 * kPdfResolution * PdfPaintBackend::kUnits;
             const cad::embedded::Box& sheet = sheets[k];
-            // The painter keeps a margin of 10 device units around what it fits; the window
-            // it is given is the sheet less that margin, so the sheet fills the page.
+            // The painter keeps a margin of 10 units around what it fits; the window it is
+            // given is the sheet less that margin, so the sheet fills the page.
             double s = width / (sheet.max_x - sheet.min_x), m = 10 / s;
             cad::embedded::Box window{sheet.min_x + m, sheet.min_y + m, sheet.max_x - m,
                                       sheet.max_y - m};
-            QtPaintBackend backend(painter, 1.0);
             cad::embedded::Paint(drawing, window, width, height, backend);
         }
         painter.end();
