@@ -590,11 +590,11 @@ cad::Document* DrawProfilePlaced(app::Context& context, const double& start_chai
             ++placed;
         }
         app.ZoomExtents();
+        ++drawn;
     }
     if (placer) {
         placer->Finish(doc, model);
         app.ZoomExtents();
-        ++drawn;
     }
     doc.Utility().Prompt("已画纵断面图：" + std::to_string(drawn) + " 个断面");
     return &doc;
