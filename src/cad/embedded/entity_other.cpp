@@ -5,27 +5,8 @@
 namespace velorin::cad::embedded {
 
 std::vector<Point2> SplinePoints(const OtherEntity& s) {
-    int p = s.degree, n = static_cast<int>(s.control.size());
-    if (n < 2 || p < 1 || static_cast<int>(s.knots.size()) != n + p + 1) return s.fit;
-    // De Boor's algorithm at evenly spaced parameters over the knot range.
-    std::vector<Point2> out;
-    double u0 = s.knots[p], u1 = s.knots[n];
-    int samples = std::min(4096, n * 16);
-    std::vector<Point2> d(p + 1);
-    for (int i = 0; i <= samples; ++i) {
-        double u = u0 + (u1 - u0) * i / samples;
-        int k = p;
-        while (k < n - 1 && s.knots[k + 1] <= u) ++k;
-        for (int j = 0; j <= p; ++j) d[j] = s.control[k - p + j];
-        for (int r = 1; r <= p; ++r)
-            for (int j = p; j >= r; --j) {
-                double den = s.knots[j + 1 + k - r] - s.knots[j + k - p];
-                double a = den == 0 ? 0 : (u - s.knots[j + k - p]) / den;
-                d[j] = {(1 - a) * d[j - 1].x + a * d[j].x, (1 - a) * d[j - 1].y + a * d[j].y};
-            }
-        out.push_back(d[p]);
-    }
-    return out;
+    std::vector<Point2> curve = BSplinePoints(s.degree, s.knots, s.control);
+    return curve.empty() ? s.fit : curve;
 }
 
 namespace {
