@@ -61,8 +61,10 @@ class CountingBackend : public PaintBackend {
     long circles = 0, others = 0;
     void Polyline(const std::vector<Point2>&, bool, Rgb, double) override { ++others; }
     void Polygon(const std::vector<Point2>&, Rgb) override { ++others; }
+    void Area(const std::vector<std::vector<Point2>>&, Rgb) override { ++others; }
+    void Lines(const std::vector<Point2>&, Rgb) override { ++others; }
     void Circle(Point2, double, Rgb) override { ++circles; }
-    void Text(const std::string&, Point2, double, double, double, Rgb) override { ++others; }
+    void Text(const std::string&, Point2, double, double, double, bool, Rgb) override { ++others; }
 };
 
 TEST(EntityTable, EveryRecordTypeReadsAndNamesThroughItsEntry) {

@@ -264,7 +264,7 @@ void PaintText(const TextEntity& t, const Affine& full, Rgb colour, PaintBackend
     }
     std::vector<std::string> lines = DisplayLines(t);
     if (lines.size() == 1) {
-        out.Text(lines[0], box.c[0], height, rotation, width, colour);
+        out.Text(lines[0], box.c[0], height, rotation, width, false, colour);
         return;
     }
     // MTEXT lines from the top of the box down, 1.667 heights apart.
@@ -273,7 +273,7 @@ void PaintText(const TextEntity& t, const Affine& full, Rgb colour, PaintBackend
     for (size_t k = 0; k < lines.size(); ++k) {
         double up = height - line_h - k * line_h * 1.667;
         Point2 origin{box.c[0].x + ux * up, box.c[0].y + uy * up};
-        out.Text(lines[k], origin, line_h, rotation, 0, colour);
+        out.Text(lines[k], origin, line_h, rotation, 0, false, colour);
     }
 }
 

@@ -56,12 +56,20 @@ void RecordingBackend::Polyline(const std::vector<Point2>& p, bool closed, Rgb c
 void RecordingBackend::Polygon(const std::vector<Point2>& p, Rgb c) {
     items.push_back({Item::Kind::Polygon, p, c, 0, ""});
 }
+void RecordingBackend::Area(const std::vector<std::vector<Point2>>& rings, Rgb c) {
+    Item item{Item::Kind::Area, {}, c, static_cast<double>(rings.size()), ""};
+    for (const auto& ring : rings) item.points.insert(item.points.end(), ring.begin(), ring.end());
+    items.push_back(std::move(item));
+}
+void RecordingBackend::Lines(const std::vector<Point2>& ends, Rgb c) {
+    items.push_back({Item::Kind::Lines, ends, c, 0, ""});
+}
 void RecordingBackend::Circle(Point2 centre, double r, Rgb c) {
     items.push_back({Item::Kind::Circle, {centre}, c, r, ""});
 }
-void RecordingBackend::Text(const std::string& text, Point2 origin, double h, double, double,
-                            Rgb c) {
-    items.push_back({Item::Kind::Text, {origin}, c, h, text});
+void RecordingBackend::Text(const std::string& text, Point2 origin, double h, double rotation,
+                            double, bool mirrored, Rgb c) {
+    items.push_back({Item::Kind::Text, {origin}, c, h, text, rotation, mirrored});
 }
 
 Affine DeviceTransform(const Box& window, double width, double height, double margin) {
@@ -164,6 +172,7 @@ class Painter : public EntityVisitor {
 void Paint(const Drawing& drawing, const Box& window, double width, double height,
            PaintBackend& backend) {
     Affine device = DeviceTransform(window, width, height);
+    backend.visible = Box{0, 0, width, height};
     Painter painter(drawing, device, backend);
     auto extents = drawing.Extents();
     if (extents && window.Contains(*extents)) {
