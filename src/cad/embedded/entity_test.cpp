@@ -86,7 +86,7 @@ TEST(EntityTable, EveryRecordTypeReadsAndNamesThroughItsEntry) {
         {"3DFACE", {"10", "0", "20", "0", "11", "1", "21", "0", "12", "0", "22", "1"}, Kind::Solid},
         {"ELLIPSE", {"10", "0", "20", "0", "11", "2", "21", "0", "40", "0.5"}, Kind::Other},
         {"SPLINE", {"71", "1", "11", "0", "21", "0", "11", "1", "21", "1"}, Kind::Other},
-        {"HATCH", {"10", "0", "20", "0"}, Kind::Other},
+        {"WIPEOUT", {"10", "0", "20", "0"}, Kind::Other},
     };
     for (const Row& row : rows) {
         std::vector<std::string> lines{"0", row.type, "5", "2A", "8", "0"};
@@ -100,7 +100,7 @@ TEST(EntityTable, EveryRecordTypeReadsAndNamesThroughItsEntry) {
         EXPECT_EQ(e.kind, row.kind) << row.type;
         EXPECT_EQ(e.Handle(), "2A") << row.type;
         // Types the host draws give extents; the one it only keeps gives none.
-        EXPECT_EQ(d->Extents(e).has_value(), std::string(row.type) != "HATCH") << row.type;
+        EXPECT_EQ(d->Extents(e).has_value(), std::string(row.type) != "WIPEOUT") << row.type;
         EXPECT_EQ(d->Serialize(), bytes) << row.type;
     }
 }
@@ -198,6 +198,129 @@ TEST(EllipseEntity, KeepsItsBytesMovesLayerAndIsCopiedIntoBlocks) {
         EXPECT_NEAR(box->max_x, 14, 1e-6);  // the arc from 0 to 1.5 rad starts at (14, 5)
     }
     EXPECT_TRUE(found);
+}
+
+// Drawing coordinates of what was painted on a device of 1000 x 1000 for `window`.
+std::vector<Point2> Undevice(const Box& window, std::vector<Point2> points) {
+    MapPoints(DeviceTransform(window, 1000, 1000).Inverse(), points);
+    return points;
+}
+
+// A HATCH over the square 0..10 with a round island of radius 2 about (5, 5); `fill` is
+// the groups from the hatch style on.
+std::vector<std::string> Hatch(bool solid, const std::vector<std::string>& fill) {
+    std::vector<std::string> lines{
+        "0",         "HATCH", "5", "40", "8", "0",  "100", "AcDbEntity", "100",
+        "AcDbHatch", "10",    "0", "20", "0", "30", "0",   "2",          solid ? "SOLID" : "USER"};
+    lines.insert(lines.end(), {"70", solid ? "1" : "0"});
+    // The square as a polyline path, the island as an edge path of one full circle.
+    const char* boundary[] = {"71", "0",  "91", "2",  "92", "3",   "72", "0",  "73", "1",
+                              "93", "4",  "10", "0",  "20", "0",   "10", "10", "20", "0",
+                              "10", "10", "20", "10", "10", "0",   "20", "10", "97", "0",
+                              "92", "16", "93", "1",  "72", "2",   "10", "5",  "20", "5",
+                              "40", "2",  "50", "0",  "51", "360", "73", "1",  "97", "0"};
+    lines.insert(lines.end(), std::begin(boundary), std::end(boundary));
+    lines.insert(lines.end(), fill.begin(), fill.end());
+    return lines;
+}
+
+TEST(HatchEntity, FillsInsideTheBoundaryAndOutsideItsIslandsAndKeepsItsBytes) {
+    const double spacing = std::sqrt(2.0);  // lines at 45 degrees, offset (-1, 1)
+    const std::vector<std::string> pattern{"75", "0", "76", "1",  "52", "0",  "41", "1",
+                                           "77", "0", "78", "1",  "53", "45", "43", "0",
+                                           "44", "0", "45", "-1", "46", "1",  "79"};
+    auto with = [&](std::vector<std::string> dashes) {
+        std::vector<std::string> groups = pattern;
+        groups.push_back(std::to_string(dashes.size() / 2));
+        groups.insert(groups.end(), dashes.begin(), dashes.end());
+        groups.insert(groups.end(), {"98", "0"});
+        return groups;
+    };
+    const double area = 100 - M_PI * 4;
+    struct Row {
+        const char* name;
+        std::vector<std::string> fill;
+        double length;  // of all pattern lines together
+    };
+    const Row rows[] = {
+        {"continuous lines", with({}), area / spacing},
+        {"dashes half of each line", with({"49", "0.5", "49", "-0.5"}), area / spacing / 2},
+    };
+    const Box window{0, 0, 10, 10};
+    for (const Row& row : rows) {
+        std::string bytes = Drawing2000(Hatch(false, row.fill));
+        auto d = Read(bytes);
+        ASSERT_TRUE(d) << row.name;
+        EXPECT_EQ(d->Serialize(), bytes) << row.name;
+        RecordingBackend out;
+        Paint(*d, window, 1000, 1000, out);
+        ASSERT_EQ(out.items.size(), 1u) << row.name;
+        ASSERT_EQ(out.items[0].kind, RecordingBackend::Item::Kind::Lines) << row.name;
+        std::vector<Point2> ends = Undevice(window, out.items[0].points);
+        double length = 0;
+        for (size_t k = 0; k + 1 < ends.size(); k += 2) {
+            Point2 a = ends[k], b = ends[k + 1], mid{(a.x + b.x) / 2, (a.y + b.y) / 2};
+            length += std::hypot(b.x - a.x, b.y - a.y);
+            EXPECT_TRUE(mid.x > 0 && mid.x < 10 && mid.y > 0 && mid.y < 10) << row.name;
+            EXPECT_GT(std::hypot(mid.x - 5, mid.y - 5), 2) << row.name;
+            // On a line of the family: its distance across from the base a whole spacing.
+            double across = (a.y - a.x) / std::sqrt(2.0) / spacing;
+            EXPECT_NEAR(across, std::round(across), 1e-6) << row.name;
+        }
+        EXPECT_NEAR(length, row.length, row.length * 0.03) << row.name;
+    }
+
+    auto d = Read(Drawing2000(Hatch(true, {"75", "0", "76", "1", "98", "0"})));
+    ASSERT_TRUE(d);
+    RecordingBackend out;
+    Paint(*d, window, 1000, 1000, out);
+    ASSERT_EQ(out.items.size(), 1u);
+    ASSERT_EQ(out.items[0].kind, RecordingBackend::Item::Kind::Area);
+    EXPECT_EQ(out.items[0].size, 2);  // the square and its island, filled even-odd
+    auto box = d->Extents(*d->entities()[0]);
+    ASSERT_TRUE(box);
+    EXPECT_NEAR(box->max_x, 10, 1e-9);
+}
+
+// An elliptic edge gives the angles of its ends as seen from the centre, and a clockwise
+// arc edge 360 less its angles.
+TEST(HatchEntity, EdgeAnglesAreReadAsTheFileMeansThem) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> edge;
+        double min_x, max_x, min_y, max_y;
+    };
+    // Ends of the elliptic arc (axes 4 and 2) on the rays at 30 and 150 degrees.
+    double t = std::atan2(std::sin(M_PI / 6) / 0.5, std::cos(M_PI / 6));
+    const Row rows[] = {
+        {"elliptic",
+         {"72", "3", "10", "0", "20", "0", "11", "4", "21", "0", "40", "0.5", "50", "30", "51",
+          "150", "73", "1"},
+         -4 * std::cos(t),
+         4 * std::cos(t),
+         2 * std::sin(t),
+         2},
+        {"clockwise arc over the left from 90 to 200 degrees",
+         {"72", "2", "10", "0", "20", "0", "40", "1", "50", "160", "51", "270", "73", "0"},
+         -1,
+         0,
+         std::sin(200 * M_PI / 180),
+         1},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> lines{"0",  "HATCH", "5",  "41", "8",  "0", "2",  "SOLID",
+                                       "70", "1",     "91", "1",  "92", "1", "93", "1"};
+        lines.insert(lines.end(), row.edge.begin(), row.edge.end());
+        lines.insert(lines.end(), {"97", "0", "75", "0", "76", "1", "98", "0"});
+        auto d = Read(Drawing2000(lines));
+        ASSERT_TRUE(d) << row.name;
+        auto box = d->Extents(*d->entities()[0]);
+        ASSERT_TRUE(box) << row.name;
+        EXPECT_NEAR(box->min_x, row.min_x, 1e-3) << row.name;
+        EXPECT_NEAR(box->max_x, row.max_x, 1e-3) << row.name;
+        EXPECT_NEAR(box->min_y, row.min_y, 1e-3) << row.name;
+        EXPECT_NEAR(box->max_y, row.max_y, 1e-3) << row.name;
+    }
 }
 
 // Blocks that nest: "B0" holds a circle, "Bk" inserts "Bk-1" `fan` times side by side.
