@@ -173,6 +173,7 @@ class SolidEntity : public EntityBase {
   public:
     explicit SolidEntity(Drawing* d) : EntityBase(Kind::Solid, d) {}
     Point2 corners[4];
+    int hidden_edges = 0;  // 3DFACE group 70: bit k hides the edge from corner k to the next
 };
 
 struct Attribute {

@@ -323,6 +323,46 @@ TEST(HatchEntity, EdgeAnglesAreReadAsTheFileMeansThem) {
     }
 }
 
+TEST(FaceEntity, IsDrawnAsItsVisibleEdges) {
+    struct Row {
+        const char* flags;
+        std::vector<std::vector<int>> runs;  // corners each painted line goes through
+    };
+    const Row rows[] = {
+        {"0", {{0, 1, 2, 3, 0}}},  // painted closed: four corners
+        {"1", {{1, 2, 3, 0}}},    {"5", {{1, 2}, {3, 0}}}, {"10", {{2, 3}, {0, 1}}}, {"15", {}},
+    };
+    const Point2 corners[] = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+    const Box window{0, 0, 10, 10};
+    for (const Row& row : rows) {
+        auto d = Read(Drawing2000({"0",  "3DFACE", "8",  "0",  "10", "0",      "20", "0",
+                                   "11", "10",     "21", "0",  "12", "10",     "22", "10",
+                                   "13", "0",      "23", "10", "70", row.flags}));
+        ASSERT_TRUE(d) << row.flags;
+        RecordingBackend out;
+        Paint(*d, window, 1000, 1000, out);
+        ASSERT_EQ(out.items.size(), row.runs.size()) << row.flags;
+        for (size_t k = 0; k < row.runs.size(); ++k) {
+            std::vector<int> run = row.runs[k];
+            if (out.items[k].text == "closed") run.pop_back();
+            std::vector<Point2> got = Undevice(window, out.items[k].points);
+            ASSERT_EQ(got.size(), run.size()) << row.flags;
+            for (size_t i = 0; i < run.size(); ++i) {
+                EXPECT_NEAR(got[i].x, corners[run[i]].x, 1e-9) << row.flags;
+                EXPECT_NEAR(got[i].y, corners[run[i]].y, 1e-9) << row.flags;
+            }
+        }
+    }
+    // A triangle that leaves out its fourth corner closes at its third, not at (0, 0).
+    auto d = Read(Drawing2000({"0", "3DFACE", "8", "0", "10", "2", "20", "2", "11", "10", "21", "2",
+                               "12", "10", "22", "10"}));
+    ASSERT_TRUE(d);
+    auto box = d->Extents(*d->entities()[0]);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->min_x, 2);
+    EXPECT_EQ(box->min_y, 2);
+}
+
 // Blocks that nest: "B0" holds a circle, "Bk" inserts "Bk-1" `fan` times side by side.
 std::vector<std::string> NestedBlocks(int levels, int fan) {
     std::vector<std::string> lines;
