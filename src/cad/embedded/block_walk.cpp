@@ -29,7 +29,8 @@ class Walk {
             }
         }
         if (opens && x.attributes)
-            for (const Attribute& a : *x.attributes) v_.Attribute(a, t);
+            for (const Attribute& a : *x.attributes)
+                if (!a.invisible) v_.Attribute(a, Placed(a, t));
     }
 
   private:

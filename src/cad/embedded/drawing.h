@@ -178,9 +178,12 @@ class SolidEntity : public EntityBase {
 
 struct Attribute {
     std::string tag, text;
-    Point3 position;
-    double height = 1, rotation = 0;
+    Point3 position, alignment_point;
+    double height = 1, rotation = 0, width_factor = 1;
     int layer = 0;
+    int horizontal = 0, vertical = 0;  // as a TEXT's 72 and 73 (an ATTRIB's 72 and 74)
+    bool invisible = false;            // flag 1 of group 70: kept, not drawn
+    bool mirrored = false;             // extrusion (0, 0, -1)
 };
 
 class InsertEntity : public EntityBase {

@@ -7,7 +7,10 @@ namespace {
 
 Attribute ReadAttribute(RecordReader& reader, const Record& r) {
     Attribute a;
+    bool aligned = false;
     for (const dxf::Tag& t : r.tags) {
+        // R2018 multi-line attributes end in an embedded text whose groups reuse these codes.
+        if (t.code == 101) break;
         switch (t.code) {
             case 1:
                 a.text = reader.Decode(t.value);
@@ -33,8 +36,31 @@ Attribute ReadAttribute(RecordReader& reader, const Record& r) {
             case 50:
                 a.rotation = dxf::ToDouble(t.value);
                 break;
+            case 11:
+                a.alignment_point.x = dxf::ToDouble(t.value);
+                aligned = true;
+                break;
+            case 21:
+                a.alignment_point.y = dxf::ToDouble(t.value);
+                break;
+            case 41:
+                a.width_factor = dxf::ToDouble(t.value);
+                break;
+            case 70:
+                a.invisible = (dxf::ToInt(t.value) & 1) != 0;
+                break;
+            case 72:
+                a.horizontal = static_cast<int>(dxf::ToInt(t.value));
+                break;
+            case 74:
+                a.vertical = static_cast<int>(dxf::ToInt(t.value));
+                break;
+            case 230:
+                a.mirrored = dxf::ToDouble(t.value) < 0;
+                break;
         }
     }
+    if (!aligned) a.alignment_point = a.position;
     return a;
 }
 

@@ -1,6 +1,8 @@
 // The entity table: every type it lists reads, names, writes and draws through its entry;
 // ELLIPSE, added as one file and one entry, goes the whole way; the block walk is shared
 // by selection geometry and painting and stays bounded.
+#include <map>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -361,6 +363,44 @@ TEST(FaceEntity, IsDrawnAsItsVisibleEdges) {
     ASSERT_TRUE(box);
     EXPECT_EQ(box->min_x, 2);
     EXPECT_EQ(box->min_y, 2);
+}
+
+TEST(InsertEntity, HiddenAttributesAreNotDrawnAlignedAndMirroredOnesStandWhereTheySay) {
+    std::vector<std::string> lines{"0",  "INSERT", "8",  "0", "2",  "B",
+                                   "10", "0",      "20", "0", "66", "1"};
+    auto attrib = [&](std::vector<std::string> groups) {
+        lines.insert(lines.end(), {"0", "ATTRIB", "8", "0", "40", "2"});
+        lines.insert(lines.end(), groups.begin(), groups.end());
+    };
+    attrib({"10", "1", "20", "1", "1", "A", "2", "A", "70", "0"});
+    attrib({"10", "100", "20", "100", "1", "H", "2", "H", "70", "1"});
+    attrib({"10", "0", "20", "0", "11", "20", "21", "5", "72", "1", "1", "CC", "2", "C"});
+    attrib({"10", "-30", "20", "5", "230", "-1", "1", "M", "2", "M"});
+    lines.insert(lines.end(), {"0", "SEQEND", "8", "0"});
+    auto d = Read(Drawing2000(lines, {"0", "BLOCK", "8", "0", "2", "B", "70", "2", "10", "0", "20",
+                                      "0", "0", "ENDBLK", "8", "0"}));
+    ASSERT_TRUE(d);
+    auto box = d->Extents(*d->entities()[0]);
+    ASSERT_TRUE(box);
+    EXPECT_LT(box->max_x, 100);  // the hidden attribute takes no room
+
+    const Box window{-40, -40, 40, 40};
+    RecordingBackend out;
+    Paint(*d, window, 1000, 1000, out);
+    std::map<std::string, RecordingBackend::Item> texts;
+    for (const auto& item : out.items) texts[item.text] = item;
+    EXPECT_THAT(texts, ::testing::ElementsAre(::testing::Key("A"), ::testing::Key("CC"),
+                                              ::testing::Key("M")));
+    // Two letters 2 high are 2.8 wide: centred on (20, 5).
+    Point2 centred = Undevice(window, texts["CC"].points)[0];
+    EXPECT_NEAR(centred.x, 18.6, 1e-9);
+    EXPECT_NEAR(centred.y, 5, 1e-9);
+    // Seen from below: it starts at drawing (30, 5) and reads backwards, leftwards.
+    Point2 mirrored = Undevice(window, texts["M"].points)[0];
+    EXPECT_NEAR(mirrored.x, 30, 1e-9);
+    EXPECT_TRUE(texts["M"].mirrored);
+    EXPECT_NEAR(std::fabs(texts["M"].rotation), M_PI, 1e-9);
+    EXPECT_FALSE(texts["CC"].mirrored);
 }
 
 // Blocks that nest: "B0" holds a circle, "Bk" inserts "Bk-1" `fan` times side by side.

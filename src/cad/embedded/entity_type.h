@@ -135,6 +135,9 @@ inline Affine Placed(const EntityBase& e, const EntityType& type, const Affine& 
     return e.mirrored && type.ocs ? t * kMirrorX : t;
 }
 
+// The transform of an attribute's own coordinates when its reference draws under `t`.
+inline Affine Placed(const Attribute& a, const Affine& t) { return a.mirrored ? t * kMirrorX : t; }
+
 // The table.
 std::span<const EntityType* const> EntityTypes();
 // The entry for a record type; the fallback entry when the host does not model it.

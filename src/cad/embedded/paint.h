@@ -74,8 +74,22 @@ Affine DeviceTransform(const Box& window, double width, double height, double ma
 void Paint(const Drawing& drawing, const Box& window, double width, double height,
            PaintBackend& backend);
 
-// The text a TEXT or MTEXT shows: control codes ("%%d", MTEXT formatting) resolved, lines
-// split.
-std::vector<std::string> DisplayLines(const TextEntity& text);
+// A line of text as it is shown, with the stretches drawn with a line under, over or
+// through them.
+struct ShownLine {
+    enum class Stroke : uint8_t { Under, Over, Through };
+    struct Run {
+        size_t begin, end;  // bytes of `text`
+        Stroke stroke;
+        bool operator==(const Run&) const = default;
+    };
+    std::string text;
+    std::vector<Run> runs;
+    bool operator==(const ShownLine&) const = default;
+};
+
+// The lines a TEXT or MTEXT shows: special characters ("%%d", "%%nnn", "\M+1XXXX")
+// and MTEXT formatting resolved, lines split, "%%u" and its kin as stroked runs.
+std::vector<ShownLine> DisplayText(const TextEntity& text);
 
 }  // namespace velorin::cad::embedded
