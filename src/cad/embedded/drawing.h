@@ -198,13 +198,12 @@ class InsertEntity : public EntityBase {
     std::string Name() const override;
 };
 
-// Records kept as read (hatches, dimensions, splines, ...), layer readable.
-// Dimensions remember the block that draws them and splines their curve, for pictures.
+// Records kept as read (splines, leaders, ...), layer readable. Splines remember their
+// curve, for pictures.
 class OtherEntity : public EntityBase {
   public:
     explicit OtherEntity(Drawing* d) : EntityBase(Kind::Other, d) {}
     std::string type;
-    int block = -1;  // DIMENSION: its picture, drawn in place
     int degree = 3;  // SPLINE
     std::vector<double> knots;
     std::vector<Point2> control, fit;

@@ -1,5 +1,5 @@
-// Records the host keeps as read: DIMENSION (drawn through its block), SPLINE (drawn
-// through its control frame or fit points) and every type the table does not list.
+// Records the host keeps as read: SPLINE (drawn through its control frame or fit points)
+// and every type the table does not list.
 #include "cad/embedded/entity_type.h"
 
 namespace velorin::cad::embedded {
@@ -29,7 +29,7 @@ void ReadSplineGroup(OtherEntity& e, const dxf::Tag& t) {
 EntityPtr ReadOther(RecordReader& reader, Record& r) {
     auto e = std::make_unique<OtherEntity>(&reader.drawing);
     e->type = std::string(r.type);
-    bool dimension = r.type == "DIMENSION", spline = r.type == "SPLINE";
+    bool spline = r.type == "SPLINE";
     bool follows = false;  // sub-records of its own until SEQEND
     bool xdata = false;    // from the first extended data group on: nothing of the model
     for (const dxf::Tag& t : r.tags) {
@@ -38,8 +38,6 @@ EntityPtr ReadOther(RecordReader& reader, Record& r) {
         if (xdata) continue;
         if (t.code == 5 || t.code == 8 || t.code == 62 || t.code == 67)
             reader.Common(*e, t);
-        else if (dimension && t.code == 2)
-            reader.LinkBlock(*e, &e->block, std::string(t.value), false);
         else if (spline)
             ReadSplineGroup(*e, t);
     }
@@ -57,23 +55,9 @@ void PaintSpline(const EntityBase& e, const Affine& full, Rgb colour, PaintBacke
     if (pts.size() > 1) out.Polyline(pts, false, colour, 0);
 }
 
-// A dimension's block is drawn where it lies, without a transform of its own.
-bool ExpandDimension(const Drawing& d, const EntityBase& e, Expansion& out) {
-    const auto& o = static_cast<const OtherEntity&>(e);
-    if (o.block < 0) return false;
-    out.block = d.blocks()[o.block].get();
-    return true;
-}
-
 constexpr int kOtherGroups[] = {2, 10, 20, 30, 41, 42, 43, 50};
 
 }  // namespace
-
-extern const EntityType kDimensionType{.name = "DIMENSION",
-                                       .kind = Kind::Other,
-                                       .read = ReadOther,
-                                       .modelled = kOtherGroups,
-                                       .expand = ExpandDimension};
 
 extern const EntityType kSplineType{.name = "SPLINE",
                                     .kind = Kind::Other,

@@ -1,10 +1,10 @@
 // The entity table: every type it lists reads, names, writes and draws through its entry;
 // ELLIPSE, added as one file and one entry, goes the whole way; the block walk is shared
 // by selection geometry and painting and stays bounded.
-#include <map>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <map>
 
 #include "cad/embedded/block_walk.h"
 #include "cad/embedded/entity_type.h"
@@ -401,6 +401,58 @@ TEST(InsertEntity, HiddenAttributesAreNotDrawnAlignedAndMirroredOnesStandWhereTh
     EXPECT_TRUE(texts["M"].mirrored);
     EXPECT_NEAR(std::fabs(texts["M"].rotation), M_PI, 1e-9);
     EXPECT_FALSE(texts["CC"].mirrored);
+}
+
+TEST(DimensionEntity, WithoutItsBlockDrawsItsLinesAndMeasurement) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> groups;
+        size_t lines;
+        const char* text;  // "" none
+    };
+    const Row rows[] = {
+        {"aligned",
+         {"70", "1", "13", "0", "23", "0", "14", "10", "24", "0", "10", "10", "20", "5"},
+         3,
+         "10"},
+        {"rotated to measure upwards",
+         {"70", "0", "50", "90", "13", "0", "23", "0", "14", "3", "24", "4", "10", "8", "20", "0"},
+         3,
+         "4"},
+        {"measurement given, text around it",
+         {"70", "1", "42", "12.345", "1", "<> m", "13", "0", "23", "0", "14", "10", "24", "0"},
+         3,
+         "12.35 m"},
+        {"radius", {"70", "4", "10", "0", "20", "0", "15", "3", "25", "4"}, 1, "R5"},
+        {"diameter", {"70", "3", "10", "0", "20", "0", "15", "6", "25", "8"}, 1, "⌀10"},
+        {"angle between two lines",
+         {"70", "2", "13", "0", "23", "0", "14", "10", "24", "0", "10", "0", "20", "0", "15", "0",
+          "25", "10"},
+         2,
+         "90°"},
+        {"text suppressed",
+         {"70", "4", "1", " ", "10", "0", "20", "0", "15", "3", "25", "4"},
+         1,
+         ""},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> lines{"0",   "DIMENSION", "8", "0",  "2",
+                                       "*D7", "11",        "5", "21", "9"};
+        lines.insert(lines.end(), row.groups.begin(), row.groups.end());
+        auto d = Read(Drawing2000(lines));
+        ASSERT_TRUE(d) << row.name;
+        RecordingBackend out;
+        Paint(*d, Box{-20, -20, 20, 20}, 1000, 1000, out);
+        size_t polylines = 0;
+        std::string text;
+        for (const auto& item : out.items) {
+            if (item.kind == RecordingBackend::Item::Kind::Polyline) ++polylines;
+            if (item.kind == RecordingBackend::Item::Kind::Text) text += item.text;
+        }
+        EXPECT_EQ(polylines, row.lines) << row.name;
+        EXPECT_EQ(text, row.text) << row.name;
+        EXPECT_TRUE(d->Extents(*d->entities()[0])) << row.name;
+    }
 }
 
 // Blocks that nest: "B0" holds a circle, "Bk" inserts "Bk-1" `fan` times side by side.

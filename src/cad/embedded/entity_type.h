@@ -122,7 +122,8 @@ struct EntityType {
     void (*primitives)(const EntityBase& e, const Affine& t, PrimitiveSink& sink) = nullptr;
     // Paints the entity; `full` maps its coordinates to the device.
     void (*paint)(const EntityBase& e, const Affine& full, Rgb colour, PaintBackend& out) = nullptr;
-    // The block it draws in place, if any.
+    // The block it draws in place; false when the block is missing, and then the entity
+    // is walked as one that draws itself (through `primitives` and `paint`, if it has them).
     bool (*expand)(const Drawing& d, const EntityBase& e, Expansion& out) = nullptr;
     // Its coordinates are object coordinates: an extrusion of (0, 0, -1) mirrors them.
     bool ocs = false;
