@@ -140,7 +140,7 @@ class ShownBuilder {
 };
 
 // "%%" codes, in TEXT and MTEXT alike; the length taken from `s` at `i`, 0 for none.
-size_t SpecialCode(std::string_view s, size_t i, ShownBuilder& out) {
+size_t PercentCode(std::string_view s, size_t i, ShownBuilder& out) {
     if (s.compare(i, 2, "%%") != 0 || i + 2 >= s.size()) return 0;
     char c = static_cast<char>(std::tolower(static_cast<unsigned char>(s[i + 2])));
     switch (c) {
@@ -243,7 +243,7 @@ std::vector<ShownLine> DisplayText(const TextEntity& t) {
     ShownBuilder out;
     std::vector<ShownBuilder::State> groups;  // MTEXT braces keep the strokes of their group
     for (size_t i = 0; i < s.size();) {
-        size_t n = SpecialCode(s, i, out);
+        size_t n = PercentCode(s, i, out);
         if (!n) n = MultiByteCode(s, i, out);
         if (!n && mtext) {
             if (s[i] == '{') {

@@ -88,7 +88,7 @@ struct ShownLine {
     bool operator==(const ShownLine&) const = default;
 };
 
-// The lines a TEXT or MTEXT shows: special characters ("%%d", "%%nnn", "\M+1XXXX")
+// The lines a TEXT or MTEXT shows: character codes ("%%d", "%%nnn", "\M+1XXXX")
 // and MTEXT formatting resolved, lines split, "%%u" and its kin as stroked runs.
 std::vector<ShownLine> DisplayText(const TextEntity& text);
 

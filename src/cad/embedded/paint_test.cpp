@@ -86,7 +86,7 @@ TEST(Paint, TextCodesAreShownAsTheyArePrinted) {
          Kind::MText,
          "\\LK0\\PK1\\l2",
          {{"K0", {under}}, {"K12", {under}}}},
-        {"MTEXT special characters and GBK", Kind::MText, "%%c\\M+1B6CF", {{"⌀断", {}}}},
+        {"MTEXT percent codes and GBK", Kind::MText, "%%c\\M+1B6CF", {{"⌀断", {}}}},
     };
     for (const Case& c : cases) {
         TextEntity t(c.kind, nullptr);
