@@ -1,6 +1,9 @@
 #include "cad/embedded/block_cycles.h"
 
 #include <algorithm>
+#include <unordered_map>
+
+#include "cad/embedded/entity_type.h"
 
 namespace velorin::cad::embedded {
 
@@ -8,16 +11,17 @@ namespace {
 
 // The blocks each block draws in place: its block references and dimension pictures.
 std::vector<std::vector<int>> References(const Drawing& d) {
-    const int n = static_cast<int>(d.blocks().size());
-    std::vector<std::vector<int>> out(static_cast<size_t>(n));
-    for (int b = 0; b < n; ++b) {
-        for (const auto& e : d.blocks()[static_cast<size_t>(b)]->entities) {
-            int child = -1;
-            if (e->kind == Kind::Insert)
-                child = static_cast<const InsertEntity&>(*e).block;
-            else if (e->kind == Kind::Other)
-                child = static_cast<const OtherEntity&>(*e).block;
-            if (child >= 0 && child < n) out[static_cast<size_t>(b)].push_back(child);
+    const auto& blocks = d.blocks();
+    std::unordered_map<const Block*, int> index;
+    for (size_t b = 0; b < blocks.size(); ++b) index[blocks[b].get()] = static_cast<int>(b);
+    std::vector<std::vector<int>> out(blocks.size());
+    for (size_t b = 0; b < blocks.size(); ++b) {
+        for (const auto& e : blocks[b]->entities) {
+            const EntityType& type = TypeOf(*e);
+            Expansion expansion;
+            if (!type.expand || !type.expand(d, *e, expansion)) continue;
+            auto it = index.find(expansion.block);
+            if (it != index.end()) out[b].push_back(it->second);
         }
     }
     return out;

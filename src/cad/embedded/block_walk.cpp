@@ -12,13 +12,14 @@ class Walk {
         if (++leaves_ > kMaxWalkLeaves) return;
         const EntityType& type = TypeOf(e);
         Affine placed = Placed(e, type, t);
-        if (!type.expand) {
+        Expansion x;
+        // With no block to draw in place (none, or a missing one) the entity draws itself.
+        if (!type.expand || !type.expand(d_, e, x)) {
             v_.Leaf(e, placed, depth);
             return;
         }
-        Expansion x;
-        bool opens = type.expand(d_, e, x) && depth <= kMaxBlockDepth;
-        if (opens && Opening(x.block)) {
+        if (depth > kMaxBlockDepth) return;
+        if (Opening(x.block)) {
             Affine inner = placed * x.inner;
             if (v_.Enter(e, inner, depth)) {
                 open_.push_back(x.block);
@@ -28,8 +29,9 @@ class Walk {
                 v_.Leave();
             }
         }
-        if (opens && x.attributes)
-            for (const Attribute& a : *x.attributes) v_.Attribute(a, t);
+        if (x.attributes)
+            for (const Attribute& a : *x.attributes)
+                if (!a.invisible) v_.Attribute(a, Placed(a, t));
     }
 
   private:

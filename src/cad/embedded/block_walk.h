@@ -24,7 +24,7 @@ class EntityVisitor {
     virtual void Leave() {}
     // An entity that draws itself, with the transform to drawing coordinates.
     virtual void Leaf(const EntityBase& e, const Affine& t, int depth) = 0;
-    // An attribute of a block reference, with the reference's outer transform.
+    // A visible attribute of a block reference, with the transform of its own coordinates.
     virtual void Attribute(const struct Attribute& a, const Affine& t) { (void)a, (void)t; }
 };
 

@@ -449,7 +449,8 @@ std::optional<Box> Drawing::Extents(const EntityBase& e) const {
         }
         if (!i.attributes.empty()) {
             BoxSink sink;
-            for (const Attribute& a : i.attributes) TextBox(AttributeText(a), Affine{}, sink);
+            for (const Attribute& a : i.attributes)
+                if (!a.invisible) TextBox(AttributeText(a), Placed(a, Affine{}), sink);
             box.Add(sink.box);
         }
     } else {

@@ -173,13 +173,17 @@ class SolidEntity : public EntityBase {
   public:
     explicit SolidEntity(Drawing* d) : EntityBase(Kind::Solid, d) {}
     Point2 corners[4];
+    int hidden_edges = 0;  // 3DFACE group 70: bit k hides the edge from corner k to the next
 };
 
 struct Attribute {
     std::string tag, text;
-    Point3 position;
-    double height = 1, rotation = 0;
+    Point3 position, alignment_point;
+    double height = 1, rotation = 0, width_factor = 1;
     int layer = 0;
+    int horizontal = 0, vertical = 0;  // as a TEXT's 72 and 73 (an ATTRIB's 72 and 74)
+    bool invisible = false;            // flag 1 of group 70: kept, not drawn
+    bool mirrored = false;             // extrusion (0, 0, -1)
 };
 
 class InsertEntity : public EntityBase {
@@ -194,13 +198,12 @@ class InsertEntity : public EntityBase {
     std::string Name() const override;
 };
 
-// Records kept as read (hatches, dimensions, splines, ...), layer readable.
-// Dimensions remember the block that draws them and splines their curve, for pictures.
+// Records kept as read (splines, leaders, ...), layer readable. Splines remember their
+// curve, for pictures.
 class OtherEntity : public EntityBase {
   public:
     explicit OtherEntity(Drawing* d) : EntityBase(Kind::Other, d) {}
     std::string type;
-    int block = -1;  // DIMENSION: its picture, drawn in place
     int degree = 3;  // SPLINE
     std::vector<double> knots;
     std::vector<Point2> control, fit;

@@ -61,17 +61,9 @@ std::vector<Point2> EllipsePath(const EllipseEntity& e) {
     double nz = e.normal.z < 0 ? -1 : 1;
     Point2 major{e.major.x, e.major.y};
     Point2 minor{-nz * major.y * e.ratio, nz * major.x * e.ratio};
-    double a0 = e.start, a1 = e.end;
-    if (!std::isfinite(a0) || !std::isfinite(a1)) return {};
-    if (a1 <= a0) a1 += 2 * M_PI;
-    // The parameter steps as an arc of the major radius would: as fine as circles are.
-    std::vector<Point2> unit;
-    ArcPoints({0, 0}, 1, a0, a1, unit);
+    if (!std::isfinite(e.start) || !std::isfinite(e.end)) return {};
     std::vector<Point2> pts;
-    pts.reserve(unit.size());
-    for (Point2 u : unit)
-        pts.push_back({e.centre.x + u.x * major.x + u.y * minor.x,
-                       e.centre.y + u.x * major.y + u.y * minor.y});
+    EllipsePoints({e.centre.x, e.centre.y}, major, minor, e.start, Sweep(e.start, e.end), pts);
     return pts;
 }
 

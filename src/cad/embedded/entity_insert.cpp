@@ -7,7 +7,10 @@ namespace {
 
 Attribute ReadAttribute(RecordReader& reader, const Record& r) {
     Attribute a;
+    bool aligned = false;
     for (const dxf::Tag& t : r.tags) {
+        // R2018 multi-line attributes end in an embedded text whose groups reuse these codes.
+        if (t.code == 101) break;
         switch (t.code) {
             case 1:
                 a.text = reader.Decode(t.value);
@@ -33,8 +36,31 @@ Attribute ReadAttribute(RecordReader& reader, const Record& r) {
             case 50:
                 a.rotation = reader.Real(t);
                 break;
+            case 11:
+                a.alignment_point.x = reader.Real(t);
+                aligned = true;
+                break;
+            case 21:
+                a.alignment_point.y = reader.Real(t);
+                break;
+            case 41:
+                a.width_factor = reader.Real(t);
+                break;
+            case 70:
+                a.invisible = (reader.Integer(t) & 1) != 0;
+                break;
+            case 72:
+                a.horizontal = static_cast<int>(reader.Integer(t));
+                break;
+            case 74:
+                a.vertical = static_cast<int>(reader.Integer(t));
+                break;
+            case 230:
+                a.mirrored = reader.Real(t) < 0;
+                break;
         }
     }
+    if (!aligned) a.alignment_point = a.position;
     return a;
 }
 

@@ -1,31 +1,12 @@
-// Records the host keeps as read: DIMENSION (drawn through its block), SPLINE (drawn
-// through its control frame or fit points) and every type the table does not list.
+// Records the host keeps as read: SPLINE (drawn through its control frame or fit points)
+// and every type the table does not list.
 #include "cad/embedded/entity_type.h"
 
 namespace velorin::cad::embedded {
 
 std::vector<Point2> SplinePoints(const OtherEntity& s) {
-    int p = s.degree, n = static_cast<int>(s.control.size());
-    if (n < 2 || p < 1 || static_cast<int>(s.knots.size()) != n + p + 1) return s.fit;
-    // De Boor's algorithm at evenly spaced parameters over the knot range.
-    std::vector<Point2> out;
-    double u0 = s.knots[p], u1 = s.knots[n];
-    int samples = std::min(4096, n * 16);
-    std::vector<Point2> d(p + 1);
-    for (int i = 0; i <= samples; ++i) {
-        double u = u0 + (u1 - u0) * i / samples;
-        int k = p;
-        while (k < n - 1 && s.knots[k + 1] <= u) ++k;
-        for (int j = 0; j <= p; ++j) d[j] = s.control[k - p + j];
-        for (int r = 1; r <= p; ++r)
-            for (int j = p; j >= r; --j) {
-                double den = s.knots[j + 1 + k - r] - s.knots[j + k - p];
-                double a = den == 0 ? 0 : (u - s.knots[j + k - p]) / den;
-                d[j] = {(1 - a) * d[j - 1].x + a * d[j].x, (1 - a) * d[j - 1].y + a * d[j].y};
-            }
-        out.push_back(d[p]);
-    }
-    return out;
+    std::vector<Point2> curve = BSplinePoints(s.degree, s.knots, s.control);
+    return curve.empty() ? s.fit : curve;
 }
 
 namespace {
@@ -48,7 +29,7 @@ void ReadSplineGroup(RecordReader& reader, OtherEntity& e, const dxf::Tag& t) {
 EntityPtr ReadOther(RecordReader& reader, Record& r) {
     auto e = std::make_unique<OtherEntity>(&reader.drawing);
     e->type = std::string(r.type);
-    bool dimension = r.type == "DIMENSION", spline = r.type == "SPLINE";
+    bool spline = r.type == "SPLINE";
     bool follows = false;  // sub-records of its own until SEQEND
     bool xdata = false;    // from the first extended data group on: nothing of the model
     for (const dxf::Tag& t : r.tags) {
@@ -57,8 +38,6 @@ EntityPtr ReadOther(RecordReader& reader, Record& r) {
         if (xdata) continue;
         if (t.code == 5 || t.code == 8 || t.code == 62 || t.code == 67)
             reader.Common(*e, t);
-        else if (dimension && t.code == 2)
-            reader.LinkBlock(*e, &e->block, std::string(t.value), false);
         else if (spline)
             ReadSplineGroup(reader, *e, t);
     }
@@ -76,23 +55,9 @@ void PaintSpline(const EntityBase& e, const Affine& full, Rgb colour, PaintBacke
     if (pts.size() > 1) out.Polyline(pts, false, colour, 0);
 }
 
-// A dimension's block is drawn where it lies, without a transform of its own.
-bool ExpandDimension(const Drawing& d, const EntityBase& e, Expansion& out) {
-    const auto& o = static_cast<const OtherEntity&>(e);
-    if (o.block < 0) return false;
-    out.block = d.blocks()[o.block].get();
-    return true;
-}
-
 constexpr int kOtherGroups[] = {2, 10, 20, 30, 41, 42, 43, 50};
 
 }  // namespace
-
-extern const EntityType kDimensionType{.name = "DIMENSION",
-                                       .kind = Kind::Other,
-                                       .read = ReadOther,
-                                       .modelled = kOtherGroups,
-                                       .expand = ExpandDimension};
 
 extern const EntityType kSplineType{.name = "SPLINE",
                                     .kind = Kind::Other,

@@ -9,15 +9,15 @@ namespace velorin::cad::embedded {
 
 extern const EntityType kLineType, kPointType, kCircleType, kArcType, kLwPolylineType,
     kPolylineType, kTextType, kMTextType, kSolidType, kTraceType, k3DFaceType, kInsertType,
-    kDimensionType, kSplineType, kEllipseType, kOtherType;
+    kDimensionType, kSplineType, kEllipseType, kHatchType, kOtherType;
 
 namespace {
 
 // The first entry of a kind is the one the host uses for entities it makes itself.
 const std::array kTable{
-    &kLineType,  &kArcType,    &kCircleType,    &kLwPolylineType, &kPolylineType,
-    &kTextType,  &kMTextType,  &kPointType,     &kInsertType,     &kSolidType,
-    &kTraceType, &k3DFaceType, &kDimensionType, &kSplineType,     &kEllipseType,
+    &kLineType,      &kArcType,    &kCircleType,  &kLwPolylineType, &kPolylineType, &kTextType,
+    &kMTextType,     &kPointType,  &kInsertType,  &kSolidType,      &kTraceType,    &k3DFaceType,
+    &kDimensionType, &kSplineType, &kEllipseType, &kHatchType,
 };
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "cad/embedded/block_cycles.h"
 #include "cad/embedded/block_walk.h"
 #include "cad/embedded/entity_type.h"
@@ -62,8 +64,10 @@ class CountingBackend : public PaintBackend {
     long circles = 0, others = 0;
     void Polyline(const std::vector<Point2>&, bool, Rgb, double) override { ++others; }
     void Polygon(const std::vector<Point2>&, Rgb) override { ++others; }
+    void Area(const std::vector<std::vector<Point2>>&, Rgb) override { ++others; }
+    void Lines(const std::vector<Point2>&, Rgb) override { ++others; }
     void Circle(Point2, double, Rgb) override { ++circles; }
-    void Text(const std::string&, Point2, double, double, double, Rgb) override { ++others; }
+    void Text(const std::string&, Point2, double, double, double, bool, Rgb) override { ++others; }
 };
 
 TEST(EntityTable, EveryRecordTypeReadsAndNamesThroughItsEntry) {
@@ -85,7 +89,7 @@ TEST(EntityTable, EveryRecordTypeReadsAndNamesThroughItsEntry) {
         {"3DFACE", {"10", "0", "20", "0", "11", "1", "21", "0", "12", "0", "22", "1"}, Kind::Solid},
         {"ELLIPSE", {"10", "0", "20", "0", "11", "2", "21", "0", "40", "0.5"}, Kind::Other},
         {"SPLINE", {"71", "1", "11", "0", "21", "0", "11", "1", "21", "1"}, Kind::Other},
-        {"HATCH", {"10", "0", "20", "0"}, Kind::Other},
+        {"WIPEOUT", {"10", "0", "20", "0"}, Kind::Other},
     };
     for (const Row& row : rows) {
         std::vector<std::string> lines{"0", row.type, "5", "2A", "8", "0"};
@@ -99,7 +103,7 @@ TEST(EntityTable, EveryRecordTypeReadsAndNamesThroughItsEntry) {
         EXPECT_EQ(e.kind, row.kind) << row.type;
         EXPECT_EQ(e.Handle(), "2A") << row.type;
         // Types the host draws give extents; the one it only keeps gives none.
-        EXPECT_EQ(d->Extents(e).has_value(), std::string(row.type) != "HATCH") << row.type;
+        EXPECT_EQ(d->Extents(e).has_value(), std::string(row.type) != "WIPEOUT") << row.type;
         EXPECT_EQ(d->Serialize(), bytes) << row.type;
     }
 }
@@ -197,6 +201,259 @@ TEST(EllipseEntity, KeepsItsBytesMovesLayerAndIsCopiedIntoBlocks) {
         EXPECT_NEAR(box->max_x, 14, 1e-6);  // the arc from 0 to 1.5 rad starts at (14, 5)
     }
     EXPECT_TRUE(found);
+}
+
+// Drawing coordinates of what was painted on a device of 1000 x 1000 for `window`.
+std::vector<Point2> Undevice(const Box& window, std::vector<Point2> points) {
+    MapPoints(DeviceTransform(window, 1000, 1000).Inverse(), points);
+    return points;
+}
+
+// A HATCH over the square 0..10 with a round island of radius 2 about (5, 5); `fill` is
+// the groups from the hatch style on.
+std::vector<std::string> Hatch(bool solid, const std::vector<std::string>& fill) {
+    std::vector<std::string> lines{
+        "0",         "HATCH", "5", "40", "8", "0",  "100", "AcDbEntity", "100",
+        "AcDbHatch", "10",    "0", "20", "0", "30", "0",   "2",          solid ? "SOLID" : "USER"};
+    lines.insert(lines.end(), {"70", solid ? "1" : "0"});
+    // The square as a polyline path, the island as an edge path of one full circle.
+    const char* boundary[] = {"71", "0",  "91", "2",  "92", "3",   "72", "0",  "73", "1",
+                              "93", "4",  "10", "0",  "20", "0",   "10", "10", "20", "0",
+                              "10", "10", "20", "10", "10", "0",   "20", "10", "97", "0",
+                              "92", "16", "93", "1",  "72", "2",   "10", "5",  "20", "5",
+                              "40", "2",  "50", "0",  "51", "360", "73", "1",  "97", "0"};
+    lines.insert(lines.end(), std::begin(boundary), std::end(boundary));
+    lines.insert(lines.end(), fill.begin(), fill.end());
+    return lines;
+}
+
+TEST(HatchEntity, FillsInsideTheBoundaryAndOutsideItsIslandsAndKeepsItsBytes) {
+    const double spacing = std::sqrt(2.0);  // lines at 45 degrees, offset (-1, 1)
+    const std::vector<std::string> pattern{"75", "0", "76", "1",  "52", "0",  "41", "1",
+                                           "77", "0", "78", "1",  "53", "45", "43", "0",
+                                           "44", "0", "45", "-1", "46", "1",  "79"};
+    auto with = [&](std::vector<std::string> dashes) {
+        std::vector<std::string> groups = pattern;
+        groups.push_back(std::to_string(dashes.size() / 2));
+        groups.insert(groups.end(), dashes.begin(), dashes.end());
+        groups.insert(groups.end(), {"98", "0"});
+        return groups;
+    };
+    const double area = 100 - M_PI * 4;
+    struct Row {
+        const char* name;
+        std::vector<std::string> fill;
+        double length;  // of all pattern lines together
+    };
+    const Row rows[] = {
+        {"continuous lines", with({}), area / spacing},
+        {"dashes half of each line", with({"49", "0.5", "49", "-0.5"}), area / spacing / 2},
+    };
+    const Box window{0, 0, 10, 10};
+    for (const Row& row : rows) {
+        std::string bytes = Drawing2000(Hatch(false, row.fill));
+        auto d = Read(bytes);
+        ASSERT_TRUE(d) << row.name;
+        EXPECT_EQ(d->Serialize(), bytes) << row.name;
+        RecordingBackend out;
+        Paint(*d, window, 1000, 1000, out);
+        ASSERT_EQ(out.items.size(), 1u) << row.name;
+        ASSERT_EQ(out.items[0].kind, RecordingBackend::Item::Kind::Lines) << row.name;
+        std::vector<Point2> ends = Undevice(window, out.items[0].points);
+        double length = 0;
+        for (size_t k = 0; k + 1 < ends.size(); k += 2) {
+            Point2 a = ends[k], b = ends[k + 1], mid{(a.x + b.x) / 2, (a.y + b.y) / 2};
+            length += std::hypot(b.x - a.x, b.y - a.y);
+            EXPECT_TRUE(mid.x > 0 && mid.x < 10 && mid.y > 0 && mid.y < 10) << row.name;
+            EXPECT_GT(std::hypot(mid.x - 5, mid.y - 5), 2) << row.name;
+            // On a line of the family: its distance across from the base a whole spacing.
+            double across = (a.y - a.x) / std::sqrt(2.0) / spacing;
+            EXPECT_NEAR(across, std::round(across), 1e-6) << row.name;
+        }
+        EXPECT_NEAR(length, row.length, row.length * 0.03) << row.name;
+    }
+
+    auto d = Read(Drawing2000(Hatch(true, {"75", "0", "76", "1", "98", "0"})));
+    ASSERT_TRUE(d);
+    RecordingBackend out;
+    Paint(*d, window, 1000, 1000, out);
+    ASSERT_EQ(out.items.size(), 1u);
+    ASSERT_EQ(out.items[0].kind, RecordingBackend::Item::Kind::Area);
+    EXPECT_EQ(out.items[0].size, 2);  // the square and its island, filled even-odd
+    auto box = d->Extents(*d->entities()[0]);
+    ASSERT_TRUE(box);
+    EXPECT_NEAR(box->max_x, 10, 1e-9);
+}
+
+// An elliptic edge gives the angles of its ends as seen from the centre, and a clockwise
+// arc edge 360 less its angles.
+TEST(HatchEntity, EdgeAnglesAreReadAsTheFileMeansThem) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> edge;
+        double min_x, max_x, min_y, max_y;
+    };
+    // Ends of the elliptic arc (axes 4 and 2) on the rays at 30 and 150 degrees.
+    double t = std::atan2(std::sin(M_PI / 6) / 0.5, std::cos(M_PI / 6));
+    const Row rows[] = {
+        {"elliptic",
+         {"72", "3", "10", "0", "20", "0", "11", "4", "21", "0", "40", "0.5", "50", "30", "51",
+          "150", "73", "1"},
+         -4 * std::cos(t),
+         4 * std::cos(t),
+         2 * std::sin(t),
+         2},
+        {"clockwise arc over the left from 90 to 200 degrees",
+         {"72", "2", "10", "0", "20", "0", "40", "1", "50", "160", "51", "270", "73", "0"},
+         -1,
+         0,
+         std::sin(200 * M_PI / 180),
+         1},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> lines{"0",  "HATCH", "5",  "41", "8",  "0", "2",  "SOLID",
+                                       "70", "1",     "91", "1",  "92", "1", "93", "1"};
+        lines.insert(lines.end(), row.edge.begin(), row.edge.end());
+        lines.insert(lines.end(), {"97", "0", "75", "0", "76", "1", "98", "0"});
+        auto d = Read(Drawing2000(lines));
+        ASSERT_TRUE(d) << row.name;
+        auto box = d->Extents(*d->entities()[0]);
+        ASSERT_TRUE(box) << row.name;
+        EXPECT_NEAR(box->min_x, row.min_x, 1e-3) << row.name;
+        EXPECT_NEAR(box->max_x, row.max_x, 1e-3) << row.name;
+        EXPECT_NEAR(box->min_y, row.min_y, 1e-3) << row.name;
+        EXPECT_NEAR(box->max_y, row.max_y, 1e-3) << row.name;
+    }
+}
+
+TEST(FaceEntity, IsDrawnAsItsVisibleEdges) {
+    struct Row {
+        const char* flags;
+        std::vector<std::vector<int>> runs;  // corners each painted line goes through
+    };
+    const Row rows[] = {
+        {"0", {{0, 1, 2, 3, 0}}},  // painted closed: four corners
+        {"1", {{1, 2, 3, 0}}},    {"5", {{1, 2}, {3, 0}}}, {"10", {{2, 3}, {0, 1}}}, {"15", {}},
+    };
+    const Point2 corners[] = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+    const Box window{0, 0, 10, 10};
+    for (const Row& row : rows) {
+        auto d = Read(Drawing2000({"0",  "3DFACE", "8",  "0",  "10", "0",      "20", "0",
+                                   "11", "10",     "21", "0",  "12", "10",     "22", "10",
+                                   "13", "0",      "23", "10", "70", row.flags}));
+        ASSERT_TRUE(d) << row.flags;
+        RecordingBackend out;
+        Paint(*d, window, 1000, 1000, out);
+        ASSERT_EQ(out.items.size(), row.runs.size()) << row.flags;
+        for (size_t k = 0; k < row.runs.size(); ++k) {
+            std::vector<int> run = row.runs[k];
+            if (out.items[k].text == "closed") run.pop_back();
+            std::vector<Point2> got = Undevice(window, out.items[k].points);
+            ASSERT_EQ(got.size(), run.size()) << row.flags;
+            for (size_t i = 0; i < run.size(); ++i) {
+                EXPECT_NEAR(got[i].x, corners[run[i]].x, 1e-9) << row.flags;
+                EXPECT_NEAR(got[i].y, corners[run[i]].y, 1e-9) << row.flags;
+            }
+        }
+    }
+    // A triangle that leaves out its fourth corner closes at its third, not at (0, 0).
+    auto d = Read(Drawing2000({"0", "3DFACE", "8", "0", "10", "2", "20", "2", "11", "10", "21", "2",
+                               "12", "10", "22", "10"}));
+    ASSERT_TRUE(d);
+    auto box = d->Extents(*d->entities()[0]);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->min_x, 2);
+    EXPECT_EQ(box->min_y, 2);
+}
+
+TEST(InsertEntity, HiddenAttributesAreNotDrawnAlignedAndMirroredOnesStandWhereTheySay) {
+    std::vector<std::string> lines{"0",  "INSERT", "8",  "0", "2",  "B",
+                                   "10", "0",      "20", "0", "66", "1"};
+    auto attrib = [&](std::vector<std::string> groups) {
+        lines.insert(lines.end(), {"0", "ATTRIB", "8", "0", "40", "2"});
+        lines.insert(lines.end(), groups.begin(), groups.end());
+    };
+    attrib({"10", "1", "20", "1", "1", "A", "2", "A", "70", "0"});
+    attrib({"10", "100", "20", "100", "1", "H", "2", "H", "70", "1"});
+    attrib({"10", "0", "20", "0", "11", "20", "21", "5", "72", "1", "1", "CC", "2", "C"});
+    attrib({"10", "-30", "20", "5", "230", "-1", "1", "M", "2", "M"});
+    lines.insert(lines.end(), {"0", "SEQEND", "8", "0"});
+    auto d = Read(Drawing2000(lines, {"0", "BLOCK", "8", "0", "2", "B", "70", "2", "10", "0", "20",
+                                      "0", "0", "ENDBLK", "8", "0"}));
+    ASSERT_TRUE(d);
+    auto box = d->Extents(*d->entities()[0]);
+    ASSERT_TRUE(box);
+    EXPECT_LT(box->max_x, 100);  // the hidden attribute takes no room
+
+    const Box window{-40, -40, 40, 40};
+    RecordingBackend out;
+    Paint(*d, window, 1000, 1000, out);
+    std::map<std::string, RecordingBackend::Item> texts;
+    for (const auto& item : out.items) texts[item.text] = item;
+    EXPECT_THAT(texts, ::testing::ElementsAre(::testing::Key("A"), ::testing::Key("CC"),
+                                              ::testing::Key("M")));
+    // Two letters 2 high are 2.8 wide: centred on (20, 5).
+    Point2 centred = Undevice(window, texts["CC"].points)[0];
+    EXPECT_NEAR(centred.x, 18.6, 1e-9);
+    EXPECT_NEAR(centred.y, 5, 1e-9);
+    // Seen from below: it starts at drawing (30, 5) and reads backwards, leftwards.
+    Point2 mirrored = Undevice(window, texts["M"].points)[0];
+    EXPECT_NEAR(mirrored.x, 30, 1e-9);
+    EXPECT_TRUE(texts["M"].mirrored);
+    EXPECT_NEAR(std::fabs(texts["M"].rotation), M_PI, 1e-9);
+    EXPECT_FALSE(texts["CC"].mirrored);
+}
+
+TEST(DimensionEntity, WithoutItsBlockDrawsItsLinesAndMeasurement) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> groups;
+        size_t lines;
+        const char* text;  // "" none
+    };
+    const Row rows[] = {
+        {"aligned",
+         {"70", "1", "13", "0", "23", "0", "14", "10", "24", "0", "10", "10", "20", "5"},
+         3,
+         "10"},
+        {"rotated to measure upwards",
+         {"70", "0", "50", "90", "13", "0", "23", "0", "14", "3", "24", "4", "10", "8", "20", "0"},
+         3,
+         "4"},
+        {"measurement given, text around it",
+         {"70", "1", "42", "12.345", "1", "<> m", "13", "0", "23", "0", "14", "10", "24", "0"},
+         3,
+         "12.35 m"},
+        {"radius", {"70", "4", "10", "0", "20", "0", "15", "3", "25", "4"}, 1, "R5"},
+        {"diameter", {"70", "3", "10", "0", "20", "0", "15", "6", "25", "8"}, 1, "⌀10"},
+        {"angle between two lines",
+         {"70", "2", "13", "0", "23", "0", "14", "10", "24", "0", "10", "0", "20", "0", "15", "0",
+          "25", "10"},
+         2,
+         "90°"},
+        {"text suppressed",
+         {"70", "4", "1", " ", "10", "0", "20", "0", "15", "3", "25", "4"},
+         1,
+         ""},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> lines{"0",   "DIMENSION", "8", "0",  "2",
+                                       "*D7", "11",        "5", "21", "9"};
+        lines.insert(lines.end(), row.groups.begin(), row.groups.end());
+        auto d = Read(Drawing2000(lines));
+        ASSERT_TRUE(d) << row.name;
+        RecordingBackend out;
+        Paint(*d, Box{-20, -20, 20, 20}, 1000, 1000, out);
+        size_t polylines = 0;
+        std::string text;
+        for (const auto& item : out.items) {
+            if (item.kind == RecordingBackend::Item::Kind::Polyline) ++polylines;
+            if (item.kind == RecordingBackend::Item::Kind::Text) text += item.text;
+        }
+        EXPECT_EQ(polylines, row.lines) << row.name;
+        EXPECT_EQ(text, row.text) << row.name;
+        EXPECT_TRUE(d->Extents(*d->entities()[0])) << row.name;
+    }
 }
 
 // Blocks that nest: "B0" holds a circle, "Bk" inserts "Bk-1" `fan` times side by side.

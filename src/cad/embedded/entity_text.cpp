@@ -157,20 +157,21 @@ EntityPtr CopyText(const EntityBase& e, Drawing& target, const Drawing& source) 
     return t;
 }
 
-// Width of the longest MTEXT line in heights, and the number of lines.
-void MTextLines(std::string_view s, double& longest, int& lines) {
-    double line = 0;
-    longest = 0, lines = 1;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 1 < s.size() && s[i + 1] == 'P') {
-            longest = std::max(longest, line), line = 0, ++lines, ++i;
-            continue;
-        }
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        if ((c & 0xC0) == 0x80) continue;
-        line += c >= 0xE0 ? 1.0 : 0.7;
-    }
-    longest = std::max(longest, line);
+// MTEXT baselines stand this many text heights apart.
+constexpr double kLineSpacing = 5.0 / 3;
+// A text aligned at its bottom reaches this many heights below its baseline.
+constexpr double kDescent = 1.0 / 3;
+
+// Width of the longest shown line in heights.
+double Longest(const std::vector<ShownLine>& lines) {
+    double longest = 0;
+    for (const ShownLine& l : lines) longest = std::max(longest, TextAdvance(l.text));
+    return longest;
+}
+
+// Height of an MTEXT's lines from the top of the first capital to the last baseline.
+double MTextHeight(size_t lines, double h) {
+    return (lines * kLineSpacing - (kLineSpacing - 1)) * h;
 }
 
 void Corners(Point3 anchor, double rotation_deg, const double xs[4], const double ys[4],
@@ -184,15 +185,14 @@ void Corners(Point3 anchor, double rotation_deg, const double xs[4], const doubl
 
 void MTextBox(const TextEntity& t, const Affine& tr, PrimitiveSink& sink) {
     double h = t.height > 0 ? t.height : 1;
-    double longest;
-    int lines;
-    MTextLines(t.text, longest, lines);
-    double w = std::max(t.box_width, longest * h);
-    double total = lines * h * 1.667 - 0.667 * h;
+    std::vector<ShownLine> lines = DisplayText(t);
+    double w = std::max(t.box_width, Longest(lines) * h);
+    double total = MTextHeight(lines.size(), h);
     int a = t.horizontal >= 1 && t.horizontal <= 9 ? t.horizontal : 1;
     double dx = -w * ((a - 1) % 3) / 2.0;
     int row = (a - 1) / 3;  // 0 top, 1 middle, 2 bottom
-    double dy = row == 0 ? -total : row == 1 ? -total / 2 : 0;
+    // Bottom attachments hold the descent of the last line above the insertion point.
+    double dy = row == 0 ? -total : row == 1 ? -total / 2 : kDescent * h;
     double xs[4] = {dx, dx + w, dx + w, dx}, ys[4] = {dy, dy, dy + total, dy + total};
     Corners(t.position, t.rotation, xs, ys, tr, sink);
 }
@@ -214,7 +214,7 @@ constexpr int kMTextGroups[] = {1, 3, 7, 10, 20, 30, 11, 21, 31, 40, 41, 50, 71}
 void TextBox(const TextEntity& t, const Affine& tr, PrimitiveSink& sink) {
     if (t.kind == Kind::MText) return MTextBox(t, tr, sink);
     double h = t.height > 0 ? t.height : 1;
-    double w = TextAdvance(t.text) * h * (t.width_factor > 0 ? t.width_factor : 1);
+    double w = Longest(DisplayText(t)) * h * (t.width_factor > 0 ? t.width_factor : 1);
     double dx = 0, dy = 0;
     Point3 anchor = t.position;
     double rotation = t.rotation;
@@ -233,6 +233,8 @@ void TextBox(const TextEntity& t, const Affine& tr, PrimitiveSink& sink) {
             dy = -h / 2;
         else if (t.vertical == 3)
             dy = -h;
+        else if (t.vertical == 1)
+            dy = kDescent * h;
     }
     double xs[4] = {dx, dx + w, dx + w, dx}, ys[4] = {dy, dy, dy + h, dy + h};
     Corners(anchor, rotation, xs, ys, tr, sink);
@@ -240,12 +242,67 @@ void TextBox(const TextEntity& t, const Affine& tr, PrimitiveSink& sink) {
 
 TextEntity AttributeText(const Attribute& a) {
     TextEntity text(Kind::Text, nullptr);
-    text.text = a.text, text.position = text.alignment_point = a.position;
+    text.text = a.text, text.position = a.position, text.alignment_point = a.alignment_point;
     text.height = a.height, text.rotation = a.rotation, text.layer = a.layer;
+    text.width_factor = a.width_factor;
+    text.horizontal = a.horizontal, text.vertical = a.vertical;
     return text;
 }
 
+namespace {
+
+// Paints one shown line whose baseline runs from `o` along `u` (its whole width) and whose
+// capitals reach `v` above it, all on the device.
+void PaintLine(const ShownLine& line, Point2 o, Point2 u, Point2 v, Rgb colour, PaintBackend& out) {
+    double height = std::hypot(v.x, v.y), width = std::hypot(u.x, u.y);
+    if (height < 0.5 || width == 0) return;  // smaller than a pixel: nothing to read
+    auto at = [&](double along, double up) {
+        return Point2{o.x + u.x * along + v.x * up, o.y + u.y * along + v.y * up};
+    };
+    if (height < 3) {  // a few pixels: a stroke where the text stands
+        out.Polyline({o, at(1, 0)}, false, colour, 0);
+        return;
+    }
+    // Device y runs downwards: an upright text has its capitals clockwise of its baseline.
+    bool mirrored = u.x * v.y - u.y * v.x > 0;
+    out.Text(line.text, o, height, std::atan2(-u.y, u.x), width, mirrored, colour);
+    double total = TextAdvance(line.text);
+    for (const ShownLine::Run& run : line.runs) {
+        double from = TextAdvance(std::string_view(line.text).substr(0, run.begin)) / total;
+        double to = TextAdvance(std::string_view(line.text).substr(0, run.end)) / total;
+        double up = run.stroke == ShownLine::Stroke::Under  ? -0.2
+                    : run.stroke == ShownLine::Stroke::Over ? 1.2
+                                                            : 0.5;
+        out.Polyline({at(from, up), at(to, up)}, false, colour, 0);
+    }
+}
+
+// MTEXT: each line aligned by the attachment about the insertion point, the lines from
+// the top down.
+void PaintMText(const TextEntity& t, const Affine& full, Rgb colour, PaintBackend& out) {
+    double h = t.height > 0 ? t.height : 1;
+    std::vector<ShownLine> lines = DisplayText(t);
+    int a = t.horizontal >= 1 && t.horizontal <= 9 ? t.horizontal : 1;
+    int column = (a - 1) % 3, row = (a - 1) / 3;  // left, centre, right; top, middle, bottom
+    double total = MTextHeight(lines.size(), h);
+    double top = row == 0 ? 0 : row == 1 ? total / 2 : total + kDescent * h;
+    double r = t.rotation * M_PI / 180, cs = std::cos(r), sn = std::sin(r);
+    auto device = [&](double x, double y) {
+        return full({t.position.x + x * cs - y * sn, t.position.y + x * sn + y * cs});
+    };
+    for (size_t k = 0; k < lines.size(); ++k) {
+        double w = TextAdvance(lines[k].text) * h;
+        double x = -column * w / 2, y = top - h - k * kLineSpacing * h;
+        Point2 o = device(x, y), right = device(x + w, y), up = device(x, y + h);
+        PaintLine(lines[k], o, {right.x - o.x, right.y - o.y}, {up.x - o.x, up.y - o.y}, colour,
+                  out);
+    }
+}
+
+}  // namespace
+
 void PaintText(const TextEntity& t, const Affine& full, Rgb colour, PaintBackend& out) {
+    if (t.kind == Kind::MText) return PaintMText(t, full, colour, out);
     // The text's box as the selection sees it gives its place on the page.
     struct CornerSink : PrimitiveSink {
         std::vector<Point2> c;
@@ -254,28 +311,11 @@ void PaintText(const TextEntity& t, const Affine& full, Rgb colour, PaintBackend
         void Area(const Point2* p, int n) override { c.assign(p, p + n); }
     } box;
     TextBox(t, full, box);
-    if (box.c.size() != 4) return;
-    double height = std::hypot(box.c[3].x - box.c[0].x, box.c[3].y - box.c[0].y);
-    double width = std::hypot(box.c[1].x - box.c[0].x, box.c[1].y - box.c[0].y);
-    if (height < 0.5) return;  // smaller than a pixel: nothing to read
-    double rotation = std::atan2(-(box.c[1].y - box.c[0].y), box.c[1].x - box.c[0].x);
-    if (height < 3) {  // a few pixels: a stroke where the text stands
-        out.Polyline({box.c[0], box.c[1]}, false, colour, 0);
-        return;
-    }
-    std::vector<std::string> lines = DisplayLines(t);
-    if (lines.size() == 1) {
-        out.Text(lines[0], box.c[0], height, rotation, width, colour);
-        return;
-    }
-    // MTEXT lines from the top of the box down, 1.667 heights apart.
-    double line_h = height / (lines.size() * 1.667 - 0.667);
-    double ux = (box.c[3].x - box.c[0].x) / height, uy = (box.c[3].y - box.c[0].y) / height;
-    for (size_t k = 0; k < lines.size(); ++k) {
-        double up = height - line_h - k * line_h * 1.667;
-        Point2 origin{box.c[0].x + ux * up, box.c[0].y + uy * up};
-        out.Text(lines[k], origin, line_h, rotation, 0, colour);
-    }
+    std::vector<ShownLine> lines = DisplayText(t);
+    if (box.c.size() != 4 || lines.empty()) return;
+    const Point2* c = box.c.data();
+    PaintLine(lines[0], c[0], {c[1].x - c[0].x, c[1].y - c[0].y},
+              {c[3].x - c[0].x, c[3].y - c[0].y}, colour, out);
 }
 
 extern const EntityType kTextType{

@@ -139,7 +139,8 @@ struct EntityType {
     void (*primitives)(const EntityBase& e, const Affine& t, PrimitiveSink& sink) = nullptr;
     // Paints the entity; `full` maps its coordinates to the device.
     void (*paint)(const EntityBase& e, const Affine& full, Rgb colour, PaintBackend& out) = nullptr;
-    // The block it draws in place, if any.
+    // The block it draws in place; false when the block is missing, and then the entity
+    // is walked as one that draws itself (through `primitives` and `paint`, if it has them).
     bool (*expand)(const Drawing& d, const EntityBase& e, Expansion& out) = nullptr;
     // Its coordinates are object coordinates: an extrusion of (0, 0, -1) mirrors them.
     bool ocs = false;
@@ -151,6 +152,9 @@ inline constexpr Affine kMirrorX{-1, 0, 0, 0, 1, 0};
 inline Affine Placed(const EntityBase& e, const EntityType& type, const Affine& t) {
     return e.mirrored && type.ocs ? t * kMirrorX : t;
 }
+
+// The transform of an attribute's own coordinates when its reference draws under `t`.
+inline Affine Placed(const Attribute& a, const Affine& t) { return a.mirrored ? t * kMirrorX : t; }
 
 // The table.
 std::span<const EntityType* const> EntityTypes();

@@ -48,6 +48,46 @@ void BulgePoints(Point2 a, Point2 b, double bulge, std::vector<Point2>& out) {
     out.push_back(b);
 }
 
+void EllipsePoints(Point2 c, Point2 major, Point2 minor, double start, double sweep,
+                   std::vector<Point2>& out) {
+    std::vector<Point2> unit;
+    ArcPoints({0, 0}, 1, start, start + sweep, unit);
+    out.reserve(out.size() + unit.size());
+    for (Point2 u : unit)
+        out.push_back({c.x + u.x * major.x + u.y * minor.x, c.y + u.x * major.y + u.y * minor.y});
+}
+
+double Sweep(double start, double end) {
+    double sweep = std::fmod(end - start, 2 * M_PI);
+    if (sweep < 0) sweep += 2 * M_PI;
+    return sweep < 1e-9 || sweep > 2 * M_PI - 1e-9 ? 2 * M_PI : sweep;
+}
+
+std::vector<Point2> BSplinePoints(int p, const std::vector<double>& knots,
+                                  const std::vector<Point2>& control) {
+    int n = static_cast<int>(control.size());
+    if (n < 2 || p < 1 || p >= n || static_cast<int>(knots.size()) != n + p + 1) return {};
+    // De Boor's algorithm at evenly spaced parameters over the knot range.
+    std::vector<Point2> out;
+    double u0 = knots[p], u1 = knots[n];
+    int samples = std::min(4096, n * 16);
+    std::vector<Point2> d(p + 1);
+    for (int i = 0; i <= samples; ++i) {
+        double u = u0 + (u1 - u0) * i / samples;
+        int k = p;
+        while (k < n - 1 && knots[k + 1] <= u) ++k;
+        for (int j = 0; j <= p; ++j) d[j] = control[k - p + j];
+        for (int r = 1; r <= p; ++r)
+            for (int j = p; j >= r; --j) {
+                double den = knots[j + 1 + k - r] - knots[j + k - p];
+                double a = den == 0 ? 0 : (u - knots[j + k - p]) / den;
+                d[j] = {(1 - a) * d[j - 1].x + a * d[j].x, (1 - a) * d[j - 1].y + a * d[j].y};
+            }
+        out.push_back(d[p]);
+    }
+    return out;
+}
+
 bool PointInPolygon(Point2 p, const std::vector<Point2>& poly) {
     bool inside = false;
     size_t n = poly.size();

@@ -48,6 +48,12 @@ struct Affine {
         return std::fabs(c1 - c2) <= 1e-9 * (c1 + c2) &&
                std::fabs(a * b + d * e) <= 1e-9 * (c1 + c2);
     }
+    // The transform back; the identity when this one flattens the plane.
+    Affine Inverse() const {
+        double det = a * e - b * d;
+        if (det == 0 || !std::isfinite(det)) return {};
+        return {e / det, -b / det, (b * f - e * c) / det, -d / det, a / det, (d * c - a * f) / det};
+    }
     Box Map(const Box& box) const {
         Box out;
         out.Add((*this)({box.min_x, box.min_y})), out.Add((*this)({box.max_x, box.min_y}));
@@ -78,6 +84,17 @@ void ArcPoints(Point2 centre, double radius, double start_rad, double end_rad,
                std::vector<Point2>& out);
 // The arc of a polyline bulge from a to b, as points after a up to b.
 void BulgePoints(Point2 a, Point2 b, double bulge, std::vector<Point2>& out);
+// An elliptical arc, centre + cos(t) major + sin(t) minor for t from `start` through
+// `sweep` (radians), as finely as ArcPoints steps.
+void EllipsePoints(Point2 centre, Point2 major, Point2 minor, double start, double sweep,
+                   std::vector<Point2>& out);
+// The counter-clockwise sweep from angle `start` to `end` (radians), in (0, 2π]: angles
+// that are equal or whole turns apart sweep a full turn, the way a closed ellipse is stored.
+double Sweep(double start, double end);
+// Points along a B-spline of `degree` (evenly spaced in its parameter); empty when the
+// knots do not fit the control points.
+std::vector<Point2> BSplinePoints(int degree, const std::vector<double>& knots,
+                                  const std::vector<Point2>& control);
 
 // Tests on a closed polygon (area) and an open line (fence).
 bool PointInPolygon(Point2 p, const std::vector<Point2>& polygon);

@@ -1,8 +1,12 @@
 #include "cad/embedded/paint.h"
 
+#include <algorithm>
+#include <array>
+#include <cctype>
 #include <cstring>
 
 #include "base/strings.h"
+#include "base/text_file.h"
 #include "cad/embedded/block_walk.h"
 
 namespace velorin::cad::embedded {
@@ -56,12 +60,20 @@ void RecordingBackend::Polyline(const std::vector<Point2>& p, bool closed, Rgb c
 void RecordingBackend::Polygon(const std::vector<Point2>& p, Rgb c) {
     items.push_back({Item::Kind::Polygon, p, c, 0, ""});
 }
+void RecordingBackend::Area(const std::vector<std::vector<Point2>>& rings, Rgb c) {
+    Item item{Item::Kind::Area, {}, c, static_cast<double>(rings.size()), ""};
+    for (const auto& ring : rings) item.points.insert(item.points.end(), ring.begin(), ring.end());
+    items.push_back(std::move(item));
+}
+void RecordingBackend::Lines(const std::vector<Point2>& ends, Rgb c) {
+    items.push_back({Item::Kind::Lines, ends, c, 0, ""});
+}
 void RecordingBackend::Circle(Point2 centre, double r, Rgb c) {
     items.push_back({Item::Kind::Circle, {centre}, c, r, ""});
 }
-void RecordingBackend::Text(const std::string& text, Point2 origin, double h, double, double,
-                            Rgb c) {
-    items.push_back({Item::Kind::Text, {origin}, c, h, text});
+void RecordingBackend::Text(const std::string& text, Point2 origin, double h, double rotation,
+                            double, bool mirrored, Rgb c) {
+    items.push_back({Item::Kind::Text, {origin}, c, h, text, rotation, mirrored});
 }
 
 Affine DeviceTransform(const Box& window, double width, double height, double margin) {
@@ -72,45 +84,182 @@ Affine DeviceTransform(const Box& window, double width, double height, double ma
     return {s, 0, width / 2 - s * cx, 0, -s, height / 2 + s * cy};
 }
 
-std::vector<std::string> DisplayLines(const TextEntity& t) {
-    std::string s = t.text, out;
-    if (t.kind == Kind::Text) {
-        s = ReplaceAll(ReplaceAll(ReplaceAll(ReplaceAll(s, "%%d", "°"), "%%D", "°"), "%%c", "Ø"),
-                       "%%p", "±");
-        s = ReplaceAll(ReplaceAll(s, "%%C", "Ø"), "%%P", "±");
-        return {ReplaceAll(s, "%%%", "%")};
+namespace {
+
+using Stroke = ShownLine::Stroke;
+
+// Shown lines as they are built: characters, line breaks and strokes switched on and off.
+class ShownBuilder {
+  public:
+    using State = std::array<bool, 3>;
+
+    void Add(std::string_view s) { line_.text += s; }
+    void Switch(Stroke k, bool on) {
+        size_t i = static_cast<size_t>(k);
+        if (on == on_[i]) return;
+        if (on)
+            begin_[i] = line_.text.size();
+        else
+            Close(k);
+        on_[i] = on;
     }
-    std::vector<std::string> lines;
-    for (size_t i = 0; i < s.size(); ++i) {
-        char c = s[i];
-        if (c == '{' || c == '}') continue;
-        if (c != '\\' || i + 1 >= s.size()) {
-            out += c;
-            continue;
+    void Toggle(Stroke k) { Switch(k, !on_[static_cast<size_t>(k)]); }
+    State state() const { return on_; }
+    void Restore(const State& s) {
+        for (size_t i = 0; i < 3; ++i) Switch(static_cast<Stroke>(i), s[i]);
+    }
+    // A stroke that is on goes on along the next line.
+    void Break() {
+        EndLine();
+        line_ = {};
+        begin_ = {0, 0, 0};
+    }
+    std::vector<ShownLine> Finish() {
+        EndLine();
+        return std::move(lines_);
+    }
+
+  private:
+    void Close(Stroke k) {
+        size_t b = begin_[static_cast<size_t>(k)];
+        if (b < line_.text.size()) line_.runs.push_back({b, line_.text.size(), k});
+    }
+    void EndLine() {
+        for (size_t i = 0; i < 3; ++i)
+            if (on_[i]) Close(static_cast<Stroke>(i));
+        std::sort(line_.runs.begin(), line_.runs.end(), [](const auto& a, const auto& b) {
+            return a.begin != b.begin ? a.begin < b.begin : a.stroke < b.stroke;
+        });
+        lines_.push_back(std::move(line_));
+    }
+
+    std::vector<ShownLine> lines_;
+    ShownLine line_;
+    State on_{};
+    std::array<size_t, 3> begin_{};
+};
+
+// "%%" codes, in TEXT and MTEXT alike; the length taken from `s` at `i`, 0 for none.
+size_t PercentCode(std::string_view s, size_t i, ShownBuilder& out) {
+    if (s.compare(i, 2, "%%") != 0 || i + 2 >= s.size()) return 0;
+    char c = static_cast<char>(std::tolower(static_cast<unsigned char>(s[i + 2])));
+    switch (c) {
+        case 'd':
+            return out.Add("°"), 3;
+        case 'p':
+            return out.Add("±"), 3;
+        case 'c':
+            return out.Add("⌀"), 3;
+        case '%':
+            return out.Add("%"), 3;
+        case 'u':
+            return out.Toggle(Stroke::Under), 3;
+        case 'o':
+            return out.Toggle(Stroke::Over), 3;
+        case 'k':
+            return out.Toggle(Stroke::Through), 3;
+    }
+    if (i + 5 > s.size() || !std::isdigit(static_cast<unsigned char>(s[i + 2])) ||
+        !std::isdigit(static_cast<unsigned char>(s[i + 3])) ||
+        !std::isdigit(static_cast<unsigned char>(s[i + 4])))
+        return 0;
+    int code = (s[i + 2] - '0') * 100 + (s[i + 3] - '0') * 10 + (s[i + 4] - '0');
+    // Character nnn of the Latin-1 page; control codes and what lies beyond the page
+    // stay as written rather than vanish.
+    if ((code < 32 || code > 126) && (code < 160 || code > 255)) return 0;
+    std::string ch;
+    AppendUtf8(ch, static_cast<char32_t>(code));
+    out.Add(ch);
+    return 5;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+}
+
+// "\M+nXXXX": a double-byte character of an old drawing, XXXX its two bytes in hex; n 1
+// or 5 for the GBK page of Chinese drawings. Others stay as written.
+size_t MultiByteCode(std::string_view s, size_t i, ShownBuilder& out) {
+    if (s.compare(i, 3, "\\M+") != 0 || i + 8 > s.size()) return 0;
+    if (s[i + 3] != '1' && s[i + 3] != '5') return 0;
+    int value = 0;
+    for (size_t k = i + 4; k < i + 8; ++k) {
+        int d = HexDigit(s[k]);
+        if (d < 0) return 0;
+        value = value * 16 + d;
+    }
+    const char bytes[2] = {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)};
+    std::string ch = GbkToUtf8(std::string_view(bytes, 2));
+    if (ch.empty() || ch.find("\xEF\xBF\xBD") != std::string::npos || CharCount(ch) != 1) return 0;
+    out.Add(ch);
+    return 8;
+}
+
+// Codes that only MTEXT knows; the length taken from `s` at `i` (a backslash).
+size_t MTextCode(std::string_view s, size_t i, ShownBuilder& out) {
+    if (i + 1 >= s.size()) return 0;
+    char k = s[i + 1];
+    switch (k) {
+        case 'P':
+            return out.Break(), 2;
+        case '~':
+            return out.Add(" "), 2;
+        case '\\':
+        case '{':
+        case '}':
+            return out.Add(std::string_view(&s[i + 1], 1)), 2;
+        case 'L':
+        case 'l':
+            return out.Switch(Stroke::Under, k == 'L'), 2;
+        case 'O':
+        case 'o':
+            return out.Switch(Stroke::Over, k == 'O'), 2;
+        case 'K':
+        case 'k':
+            return out.Switch(Stroke::Through, k == 'K'), 2;
+    }
+    if (std::strchr("fFHWQTACcpS", k)) {
+        // A formatting code runs to its semicolon; stacked text is shown flat.
+        size_t end = s.find(';', i);
+        size_t stop = end == std::string_view::npos ? s.size() : end;
+        if (k == 'S') {
+            std::string stacked(s.substr(i + 2, stop - i - 2));
+            for (char& ch : stacked)
+                if (ch == '^' || ch == '#') ch = '/';
+            out.Add(stacked);
         }
-        char k = s[++i];
-        if (k == 'P') {
-            lines.push_back(out), out.clear();
-        } else if (k == '~') {
-            out += ' ';
-        } else if (k == '\\' || k == '{' || k == '}') {
-            out += k;
-        } else if (std::strchr("fFHWQTACcpS", k)) {
-            // A formatting code runs to its semicolon.
-            size_t end = s.find(';', i);
-            if (k == 'S') {  // stacked text: show it flat
-                std::string stacked =
-                    s.substr(i + 1, end == std::string::npos ? std::string::npos : end - i - 1);
-                for (char& ch : stacked)
-                    if (ch == '^' || ch == '#') ch = '/';
-                out += stacked;
+        return stop == s.size() ? stop - i : stop - i + 1;
+    }
+    return 2;  // \N and others: switches with no text
+}
+
+}  // namespace
+
+std::vector<ShownLine> DisplayText(const TextEntity& t) {
+    std::string_view s = t.text;
+    bool mtext = t.kind == Kind::MText;
+    ShownBuilder out;
+    std::vector<ShownBuilder::State> groups;  // MTEXT braces keep the strokes of their group
+    for (size_t i = 0; i < s.size();) {
+        size_t n = PercentCode(s, i, out);
+        if (!n) n = MultiByteCode(s, i, out);
+        if (!n && mtext) {
+            if (s[i] == '{') {
+                groups.push_back(out.state());
+                n = 1;
+            } else if (s[i] == '}') {
+                if (!groups.empty()) out.Restore(groups.back()), groups.pop_back();
+                n = 1;
+            } else if (s[i] == '\\') {
+                n = MTextCode(s, i, out);
             }
-            i = end == std::string::npos ? s.size() : end;
         }
-        // \L \l \O \o \K \k and others: toggles with no text
+        if (!n) out.Add(s.substr(i, 1)), n = 1;
+        i += n;
     }
-    lines.push_back(out);
-    return lines;
+    return out.Finish();
 }
 
 namespace {
@@ -164,6 +313,7 @@ class Painter : public EntityVisitor {
 void Paint(const Drawing& drawing, const Box& window, double width, double height,
            PaintBackend& backend, double margin) {
     Affine device = DeviceTransform(window, width, height, margin);
+    backend.visible = Box{0, 0, width, height};
     Painter painter(drawing, device, backend);
     auto extents = drawing.Extents();
     if (extents && window.Contains(*extents)) {

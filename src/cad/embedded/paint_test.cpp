@@ -50,24 +50,53 @@ TEST(Paint, ColoursBlocksAndTextsReachTheBackend) {
     EXPECT_EQ(out.items[3].colour, green_rgb);
 }
 
-TEST(Paint, MtextFormattingIsResolvedIntoLines) {
+TEST(Paint, TextCodesAreShownAsTheyArePrinted) {
+    using Stroke = ShownLine::Stroke;
     struct Case {
         const char* name;
         Kind kind;
         std::string stored;
-        std::vector<std::string> lines;
+        std::vector<ShownLine> lines;
     };
+    const ShownLine::Run under{0, 2, Stroke::Under};
     const Case cases[] = {
-        {"degree sign in TEXT", Kind::Text, "45%%d", {"45°"}},
-        {"paragraphs", Kind::MText, "第一行\\P第二行", {"第一行", "第二行"}},
-        {"font and height codes", Kind::MText, "{\\fSimSun|b0;\\H2.5;高程}12.3", {"高程12.3"}},
-        {"stacked fraction", Kind::MText, "1\\S1/2;", {"11/2"}},
-        {"escaped braces", Kind::MText, "\\{a\\}", {"{a}"}},
+        {"degree, diameter, plus-minus, percent",
+         Kind::Text,
+         "45%%d %%C8 %%p0.05 100%%%",
+         {{"45° ⌀8 ±0.05 100%", {}}}},
+        {"character numbers", Kind::Text, "%%065%%177", {{"A±", {}}}},
+        {"a control number stays as written", Kind::Text, "%%009", {{"%%009", {}}}},
+        {"underline on and off", Kind::Text, "%%uK0%%u+100", {{"K0+100", {under}}}},
+        {"underline and overline to the end",
+         Kind::Text,
+         "%%u%%o断面",
+         {{"断面", {{0, 6, Stroke::Under}, {0, 6, Stroke::Over}}}}},
+        {"GBK double byte", Kind::Text, "\\M+1B6CF\\M+5C3E6", {{"断面", {}}}},
+        {"not a GBK character", Kind::Text, "\\M+1FFFF", {{"\\M+1FFFF", {}}}},
+        {"another code page stays as written", Kind::Text, "\\M+2A4A4", {{"\\M+2A4A4", {}}}},
+        {"MTEXT paragraphs", Kind::MText, "第一行\\P第二行", {{"第一行", {}}, {"第二行", {}}}},
+        {"MTEXT font and height codes",
+         Kind::MText,
+         "{\\fSimSun|b0;\\H2.5;高程}12.3",
+         {{"高程12.3", {}}}},
+        {"MTEXT stacked fraction", Kind::MText, "1\\S1/2;", {{"11/2", {}}}},
+        {"MTEXT escaped braces", Kind::MText, "\\{a\\}", {{"{a}", {}}}},
+        {"MTEXT underline ends with its group", Kind::MText, "{\\LK0}+1", {{"K0+1", {under}}}},
+        {"MTEXT underline goes on to the next line",
+         Kind::MText,
+         "\\LK0\\PK1\\l2",
+         {{"K0", {under}}, {"K12", {under}}}},
+        {"MTEXT percent codes and GBK", Kind::MText, "%%c\\M+1B6CF", {{"⌀断", {}}}},
     };
     for (const Case& c : cases) {
         TextEntity t(c.kind, nullptr);
         t.text = c.stored;
-        EXPECT_EQ(DisplayLines(t), c.lines) << c.name;
+        auto shown = DisplayText(t);
+        ASSERT_EQ(shown.size(), c.lines.size()) << c.name;
+        for (size_t k = 0; k < shown.size(); ++k) {
+            EXPECT_EQ(shown[k].text, c.lines[k].text) << c.name;
+            EXPECT_EQ(shown[k].runs, c.lines[k].runs) << c.name;
+        }
     }
 }
 

@@ -737,7 +737,7 @@ TEST(DrawingWindowFiles, WhatTheDwgConverterCouldNotConvertIsToldAfterOpening) {
     // LibreDWG cannot write.
     testing::TempDir dir;
     std::string folder = dir.File("conv"), drawing = dir.File("drawn.dxf");
-    MakeFolder(folder + "/node_modules/@mlightcad/libredwg-web");
+    ASSERT_TRUE(MakeFolder(folder + "/node_modules/@mlightcad/libredwg-web").ok());
     testing::WriteBytes(folder + "/node_modules/@mlightcad/libredwg-web/package.json", "{}");
     auto d = cad::embedded::Drawing::New();
     d->AddLine({0, 0, 0}, {10, 10, 0});

@@ -98,14 +98,38 @@ void PdfPaintBackend::Polyline(const std::vector<Point2>& points, bool closed, R
         painter_.drawPolyline(Whole(points));
 }
 
-void PdfPaintBackend::Polygon(const std::vector<Point2>& points, Rgb colour) {
+void PdfPaintBackend::Brush(const QColor& c) {
     Plain();
-    QColor c = ColourOf(colour);
     painter_.setPen(QPen(c, kUnits));
     // One brush kept: a new one, even of the same colour, counts as a change.
     if (brush_.style() != Qt::SolidPattern || brush_.color() != c) brush_ = QBrush(c);
     painter_.setBrush(brush_);
+}
+
+void PdfPaintBackend::Polygon(const std::vector<Point2>& points, Rgb colour) {
+    Brush(ColourOf(colour));
     painter_.drawPolygon(Whole(points));
+}
+
+void PdfPaintBackend::Area(const std::vector<std::vector<Point2>>& rings, Rgb colour) {
+    Brush(ColourOf(colour));
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    for (const auto& ring : rings) {
+        path.addPolygon(Whole(ring));
+        path.closeSubpath();
+    }
+    painter_.drawPath(path);
+}
+
+void PdfPaintBackend::Lines(const std::vector<Point2>& ends, Rgb colour) {
+    Pen(colour, 0);
+    QVector<QLineF> lines;
+    lines.reserve(static_cast<int>(ends.size() / 2));
+    for (size_t k = 0; k + 1 < ends.size(); k += 2)
+        lines.append(QLineF(std::round(ends[k].x), std::round(ends[k].y),
+                            std::round(ends[k + 1].x), std::round(ends[k + 1].y)));
+    painter_.drawLines(lines);
 }
 
 void PdfPaintBackend::Circle(Point2 centre, double radius, Rgb colour) {
@@ -159,7 +183,7 @@ const PdfPaintBackend::Shaped& PdfPaintBackend::Shape(const std::string& text) {
 }
 
 void PdfPaintBackend::Text(const std::string& text, Point2 origin, double height, double rotation,
-                           double width, Rgb colour) {
+                           double width, bool mirrored, Rgb colour) {
     if (text.empty()) return;
     const Shaped& shaped = Shape(text);
     if (shaped.runs.isEmpty()) return;
@@ -168,7 +192,8 @@ void PdfPaintBackend::Text(const std::string& text, Point2 origin, double height
     double factor = height / cap_;
     double natural = shaped.advance * factor;
     double stretch = width > 0 && natural > 0 ? width / natural : 1.0;
-    double sx = factor * stretch, sy = factor;
+    // A text seen from below stands on the other side of its baseline.
+    double sx = factor * stretch, sy = mirrored ? -factor : factor;
     if (!(turned_ && Near(rotation, rotation_) && Near(sx, scale_x_) && Near(sy, scale_y_))) {
         Plain();
         base_ = painter_.transform();

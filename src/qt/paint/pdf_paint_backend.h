@@ -40,9 +40,11 @@ class PdfPaintBackend : public cad::embedded::PaintBackend {
     void Polyline(const std::vector<Point2>& points, bool closed, cad::embedded::Rgb colour,
                   double width) override;
     void Polygon(const std::vector<Point2>& points, cad::embedded::Rgb colour) override;
+    void Area(const std::vector<std::vector<Point2>>& rings, cad::embedded::Rgb colour) override;
+    void Lines(const std::vector<Point2>& ends, cad::embedded::Rgb colour) override;
     void Circle(Point2 centre, double radius, cad::embedded::Rgb colour) override;
     void Text(const std::string& text, Point2 origin, double height, double rotation, double width,
-              cad::embedded::Rgb colour) override;
+              bool mirrored, cad::embedded::Rgb colour) override;
     // Paints the texts still held back and gives the painter its transform back.
     void Flush() override;
 
@@ -56,6 +58,7 @@ class PdfPaintBackend : public cad::embedded::PaintBackend {
     const Shaped& Shape(const std::string& text);
     QRawFont Painted(const QRawFont& laid_out);
     void Pen(cad::embedded::Rgb colour, double width);
+    void Brush(const QColor& colour);
     // Back to the painter's own transform, held texts painted first.
     void Plain();
     void PaintHeld();

@@ -39,14 +39,19 @@ QImage Picture(double unit, QTransform* after = nullptr) {
     auto at = [&](double x, double y) { return Point2{x * unit, y * unit}; };
     const Rgb black{0, 0, 0}, red{255, 0, 0}, blue{0, 0, 255};
     out.Polyline({at(20, 380), at(580, 380), at(580, 20)}, false, black, 0);
-    out.Text("K1+234.5", at(40, 80), 30 * unit, 0, 0, blue);
-    out.Text("98.368", at(40, 140), 30 * unit, 0, 200 * unit, blue);   // stretched
-    out.Text("98.369", at(300, 140), 30 * unit, 0, 200 * unit, blue);  // same transform
-    out.Text("断1～断1'", at(40, 200), 24 * unit, 0, 0, red);          // another colour
+    out.Text("K1+234.5", at(40, 80), 30 * unit, 0, 0, false, blue);
+    out.Text("98.368", at(40, 140), 30 * unit, 0, 200 * unit, false, blue);   // stretched
+    out.Text("98.369", at(300, 140), 30 * unit, 0, 200 * unit, false, blue);  // same transform
+    out.Text("断1～断1'", at(40, 200), 24 * unit, 0, 0, false, red);          // another colour
     out.Circle(at(420, 250), 40 * unit, red);
-    out.Text("1+100.0", at(500, 360), 20 * unit, M_PI / 2, 0, black);  // turned
+    out.Text("1+100.0", at(500, 360), 20 * unit, M_PI / 2, 0, false, black);  // turned
     out.Polygon({at(100, 300), at(250, 280), at(250, 300), at(100, 320)}, red);
-    out.Text("高程", at(300, 330), 28 * unit, 0, 0, black);
+    out.Text("高程", at(300, 330), 28 * unit, 0, 0, false, black);
+    out.Text("高程", at(300, 250), 28 * unit, 0, 0, true, black);  // seen from below
+    out.Area({{at(20, 20), at(120, 20), at(120, 60), at(20, 60)},
+              {at(40, 30), at(100, 30), at(100, 50), at(40, 50)}},
+             blue);  // a ring with a hole
+    out.Lines({at(150, 20), at(250, 60), at(150, 60), at(250, 20)}, red);
     out.Flush();
     if (after) *after = painter.transform() * start.inverted() * before;
     return image;

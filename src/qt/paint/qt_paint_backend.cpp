@@ -60,13 +60,38 @@ void QtPaintBackend::Polygon(const std::vector<Point2>& points, Rgb colour) {
     painter_.drawPolygon(polygon);
 }
 
+void QtPaintBackend::Area(const std::vector<std::vector<Point2>>& rings, Rgb colour) {
+    QColor c(colour.r, colour.g, colour.b);
+    painter_.setPen(QPen(c, pixel_));
+    painter_.setBrush(c);
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    for (const auto& ring : rings) {
+        QPolygonF polygon;
+        polygon.reserve(static_cast<int>(ring.size()));
+        for (const Point2& p : ring) polygon << QPointF(p.x, p.y);
+        path.addPolygon(polygon);
+        path.closeSubpath();
+    }
+    painter_.drawPath(path);
+}
+
+void QtPaintBackend::Lines(const std::vector<Point2>& ends, Rgb colour) {
+    Pen(colour, 0);
+    QVector<QLineF> lines;
+    lines.reserve(static_cast<int>(ends.size() / 2));
+    for (size_t k = 0; k + 1 < ends.size(); k += 2)
+        lines.append(QLineF(ends[k].x, ends[k].y, ends[k + 1].x, ends[k + 1].y));
+    painter_.drawLines(lines);
+}
+
 void QtPaintBackend::Circle(Point2 centre, double radius, Rgb colour) {
     Pen(colour, 0);
     painter_.drawEllipse(QPointF(centre.x, centre.y), radius, radius);
 }
 
 void QtPaintBackend::Text(const std::string& text, Point2 origin, double height, double rotation,
-                          double width, Rgb colour) {
+                          double width, bool mirrored, Rgb colour) {
     QString s = QString::fromUtf8(text.data(), static_cast<int>(text.size()));
     if (s.isEmpty()) return;
     // Scale the substitute font so that its capitals are as high as the drawing's text,
@@ -77,6 +102,7 @@ void QtPaintBackend::Text(const std::string& text, Point2 origin, double height,
     painter_.save();
     painter_.translate(origin.x, origin.y);
     painter_.rotate(-rotation * 180 / M_PI);
+    if (mirrored) painter_.scale(1, -1);
     painter_.scale(factor * stretch, factor);
     painter_.setFont(font_);
     painter_.setPen(QColor(colour.r, colour.g, colour.b));

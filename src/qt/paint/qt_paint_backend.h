@@ -17,9 +17,11 @@ class QtPaintBackend : public cad::embedded::PaintBackend {
     void Polyline(const std::vector<Point2>& points, bool closed, cad::embedded::Rgb colour,
                   double width) override;
     void Polygon(const std::vector<Point2>& points, cad::embedded::Rgb colour) override;
+    void Area(const std::vector<std::vector<Point2>>& rings, cad::embedded::Rgb colour) override;
+    void Lines(const std::vector<Point2>& ends, cad::embedded::Rgb colour) override;
     void Circle(Point2 centre, double radius, cad::embedded::Rgb colour) override;
     void Text(const std::string& text, Point2 origin, double height, double rotation, double width,
-              cad::embedded::Rgb colour) override;
+              bool mirrored, cad::embedded::Rgb colour) override;
 
     // The font that stands in for the drawing's SHX fonts.
     static QFont SubstituteFont();
