@@ -102,9 +102,9 @@ class HatchReader {
     bool Reads(int code) const {
         static const std::set<int> polyline{10, 20, 42},
             edges{72, 10, 20, 11, 21, 40, 50, 51, 73, 94}, pattern{53, 43, 44, 45, 46, 49};
-        return (part_ == Part::Polyline   ? polyline
-                : part_ == Part::Edges    ? edges
-                                          : pattern)
+        return (part_ == Part::Polyline ? polyline
+                : part_ == Part::Edges  ? edges
+                                        : pattern)
             .count(code);
     }
 

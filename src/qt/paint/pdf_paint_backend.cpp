@@ -127,8 +127,8 @@ void PdfPaintBackend::Lines(const std::vector<Point2>& ends, Rgb colour) {
     QVector<QLineF> lines;
     lines.reserve(static_cast<int>(ends.size() / 2));
     for (size_t k = 0; k + 1 < ends.size(); k += 2)
-        lines.append(QLineF(std::round(ends[k].x), std::round(ends[k].y),
-                            std::round(ends[k + 1].x), std::round(ends[k + 1].y)));
+        lines.append(QLineF(std::round(ends[k].x), std::round(ends[k].y), std::round(ends[k + 1].x),
+                            std::round(ends[k + 1].y)));
     painter_.drawLines(lines);
 }
 
