@@ -72,6 +72,9 @@ class Page5 : public Page {
     // The start chainage in metres from Text9 and Text10; nothing when refused (the user
     // has been told).
     std::optional<double> StartChainage();
+    // The start chainage of a profile of the section taken; none when no section is taken
+    // (nothing said) or the start chainage is wrong (said).
+    std::optional<double> ProfileStart();
 };
 
 }  // namespace velorin::window

@@ -141,11 +141,7 @@ void Page5::Command13_Click() {
 }
 
 void Page5::Command14_Click() {
-    store::WorkingStore& store = *context().program.store;
-    store::RecordSet& point =
-        store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
-    if (Cross1.Rows() <= 1 || point.EndOfFile()) return;
-    auto start = StartChainage();
+    auto start = ProfileStart();
     if (!start) return;
     auto km = ParseNumber(Text9.text), m = ParseNumber(Text10.text);
 
@@ -162,6 +158,14 @@ void Page5::Command14_Click() {
     app::CommitStore(context().program, context().ui, "纵断面图");
 }
 
+std::optional<double> Page5::ProfileStart() {
+    store::WorkingStore& store = *context().program.store;
+    store::RecordSet& point =
+        store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
+    if (Cross1.Rows() <= 1 || point.EndOfFile()) return std::nullopt;
+    return StartChainage();
+}
+
 std::optional<double> Page5::StartChainage() {
     auto km = ParseNumber(Text9.text), m = ParseNumber(Text10.text);
     if (!km || !m || std::floor(*km) != *km || *m > 1000) {
@@ -173,11 +177,7 @@ std::optional<double> Page5::StartChainage() {
 
 // The section's profile on sheets, to MainDir\纵断面图.pdf.
 void Page5::ProfilePdf_Click() {
-    store::WorkingStore& store = *context().program.store;
-    store::RecordSet& point =
-        store.Reopen(store::WorkingStore::Table::Point, st::kPointByCrossNoSlen);
-    if (Cross1.Rows() <= 1 || point.EndOfFile()) return;
-    auto start = StartChainage();
+    auto start = ProfileStart();
     if (!start) return;
     Sheets.PrintProfilePdf(context(), *start, settings().PlotTitle,
                            WithTrailingSeparator(settings().MainDir) + "纵断面图.pdf");
