@@ -252,5 +252,34 @@ TEST_F(BatchEndToEnd, APickThatFindsNothingSaysSo) {
     }
 }
 
+// A drawing whose block inserts itself still serves the command, and the user is told which
+// block it is, whatever the command.
+TEST(BatchDrawings, ABlockThatInsertsItselfIsNamed) {
+    testing::BatchProgram p;
+    const std::string path = p.dir.File("self.dxf");
+    std::string dxf;
+    for (const char* line :
+         {"0",  "SECTION", "2",  "HEADER", "9",  "$ACADVER", "1",  "AC1015",   "0", "ENDSEC",
+          "0",  "SECTION", "2",  "BLOCKS", "0",  "BLOCK",    "8",  "0",        "2", "LOOP",
+          "70", "0",       "10", "0",      "20", "0",        "0",  "LINE",     "8", "0",
+          "10", "0",       "20", "0",      "11", "1",        "21", "1",        "0", "INSERT",
+          "8",  "0",       "2",  "LOOP",   "10", "5",        "20", "0",        "0", "ENDBLK",
+          "8",  "0",       "0",  "ENDSEC", "0",  "SECTION",  "2",  "ENTITIES", "0", "INSERT",
+          "8",  "0",       "2",  "LOOP",   "10", "0",        "20", "0",        "0", "ENDSEC",
+          "0",  "EOF"})
+        dxf += std::string(line) + "\n";
+    testing::WriteBytes(path, dxf);
+    for (const std::string& command :
+         {"render '" + path + "' --out '" + p.dir.File("self.png") + "'",
+          "delete-aux --drawing '" + path + "'"}) {
+        SCOPED_TRACE(command);
+        EXPECT_EQ(p.Run(command), 0);
+        bool told = false;
+        for (const std::string& line : p.err)
+            told = told || line.find("块 “LOOP” 引用了自身") != std::string::npos;
+        EXPECT_TRUE(told);
+    }
+}
+
 }  // namespace
 }  // namespace velorin

@@ -369,15 +369,24 @@ HostDocument* DrawingWindow::NewDrawing() {
     return d;
 }
 
+HostDocument* DrawingWindow::ShowIfOpen(const std::string& path) {
+    for (const auto& d : host_.documents()) {
+        if (d->drawing().path() != path) continue;
+        host_.Activate(d.get());
+        Refresh();
+        return d.get();
+    }
+    return nullptr;
+}
+
+void DrawingWindow::TellWarnings(HostDocument* d, const std::string& path) {
+    for (const std::string& warning : cad::embedded::DrawingWarnings(d->drawing(), path))
+        Message(app::MessageIcon::Information, warning);
+}
+
 HostDocument* DrawingWindow::OpenDrawing(const std::string& path) {
     if (cad::IsDwgPath(path)) return OpenDwg(path);
-    for (const auto& d : host_.documents()) {
-        if (d->drawing().path() == path) {  // already open: show it
-            host_.Activate(d.get());
-            Refresh();
-            return d.get();
-        }
-    }
+    if (HostDocument* open = ShowIfOpen(path)) return open;
     if (!PathExists(path)) {
         Message(app::MessageIcon::Exclamation, "图形文件“" + path + "”不存在");
         return nullptr;
@@ -392,20 +401,14 @@ HostDocument* DrawingWindow::OpenDrawing(const std::string& path) {
     AddRecent(path);
     Refresh();
     view_->ZoomExtents();
-    for (const std::string& warning : cad::embedded::DrawingWarnings(d->drawing(), path))
-        Message(app::MessageIcon::Information, warning);
+    TellWarnings(d, path);
     return d;
 }
 
 HostDocument* DrawingWindow::OpenDwg(const std::string& path) {
     std::string target = cad::DxfBesideDwg(path);
-    for (const auto& d : host_.documents()) {
-        if (d->drawing().path() == target) {  // converted before (or its DXF is open): show it
-            host_.Activate(d.get());
-            Refresh();
-            return d.get();
-        }
-    }
+    // Converted before, or its DXF is open: shown again.
+    if (HostDocument* open = ShowIfOpen(target)) return open;
     if (!PathExists(path)) {
         Message(app::MessageIcon::Exclamation, "图形文件“" + path + "”不存在");
         return nullptr;
@@ -436,6 +439,7 @@ HostDocument* DrawingWindow::OpenDwg(const std::string& path) {
         for (const auto& w : converted->warnings) text += "\n" + w;
         Message(app::MessageIcon::Information, text);
     }
+    TellWarnings(d, path);
     return d;
 }
 

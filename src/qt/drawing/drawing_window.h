@@ -177,6 +177,10 @@ class DrawingWindow : public QMainWindow, public cad::embedded::Picker, public a
     void Message(app::MessageIcon icon, const std::string& text);
     void CheckDisk();
     cad::embedded::HostDocument* OpenDwg(const std::string& path);
+    // The drawing open from `path`, brought to the front; nullptr when none is.
+    cad::embedded::HostDocument* ShowIfOpen(const std::string& path);
+    // What the drawing holds that the user must know of (blocks referring to themselves).
+    void TellWarnings(cad::embedded::HostDocument* document, const std::string& path);
     void ShowWork();
     cad::embedded::HostDocument* Shown() const;
     cad::embedded::HostDocument* DocumentOf(const cad::embedded::Drawing& drawing) const;
