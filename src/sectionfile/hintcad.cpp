@@ -1,6 +1,7 @@
 #include "sectionfile/hintcad.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "base/numbers.h"
@@ -174,10 +175,12 @@ SectionsRead ReadHintCad(const std::vector<std::string>& hdm, const std::string&
                                 "数据行。");
             auto fields = Fields(hdm[i]);
             auto count = ParseNumber(fields[0]);
-            if (!count || *count < 0 || *count != static_cast<double>(static_cast<long>(*count)))
+            // Compared as numbers: a count too large for any integer type is still a count
+            // that the line does not hold, not a value to convert.
+            if (!count || *count < 0 || std::floor(*count) != *count)
                 return fail(hdm_path, i, std::string(which) + "点数“" + fields[0] + "”不是整数。");
             size_t pairs = (fields.size() - 1) / 2;
-            if (static_cast<size_t>(*count) != pairs || (fields.size() - 1) % 2 != 0)
+            if (*count != static_cast<double>(pairs) || (fields.size() - 1) % 2 != 0)
                 return fail(hdm_path, i,
                             std::string(which) + "声明 " + fields[0] + " 个点，实有 " +
                                 std::to_string(fields.size() - 1) + " 个数（应为点数的两倍）。");
