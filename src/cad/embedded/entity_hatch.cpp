@@ -1,6 +1,7 @@
 // HATCH: the area inside its boundary paths, filled solid or with the pattern lines its
 // record stores. The host never writes a hatch: the record is copied byte for byte.
 #include <array>
+#include <cmath>
 #include <set>
 
 #include "cad/embedded/entity_type.h"
@@ -121,11 +122,15 @@ class HatchReader {
         }
     }
 
+    // An edge type or a spline degree: a small whole number. Anything beyond is -1, which no
+    // edge or spline has (it is passed over), rather than a conversion out of range.
+    static int Small(double v) { return std::fabs(v) < 1e6 ? static_cast<int>(v) : -1; }
+
     void EdgeGroup(int code, double v) {
         std::vector<Edge>& edges = paths_.back().edges;
         if (code == 72) {
             edges.push_back({});
-            edges.back().type = static_cast<int>(v);
+            edges.back().type = Small(v);
             return;
         }
         if (edges.empty()) return;
@@ -162,7 +167,7 @@ class HatchReader {
                 edge.ccw = v != 0;
                 break;
             case 94:
-                edge.degree = static_cast<int>(v);
+                edge.degree = Small(v);
                 break;
         }
     }
