@@ -31,7 +31,7 @@ class Walk {
         }
         if (x.attributes)
             for (const Attribute& a : *x.attributes)
-                if (!a.invisible) v_.Attribute(a, Placed(a, t));
+                if (!a.invisible) v_.Attribute(e, a, Placed(a, t), depth);
     }
 
   private:

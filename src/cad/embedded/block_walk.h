@@ -24,8 +24,12 @@ class EntityVisitor {
     virtual void Leave() {}
     // An entity that draws itself, with the transform to drawing coordinates.
     virtual void Leaf(const EntityBase& e, const Affine& t, int depth) = 0;
-    // A visible attribute of a block reference, with the transform of its own coordinates.
-    virtual void Attribute(const struct Attribute& a, const Affine& t) { (void)a, (void)t; }
+    // A visible attribute of `reference` (at `depth`), with the transform of its own
+    // coordinates.
+    virtual void Attribute(const EntityBase& reference, const struct Attribute& a, const Affine& t,
+                           int depth) {
+        (void)reference, (void)a, (void)t, (void)depth;
+    }
 };
 
 // Walks `e` under transform `t`; `depth` is the nesting of `e` itself.

@@ -386,7 +386,7 @@ class PrimitiveVisitor : public EntityVisitor {
         const EntityType& type = TypeOf(e);
         if (type.primitives) type.primitives(e, t, sink_);
     }
-    void Attribute(const struct Attribute& a, const Affine& t) override {
+    void Attribute(const EntityBase&, const struct Attribute& a, const Affine& t, int) override {
         TextBox(AttributeText(a), t, sink_);
     }
 

@@ -53,7 +53,11 @@ class Layer : public cad::Layer {
   public:
     Drawing* drawing = nullptr;
     std::string name;
-    int color = 7;  // negative: layer off
+    int color = 7;        // negative: layer off
+    bool frozen = false;  // flag 1 of group 70
+
+    // What is on a layer that is off or frozen is neither drawn nor picked.
+    bool Shown() const { return color >= 0 && !frozen; }
     uint64_t handle = 0;
     Span raw;
     bool changed = false;

@@ -203,6 +203,8 @@ class DxfReader : public RecordReader {
                 layer->name = Decode(t.value);
             else if (t.code == 62)
                 layer->color = static_cast<int>(Integer(t));
+            else if (t.code == 70)
+                layer->frozen = (Integer(t) & 1) != 0;
             else if (t.code == 5)
                 layer->handle = dxf::ToHandle(t.value);
         }

@@ -166,11 +166,15 @@ HResult HostSelectionSet::SelectOnScreen(const Filter& filter) {
     if (!picker) return Fail(kUnexpected);
     const Drawing& d = document_.drawing();
     Box view = document_.View();
+    // What the user cannot see is not picked: nothing on a layer that is off or frozen.
+    auto pickable = [&](const EntityBase& e) {
+        return e.drawing == &d && !e.erased && !e.paper && d.layers()[e.layer]->Shown() &&
+               PassesFilter(e, filter);
+    };
     for (const Pick& pick : picker->PickFiltered(d, view, filter)) {
         if (pick.kind == Pick::Kind::Entity) {
             EntityBase* e = pick.entity;
-            if (e && e->drawing == &d && !e->erased && !e->paper && PassesFilter(*e, filter))
-                Take(e);
+            if (e && pickable(*e)) Take(e);
             continue;
         }
         if (pick.kind == Pick::Kind::Window) {
@@ -179,8 +183,7 @@ HResult HostSelectionSet::SelectOnScreen(const Filter& filter) {
             bool took = false;
             for (EntityBase* e : d.Candidates(window)) {
                 auto extents = d.Extents(*e);
-                if (extents && window.Contains(*extents) && PassesFilter(*e, filter))
-                    Take(e), took = true;
+                if (extents && window.Contains(*extents) && pickable(*e)) Take(e), took = true;
             }
             if (!took) picker->Missed(pick);
             continue;
@@ -195,7 +198,7 @@ HResult HostSelectionSet::SelectOnScreen(const Filter& filter) {
         EntityBase* nearest = nullptr;
         double best = aperture;
         for (EntityBase* e : d.Candidates(around)) {
-            if (!PassesFilter(*e, filter)) continue;
+            if (!pickable(*e)) continue;
             DistanceSink sink(pick.a);
             d.Primitives(*e, Affine{}, sink);
             // Later entities lie on top, so they win a tie.

@@ -164,6 +164,16 @@ TEST_F(HostTest, OnScreenPicksComeFromThePicker) {
     filtered->SelectOnScreen({{0}, {"LWPOLYLINE"}});
     EXPECT_EQ(filtered->Count(), 0);
 
+    // What the user cannot see cannot be picked: the square's layer frozen, the circle's off.
+    auto& d = static_cast<HostDocument*>(doc)->drawing();
+    d.FindLayer("square")->frozen = true;
+    d.FindLayer("circle")->color = -d.FindLayer("circle")->color;
+    picker.picks = {{Pick::Kind::Point, {10.05, 5}, {}, 0.2},
+                    {Pick::Kind::Window, {26, 1}, {34, 9}, 0}};
+    SelectionSet* hidden = doc->SelectionSets().Add("hidden");
+    EXPECT_EQ(hidden->SelectOnScreen({}), kOk);
+    EXPECT_EQ(hidden->Count(), 0);
+
     host.set_picker(nullptr);
     EXPECT_EQ(doc->SelectionSets().Add("no picker")->SelectOnScreen({}), kUnexpected);
 }

@@ -265,34 +265,55 @@ std::vector<ShownLine> DisplayText(const TextEntity& t) {
 namespace {
 
 // Paints what the walk reaches; colours "by block" come from the reference that draws
-// the block.
+// the block. Layers are honoured as CAD programs do: nothing on a layer that is off or
+// frozen is drawn, where inside a block layer "0" stands for the reference's layer; a
+// reference on a frozen layer draws nothing at all, one on a layer that is off still
+// draws what its block holds on other layers.
 class Painter : public EntityVisitor {
   public:
     Painter(const Drawing& d, const Affine& device, PaintBackend& backend)
         : d_(d), device_(device), out_(backend) {}
 
     void Entity(const EntityBase& e) {
-        if (d_.layers()[e.layer]->color < 0) return;  // layer off
         by_block_.assign(1, AciColour(7));
+        layer_.clear();
         WalkEntity(d_, e, Affine{}, *this);
     }
 
     bool Enter(const EntityBase& reference, const Affine&, int depth) override {
+        int layer = Resolved(reference.layer, depth);
+        if (d_.layers()[layer]->frozen) return false;
         by_block_.push_back(Colour(reference, depth));
+        layer_.push_back(layer);
         return true;
     }
-    void Leave() override { by_block_.pop_back(); }
+    void Leave() override {
+        by_block_.pop_back();
+        layer_.pop_back();
+    }
 
     void Leaf(const EntityBase& e, const Affine& t, int depth) override {
+        if (Hidden(Resolved(e.layer, depth))) return;
         const EntityType& type = TypeOf(e);
         if (type.paint) type.paint(e, device_ * t, Colour(e, depth), out_);
     }
 
-    void Attribute(const struct Attribute& a, const Affine& t) override {
-        PaintText(AttributeText(a), device_ * t, AciColour(d_.layers()[a.layer]->color), out_);
+    void Attribute(const EntityBase& reference, const struct Attribute& a, const Affine& t,
+                   int depth) override {
+        int owner = Resolved(reference.layer, depth);
+        int layer = IsLayerZero(a.layer) ? owner : a.layer;
+        if (d_.layers()[owner]->frozen || Hidden(layer)) return;
+        PaintText(AttributeText(a), device_ * t, AciColour(d_.layers()[layer]->color), out_);
     }
 
   private:
+    bool IsLayerZero(int layer) const { return d_.layers()[layer]->name == "0"; }
+    // The layer an entity at `depth` shows on.
+    int Resolved(int layer, int depth) const {
+        return depth > 0 && !layer_.empty() && IsLayerZero(layer) ? layer_.back() : layer;
+    }
+    bool Hidden(int layer) const { return !d_.layers()[layer]->Shown(); }
+
     Rgb Colour(const EntityBase& e, int depth) const {
         const auto& layer = *d_.layers()[e.layer];
         // Inside a block, layer "0" stands for the layer of the reference.
@@ -306,6 +327,7 @@ class Painter : public EntityVisitor {
     Affine device_;
     PaintBackend& out_;
     std::vector<Rgb> by_block_;
+    std::vector<int> layer_;  // the layer each reference being drawn shows on
 };
 
 }  // namespace

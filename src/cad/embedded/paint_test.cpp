@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 namespace velorin::cad::embedded {
 namespace {
 
@@ -96,6 +98,69 @@ TEST(Paint, TextCodesAreShownAsTheyArePrinted) {
         for (size_t k = 0; k < shown.size(); ++k) {
             EXPECT_EQ(shown[k].text, c.lines[k].text) << c.name;
             EXPECT_EQ(shown[k].runs, c.lines[k].runs) << c.name;
+        }
+    }
+}
+
+// A drawing read from DXF text written as code and value pairs separated by blanks (no
+// value holds one), "@" standing for `layer`. R12: no code page, no block records.
+std::unique_ptr<Drawing> Parsed(const std::string& pairs, const std::string& layer) {
+    std::istringstream words(pairs);
+    std::string text, word;
+    while (words >> word) text += (word == "@" ? layer : word) + "\n";
+    Status status;
+    auto d = Drawing::Parse(text, "layers.dxf", &status);
+    EXPECT_TRUE(status.ok()) << status.message();
+    return d;
+}
+
+TEST(Paint, NothingOnALayerThatIsOffOrFrozenIsDrawn) {
+    // Block "B" holds a circle on layer 0 and a line on each of the three layers; the
+    // reference carries an attribute on layer 0. Both stand for the reference's layer.
+    const char* drawing = R"(
+        0 SECTION 2 TABLES 0 TABLE 2 LAYER
+        0 LAYER 2 0 70 0 62 7
+        0 LAYER 2 ON 70 0 62 1
+        0 LAYER 2 OFF 70 0 62 -5
+        0 LAYER 2 FROZEN 70 1 62 3
+        0 ENDTAB 0 ENDSEC
+        0 SECTION 2 BLOCKS
+        0 BLOCK 8 0 2 B 70 0 10 0 20 0 30 0
+        0 CIRCLE 8 0 10 0 20 0 30 0 40 1
+        0 LINE 8 ON 10 0 20 0 30 0 11 5 21 0 31 0
+        0 LINE 8 OFF 10 0 20 1 30 0 11 5 21 1 31 0
+        0 LINE 8 FROZEN 10 0 20 2 30 0 11 5 21 2 31 0
+        0 ENDBLK 8 0 0 ENDSEC
+        0 SECTION 2 ENTITIES
+        0 LINE 8 @ 10 0 20 20 30 0 11 50 21 20 31 0
+        0 INSERT 8 @ 66 1 2 B 10 10 20 10 30 0
+        0 ATTRIB 8 0 10 10 20 5 30 0 40 1 1 A1 2 TAG 70 0
+        0 SEQEND 8 @
+        0 ENDSEC 0 EOF)";
+    struct Case {
+        const char* layer;
+        std::vector<Kind_> drawn;  // in painting order
+    } cases[] = {
+        {"ON", {Kind_::Polyline, Kind_::Circle, Kind_::Polyline, Kind_::Text}},
+        // Off: what the block holds on a layer that is on still shows.
+        {"OFF", {Kind_::Polyline}},
+        // Frozen: the reference shows nothing, whatever the layers inside.
+        {"FROZEN", {}},
+    };
+    for (const Case& c : cases) {
+        std::string layer = c.layer;
+        auto d = Parsed(drawing, layer);
+        ASSERT_TRUE(d) << c.layer;
+        RecordingBackend out;
+        Paint(*d, Box{0, 0, 50, 50}, 1000, 1000, out);
+        std::vector<Kind_> drawn;
+        for (const auto& item : out.items) drawn.push_back(item.kind);
+        EXPECT_EQ(drawn, c.drawn) << "reference and line on layer " << c.layer;
+        if (layer == "ON" && drawn == c.drawn) {
+            // Layer 0 inside the block and the attribute take the reference's colour.
+            EXPECT_EQ(out.items[1].colour, AciColour(1));
+            EXPECT_EQ(out.items[3].text, "A1");
+            EXPECT_EQ(out.items[3].colour, AciColour(1));
         }
     }
 }

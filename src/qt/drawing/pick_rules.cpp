@@ -53,7 +53,8 @@ class TouchSink : public PrimitiveSink {
 };
 
 bool Selectable(const EntityBase& e, const cad::Filter& filter) {
-    return !e.erased && !e.paper && cad::embedded::PassesFilter(e, filter);
+    return !e.erased && !e.paper && e.drawing->layers()[e.layer]->Shown() &&
+           cad::embedded::PassesFilter(e, filter);
 }
 
 }  // namespace
