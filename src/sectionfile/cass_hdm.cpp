@@ -30,11 +30,6 @@ std::vector<std::string> CassHdmLines(const std::vector<PlacedSection>& sections
 
 SectionsRead ReadCassHdm(const std::vector<std::string>& lines, const std::string& path) {
     SectionsRead read;
-    auto fail = [&](size_t i, const std::string& cause) {
-        read.sections.clear();
-        read.status = LineError(path, i, cause);
-        return read;
-    };
     for (size_t i = 0; i < lines.size(); ++i) {
         std::string line = Trim(lines[i]);
         if (line.empty()) continue;
@@ -43,16 +38,17 @@ SectionsRead ReadCassHdm(const std::vector<std::string>& lines, const std::strin
             value = Trim(value.substr(0, value.find(':')));
             auto chainage = ParseNumber(value);
             if (!chainage) chainage = ChainageFromName(value);
-            if (!chainage) return fail(i, "里程“" + value + "”不是数字。");
+            if (!chainage) return Refused(path, i, "里程“" + value + "”不是数字。");
             read.sections.push_back({{NameOfChainage(*chainage), {}}, *chainage});
             continue;
         }
         if (read.sections.empty())
-            return fail(i, "CASS 里程文件应以“BEGIN,里程”行开始，这里是“" + line + "”。");
+            return Refused(path, i, "CASS 里程文件应以“BEGIN,里程”行开始，这里是“" + line + "”。");
         auto parts = Split(line, ',');
         std::optional<double> offset, elevation;
         if (parts.size() == 2) offset = ParseNumber(parts[0]), elevation = ParseNumber(parts[1]);
-        if (!offset || !elevation) return fail(i, "“" + line + "”应为“距离,高程”两个数字。");
+        if (!offset || !elevation)
+            return Refused(path, i, "“" + line + "”应为“距离,高程”两个数字。");
         read.sections.back().section.points.push_back({*offset, *elevation});
     }
     return read;

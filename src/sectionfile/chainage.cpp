@@ -49,6 +49,10 @@ Status LineError(const std::string& path, size_t line_index, const std::string& 
     return Status::Error("文件“" + path + "”第" + std::to_string(line_index + 1) + "行：" + cause);
 }
 
+SectionsRead Refused(const std::string& path, size_t line_index, const std::string& cause) {
+    return {LineError(path, line_index, cause), {}};
+}
+
 long long Millimetres(double metres) { return std::llround(metres * 1000); }
 
 std::string Metres(long long millimetres) {

@@ -51,6 +51,8 @@ struct SectionsRead {
 
 // "文件“PATH”第N行：CAUSE" (N counted from 1).
 Status LineError(const std::string& path, size_t line_index, const std::string& cause);
+// Nothing read: the file refused with LineError.
+SectionsRead Refused(const std::string& path, size_t line_index, const std::string& cause);
 
 // Millimetres as a whole number, so written files and the values read back agree exactly.
 long long Millimetres(double metres);

@@ -115,15 +115,10 @@ std::vector<std::string> HintCadDmxLines(const std::vector<PlacedSection>& secti
 SectionsRead ReadHintCad(const std::vector<std::string>& hdm, const std::string& hdm_path,
                          const std::vector<std::string>& dmx, const std::string& dmx_path) {
     SectionsRead read;
-    auto fail = [&](const std::string& path, size_t i, const std::string& cause) {
-        read.sections.clear();
-        read.status = LineError(path, i, cause);
-        return read;
-    };
     if (hdm.empty() || Trim(hdm[0]) != kHdmMagic)
-        return fail(hdm_path, 0, std::string("纬地横断面文件的第一行应为“") + kHdmMagic + "”。");
+        return Refused(hdm_path, 0, std::string("纬地横断面文件的第一行应为“") + kHdmMagic + "”。");
     if (dmx.empty() || Trim(dmx[0]) != kDmxMagic)
-        return fail(dmx_path, 0, std::string("纬地地面线文件的第一行应为“") + kDmxMagic + "”。");
+        return Refused(dmx_path, 0, std::string("纬地地面线文件的第一行应为“") + kDmxMagic + "”。");
 
     // The centre elevations, in the order of the sections.
     std::vector<std::pair<double, double>> centres;
@@ -135,7 +130,7 @@ SectionsRead ReadHintCad(const std::vector<std::string>& hdm, const std::string&
         if (fields.size() == 2)
             chainage = ParseNumber(fields[0]), elevation = ParseNumber(fields[1]);
         if (!chainage || !elevation)
-            return fail(dmx_path, i, "“" + Trim(dmx[i]) + "”应为“里程<TAB>地面高程”两个数字。");
+            return Refused(dmx_path, i, "“" + Trim(dmx[i]) + "”应为“里程<TAB>地面高程”两个数字。");
         centres.push_back({*chainage, *elevation});
         centre_lines.push_back(i);
     }
@@ -148,21 +143,22 @@ SectionsRead ReadHintCad(const std::vector<std::string>& hdm, const std::string&
     while (next_line()) {
         size_t chainage_line = i;
         auto chainage = ParseNumber(Trim(hdm[i]));
-        if (!chainage) return fail(hdm_path, i, "里程“" + Trim(hdm[i]) + "”不是数字。");
+        if (!chainage) return Refused(hdm_path, i, "里程“" + Trim(hdm[i]) + "”不是数字。");
         if (!read.sections.empty() &&
             Millimetres(*chainage) < Millimetres(read.sections.back().chainage))
-            return fail(hdm_path, i,
-                        "里程 " + Trim(hdm[i]) + " 小于前一断面的里程 " +
-                            Metres(Millimetres(read.sections.back().chainage)) + "。");
+            return Refused(hdm_path, i,
+                           "里程 " + Trim(hdm[i]) + " 小于前一断面的里程 " +
+                               Metres(Millimetres(read.sections.back().chainage)) + "。");
         size_t index = read.sections.size();
         if (index >= centres.size())
-            return fail(hdm_path, i,
-                        "里程 " + Trim(hdm[i]) + " 在地面线文件“" + dmx_path + "”中没有中桩高程。");
+            return Refused(
+                hdm_path, i,
+                "里程 " + Trim(hdm[i]) + " 在地面线文件“" + dmx_path + "”中没有中桩高程。");
         if (Millimetres(centres[index].first) != Millimetres(*chainage))
-            return fail(dmx_path, centre_lines[index],
-                        "里程 " + Metres(Millimetres(centres[index].first)) + " 与横断面文件“" +
-                            hdm_path + "”第" + std::to_string(chainage_line + 1) + "行的里程 " +
-                            Trim(hdm[i]) + " 不符。");
+            return Refused(dmx_path, centre_lines[index],
+                           "里程 " + Metres(Millimetres(centres[index].first)) + " 与横断面文件“" +
+                               hdm_path + "”第" + std::to_string(chainage_line + 1) + "行的里程 " +
+                               Trim(hdm[i]) + " 不符。");
         double centre = centres[index].second;
         Section section{NameOfChainage(*chainage), {{0, centre}}};
         std::vector<SectionPoint> left;
@@ -170,29 +166,30 @@ SectionsRead ReadHintCad(const std::vector<std::string>& hdm, const std::string&
         for (int side = 0; side < 2; ++side, ++i) {
             const char* which = side == 0 ? "左侧" : "右侧";
             if (i >= hdm.size() || Trim(hdm[i]).empty())
-                return fail(hdm_path, std::min(i, hdm.size()),
-                            std::string("缺少里程 ") + Trim(hdm[chainage_line]) + " 的" + which +
-                                "数据行。");
+                return Refused(hdm_path, std::min(i, hdm.size()),
+                               std::string("缺少里程 ") + Trim(hdm[chainage_line]) + " 的" + which +
+                                   "数据行。");
             auto fields = Fields(hdm[i]);
             auto count = ParseNumber(fields[0]);
             // Compared as numbers: a count too large for any integer type is still a count
             // that the line does not hold, not a value to convert.
             if (!count || *count < 0 || std::floor(*count) != *count)
-                return fail(hdm_path, i, std::string(which) + "点数“" + fields[0] + "”不是整数。");
+                return Refused(hdm_path, i,
+                               std::string(which) + "点数“" + fields[0] + "”不是整数。");
             size_t pairs = (fields.size() - 1) / 2;
             if (*count != static_cast<double>(pairs) || (fields.size() - 1) % 2 != 0)
-                return fail(hdm_path, i,
-                            std::string(which) + "声明 " + fields[0] + " 个点，实有 " +
-                                std::to_string(fields.size() - 1) + " 个数（应为点数的两倍）。");
+                return Refused(hdm_path, i,
+                               std::string(which) + "声明 " + fields[0] + " 个点，实有 " +
+                                   std::to_string(fields.size() - 1) + " 个数（应为点数的两倍）。");
             double offset = 0, elevation = centre;
             for (size_t k = 0; k < pairs; ++k) {
                 auto d = ParseNumber(fields[1 + 2 * k]), h = ParseNumber(fields[2 + 2 * k]);
                 if (!d || !h)
-                    return fail(hdm_path, i,
-                                std::string(which) + "第 " + std::to_string(k + 1) + " 对“" +
-                                    fields[1 + 2 * k] + " " + fields[2 + 2 * k] + "”不是数字。");
+                    return Refused(hdm_path, i,
+                                   std::string(which) + "第 " + std::to_string(k + 1) + " 对“" +
+                                       fields[1 + 2 * k] + " " + fields[2 + 2 * k] + "”不是数字。");
                 if (*d < 0)
-                    return fail(
+                    return Refused(
                         hdm_path, i,
                         std::string(which) + "第 " + std::to_string(k + 1) + " 对的平距为负数。");
                 offset += side == 0 ? -*d : *d;
@@ -204,9 +201,9 @@ SectionsRead ReadHintCad(const std::vector<std::string>& hdm, const std::string&
         read.sections.push_back({std::move(section), *chainage});
     }
     if (centres.size() > read.sections.size())
-        return fail(dmx_path, centre_lines[read.sections.size()],
-                    "里程 " + Metres(Millimetres(centres[read.sections.size()].first)) +
-                        " 在横断面文件“" + hdm_path + "”中没有断面。");
+        return Refused(dmx_path, centre_lines[read.sections.size()],
+                       "里程 " + Metres(Millimetres(centres[read.sections.size()].first)) +
+                           " 在横断面文件“" + hdm_path + "”中没有断面。");
     return read;
 }
 

@@ -54,28 +54,24 @@ std::string CsvText(const std::vector<PlacedSection>& sections) {
 
 SectionsRead ReadCsv(const std::vector<std::string>& lines, const std::string& path) {
     SectionsRead read;
-    auto fail = [&](size_t i, const std::string& cause) {
-        read.sections.clear();
-        read.status = LineError(path, i, cause);
-        return read;
-    };
     for (size_t i = 0; i < lines.size(); ++i) {
         std::string line =
             i == 0 && lines[0].starts_with("\xEF\xBB\xBF") ? lines[0].substr(3) : lines[i];
         if (Trim(line).empty()) continue;
         auto fields = Fields(line);
-        if (!fields) return fail(i, "引号没有配对。");
+        if (!fields) return Refused(path, i, "引号没有配对。");
         if (fields->size() != 4)
-            return fail(i, "应有 4 列（断面名,里程,距离,高程），这一行有 " +
+            return Refused(path, i,
+                           "应有 4 列（断面名,里程,距离,高程），这一行有 " +
                                std::to_string(fields->size()) + " 列。");
         auto chainage = ParseNumber((*fields)[1]);
         if (!chainage && read.sections.empty() && Trim((*fields)[1]) == "里程") continue;  // header
         auto offset = ParseNumber((*fields)[2]), elevation = ParseNumber((*fields)[3]);
-        if (!chainage) return fail(i, "里程“" + (*fields)[1] + "”不是数字。");
-        if (!offset) return fail(i, "距离“" + (*fields)[2] + "”不是数字。");
-        if (!elevation) return fail(i, "高程“" + (*fields)[3] + "”不是数字。");
+        if (!chainage) return Refused(path, i, "里程“" + (*fields)[1] + "”不是数字。");
+        if (!offset) return Refused(path, i, "距离“" + (*fields)[2] + "”不是数字。");
+        if (!elevation) return Refused(path, i, "高程“" + (*fields)[3] + "”不是数字。");
         std::string name = Trim((*fields)[0]);
-        if (name.empty()) return fail(i, "断面名为空。");
+        if (name.empty()) return Refused(path, i, "断面名为空。");
         if (read.sections.empty() || read.sections.back().section.number != name ||
             Millimetres(read.sections.back().chainage) != Millimetres(*chainage))
             read.sections.push_back({{name, {}}, *chainage});

@@ -319,6 +319,18 @@ void DrawingView::mouseMoveEvent(QMouseEvent* event) {
     if (dragging_ || tool_ == Tool::Polyline || snap_mark_) update();
 }
 
+// A right click or Enter: what is being drawn is kept, what is being picked is taken.
+void DrawingView::Accept() {
+    if (tool_ == Tool::Polyline)
+        EndPolyline(true);
+    else if (tool_ == Tool::Pan)
+        SetTool(Tool::Select);
+    else if (tool_ == Tool::Point)
+        EndPoints(true);
+    else if (on_end)
+        on_end(true);
+}
+
 void DrawingView::mouseReleaseEvent(QMouseEvent* event) {
     cursor_ = event->position();
     if (event->button() == Qt::MiddleButton ||
@@ -327,14 +339,7 @@ void DrawingView::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     if (event->button() == Qt::RightButton) {
-        if (tool_ == Tool::Polyline)
-            EndPolyline(true);
-        else if (tool_ == Tool::Pan)
-            SetTool(Tool::Select);
-        else if (tool_ == Tool::Point)
-            EndPoints(true);
-        else if (on_end)
-            on_end(true);
+        Accept();
         return;
     }
     if (event->button() != Qt::LeftButton || !dragging_ || !document_) return;
@@ -363,14 +368,7 @@ void DrawingView::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            if (tool_ == Tool::Polyline)
-                EndPolyline(true);
-            else if (tool_ == Tool::Pan)
-                SetTool(Tool::Select);
-            else if (tool_ == Tool::Point)
-                EndPoints(true);
-            else if (on_end)
-                on_end(true);
+            Accept();
             return;
         case Qt::Key_Escape:
             if (tool_ == Tool::Polyline) {

@@ -87,6 +87,7 @@ class DrawingView : public QWidget {
     void Toggle(cad::embedded::EntityBase* e);
     void Take(const std::vector<cad::embedded::EntityBase*>& entities);
     void PaintHighlight(QPainter& painter);
+    void Accept();
     void EndPolyline(bool keep);
     void EndPoints(bool accept);
     // Where a click at `device` lands: the snapped point when snap is on and finds one.
