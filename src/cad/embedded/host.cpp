@@ -35,6 +35,11 @@ bool Matches(const std::string& pattern, const std::string& value) {
 
 }  // namespace
 
+bool Pickable(const EntityBase& e, const Filter& filter) {
+    return !e.erased && !e.paper && e.drawing->layers()[e.layer]->Shown() &&
+           PassesFilter(e, filter);
+}
+
 bool PassesFilter(const EntityBase& e, const Filter& filter) {
     for (size_t i = 0; i < filter.types.size(); ++i) {
         const std::string& value = i < filter.data.size() ? filter.data[i] : std::string();
@@ -166,11 +171,7 @@ HResult HostSelectionSet::SelectOnScreen(const Filter& filter) {
     if (!picker) return Fail(kUnexpected);
     const Drawing& d = document_.drawing();
     Box view = document_.View();
-    // What the user cannot see is not picked: nothing on a layer that is off or frozen.
-    auto pickable = [&](const EntityBase& e) {
-        return e.drawing == &d && !e.erased && !e.paper && d.layers()[e.layer]->Shown() &&
-               PassesFilter(e, filter);
-    };
+    auto pickable = [&](const EntityBase& e) { return e.drawing == &d && Pickable(e, filter); };
     for (const Pick& pick : picker->PickFiltered(d, view, filter)) {
         if (pick.kind == Pick::Kind::Entity) {
             EntityBase* e = pick.entity;

@@ -64,6 +64,9 @@ class HostDocument;
 // Entities that pass a filter: each group must match (texts compared without regard to
 // case, "*" and "?" as wildcards, "," separating alternatives).
 bool PassesFilter(const EntityBase& e, const Filter& filter);
+// What a user's pick may take: a model-space entity that is not erased, on a layer that is
+// neither off nor frozen (the user cannot see it otherwise), passing the filter.
+bool Pickable(const EntityBase& e, const Filter& filter);
 
 class HostSelectionSet : public cad::SelectionSet {
   public:

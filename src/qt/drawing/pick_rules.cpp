@@ -52,11 +52,6 @@ class TouchSink : public PrimitiveSink {
     const std::vector<Point2>& polygon_;
 };
 
-bool Selectable(const EntityBase& e, const cad::Filter& filter) {
-    return !e.erased && !e.paper && e.drawing->layers()[e.layer]->Shown() &&
-           cad::embedded::PassesFilter(e, filter);
-}
-
 }  // namespace
 
 EntityBase* EntityAt(const Drawing& drawing, Point2 p, double aperture, const cad::Filter& filter) {
@@ -66,7 +61,7 @@ EntityBase* EntityAt(const Drawing& drawing, Point2 p, double aperture, const ca
     EntityBase* nearest = nullptr;
     double best = aperture;
     for (EntityBase* e : drawing.Candidates(around)) {
-        if (!Selectable(*e, filter)) continue;
+        if (!cad::embedded::Pickable(*e, filter)) continue;
         DistanceSink sink(p);
         drawing.Primitives(*e, Affine{}, sink);
         if (sink.distance <= best) best = sink.distance, nearest = e;
@@ -83,7 +78,7 @@ std::vector<EntityBase*> EntitiesIn(const Drawing& drawing, const Box& box, bool
                                 {box.max_x, box.max_y},
                                 {box.min_x, box.max_y}};
     for (EntityBase* e : drawing.Candidates(box)) {
-        if (!Selectable(*e, filter)) continue;
+        if (!cad::embedded::Pickable(*e, filter)) continue;
         if (!crossing) {
             auto extents = drawing.Extents(*e);
             if (extents && box.Contains(*extents)) out.push_back(e);
